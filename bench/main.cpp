@@ -1,0 +1,23 @@
+// quorvane-bench: measures the program's hot paths against bare baselines on data it makes itself.
+// Usage: quorvane-bench <subcommand>; each subcommand prints one line per case:
+//   CASE: ours=X ms baseline=Y ms ratio=R [name=value ...]
+#include <QCoreApplication>
+#include <QTextStream>
+#include <functional>
+#include <map>
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    const std::map<QString, std::function<int()>> subcommands = {};
+    const QStringList args = QCoreApplication::arguments();
+    QTextStream out(stdout);
+    if (args.size() < 2 || subcommands.find(args.at(1)) == subcommands.end()) {
+        out << "usage: quorvane-bench <subcommand>\nsubcommands:";
+        for (const auto& [name, run] : subcommands) {
+            out << ' ' << name;
+        }
+        out << '\n';
+        return args.size() < 2 ? 0 : 2;
+    }
+    return subcommands.at(args.at(1))();
+}

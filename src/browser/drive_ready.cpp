@@ -1,0 +1,42 @@
+#include "browser/drive_ready.h"
+
+#include <exception>
+
+#include "browser/messages.h"
+#include "platform/dialogs.h"
+#include "platform/error_box.h"
+
+QString driveTypeName(DriveType type) {
+    const int index = static_cast<int>(type);
+    if (index < 2 || index > 6) {
+        return {};
+    }
+    return QString::fromUtf16(browser_msg::kDriveTypeNames[index]);
+}
+
+bool DriveReady(Dialogs& dialogs, const QString& path, const QList<Volume>& volumes) {
+    try {
+        const Volume* volume = volumeOf(path, volumes);
+        if (volume == nullptr) {
+            dialogs.message(browser_msg::driveMissing(path), MsgIcon::Critical);
+            return false;
+        }
+        if (volume->type == DriveType::Unknown) {
+            dialogs.message(browser_msg::driveTypeUnknown(volume->mountPoint), MsgIcon::Critical);
+            return false;
+        }
+        if (isVolumeReady(*volume)) {
+            return true;
+        }
+        dialogs.message(browser_msg::driveNotReady(volume->mountPoint, driveTypeName(volume->type)),
+                        MsgIcon::Information);
+        return false;
+    } catch (const std::exception& e) {
+        ErrMsgDsp(dialogs, e);
+        return false;
+    }
+}
+
+bool DriveReady(Dialogs& dialogs, const QString& path) {
+    return DriveReady(dialogs, path, listVolumes());
+}

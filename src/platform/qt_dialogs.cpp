@@ -1,0 +1,129 @@
+#include "platform/qt_dialogs.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QMessageBox>
+
+namespace {
+
+QMessageBox::Icon toQt(MsgIcon icon) {
+    switch (icon) {
+        case MsgIcon::None:
+            return QMessageBox::NoIcon;
+        case MsgIcon::Critical:
+            return QMessageBox::Critical;
+        case MsgIcon::Question:
+            return QMessageBox::Question;
+        case MsgIcon::Exclamation:
+            return QMessageBox::Warning;
+        case MsgIcon::Information:
+            return QMessageBox::Information;
+    }
+    return QMessageBox::NoIcon;
+}
+
+QMessageBox::StandardButtons toQt(MsgButtons buttons) {
+    switch (buttons) {
+        case MsgButtons::Ok:
+            return QMessageBox::Ok;
+        case MsgButtons::OkCancel:
+            return QMessageBox::Ok | QMessageBox::Cancel;
+        case MsgButtons::AbortRetryIgnore:
+            return QMessageBox::Abort | QMessageBox::Retry | QMessageBox::Ignore;
+        case MsgButtons::YesNoCancel:
+            return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+        case MsgButtons::YesNo:
+            return QMessageBox::Yes | QMessageBox::No;
+        case MsgButtons::RetryCancel:
+            return QMessageBox::Retry | QMessageBox::Cancel;
+    }
+    return QMessageBox::Ok;
+}
+
+MsgResult fromQt(int button, MsgButtons buttons) {
+    switch (button) {
+        case QMessageBox::Ok:
+            return MsgResult::Ok;
+        case QMessageBox::Cancel:
+            return MsgResult::Cancel;
+        case QMessageBox::Abort:
+            return MsgResult::Abort;
+        case QMessageBox::Retry:
+            return MsgResult::Retry;
+        case QMessageBox::Ignore:
+            return MsgResult::Ignore;
+        case QMessageBox::Yes:
+            return MsgResult::Yes;
+        case QMessageBox::No:
+            return MsgResult::No;
+        default:
+            break;
+    }
+    // Closed without a button: the cancel button where the box has one.
+    switch (buttons) {
+        case MsgButtons::OkCancel:
+        case MsgButtons::YesNoCancel:
+        case MsgButtons::RetryCancel:
+            return MsgResult::Cancel;
+        case MsgButtons::YesNo:
+            return MsgResult::No;
+        case MsgButtons::AbortRetryIgnore:
+            return MsgResult::Abort;
+        case MsgButtons::Ok:
+            break;
+    }
+    return MsgResult::Ok;
+}
+
+}  // namespace
+
+QWidget* QtDialogs::parentWidget() const {
+    if (m_parent) {
+        return m_parent;
+    }
+    return QApplication::activeWindow();
+}
+
+MsgResult QtDialogs::messageBox(const QString& text, MsgIcon icon, MsgButtons buttons,
+                                const QString& title) {
+    // Texts may break lines with a lone CR, which a Qt label does not treat as a line break.
+    QString shown = text;
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(u'\r', u'\n');
+    QMessageBox box(toQt(icon), title, shown, toQt(buttons), parentWidget());
+    return fromQt(box.exec(), buttons);
+}
+
+std::optional<QString> QtDialogs::inputBox(const QString& prompt, const QString& title,
+                                           const QString& defaultText) {
+    bool ok = false;
+    const QString text =
+        QInputDialog::getText(parentWidget(), title, prompt, QLineEdit::Normal, defaultText, &ok);
+    if (!ok) {
+        return std::nullopt;
+    }
+    return text;
+}
+
+QString QtDialogs::browseForFolder(const QString& caption, const QString& initialFolder,
+                                   const QString& rootFolder) {
+    const QString start = initialFolder.isEmpty() ? rootFolder : initialFolder;
+    QString chosen = QFileDialog::getExistingDirectory(parentWidget(), caption, start,
+                                                       QFileDialog::ShowDirsOnly);
+    if (chosen.isEmpty()) {
+        return {};
+    }
+    chosen = QDir::cleanPath(chosen);
+    if (!rootFolder.isEmpty()) {
+        const QString root = QDir::cleanPath(rootFolder);
+        const bool inside = chosen == root || root == u"/" ||
+                            chosen.startsWith(root + u'/');
+        if (!inside) {
+            return {};
+        }
+    }
+    return chosen;
+}
+
+void QtDialogs::beep() { QApplication::beep(); }

@@ -1,0 +1,285 @@
+#include "settings/ini_file.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QStandardPaths>
+#include <cmath>
+#include <limits>
+#include <sys/stat.h>
+#include <unistd.h>
+
+clsIniFile::clsIniFile() : clsIniFile(iniFilePath()) {}
+
+clsIniFile::clsIniFile(QString path) : m_path(std::move(path)) {}
+
+void clsIniFile::setPathIniFile(const QString& path) {
+    m_path = path;
+    refresh();
+}
+
+void clsIniFile::setSection(const QString& section) {
+    m_section = section;
+    refresh();
+}
+
+void clsIniFile::setKey(const QString& key) {
+    m_key = key;
+    refresh();
+}
+
+void clsIniFile::refresh() {
+    if (!QFileInfo::exists(m_path)) {
+        m_strValue.clear();
+        m_lngValue = 0;
+        return;
+    }
+    QString path;
+    QString section;
+    QString key;
+    m_strValue = GetStrValue(path, section, key, QString());
+    m_lngValue = GetIntValue(path, section, key, 0);
+}
+
+void clsIniFile::setStrValue(const QString& value) {
+    QString path;
+    QString section;
+    QString key;
+    SetValue(value, path, section, key);
+}
+
+void clsIniFile::setLngValue(qint32 value) {
+    QString path;
+    QString section;
+    QString key;
+    SetValue(value, path, section, key);
+}
+
+void clsIniFile::setValue(const QVariant& value) {
+    QString path;
+    QString section;
+    QString key;
+    SetValue(value, path, section, key);
+}
+
+void clsIniFile::substitute(QString& path, QString& section, QString& key) const {
+    if (path.isEmpty()) {
+        path = m_path;
+    }
+    if (section.isEmpty()) {
+        section = m_section;
+    }
+    if (key.isEmpty()) {
+        key = m_key;
+    }
+}
+
+QString clsIniFile::textOf(const QVariant& value) {
+    switch (value.typeId()) {
+        case QMetaType::Bool:
+            return value.toBool() ? QStringLiteral("True") : QStringLiteral("False");
+        case QMetaType::Float:
+            return QString::number(value.toFloat(), 'g', QLocale::FloatingPointShortest);
+        case QMetaType::Double:
+            return QString::number(value.toDouble(), 'g', QLocale::FloatingPointShortest);
+        default:
+            return value.toString();
+    }
+}
+
+std::optional<qint32> clsIniFile::numberOf(const QString& text) {
+    bool ok = false;
+    const double number = text.trimmed().toDouble(&ok);
+    if (!ok || !std::isfinite(number)) {
+        return std::nullopt;
+    }
+    const double rounded = std::nearbyint(number);  // the default rounding mode: ties to even
+    if (rounded < std::numeric_limits<qint32>::min() ||
+        rounded > std::numeric_limits<qint32>::max()) {
+        return std::nullopt;
+    }
+    return static_cast<qint32>(rounded);
+}
+
+qint32 clsIniFile::leadingInt(const QString& text) {
+    qsizetype i = 0;
+    while (i < text.size() && (text[i] == u' ' || text[i] == u'\t')) {
+        ++i;
+    }
+    bool negative = false;
+    if (i < text.size() && (text[i] == u'-' || text[i] == u'+')) {
+        negative = text[i] == u'-';
+        ++i;
+    }
+    qint64 value = 0;
+    for (; i < text.size() && text[i] >= u'0' && text[i] <= u'9'; ++i) {
+        value = std::min<qint64>(value * 10 + (text[i].unicode() - u'0'),
+                                 qint64(std::numeric_limits<qint32>::max()) + 1);
+    }
+    value = negative ? -value : value;
+    return static_cast<qint32>(std::clamp<qint64>(value, std::numeric_limits<qint32>::min(),
+                                                  std::numeric_limits<qint32>::max()));
+}
+
+IniDocument* clsIniFile::load(const QString& path) {
+    struct stat st {};
+    const QByteArray native = QFile::encodeName(path);
+    if (stat(native.constData(), &st) != 0 || !S_ISREG(st.st_mode)) {
+        m_cache.reset();
+        return nullptr;
+    }
+    const qint64 mtimeNs = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    if (m_cache && m_cache->path == path && m_cache->size == st.st_size &&
+        m_cache->mtimeNs == mtimeNs && m_cache->inode == st.st_ino) {
+        return &m_cache->document;
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        m_cache.reset();
+        return nullptr;
+    }
+    m_cache = Cache{path, st.st_size, mtimeNs, st.st_ino, IniDocument::fromBytes(file.readAll())};
+    return &m_cache->document;
+}
+
+bool clsIniFile::store(const QString& path, IniDocument&& document) {
+    m_cache.reset();
+    const QFileInfo info(path);
+    // A read-only INI file is the user's way of keeping settings fixed: never replace it.
+    if (info.exists() && !info.isWritable()) {
+        return false;
+    }
+    if (!QDir().mkpath(info.absolutePath())) {
+        return false;
+    }
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        return false;
+    }
+    const QByteArray bytes = document.toBytes();
+    if (file.write(bytes) != bytes.size() || !file.commit()) {
+        return false;
+    }
+    struct stat st {};
+    if (stat(QFile::encodeName(path).constData(), &st) == 0) {
+        const qint64 mtimeNs = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+        m_cache = Cache{path, st.st_size, mtimeNs, st.st_ino, std::move(document)};
+    }
+    return true;
+}
+
+bool clsIniFile::edit(const QString& path, bool createFile,
+                      const std::function<bool(IniDocument&)>& change) {
+    if (!QFileInfo::exists(path)) {
+        if (!createFile) {
+            return true;
+        }
+        IniDocument fresh;
+        change(fresh);
+        return store(path, std::move(fresh));
+    }
+    IniDocument* current = load(path);
+    if (current == nullptr) {
+        return false;  // there but unreadable: writing would lose what it holds
+    }
+    if (!change(*current)) {
+        return true;
+    }
+    IniDocument changed = std::move(*current);
+    return store(path, std::move(changed));
+}
+
+bool clsIniFile::SetValue(const QVariant& value, QString& iniFilePath, QString& sectionName,
+                          QString& keyName) {
+    substitute(iniFilePath, sectionName, keyName);
+    const QString text = textOf(value);
+    m_strValue = text;
+    m_lngValue = numberOf(text).value_or(0);
+    return edit(iniFilePath, true, [&](IniDocument& document) {
+        document.setValue(sectionName, keyName, text);
+        return true;
+    });
+}
+
+bool clsIniFile::SetValue(const QVariant& value, const QString& iniFilePath,
+                          const QString& sectionName, const QString& keyName) {
+    QString path = iniFilePath;
+    QString section = sectionName;
+    QString key = keyName;
+    return SetValue(value, path, section, key);
+}
+
+QString clsIniFile::GetStrValue(QString& iniFilePath, QString& sectionName, QString& keyName,
+                                const QString& def) {
+    substitute(iniFilePath, sectionName, keyName);
+    const IniDocument* document = load(iniFilePath);
+    if (document == nullptr) {
+        return def;
+    }
+    return document->value(sectionName, keyName).value_or(def);
+}
+
+QString clsIniFile::GetStrValue(const QString& iniFilePath, const QString& sectionName,
+                                const QString& keyName, const QString& def) {
+    QString path = iniFilePath;
+    QString section = sectionName;
+    QString key = keyName;
+    return GetStrValue(path, section, key, def);
+}
+
+qint32 clsIniFile::GetIntValue(QString& iniFilePath, QString& sectionName, QString& keyName,
+                               qint32 def) {
+    substitute(iniFilePath, sectionName, keyName);
+    const IniDocument* document = load(iniFilePath);
+    if (document == nullptr) {
+        return def;
+    }
+    const std::optional<QString> text = document->value(sectionName, keyName);
+    return text ? leadingInt(*text) : def;
+}
+
+qint32 clsIniFile::GetIntValue(const QString& iniFilePath, const QString& sectionName,
+                               const QString& keyName, qint32 def) {
+    QString path = iniFilePath;
+    QString section = sectionName;
+    QString key = keyName;
+    return GetIntValue(path, section, key, def);
+}
+
+bool clsIniFile::DeleteKey(QString& iniFilePath, QString& sectionName, QString& keyName) {
+    substitute(iniFilePath, sectionName, keyName);
+    m_strValue.clear();
+    m_lngValue = 0;
+    return edit(iniFilePath, false, [&](IniDocument& document) {
+        return document.removeKey(sectionName, keyName);
+    });
+}
+
+bool clsIniFile::DeleteSection(QString& iniFilePath, QString& sectionName) {
+    QString unusedKey = QStringLiteral("-");
+    substitute(iniFilePath, sectionName, unusedKey);
+    m_strValue.clear();
+    m_lngValue = 0;
+    return edit(iniFilePath, false, [&](IniDocument& document) {
+        return document.removeSection(sectionName);
+    });
+}
+
+QString iniFilePathFor(const QString& exeDir, const QString& exeBaseName,
+                       const QString& configHome) {
+    const QString fileName = exeBaseName + u".ini";
+    const QString beside = exeDir + u'/' + fileName;
+    if (QFileInfo::exists(beside) ||
+        access(QFile::encodeName(exeDir).constData(), W_OK | X_OK) == 0) {
+        return beside;
+    }
+    return configHome + u"/quorvane/" + fileName;
+}
+
+QString iniFilePath() {
+    const QFileInfo exe(QCoreApplication::applicationFilePath());
+    return iniFilePathFor(exe.absolutePath(), exe.completeBaseName(),
+                          QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation));
+}
