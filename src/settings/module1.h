@@ -35,8 +35,43 @@ inline IconKeySet IconKeySet::forOsName(const QString& osName) {
             QStringLiteral("MyPicture98"),   QStringLiteral("FolderClose98")};
 }
 
+// The default file kinds listed and played when the settings name none.
+inline QString defaultDspFile() {
+    return QStringLiteral("*.rm;*.ram;*.ra;*.mpeg;*.mpg;*.wmv;*.avi;*.mov;*.dat;*.wav;*.png");
+}
+
 // The settings and flags every part of the program shares. One instance lives as long as the
-// main window and is handed by reference to whoever needs it.
+// main window and is handed by reference to whoever needs it; the settings load fills it.
 struct Module1 {
     IconKeySet icons = IconKeySet::forOsName({});
+
+    // Where the browser starts, and the volume it is on (a network volume also in mNetDrive).
+    QString mStartPath;
+    QString mStartDrive;
+    QString mNetDrive;
+    // The file kinds listed and played: patterns separated by ";", without a final ";".
+    QString mDspFile = defaultDspFile();
+    qint16 mScreenSize = 0;  // display size 0-5
+    bool mSlideShow = false;
+    qint16 mSlideTime = 0;  // slide-show interval in seconds
+    qint16 mSlideType = 0;  // 0: pictures only, 1: every playable file
+    qint16 mHiddenAtr = 0;
+    qint16 mSystemAtr = 0;
+    qint16 mReadOnlyAtr = 0;
+    qint16 mFolderDsp = 0;
+    qint16 mAutoColumFlg = 0;  // 1: do not fit the list's column widths
+    qint16 mScreenSaver = 0;   // 1: the screen saver is off while the program runs
+    qint16 mMousePlay = 0;     // nonzero: mouse gestures on
+    qint16 mQuickPathValue = 0;
+
+    // The window's outer size in its normal state, in twips.
+    qint32 mFormWidth = 0;
+    qint32 mFormHeight = 0;
+
+    // The file list's sort: column (1-based) and order (0 ascending).
+    qint16 mSortColumn = 1;
+    qint16 mSortOrder = 0;
+    int mOldWaveVol = 0;
+    // True while the end of a file may move the play list on.
+    bool mPlayNextFlg = true;
 };
