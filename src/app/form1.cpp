@@ -1,11 +1,238 @@
 #include "app/form1.h"
 
-#include "platform/app_info.h"
+#include <QAction>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QScreen>
+#include <QSlider>
+#include <QTreeView>
+#include <QTreeWidget>
 
-Form1::Form1(Module1& state, Dialogs& dialogs, QWidget* parent)
-    : QMainWindow(parent), m_state(state), m_dialogs(dialogs) {
+#include "app/splitter_bar.h"
+#include "app/status_bar1.h"
+#include "app/toolbar1.h"
+#include "platform/app_info.h"
+#include "platform/interval_timer.h"
+#include "platform/screen_saver.h"
+
+namespace {
+
+QWidget* playerSurface(QWidget* parent, const QString& name) {
+    auto* surface = new QWidget(parent);
+    surface->setObjectName(name);
+    surface->setAutoFillBackground(true);
+    QPalette palette = surface->palette();
+    palette.setColor(QPalette::Window, Qt::black);
+    surface->setPalette(palette);
+    return surface;
+}
+
+}  // namespace
+
+Form1::Form1(Module1& state, Dialogs& dialogs, QString iniPath, QWidget* parent)
+    : QMainWindow(parent),
+      m_state(state),
+      m_dialogs(dialogs),
+      m_iniPath(std::move(iniPath)),
+      m_images(ImageList::withBuiltinImages()),
+      m_layout(PaneLayout::design()),
+      m_screenSaver(std::make_unique<ScreenSaverControl>(dialogs)) {
     setObjectName(QStringLiteral("Form1"));
+    const QScreen* screen = this->screen();
+    m_twips = Twips::forDpi(screen ? screen->logicalDotsPerInch() : 96.0);
     m_titleText = app_info::captionText();
     setWindowTitle(m_titleText);
-    resize(812, 611);
+    buildControls();
+    wireMenus();
+    wireSplitters();
+    const QSize design(m_twips.toPixels(12180), m_twips.toPixels(9165));
+    resize(design);
+}
+
+Form1::~Form1() = default;
+
+void Form1::buildControls() {
+    m_menus = Form1Menus::build(this);
+    // The tree's and the options menus also stand in the menu bar; the list's menu is only ever
+    // a context menu.
+    menuBar()->addMenu(m_menus.quickAccess);
+    menuBar()->addMenu(m_menus.DspOption);
+
+    m_client = new QWidget(this);
+    m_client->setObjectName(QStringLiteral("ClientArea"));
+    setCentralWidget(m_client);
+    m_client->installEventFilter(this);
+
+    m_toolbar = new Toolbar1(m_images, m_client);
+    m_slider = new QSlider(Qt::Horizontal, m_toolbar);
+    m_slider->setObjectName(QStringLiteral("Slider1"));
+    m_slider->setRange(1, 40);
+    m_slider->setFixedWidth(m_twips.toPixels(1800));
+    m_toolbar->addWidget(m_slider);
+
+    m_statusBar = new StatusBar1(m_twips.perPixel, m_client);
+
+    m_imageCombo = new QComboBox(m_client);
+    m_imageCombo->setObjectName(QStringLiteral("ImageCombo1"));
+    m_imageCombo->setIconSize(QSize(16, 16));
+
+    auto* tree = new QTreeWidget(m_client);
+    tree->setHeaderHidden(true);
+    m_treeView = tree;
+    m_treeView->setObjectName(QStringLiteral("TreeView1"));
+    auto* list = new QTreeView(m_client);
+    list->setRootIsDecorated(false);
+    m_listView = list;
+    m_listView->setObjectName(QStringLiteral("ListView1"));
+    for (QWidget* view : {m_treeView, m_listView}) {
+        static_cast<QAbstractScrollArea*>(view)->viewport()->installEventFilter(this);
+    }
+
+    m_mediaPlayer = playerSurface(m_client, QStringLiteral("MediaPlayer1"));
+    m_realAudio[0] = playerSurface(m_client, QStringLiteral("RealAudio1_0"));
+    m_realAudio[1] = playerSurface(m_client, QStringLiteral("RealAudio1_1"));
+
+    m_picSlider = new SplitterBar(Qt::Vertical, m_client);
+    m_picSlider->setObjectName(QStringLiteral("picSlider"));
+    m_picSlider2 = new SplitterBar(Qt::Horizontal, m_client);
+    m_picSlider2->setObjectName(QStringLiteral("picSlider2"));
+    m_picShadow = new ShadowLine(m_client);
+    m_picShadow->setObjectName(QStringLiteral("picShadow"));
+    m_picShadow2 = new ShadowLine(m_client);
+    m_picShadow2->setObjectName(QStringLiteral("picShadow2"));
+    m_picShadow->hide();
+    m_picShadow2->hide();
+
+    m_timer1 = new IntervalTimer(this);
+    m_timer1->setObjectName(QStringLiteral("Timer1"));
+    m_timer2 = new IntervalTimer(this);
+    m_timer2->setObjectName(QStringLiteral("Timer2"));
+    m_timer2->setInterval(1000);
+
+    connect(m_statusBar, &StatusBar1::rightButtonPressed, this, [this](const QPoint& pos) {
+        showContextMenu(m_menus.DspOption, pos, true);
+    });
+}
+
+void Form1::wireMenus() {
+    for (int i = 0; i < 6; ++i) {
+        connect(m_menus.Dspsize[i], &QAction::triggered, this, [this, i] { Dspsize_Click(i); });
+    }
+    for (int i = 1; i <= 6; ++i) {
+        if (i == 5) {
+            continue;
+        }
+        // Opt_Click turns the mark over itself, as it does when called from code.
+        connect(m_menus.Opt[i], &QAction::triggered, this, [this, i](bool checked) {
+            m_menus.Opt[i]->setChecked(!checked);
+            Opt_Click(i);
+        });
+    }
+    for (int i = 0; i < 3; ++i) {
+        connect(m_menus.QuickPathSet[i], &QAction::triggered, this, [this, i] {
+            Form1Menus::checkOnly(m_menus.QuickPathSet, i);
+            m_state.mQuickPathValue = static_cast<qint16>(i);
+        });
+    }
+    connect(m_menus.TreeViewLine, &QAction::triggered, this,
+            [this] { TreeViewStyle_Click(m_menus.TreeViewLine); });
+    connect(m_menus.TreeViewIcon, &QAction::triggered, this,
+            [this] { TreeViewStyle_Click(m_menus.TreeViewIcon); });
+    connect(m_menus.MnuGrid, &QAction::toggled, this, [this](bool on) {
+        if (auto* view = qobject_cast<QTreeView*>(m_listView)) {
+            view->setAlternatingRowColors(false);
+            view->setStyleSheet(on ? QStringLiteral("QTreeView::item { border: 1px solid "
+                                                    "palette(mid); border-width: 0 1px 1px 0; }")
+                                   : QString());
+        }
+    });
+    connect(m_menus.ExitQuorvane, &QAction::triggered, this, [this] { close(); });
+}
+
+void Form1::showContextMenu(QMenu* menu, const QPoint& globalPos, bool restartTimer) {
+    m_timer1->stop();
+    if (restartTimer) {
+        connect(menu, &QMenu::aboutToHide, m_timer1, &IntervalTimer::start,
+                Qt::SingleShotConnection);
+    }
+    menu->popup(globalPos);
+}
+
+bool Form1::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_client && event->type() == QEvent::Resize) {
+        Form_Resize();
+        return false;
+    }
+    if (event->type() == QEvent::MouseButtonPress) {
+        auto* mouse = static_cast<QMouseEvent*>(event);
+        if (mouse->button() == Qt::RightButton) {
+            const QPoint pos = mouse->globalPosition().toPoint();
+            auto viewportOf = [](QWidget* view) {
+                return static_cast<QAbstractScrollArea*>(view)->viewport();
+            };
+            if (watched == viewportOf(m_treeView)) {
+                showContextMenu(m_menus.quickAccess, pos, false);
+                return true;
+            }
+            if (watched == viewportOf(m_listView)) {
+                showContextMenu(m_menus.MnuPlayOpt, pos, true);
+                return true;
+            }
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void Form1::closeEvent(QCloseEvent* event) {
+    Form_Unload();
+    event->accept();
+}
+
+QString Form1::dspsizeCaption(int index) const {
+    return m_menus.Dspsize[index]->text();
+}
+
+void Form1::Dspsize_Click(int index) {
+    m_timer1->stop();
+    Form1Menus::checkOnly(m_menus.Dspsize, index);
+    m_statusBar->setPanelText(4, dspsizeCaption(index));
+    m_state.mScreenSize = static_cast<qint16>(index);
+}
+
+void Form1::Opt_Click(int index) {
+    m_timer1->stop();
+    if (index == 6) {
+        return;  // the options dialog comes with its own window
+    }
+    QAction* item = m_menus.Opt[index];
+    item->setChecked(!item->isChecked());
+    const bool on = item->isChecked();
+    if (index == 1) {
+        m_statusBar->setPanelText(5, on ? QStringLiteral("ミュートON") : QStringLiteral("ミュートOFF"));
+    } else if (index == 2) {
+        m_statusBar->setPanelText(6, on ? QStringLiteral("常に最前面ON")
+                                        : QStringLiteral("常に最前面OFF"));
+    } else if (index == 3) {
+        on ? m_timer1->start() : m_timer1->stop();
+    }
+    m_state.mSlideShow = m_menus.Opt[3]->isChecked();
+}
+
+void Form1::TreeViewStyle_Click(QAction* item) {
+    if (auto* tree = qobject_cast<QTreeView*>(m_treeView)) {
+        tree->setRootIsDecorated(true);
+        tree->setStyleSheet(item->isChecked() ? QString()
+                                              : QStringLiteral("QTreeView::branch { image: none; }"));
+    }
+}
+
+void Form1::setAlwaysOnTop(bool on) {
+    const bool visible = isVisible();
+    setWindowFlag(Qt::WindowStaysOnTopHint, on);
+    if (visible) {
+        show();
+    }
 }

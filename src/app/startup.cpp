@@ -3,15 +3,19 @@
 #include <QApplication>
 #include <QFileInfo>
 #include <QPointer>
+#include <QSessionManager>
 
 #include "app/form1.h"
 #include "app/messages.h"
 #include "app/splash.h"
+#include "app/toolbar1.h"
 #include "app/ui_setup.h"
 #include "platform/app_info.h"
 #include "platform/dialogs_factory.h"
 #include "platform/os_version.h"
 #include "platform/single_instance.h"
+#include "platform/termination_signals.h"
+#include "settings/ini_file.h"
 #include "settings/module1.h"
 
 int Main(QApplication& app) {
@@ -35,11 +39,26 @@ int Main(QApplication& app) {
     Module1 state;
     state.icons = IconKeySet::forOsName(GetOSName());
 
-    Form1 form(state, *dialogs);
+    Form1 form(state, *dialogs, iniFilePath());
+    QObject::connect(&form, &Form1::unloaded, &app, &QApplication::quit, Qt::QueuedConnection);
+    // Asked to end by the session (logout, shutdown, kill): close the ordinary way, so the
+    // settings are saved as on any close.
+    TerminationSignals termination;
+    QObject::connect(&termination, &TerminationSignals::terminationRequested, &form,
+                     [&form] { form.close(); });
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &form,
+                     [&form](QSessionManager&) { form.Form_Unload(); });
+    form.Form_Load();
+
     if (splash) {
         splash->close();
     }
-    form.show();
+    Toolbar1* toolbar = form.toolbar();
+    toolbar->setButtonImage(1, state.icons.DeskTop);
+    toolbar->setButtonImage(2, state.icons.MyDoc);
+    toolbar->setButtonImage(3, state.icons.MyNet);
+    toolbar->setButtonImage(5, state.icons.UpOne);
+    form.showAsLoaded();
     QApplication::restoreOverrideCursor();
     return QApplication::exec();
 }

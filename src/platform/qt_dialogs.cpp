@@ -108,22 +108,23 @@ std::optional<QString> QtDialogs::inputBox(const QString& prompt, const QString&
 
 QString QtDialogs::browseForFolder(const QString& caption, const QString& initialFolder,
                                    const QString& rootFolder) {
-    const QString start = initialFolder.isEmpty() ? rootFolder : initialFolder;
+    const QString root = rootFolder.isEmpty() ? QString() : QDir::cleanPath(rootFolder);
+    auto insideRoot = [&root](const QString& folder) {
+        return root.isEmpty() || root == u"/" || folder == root || folder.startsWith(root + u'/');
+    };
+    // A start outside the root (the network command starts from the folder being shown) opens
+    // the picker at the root instead, where a choice can count.
+    QString start = initialFolder.isEmpty() ? root : QDir::cleanPath(initialFolder);
+    if (!insideRoot(start)) {
+        start = root;
+    }
     QString chosen = QFileDialog::getExistingDirectory(parentWidget(), caption, start,
                                                        QFileDialog::ShowDirsOnly);
     if (chosen.isEmpty()) {
         return {};
     }
     chosen = QDir::cleanPath(chosen);
-    if (!rootFolder.isEmpty()) {
-        const QString root = QDir::cleanPath(rootFolder);
-        const bool inside = chosen == root || root == u"/" ||
-                            chosen.startsWith(root + u'/');
-        if (!inside) {
-            return {};
-        }
-    }
-    return chosen;
+    return insideRoot(chosen) ? chosen : QString();
 }
 
 void QtDialogs::beep() { QApplication::beep(); }

@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QStandardPaths>
+#include <charconv>
 #include <cmath>
 #include <limits>
 #include <sys/stat.h>
@@ -31,7 +32,7 @@ void clsIniFile::setKey(const QString& key) {
 }
 
 void clsIniFile::refresh() {
-    if (!QFileInfo::exists(m_path)) {
+    if (!QFileInfo::exists(m_path) && !(m_pending && m_pending->path == m_path)) {
         m_strValue.clear();
         m_lngValue = 0;
         return;
@@ -80,8 +81,14 @@ QString clsIniFile::textOf(const QVariant& value) {
     switch (value.typeId()) {
         case QMetaType::Bool:
             return value.toBool() ? QStringLiteral("True") : QStringLiteral("False");
-        case QMetaType::Float:
-            return QString::number(value.toFloat(), 'g', QLocale::FloatingPointShortest);
+        case QMetaType::Float: {
+            // Shortest as a single: widened to a double first, 0.1 would read 0.10000000149011612.
+            char text[32];
+            const auto end =
+                std::to_chars(text, text + sizeof text, value.toFloat(), std::chars_format::general)
+                    .ptr;
+            return QString::fromLatin1(text, end - text);
+        }
         case QMetaType::Double:
             return QString::number(value.toDouble(), 'g', QLocale::FloatingPointShortest);
         default:
@@ -124,6 +131,9 @@ qint32 clsIniFile::leadingInt(const QString& text) {
 }
 
 IniDocument* clsIniFile::load(const QString& path) {
+    if (m_pending && m_pending->path == path) {
+        return &m_pending->document;
+    }
     struct stat st {};
     const QByteArray native = QFile::encodeName(path);
     if (stat(native.constData(), &st) != 0 || !S_ISREG(st.st_mode)) {
@@ -147,8 +157,11 @@ IniDocument* clsIniFile::load(const QString& path) {
 bool clsIniFile::store(const QString& path, IniDocument&& document) {
     m_cache.reset();
     const QFileInfo info(path);
-    // A read-only INI file is the user's way of keeping settings fixed: never replace it.
-    if (info.exists() && !info.isWritable()) {
+    // A read-only INI file is the user's way of keeping settings fixed: never replace it. The
+    // mode bits count even where access rights would allow the write (for root).
+    constexpr QFileDevice::Permissions kAnyWrite =
+        QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
+    if (info.exists() && (!info.isWritable() || (info.permissions() & kAnyWrite) == 0)) {
         return false;
     }
     if (!QDir().mkpath(info.absolutePath())) {
@@ -172,6 +185,30 @@ bool clsIniFile::store(const QString& path, IniDocument&& document) {
 
 bool clsIniFile::edit(const QString& path, bool createFile,
                       const std::function<bool(IniDocument&)>& change) {
+    if (m_updateDepth > 0) {
+        if (m_pending && m_pending->path != path && !flushPending()) {
+            m_updateOk = false;
+        }
+        if (!m_pending) {
+            if (QFileInfo::exists(path)) {
+                IniDocument* current = load(path);
+                if (current == nullptr) {
+                    m_updateOk = false;
+                    return false;
+                }
+                m_pending = Pending{path, std::move(*current), false};
+                m_cache.reset();
+            } else if (createFile) {
+                m_pending = Pending{path, IniDocument(), false};
+            } else {
+                return true;
+            }
+        }
+        if (change(m_pending->document)) {
+            m_pending->changed = true;
+        }
+        return true;
+    }
     if (!QFileInfo::exists(path)) {
         if (!createFile) {
             return true;
@@ -189,6 +226,27 @@ bool clsIniFile::edit(const QString& path, bool createFile,
     }
     IniDocument changed = std::move(*current);
     return store(path, std::move(changed));
+}
+
+bool clsIniFile::flushPending() {
+    if (!m_pending) {
+        return true;
+    }
+    Pending pending = std::move(*m_pending);
+    m_pending.reset();
+    return !pending.changed || store(pending.path, std::move(pending.document));
+}
+
+void clsIniFile::beginUpdate() {
+    ++m_updateDepth;
+}
+
+bool clsIniFile::endUpdate() {
+    if (m_updateDepth == 0 || --m_updateDepth > 0) {
+        return true;
+    }
+    const bool written = flushPending();
+    return std::exchange(m_updateOk, true) && written;
 }
 
 bool clsIniFile::SetValue(const QVariant& value, QString& iniFilePath, QString& sectionName,
@@ -252,9 +310,8 @@ bool clsIniFile::DeleteKey(QString& iniFilePath, QString& sectionName, QString& 
     substitute(iniFilePath, sectionName, keyName);
     m_strValue.clear();
     m_lngValue = 0;
-    return edit(iniFilePath, false, [&](IniDocument& document) {
-        return document.removeKey(sectionName, keyName);
-    });
+    return edit(iniFilePath, false,
+                [&](IniDocument& document) { return document.removeKey(sectionName, keyName); });
 }
 
 bool clsIniFile::DeleteSection(QString& iniFilePath, QString& sectionName) {
@@ -262,9 +319,8 @@ bool clsIniFile::DeleteSection(QString& iniFilePath, QString& sectionName) {
     substitute(iniFilePath, sectionName, unusedKey);
     m_strValue.clear();
     m_lngValue = 0;
-    return edit(iniFilePath, false, [&](IniDocument& document) {
-        return document.removeSection(sectionName);
-    });
+    return edit(iniFilePath, false,
+                [&](IniDocument& document) { return document.removeSection(sectionName); });
 }
 
 QString iniFilePathFor(const QString& exeDir, const QString& exeBaseName,

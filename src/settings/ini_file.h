@@ -4,6 +4,7 @@
 #include <QVariant>
 #include <functional>
 #include <optional>
+#include <utility>
 
 #include "settings/ini_document.h"
 
@@ -57,6 +58,14 @@ public:
     bool DeleteKey(QString& iniFilePath, QString& sectionName, QString& keyName);
     bool DeleteSection(QString& iniFilePath, QString& sectionName);
 
+    // Gathers the writes that follow into one: until the matching endUpdate(), SetValue,
+    // DeleteKey and DeleteSection change only this object's copy of the file (reads see the
+    // changes), and the outermost endUpdate() writes the file once, still atomically. A save of
+    // many keys then costs one write instead of one per key. endUpdate() is false when the file
+    // could not be written or a change could not be made.
+    void beginUpdate();
+    bool endUpdate();
+
     // The text form a value is stored in.
     static QString textOf(const QVariant& value);
     // The number a stored text stands for when it is numeric (nearest integer, ties to even).
@@ -73,6 +82,8 @@ private:
     bool store(const QString& path, IniDocument&& document);
     // Applies an edit to the file's document and writes it when the edit changed something.
     bool edit(const QString& path, bool createFile, const std::function<bool(IniDocument&)>& change);
+    // Writes the changes gathered by an update, if any.
+    bool flushPending();
 
     QString m_path;
     QString m_section;
@@ -88,6 +99,34 @@ private:
         IniDocument document;
     };
     std::optional<Cache> m_cache;
+
+    // The document an open update changes, not yet written.
+    struct Pending {
+        QString path;
+        IniDocument document;
+        bool changed = false;
+    };
+    std::optional<Pending> m_pending;
+    int m_updateDepth = 0;
+    bool m_updateOk = true;
+};
+
+// Keeps a clsIniFile update open for one scope (see beginUpdate()); commit() ends it early and
+// tells whether the file was written.
+class IniUpdateGuard {
+public:
+    explicit IniUpdateGuard(clsIniFile& ini) : m_ini(&ini) { ini.beginUpdate(); }
+    ~IniUpdateGuard() { commit(); }
+    IniUpdateGuard(const IniUpdateGuard&) = delete;
+    IniUpdateGuard& operator=(const IniUpdateGuard&) = delete;
+
+    bool commit() {
+        clsIniFile* ini = std::exchange(m_ini, nullptr);
+        return ini == nullptr || ini->endUpdate();
+    }
+
+private:
+    clsIniFile* m_ini;
 };
 
 // Where the program's INI file lives: beside the executable when that folder is writable or the

@@ -1,0 +1,273 @@
+// quorvane-bench playback: starting a file, from the start call to its first decoded picture (or
+// the start of its sound).
+//   play-h264: a 640x480 H.264 video; play-mp3: a short MP3; play-jpeg: a 640x480 picture;
+//   play-h264-bigdir: the same video inside a folder of 100,000 files.
+// Ours is clsMovie::PlayStart on the ready engines; the baseline is a bare libmpv handle (libmpv's
+// own settings, no picture, no sound) loading the same file in the same run. baseline_noscan is
+// the bare handle with libmpv's folder scans switched off, as our engines have them. No picture
+// is drawn and no sound made in either, so the engines are timed, not the screen.
+#include <mpv/client.h>
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTextStream>
+#include <QTimer>
+#include <QWidget>
+#include <algorithm>
+#include <clocale>
+#include <fcntl.h>
+#include <unistd.h>
+#include <vector>
+
+#include "platform/interval_timer.h"
+#include "platform/scripted_dialogs.h"
+#include "player/movie.h"
+#include "player/mpv_engine.h"
+#include "player/player_set.h"
+
+namespace {
+
+constexpr int kRounds = 7;
+constexpr int kBigFolderFiles = 100000;
+constexpr int kWaitMs = 20000;
+
+double median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+double rssMib() {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly)) {
+        return 0;
+    }
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmRSS:")) {
+            return line.mid(6).trimmed().split(' ').first().toDouble() / 1024.0;
+        }
+    }
+    return 0;
+}
+
+bool ffmpeg(const QStringList& args) {
+    QProcess process;
+    process.start(QStringLiteral("ffmpeg"),
+                  QStringList{QStringLiteral("-hide_banner"), QStringLiteral("-loglevel"),
+                              QStringLiteral("error"), QStringLiteral("-nostdin"),
+                              QStringLiteral("-y")} +
+                      args);
+    return process.waitForFinished(120000) && process.exitCode() == 0;
+}
+
+bool makeMedia(const QDir& dir) {
+    const QString lavfi = QStringLiteral("lavfi");
+    return ffmpeg({QStringLiteral("-f"), lavfi, QStringLiteral("-i"),
+                   QStringLiteral("testsrc2=size=640x480:rate=25:duration=5"),
+                   QStringLiteral("-f"), lavfi, QStringLiteral("-i"),
+                   QStringLiteral("sine=frequency=440:sample_rate=44100:duration=5"),
+                   QStringLiteral("-c:v"), QStringLiteral("libx264"), QStringLiteral("-preset"),
+                   QStringLiteral("veryfast"), QStringLiteral("-pix_fmt"),
+                   QStringLiteral("yuv420p"), QStringLiteral("-c:a"), QStringLiteral("libmp3lame"),
+                   QStringLiteral("-shortest"), dir.filePath(QStringLiteral("video.avi"))}) &&
+           ffmpeg({QStringLiteral("-f"), lavfi, QStringLiteral("-i"),
+                   QStringLiteral("sine=frequency=440:sample_rate=44100:duration=5"),
+                   QStringLiteral("-c:a"), QStringLiteral("libmp3lame"), QStringLiteral("-b:a"),
+                   QStringLiteral("128k"), dir.filePath(QStringLiteral("sound.mp3"))}) &&
+           ffmpeg({QStringLiteral("-f"), lavfi, QStringLiteral("-i"),
+                   QStringLiteral("testsrc2=size=640x480:rate=1:duration=1"),
+                   QStringLiteral("-frames:v"), QStringLiteral("1"),
+                   dir.filePath(QStringLiteral("picture.jpg"))});
+}
+
+bool makeBigFolder(const QString& folder, const QString& video) {
+    if (!QDir().mkpath(folder)) {
+        return false;
+    }
+    const QByteArray native = QFile::encodeName(folder);
+    for (int i = 0; i < kBigFolderFiles; ++i) {
+        const QByteArray name = native + "/clip " + QByteArray::number(i).rightJustified(6, '0') +
+                                (i % 3 == 0 ? ".srt" : ".avi");
+        const int fd = open(name.constData(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+        if (fd < 0) {
+            return false;
+        }
+        close(fd);
+    }
+    return QFile::copy(video, folder + QStringLiteral("/video.avi"));
+}
+
+// A bare handle: libmpv's own settings apart from the outputs, or with its folder scans off.
+class BareHandle {
+public:
+    explicit BareHandle(bool noScan) {
+        std::setlocale(LC_NUMERIC, "C");
+        m_handle = mpv_create();
+        mpv_set_option_string(m_handle, "vo", "null");
+        mpv_set_option_string(m_handle, "ao", "null");
+        mpv_set_option_string(m_handle, "idle", "yes");
+        mpv_set_option_string(m_handle, "image-display-duration", "inf");
+        if (noScan) {
+            mpv_set_option_string(m_handle, "sub-auto", "no");
+            mpv_set_option_string(m_handle, "audio-file-auto", "no");
+            mpv_set_option_string(m_handle, "cover-art-auto", "no");
+            mpv_set_option_string(m_handle, "load-scripts", "no");
+            mpv_set_option_string(m_handle, "config", "no");
+            mpv_set_option_string(m_handle, "ytdl", "no");
+        }
+        mpv_initialize(m_handle);
+    }
+    ~BareHandle() { mpv_terminate_destroy(m_handle); }
+    BareHandle(const BareHandle&) = delete;
+    BareHandle& operator=(const BareHandle&) = delete;
+
+    // Milliseconds from loadfile to the first playback start; -1 when it did not come.
+    double start(const QString& file) {
+        const char* stop[] = {"stop", nullptr};
+        mpv_command(m_handle, stop);
+        drain(MPV_EVENT_IDLE, 5);
+        const QByteArray path = QFile::encodeName(file);
+        const char* load[] = {"loadfile", path.constData(), nullptr};
+        QElapsedTimer timer;
+        timer.start();
+        mpv_command(m_handle, load);
+        if (!drain(MPV_EVENT_PLAYBACK_RESTART, kWaitMs / 1000.0)) {
+            return -1;
+        }
+        return timer.nsecsElapsed() / 1e6;
+    }
+
+private:
+    bool drain(mpv_event_id until, double timeoutSeconds) {
+        QElapsedTimer timer;
+        timer.start();
+        while (timer.elapsed() < timeoutSeconds * 1000) {
+            const mpv_event* e = mpv_wait_event(m_handle, 0.5);
+            if (e->event_id == until) {
+                return true;
+            }
+        }
+        return false;
+    }
+
+    mpv_handle* m_handle = nullptr;
+};
+
+// The program's side: the facade with both engines ready, as the window holds them.
+class Ours {
+public:
+    Ours() {
+        PlayerOptions options;
+        options.audioOutput = QStringLiteral("null");
+        options.renderApi = false;
+        m_players = std::make_unique<PlayerSet>(&m_host, options);
+        m_movie = std::make_unique<clsMovie>(m_dialogs, m_timer, *m_players,
+                                             [](const QUrl&) { return true; });
+        m_movie->configureAtStart();
+        m_host.resize(800, 600);
+        m_host.show();
+    }
+
+    // Milliseconds from PlayStart to the first playback start; -1 when it did not come.
+    double start(const QString& file, const QString& ext) {
+        m_movie->PlayStop();
+        QCoreApplication::processEvents();
+        MpvEngine& engine = ext == u"png" ? m_players->streamingEngine() : m_players->mediaEngine();
+        QEventLoop loop;
+        bool started = false;
+        const auto connection = QObject::connect(&engine, &MpvEngine::playbackRestarted, &loop,
+                                                 [&] {
+                                                     started = true;
+                                                     loop.quit();
+                                                 });
+        QTimer::singleShot(kWaitMs, &loop, &QEventLoop::quit);
+        QElapsedTimer timer;
+        timer.start();
+        m_movie->PlayStart(file, ext, 0, true);
+        if (!started) {
+            loop.exec();
+        }
+        const double ms = timer.nsecsElapsed() / 1e6;
+        QObject::disconnect(connection);
+        return started ? ms : -1;
+    }
+
+    void stop() { m_movie->PlayStop(); }
+
+private:
+    QWidget m_host;
+    ScriptedDialogs m_dialogs;
+    IntervalTimer m_timer;
+    std::unique_ptr<PlayerSet> m_players;
+    std::unique_ptr<clsMovie> m_movie;
+};
+
+}  // namespace
+
+int runPlaybackBench() {
+    QTextStream out(stdout);
+    QTemporaryDir temp;
+    const QDir dir(temp.path());
+    if (!temp.isValid() || !makeMedia(dir)) {
+        out << "playback: could not make the media (is ffmpeg installed?)\n";
+        return 1;
+    }
+    const QString bigFolder = dir.filePath(QStringLiteral("big"));
+    if (!makeBigFolder(bigFolder, dir.filePath(QStringLiteral("video.avi")))) {
+        out << "playback: could not make the folder of " << kBigFolderFiles << " files\n";
+        return 1;
+    }
+
+    const double before = rssMib();
+    Ours ours;
+    QCoreApplication::processEvents();
+    out << "idle: rss_mib=" << QString::number(rssMib(), 'f', 1)
+        << " before_engines_mib=" << QString::number(before, 'f', 1) << '\n';
+    out.flush();
+
+    struct Case {
+        const char* name;
+        QString file;
+        QString ext;
+    };
+    const Case cases[] = {
+        {"play-h264", dir.filePath(QStringLiteral("video.avi")), QStringLiteral("avi")},
+        {"play-mp3", dir.filePath(QStringLiteral("sound.mp3")), QStringLiteral("mp3")},
+        {"play-jpeg", dir.filePath(QStringLiteral("picture.jpg")), QStringLiteral("jpg")},
+        {"play-h264-bigdir", bigFolder + QStringLiteral("/video.avi"), QStringLiteral("avi")},
+    };
+    BareHandle bare(false);
+    BareHandle noScan(true);
+    int failures = 0;
+    for (const Case& c : cases) {
+        std::vector<double> oursMs;
+        std::vector<double> bareMs;
+        std::vector<double> noScanMs;
+        // One round first to warm the disk cache and the decoders' code.
+        ours.start(c.file, c.ext);
+        bare.start(c.file);
+        noScan.start(c.file);
+        for (int round = 0; round < kRounds; ++round) {
+            oursMs.push_back(ours.start(c.file, c.ext));
+            bareMs.push_back(bare.start(c.file));
+            noScanMs.push_back(noScan.start(c.file));
+        }
+        ours.stop();
+        const double o = median(oursMs);
+        const double b = median(bareMs);
+        const double n = median(noScanMs);
+        if (o < 0 || b < 0 || n < 0) {
+            ++failures;
+        }
+        out << c.name << ": ours=" << QString::number(o, 'f', 1)
+            << " ms baseline=" << QString::number(b, 'f', 1)
+            << " ms ratio=" << QString::number(b > 0 ? o / b : 0, 'f', 2)
+            << " rss_mib=" << QString::number(rssMib(), 'f', 1)
+            << " baseline_noscan=" << QString::number(n, 'f', 1) << '\n';
+        out.flush();
+    }
+    return failures == 0 ? 0 : 1;
+}

@@ -1,0 +1,74 @@
+// Form1: the load and unload sequences that bring the program up and down.
+#include <QAction>
+#include <QLayout>
+#include <QSlider>
+#include <QTreeView>
+
+#include "app/form1.h"
+#include "app/status_bar1.h"
+#include "app/toolbar1.h"
+#include "platform/interval_timer.h"
+#include "platform/screen_saver.h"
+
+void Form1::Form_Load() {
+    if (m_loaded) {
+        return;
+    }
+    m_loaded = true;
+    m_state.mSortOrder = 0;
+    m_state.mSortColumn = 1;
+    m_state.mPlayNextFlg = true;
+    m_timer2->stop();
+    m_toolbar->button(8)->setVisible(false);
+    m_toolbar->button(9)->setVisible(false);
+    m_mediaPlayer->setVisible(false);
+    m_realAudio[0]->setVisible(true);
+    m_realAudio[1]->setVisible(true);
+    m_slider->setValue(10);
+    setWindowTitle(m_titleText);
+
+    IniDataLoad();
+
+    // The panes are fitted to the client area, which the window lays out only when asked before
+    // it is first shown.
+    layout()->activate();
+    ApplyVSplit();
+    ApplyHSplit();
+    if (m_state.mQuickPathValue >= 0 && m_state.mQuickPathValue <= 2) {
+        Form1Menus::checkOnly(m_menus.QuickPathSet, m_state.mQuickPathValue);
+    }
+    m_menus.MnuLoop->setChecked(false);
+    TreeViewStyle_Click(m_menus.TreeViewLine);
+
+    const int size = Form1Menus::firstChecked(m_menus.Dspsize);
+    m_statusBar->setPanelText(4, size >= 0 ? m_menus.Dspsize[size]->text() : QString());
+    m_statusBar->setPanelText(5, m_menus.Opt[1]->isChecked() ? QStringLiteral("ミュートON")
+                                                             : QStringLiteral("ミュートOFF"));
+    const bool onTop = m_menus.Opt[2]->isChecked();
+    m_statusBar->setPanelText(6, onTop ? QStringLiteral("常に最前面ON")
+                                       : QStringLiteral("常に最前面OFF"));
+    setAlwaysOnTop(onTop);
+    m_statusBar->setPanelText(7, QStringLiteral("1.0 x"));
+    m_state.mPlayNextFlg = true;
+}
+
+void Form1::showAsLoaded() {
+    if (m_startWindowState & Qt::WindowMaximized) {
+        showMaximized();
+    } else {
+        show();
+    }
+}
+
+void Form1::Form_Unload() {
+    if (m_unloaded) {
+        return;
+    }
+    m_unloaded = true;
+    m_timer1->stop();
+    IniDataSave();
+    if (m_state.mScreenSaver == 1) {
+        m_screenSaver->SetScreenSaver(true);
+    }
+    emit unloaded();
+}

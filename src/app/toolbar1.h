@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QToolBar>
+
+class QAction;
+class QActionGroup;
+class ImageList;
+
+// Toolbar1: the navigation and player buttons, addressed by their 1-based index or by their key
+// as the commands know them. A click reports the button's index and key; the window dispatches.
+class Toolbar1 : public QToolBar {
+    Q_OBJECT
+public:
+    enum class Style { Normal, Check, Group, Separator };
+    struct ButtonSpec {
+        const char16_t* key;
+        const char16_t* toolTip;
+        Style style;
+        int image;  // number of its picture in the toolbar images, 0 for a separator
+        bool pressed;
+    };
+    static constexpr int kButtonCount = 22;
+    static const ButtonSpec kButtons[kButtonCount];
+
+    explicit Toolbar1(const ImageList& images, QWidget* parent = nullptr);
+
+    QAction* button(int index) const { return m_buttons.at(index - 1); }
+    QAction* buttonByKey(const QString& key) const;
+    int indexOf(const QString& key) const;
+    // Shows the picture of the given image key on a button (e.g. "Play" / "Pause").
+    void setButtonImage(int index, const QString& imageKey);
+    QString buttonImage(int index) const { return m_imageKeys.at(index - 1); }
+
+    // The image key of toolbar picture number n.
+    static QString imageKeyFor(int imageNumber);
+
+signals:
+    void ButtonClick(int index, const QString& key);
+
+private:
+    const ImageList& m_images;
+    QList<QAction*> m_buttons;
+    QList<QString> m_imageKeys;
+    QActionGroup* m_order = nullptr;
+};

@@ -1,0 +1,239 @@
+#include "browser/file_list.h"
+
+#include <QCursor>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <algorithm>
+#include <exception>
+
+#include "browser/file_icon_source.h"
+#include "browser/file_list_view.h"
+#include "browser/file_lister.h"
+#include "browser/folder_scan.h"
+#include "browser/image_list.h"
+#include "browser/messages.h"
+#include "platform/dialogs.h"
+#include "platform/error_box.h"
+#include "settings/module1.h"
+
+namespace {
+
+// The hourglass for as long as it lives.
+class WaitCursor {
+public:
+    WaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
+// Keeps the list from drawing while it is filled; shows it again however the filling ends.
+class HiddenWhileFilled {
+public:
+    explicit HiddenWhileFilled(QWidget& list) : m_list(list) { m_list.setUpdatesEnabled(false); }
+    ~HiddenWhileFilled() { m_list.setUpdatesEnabled(true); }
+    HiddenWhileFilled(const HiddenWhileFilled&) = delete;
+    HiddenWhileFilled& operator=(const HiddenWhileFilled&) = delete;
+
+private:
+    QWidget& m_list;
+};
+
+}  // namespace
+
+FileList::FileList(Module1& state, Dialogs& dialogs, ImageList& images, FileListView& view,
+                   QObject* parent)
+    : QObject(parent),
+      m_state(state),
+      m_dialogs(dialogs),
+      m_images(images),
+      m_view(view),
+      m_model(&images),
+      m_iconSource(std::make_unique<MimeIconSource>(images)) {
+    m_view.setModel(&m_model);
+    connect(&m_view, &FileListView::gotFocus, this, &FileList::gotFocus);
+    connect(&m_view, &FileListView::columnClicked, this, &FileList::ColumnClick);
+    connect(&m_view, &FileListView::doubleClickedAt, this, &FileList::DblClick);
+    connect(&m_view, &FileListView::contextMenuRequested, this, &FileList::MouseDownRight);
+    connect(&m_view, &FileListView::selectAllRequested, this,
+            [this] { SetAllListItemsState(true); });
+    connect(&m_view, &FileListView::moveRequested, this, &FileList::moveFilesRequested);
+    connect(&m_view, &FileListView::playStepRequested, this, &FileList::playRequested);
+    connect(&m_view, &FileListView::deleteRequested, this, &FileList::deleteFilesRequested);
+    connect(&m_view, &FileListView::renameRequested, this, &FileList::renameFileRequested);
+}
+
+FileList::~FileList() {
+    if (m_view.model() == &m_model) {
+        m_view.setModel(nullptr);
+    }
+}
+
+void FileList::setIconSource(std::unique_ptr<FileIconSource> source) {
+    m_iconSource = std::move(source);
+}
+
+void FileList::CreateColumns() {
+    const QFontMetrics metrics = m_view.fontMetrics();
+    for (int column = 0; column < FileListModel::ColumnCount; ++column) {
+        m_view.header()->resizeSection(column, metrics.horizontalAdvance(QString::fromUtf16(
+                                                   browser_msg::kListColumnWidthTexts[column])));
+    }
+}
+
+void FileList::setStatusText(const QString& text) {
+    m_statusText = text;
+    emit statusTextChanged(text);
+}
+
+void FileList::ListFolder(const QString& path, bool iconView) {
+    QStringList iconFailures;
+    {
+        WaitCursor wait;
+        HiddenWhileFilled hidden(m_view);
+        try {
+            m_listedFolder = path;
+            m_model.clear();
+            const FileLister lister(ListerOptions::from(m_state, m_fileView));
+            Listing listing;
+            if (iconView && m_iconSource) {
+                IconContext icons{*m_iconSource, m_images};
+                listing = lister.list(path, &icons);
+            } else {
+                listing = lister.list(path);
+            }
+            iconFailures = std::move(listing.iconFailures);
+            m_model.setRows(std::move(listing.rows));
+            setStatusText(browser_msg::listStatus(listing.files, listing.folders));
+            if (m_model.count() > 0) {
+                // The first row found is selected alone; the sort then carries it to its place.
+                m_view.selectionModel()->setCurrentIndex(
+                    m_model.index(std::max(listing.firstRow, 0), 0),
+                    QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+                SortList(m_state.mSortOrder, m_state.mSortColumn);
+            }
+            if (m_state.mAutoColumFlg == 0) {
+                AutoFitColumns();
+            }
+        } catch (const std::exception& error) {
+            ErrMsgDsp(m_dialogs, error);
+        }
+    }
+    for (const QString& failed : iconFailures) {
+        m_dialogs.message(browser_msg::listIconFailed(failed), MsgIcon::Information);
+    }
+}
+
+void FileList::SortList(int order, int column) {
+    m_model.sortRows(column, order);
+    m_model.setSortMark(column, order);
+}
+
+void FileList::ColumnClick(int column) {
+    m_state.mSortOrder = static_cast<qint16>(m_model.sortOrder() == 0 ? 1 : 0);
+    m_state.mSortColumn = static_cast<qint16>(column);
+    SortList(m_state.mSortOrder, m_state.mSortColumn);
+    if (selectedRow() >= 0) {
+        m_view.scrollTo(m_view.currentIndex());
+    }
+}
+
+void FileList::AutoFitColumns() {
+    m_view.fitColumnsToRows();
+}
+
+int FileList::ListHitTest(const QWidget* control) const {
+    if (control != &m_view && control != m_view.viewport()) {
+        return -1;
+    }
+    return m_view.rowAt(m_view.viewport()->mapFromGlobal(QCursor::pos()));
+}
+
+void FileList::SetAllListItemsState(bool selected) {
+    if (selected) {
+        m_view.selectAll();
+    } else {
+        m_view.clearSelection();
+    }
+    m_view.setFocus();
+}
+
+void FileList::setGridLines(bool on) {
+    m_view.setGridLines(on);
+}
+
+QString FileList::keyOfRow(int row) const {
+    return row >= 0 && row < m_model.count() ? m_model.row(row).key : QString();
+}
+
+int FileList::selectedRow() const {
+    const QItemSelectionModel* selection = m_view.selectionModel();
+    if (!selection) {
+        return -1;
+    }
+    const QModelIndex current = selection->currentIndex();
+    if (current.isValid() && selection->isRowSelected(current.row())) {
+        return current.row();
+    }
+    const QModelIndexList rows = selection->selectedRows();
+    return rows.isEmpty() ? -1 : rows.first().row();
+}
+
+QString FileList::SelectedPath() const {
+    return keyOfRow(selectedRow());
+}
+
+QString FileList::CurrentRowText() const {
+    const QModelIndex current = m_view.currentIndex();
+    return current.isValid() ? m_model.row(current.row()).text : QString();
+}
+
+QList<int> FileList::selectedRows() const {
+    QList<int> rows;
+    if (const QItemSelectionModel* selection = m_view.selectionModel()) {
+        for (const QModelIndex& index : selection->selectedRows()) {
+            rows << index.row();
+        }
+    }
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+void FileList::selectRow(int row) {
+    if (row < 0 || row >= m_model.count()) {
+        return;
+    }
+    const QModelIndex index = m_model.index(row, 0);
+    m_view.selectionModel()->setCurrentIndex(
+        index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    m_view.scrollTo(index);
+}
+
+bool FileList::SelectRowByKey(const QString& key) {
+    const int row = m_model.rowOfKey(key);
+    selectRow(row);
+    return row >= 0;
+}
+
+void FileList::DblClick(const QPoint& viewportPos) {
+    try {
+        if (m_model.count() == 0 || m_view.rowAt(viewportPos) < 0) {
+            return;
+        }
+        const int row = selectedRow() >= 0 ? selectedRow() : m_view.rowAt(viewportPos);
+        const QString path = m_model.row(row).key;
+        if (folderExistsOnDisk(path)) {
+            emit openFolderRequested(path);
+            m_view.setFocus();
+        } else {
+            emit playRequested(2);
+        }
+    } catch (const std::exception& error) {
+        ErrMsgDsp(m_dialogs, error);
+    }
+}
+
+void FileList::MouseDownRight(const QPoint& globalPos) {
+    emit contextMenuRequested(globalPos, menuState());
+}

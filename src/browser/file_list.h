@@ -1,0 +1,119 @@
+#pragma once
+
+#include <QObject>
+#include <QPoint>
+#include <QString>
+#include <memory>
+
+#include "browser/file_list_model.h"
+
+class Dialogs;
+class FileIconSource;
+class FileListView;
+class ImageList;
+class QWidget;
+struct Module1;
+
+// Which items of the list's context menu MnuPlayOpt show: the playback items (MnuMoviePlay,
+// MnuMovieStop, MnuPrevios, MunNext, MnuLoop) and the file items (MunOpen, MnuIconSet, FilePopa,
+// DelFile, bar, MoveFile, ReNameFile).
+struct ListMenuState {
+    bool playItemsVisible = false;
+    bool fileItemsVisible = false;
+
+    static ListMenuState of(bool listEmpty, bool fileViewPressed) {
+        return {!listEmpty && !fileViewPressed, !listEmpty};
+    }
+    bool operator==(const ListMenuState&) const = default;
+};
+Q_DECLARE_METATYPE(ListMenuState)
+
+// The file list ListView1 and what it does: lists a folder (ListFolder), sorts, fits its
+// columns, tells rows by key and by position, and turns the user's clicks and keys on the list
+// into requests the main window carries out (play, open a folder, move, delete, rename, show the
+// context menu). It owns the model; the window owns the view and hands it over.
+class FileList : public QObject {
+    Q_OBJECT
+public:
+    FileList(Module1& state, Dialogs& dialogs, ImageList& images, FileListView& view,
+             QObject* parent = nullptr);
+    ~FileList() override;
+
+    FileListModel& model() { return m_model; }
+    const FileListModel& model() const { return m_model; }
+    FileListView& view() { return m_view; }
+
+    // Where icons and type names come from in icon view (a MIME database source by default).
+    void setIconSource(std::unique_ptr<FileIconSource> source);
+
+    // The pressed state of the file-view toolbar button; every listing reads it.
+    void setFileViewPressed(bool pressed) { m_fileView = pressed; }
+    bool fileViewPressed() const { return m_fileView; }
+
+    // Sets each column as wide as its measuring text in the list's font (done once at start).
+    void CreateColumns();
+    // Fills the list with the contents of a folder (with or without a trailing "/").
+    void ListFolder(const QString& path, bool iconView);
+    // Sorts by a column (1-5) in an order (0 ascending, 1 descending) and moves the sort mark.
+    void SortList(int order, int column);
+    // A click on a column title (1-5): the order flips, and the list sorts by that column.
+    void ColumnClick(int column);
+    // Fits every column to its widest row text.
+    void AutoFitColumns();
+    // The row under the mouse cursor, or -1 when the control is not the list or no row is there.
+    int ListHitTest(const QWidget* control) const;
+    // Selects every row (true) or none (false), then focuses the list.
+    void SetAllListItemsState(bool selected);
+    void setGridLines(bool on);
+
+    // "N個のﾌｧｲﾙ(M個のﾌｫﾙﾀﾞ)" of the last listing.
+    QString StatusText() const { return m_statusText; }
+    // The folder last listed, as it was given.
+    QString ListedFolder() const { return m_listedFolder; }
+
+    int rowCount() const { return m_model.count(); }
+    int rowOfKey(const QString& key) const { return m_model.rowOfKey(key); }
+    QString keyOfRow(int row) const;
+    // The selected row: the current row when it is selected, else the first selected, else -1.
+    int selectedRow() const;
+    // The full path (key) of the selected row; empty when none.
+    QString SelectedPath() const;
+    // The text of the current (focused) row; empty when none.
+    QString CurrentRowText() const;
+    QList<int> selectedRows() const;
+    // Makes one row the only selected and current row, and scrolls it into view.
+    void selectRow(int row);
+    // selectRow on the row of a key; false when no row has it.
+    bool SelectRowByKey(const QString& key);
+    ListMenuState menuState() const { return ListMenuState::of(rowCount() == 0, m_fileView); }
+
+signals:
+    void statusTextChanged(const QString& text);
+    // The list received the focus (FocusPane = 1).
+    void gotFocus();
+    // A double-click on a folder row: go to that folder.
+    void openFolderRequested(const QString& path);
+    // Play a row: mode 2 (the selected row) after a double-click on a file row, with the clip
+    // flag cleared first; 1 previous (Ctrl+Up), 0 next (Ctrl+Down).
+    void playRequested(int mode);
+    void moveFilesRequested();
+    void deleteFilesRequested();
+    void renameFileRequested();
+    // A right-button press: show MnuPlayOpt at a screen position with these items.
+    void contextMenuRequested(const QPoint& globalPos, const ListMenuState& state);
+
+private:
+    void DblClick(const QPoint& viewportPos);
+    void MouseDownRight(const QPoint& globalPos);
+    void setStatusText(const QString& text);
+
+    Module1& m_state;
+    Dialogs& m_dialogs;
+    ImageList& m_images;
+    FileListView& m_view;
+    FileListModel m_model;
+    std::unique_ptr<FileIconSource> m_iconSource;
+    bool m_fileView = false;
+    QString m_statusText;
+    QString m_listedFolder;
+};

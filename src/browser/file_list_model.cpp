@@ -1,0 +1,508 @@
+#include "browser/file_list_model.h"
+
+#include <QBrush>
+#include <QColor>
+#include <QFont>
+#include <QIcon>
+#include <algorithm>
+#include <cstdint>
+#include <numeric>
+#include <utility>
+
+#include "browser/file_name_codec.h"
+#include "browser/image_list.h"
+#include "browser/messages.h"
+#include "browser/path_utils.h"
+
+int compareListText(QStringView a, QStringView b) {
+    if (a.data() == b.data() && a.size() == b.size()) {
+        return 0;
+    }
+    const qsizetype n = std::min(a.size(), b.size());
+    const char16_t* pa = a.utf16();
+    const char16_t* pb = b.utf16();
+    for (qsizetype i = 0; i < n; ++i) {
+        char16_t ca = pa[i];
+        char16_t cb = pb[i];
+        if (ca == cb) {
+            continue;
+        }
+        if (ca < 0x80 && cb < 0x80) {
+            if (ca >= u'A' && ca <= u'Z') {
+                ca = char16_t(ca + 32);
+            }
+            if (cb >= u'A' && cb <= u'Z') {
+                cb = char16_t(cb + 32);
+            }
+        } else {
+            ca = QChar::toCaseFolded(ca);
+            cb = QChar::toCaseFolded(cb);
+        }
+        if (ca != cb) {
+            return ca < cb ? -1 : 1;
+        }
+    }
+    return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+}
+
+namespace {
+
+bool isFolder(const FileRow& row) {
+    return row.folder || row.sizeText == QStringView(browser_msg::kFolderSize) ||
+           row.sizeText == QStringView(browser_msg::kFolderSizeAdded);
+}
+
+char16_t foldForSort(char16_t c) {
+    if (c < 0x80) {
+        return (c >= u'A' && c <= u'Z') ? char16_t(c + 32) : c;
+    }
+    return QChar::toCaseFolded(c);
+}
+
+// One row as the sort sees it: its two keys side by side in one small record, so that most
+// comparisons never leave the array. A text key of few distinct values (extension, type) is a
+// rank; the name keeps its first twelve folded characters and is compared further only when
+// those are equal.
+struct SortEntry {
+    std::uint64_t primary = 0;
+    std::uint64_t secondary = 0;
+    std::uint64_t namePrefix[3] = {0, 0, 0};
+    const char16_t* name = nullptr;
+    std::uint32_t nameSize = 0;
+    std::uint32_t row = 0;  // position before the sort: equal rows keep their order
+};
+
+constexpr int kPrefixChars = 12;
+
+void setNamePrefix(SortEntry& entry, const QString& name) {
+    entry.name = reinterpret_cast<const char16_t*>(name.utf16());
+    entry.nameSize = static_cast<std::uint32_t>(name.size());
+    const qsizetype n = std::min<qsizetype>(name.size(), kPrefixChars);
+    for (qsizetype i = 0; i < n; ++i) {
+        const std::uint64_t c = foldForSort(entry.name[i]);
+        entry.namePrefix[i / 4] |= c << (16 * (3 - i % 4));
+    }
+}
+
+int compareNames(const SortEntry& a, const SortEntry& b) {
+    for (int i = 0; i < 3; ++i) {
+        if (a.namePrefix[i] != b.namePrefix[i]) {
+            return a.namePrefix[i] < b.namePrefix[i] ? -1 : 1;
+        }
+    }
+    if (a.nameSize <= kPrefixChars && b.nameSize <= kPrefixChars) {
+        return 0;  // equal prefixes of whole names: equal names
+    }
+    // The first kPrefixChars characters of both names are there and fold alike.
+    return compareListText(QStringView(a.name + kPrefixChars, a.nameSize - kPrefixChars),
+                           QStringView(b.name + kPrefixChars, b.nameSize - kPrefixChars));
+}
+
+int compareNumbers(std::uint64_t a, std::uint64_t b) {
+    return a < b ? -1 : (a > b ? 1 : 0);
+}
+
+// Ranks of a text column: rows that share a string share its rank without comparing it again.
+std::vector<std::uint64_t> textRanks(const std::vector<FileRow>& rows, QString FileRow::*field) {
+    QHash<std::pair<const void*, qsizetype>, int> distinctOf;
+    std::vector<const QString*> distinct;
+    std::vector<int> rowDistinct(rows.size());
+    std::pair<const void*, qsizetype> lastKey{nullptr, -1};
+    int lastDistinct = -1;
+    for (size_t i = 0; i < rows.size(); ++i) {
+        const QString& text = rows[i].*field;
+        const auto key = std::make_pair(static_cast<const void*>(text.constData()), text.size());
+        if (key != lastKey) {
+            auto it = distinctOf.constFind(key);
+            if (it == distinctOf.cend()) {
+                it = distinctOf.insert(key, static_cast<int>(distinct.size()));
+                distinct.push_back(&text);
+            }
+            lastKey = key;
+            lastDistinct = *it;
+        }
+        rowDistinct[i] = lastDistinct;
+    }
+    std::vector<int> order(distinct.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::sort(order.begin(), order.end(), [&](int a, int b) {
+        return compareListText(*distinct[size_t(a)], *distinct[size_t(b)]) < 0;
+    });
+    std::vector<std::uint64_t> rankOfDistinct(distinct.size());
+    std::uint64_t rank = 0;
+    for (size_t i = 0; i < order.size(); ++i) {
+        if (i > 0 &&
+            compareListText(*distinct[size_t(order[i - 1])], *distinct[size_t(order[i])]) != 0) {
+            ++rank;
+        }
+        rankOfDistinct[size_t(order[i])] = rank;
+    }
+    std::vector<std::uint64_t> ranks(rows.size());
+    for (size_t i = 0; i < rows.size(); ++i) {
+        ranks[i] = rankOfDistinct[size_t(rowDistinct[i])];
+    }
+    return ranks;
+}
+
+// The numeric sort key of a column that is not the name.
+std::vector<std::uint64_t> columnKeys(const std::vector<FileRow>& rows, int column) {
+    switch (column) {
+        case FileListModel::ExtColumn:
+            return textRanks(rows, &FileRow::ext);
+        case FileListModel::TypeColumn:
+            return textRanks(rows, &FileRow::type);
+        default:
+            break;
+    }
+    std::vector<std::uint64_t> keys(rows.size());
+    for (size_t i = 0; i < rows.size(); ++i) {
+        const FileRow& row = rows[i];
+        if (column == FileListModel::SizeColumn) {
+            // By the byte count: size texts in mixed units do not sort as text ("980 KB" would
+            // follow "1.50 MB"). Folders come after files, where their text put them.
+            keys[i] = isFolder(row)
+                          ? UINT64_MAX
+                          : static_cast<std::uint64_t>(std::max<std::int64_t>(row.bytes, 0));
+        } else {
+            keys[i] = static_cast<std::uint64_t>(row.time) ^ (std::uint64_t(1) << 63);
+        }
+    }
+    return keys;
+}
+
+}  // namespace
+
+FileListModel::FileListModel(const ImageList* images, QObject* parent)
+    : QAbstractTableModel(parent), m_images(images) {
+    for (const char16_t* title : browser_msg::kListColumnTitles) {
+        m_titles << QString::fromUtf16(title);
+    }
+}
+
+int FileListModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : count();
+}
+
+int FileListModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : ColumnCount;
+}
+
+QString FileListModel::columnText(int r, int column) const {
+    const FileRow& row = m_rows[static_cast<size_t>(r)];
+    switch (column) {
+        case NameColumn:
+            return row.text;
+        case ExtColumn:
+            return row.ext;
+        case SizeColumn:
+            if (!row.sizeText.isNull()) {
+                return row.sizeText;
+            }
+            return row.folder ? QString::fromUtf16(browser_msg::kFolderSize)
+                              : SizeText(QString::number(row.bytes));
+        case DateColumn:
+            return FileTimeText(row.time);
+        case TypeColumn:
+            return row.type;
+        default:
+            return {};
+    }
+}
+
+QVariant FileListModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || index.row() >= count() || index.column() >= ColumnCount) {
+        return {};
+    }
+    const FileRow& row = m_rows[static_cast<size_t>(index.row())];
+    switch (role) {
+        case Qt::DisplayRole:
+            return index.column() == NameColumn ? displayFileName(row.text)
+                                                : columnText(index.row(), index.column());
+        case Qt::EditRole:
+            return columnText(index.row(), index.column());
+        case Qt::DecorationRole:
+            if (index.column() == NameColumn && m_images && !row.iconKey.isEmpty()) {
+                return m_images->icon(row.iconKey);
+            }
+            return {};
+        case Qt::TextAlignmentRole:
+            return index.column() == ExtColumn || index.column() == SizeColumn
+                       ? QVariant(Qt::AlignRight | Qt::AlignVCenter)
+                       : QVariant(Qt::AlignLeft | Qt::AlignVCenter);
+        case Qt::ForegroundRole:
+            return QBrush(QColor::fromRgb(row.foreColor));
+        case Qt::FontRole:
+            if (row.bold) {
+                QFont font;
+                font.setBold(true);
+                return font;
+            }
+            return {};
+        case Qt::ToolTipRole:
+            return row.toolTip.isEmpty() ? QVariant() : QVariant(row.toolTip);
+        case KeyRole:
+            return row.key;
+        case FolderRole:
+            return isFolder(row);
+        case BytesRole:
+            return qint64(row.bytes);
+        case TimeRole:
+            return qint64(row.time);
+        case IconKeyRole:
+            return row.iconKey;
+        default:
+            return {};
+    }
+}
+
+QVariant FileListModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal || section < 0 || section >= ColumnCount) {
+        return QAbstractTableModel::headerData(section, orientation, role);
+    }
+    if (role == Qt::DisplayRole) {
+        return m_titles.value(section);
+    }
+    if (role == Qt::TextAlignmentRole) {
+        return section == ExtColumn || section == SizeColumn
+                   ? QVariant(Qt::AlignRight | Qt::AlignVCenter)
+                   : QVariant(Qt::AlignLeft | Qt::AlignVCenter);
+    }
+    return {};
+}
+
+Qt::ItemFlags FileListModel::flags(const QModelIndex& index) const {
+    if (!index.isValid()) {
+        return Qt::NoItemFlags;
+    }
+    Qt::ItemFlags f = Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemNeverHasChildren;
+    if (index.column() == NameColumn) {
+        f |= Qt::ItemIsEditable;  // the view edits a label only when asked to
+    }
+    return f;
+}
+
+bool FileListModel::setData(const QModelIndex& index, const QVariant& value, int role) {
+    if (!index.isValid() || index.column() != NameColumn || role != Qt::EditRole) {
+        return false;
+    }
+    setText(index.row(), value.toString());
+    return true;
+}
+
+void FileListModel::setRows(std::vector<FileRow> rows) {
+    beginResetModel();
+    m_rows = std::move(rows);
+    m_index.clear();
+    // The key index is built when a key is first looked up: a listing need not wait for it.
+    m_indexDirty = true;
+    endResetModel();
+}
+
+void FileListModel::rebuildIndex() const {
+    if (m_index.size() == static_cast<qsizetype>(m_rows.size())) {
+        // Same keys, new places: update in place rather than build the table again.
+        for (size_t i = 0; i < m_rows.size(); ++i) {
+            auto it = m_index.find(m_rows[i].key);
+            if (it == m_index.end()) {
+                m_index.clear();
+                break;
+            }
+            *it = static_cast<int>(i);
+        }
+    }
+    if (m_index.size() != static_cast<qsizetype>(m_rows.size())) {
+        m_index.clear();
+        m_index.reserve(static_cast<qsizetype>(m_rows.size()));
+        for (size_t i = 0; i < m_rows.size(); ++i) {
+            m_index.insert(m_rows[i].key, static_cast<int>(i));
+        }
+    }
+    m_indexDirty = false;
+}
+
+int FileListModel::rowOfKey(const QString& key) const {
+    if (m_indexDirty) {
+        rebuildIndex();
+    }
+    return m_index.value(key, -1);
+}
+
+bool FileListModel::addRow(FileRow row) {
+    if (rowOfKey(row.key) >= 0) {
+        return false;
+    }
+    const int r = count();
+    beginInsertRows({}, r, r);
+    m_index.insert(row.key, r);
+    m_rows.push_back(std::move(row));
+    endInsertRows();
+    return true;
+}
+
+bool FileListModel::removeRowAt(int r) {
+    if (r < 0 || r >= count()) {
+        return false;
+    }
+    beginRemoveRows({}, r, r);
+    m_index.remove(m_rows[static_cast<size_t>(r)].key);
+    m_rows.erase(m_rows.begin() + r);
+    markIndexDirty();
+    endRemoveRows();
+    return true;
+}
+
+void FileListModel::rowChanged(int r) {
+    emit dataChanged(cell(r, 0), cell(r, ColumnCount - 1));
+}
+
+void FileListModel::setText(int r, const QString& text) {
+    if (r < 0 || r >= count()) {
+        return;
+    }
+    m_rows[static_cast<size_t>(r)].text = text;
+    rowChanged(r);
+}
+
+bool FileListModel::setKey(int r, const QString& key) {
+    if (r < 0 || r >= count()) {
+        return false;
+    }
+    const int other = rowOfKey(key);
+    if (other >= 0) {
+        return other == r;
+    }
+    FileRow& row = m_rows[static_cast<size_t>(r)];
+    m_index.remove(row.key);
+    row.key = key;
+    m_index.insert(key, r);
+    rowChanged(r);
+    return true;
+}
+
+void FileListModel::setIconKey(int r, const QString& iconKey) {
+    if (r >= 0 && r < count()) {
+        m_rows[static_cast<size_t>(r)].iconKey = iconKey;
+        emit dataChanged(cell(r, NameColumn), cell(r, NameColumn), {Qt::DecorationRole});
+    }
+}
+
+void FileListModel::setForeColor(int r, QRgb color) {
+    if (r >= 0 && r < count()) {
+        m_rows[static_cast<size_t>(r)].foreColor = color;
+        rowChanged(r);
+    }
+}
+
+void FileListModel::setBold(int r, bool bold) {
+    if (r >= 0 && r < count()) {
+        m_rows[static_cast<size_t>(r)].bold = bold;
+        rowChanged(r);
+    }
+}
+
+void FileListModel::setToolTip(int r, const QString& toolTip) {
+    if (r >= 0 && r < count()) {
+        m_rows[static_cast<size_t>(r)].toolTip = toolTip;
+        rowChanged(r);
+    }
+}
+
+bool FileListModel::isFolderRow(int r) const {
+    return r >= 0 && r < count() && isFolder(m_rows[static_cast<size_t>(r)]);
+}
+
+void FileListModel::sortRows(int column, int order) {
+    column = std::clamp(column, 1, static_cast<int>(ColumnCount));
+    order = order == 0 ? 0 : 1;
+    m_sortColumn = column;
+    m_sortOrder = order;
+    const size_t n = m_rows.size();
+    if (n < 2) {
+        return;
+    }
+    // Two stable passes are one stable sort on (second pass, first pass).
+    int firstKey = NameColumn;
+    int secondKey = column - 1;
+    if (column == 1 || column == 4) {
+        firstKey = column - 1;
+        secondKey = TypeColumn;
+    }
+    std::vector<SortEntry> entries(n);
+    const std::vector<std::uint64_t> primary = columnKeys(m_rows, secondKey);
+    std::vector<std::uint64_t> secondary;
+    if (firstKey != NameColumn) {
+        secondary = columnKeys(m_rows, firstKey);
+    }
+    for (size_t i = 0; i < n; ++i) {
+        SortEntry& e = entries[i];
+        e.row = static_cast<std::uint32_t>(i);
+        e.primary = primary[i];
+        if (firstKey == NameColumn) {
+            setNamePrefix(e, m_rows[i].text);
+        } else {
+            e.secondary = secondary[i];
+        }
+    }
+    const bool byName = firstKey == NameColumn;
+    const int sign = order == 0 ? 1 : -1;
+    std::sort(entries.begin(), entries.end(), [&](const SortEntry& a, const SortEntry& b) {
+        int c = compareNumbers(a.primary, b.primary);
+        if (c == 0) {
+            c = byName ? compareNames(a, b) : compareNumbers(a.secondary, b.secondary);
+        }
+        if (c != 0) {
+            return c * sign < 0;
+        }
+        return a.row < b.row;
+    });
+
+    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    std::vector<int> newRowOf(n);
+    for (size_t i = 0; i < n; ++i) {
+        newRowOf[entries[i].row] = static_cast<int>(i);
+    }
+    // The rows move in place, cycle by cycle: place i takes the row from entries[i].row.
+    std::vector<char> placed(n, 0);
+    for (size_t start = 0; start < n; ++start) {
+        if (placed[start] || entries[start].row == start) {
+            continue;
+        }
+        FileRow carried = std::move(m_rows[start]);
+        size_t place = start;
+        for (;;) {
+            placed[place] = 1;
+            const size_t from = entries[place].row;
+            if (from == start) {
+                m_rows[place] = std::move(carried);
+                break;
+            }
+            m_rows[place] = std::move(m_rows[from]);
+            place = from;
+        }
+    }
+    const QModelIndexList from = persistentIndexList();
+    QModelIndexList to;
+    to.reserve(from.size());
+    for (const QModelIndex& index : from) {
+        to << this->index(newRowOf[static_cast<size_t>(index.row())], index.column());
+    }
+    changePersistentIndexList(from, to);
+    markIndexDirty();
+    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+}
+
+void FileListModel::setSortMark(int column, int order) {
+    for (int i = 0; i < m_titles.size(); ++i) {
+        if (m_titles[i].contains(u'▲') || m_titles[i].contains(u'▼')) {
+            m_titles[i].remove(0, 2);
+            emit headerDataChanged(Qt::Horizontal, i, i);
+            break;
+        }
+    }
+    const int section = column - 1;
+    if (section >= 0 && section < m_titles.size()) {
+        m_titles[section].prepend(QString::fromUtf16(
+            order == 0 ? browser_msg::kSortMarkAscending : browser_msg::kSortMarkDescending));
+        emit headerDataChanged(Qt::Horizontal, section, section);
+    }
+}

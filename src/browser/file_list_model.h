@@ -1,0 +1,92 @@
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QHash>
+#include <QStringList>
+#include <QStringView>
+#include <vector>
+
+#include "browser/file_row.h"
+
+class ImageList;
+
+// Text order of the list's sort: case-insensitive, character by character.
+int compareListText(QStringView a, QStringView b);
+
+// The rows of the file list ListView1 as a table of five columns (name, extension, size, date,
+// type) with a key -> row index. It holds plain row records and makes the size and date texts
+// only when asked, so a folder of 100,000 files stays quick and small. The sort mark lives in
+// the column titles, as the list has always shown it.
+class FileListModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    enum Column { NameColumn = 0, ExtColumn, SizeColumn, DateColumn, TypeColumn, ColumnCount };
+    enum Role {
+        KeyRole = Qt::UserRole + 1,  // QString: the row's key (full path)
+        FolderRole,                  // bool: a folder row
+        BytesRole,                   // qint64: the size in bytes
+        TimeRole,                    // qint64: last write, seconds since the epoch
+        IconKeyRole,                 // QString: the image key of the small icon
+    };
+
+    explicit FileListModel(const ImageList* images = nullptr, QObject* parent = nullptr);
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
+
+    // Replaces every row, in the order given. The keys must be unique (as a listing's are).
+    void setRows(std::vector<FileRow> rows);
+    void clear() { setRows({}); }
+    int count() const { return static_cast<int>(m_rows.size()); }
+    const FileRow& row(int r) const { return m_rows[static_cast<size_t>(r)]; }
+    // The row of a key, or -1.
+    int rowOfKey(const QString& key) const;
+
+    // Appends a row; false (and nothing added) when its key is taken.
+    bool addRow(FileRow row);
+    bool removeRowAt(int r);
+    bool removeKey(const QString& key) { return removeRowAt(rowOfKey(key)); }
+
+    void setText(int r, const QString& text);
+    // False when another row has that key.
+    bool setKey(int r, const QString& key);
+    void setIconKey(int r, const QString& iconKey);
+    void setForeColor(int r, QRgb color);
+    void setBold(int r, bool bold);
+    void setToolTip(int r, const QString& toolTip);
+
+    // A folder row: listed as a folder, or showing a folder's size text.
+    bool isFolderRow(int r) const;
+    // The text a column shows (column 0-4).
+    QString columnText(int r, int column) const;
+
+    // Sorts by a column (1-5) in an order (0 ascending, 1 descending), in two passes as the list
+    // always has: name or date first by that column and then by type; any other column first by
+    // name and then by that column. Equal rows keep their order. Selections follow their rows.
+    void sortRows(int column, int order);
+    int sortOrder() const { return m_sortOrder; }
+    int sortColumn() const { return m_sortColumn; }
+
+    // Moves the sort mark ("▲ " or "▼ ") to the title of a column (1-5).
+    void setSortMark(int column, int order);
+    QString columnTitle(int section) const { return m_titles.value(section); }
+
+private:
+    void markIndexDirty() { m_indexDirty = true; }
+    void rebuildIndex() const;
+    QModelIndex cell(int r, int column) const { return index(r, column); }
+    void rowChanged(int r);
+
+    const ImageList* m_images;
+    std::vector<FileRow> m_rows;
+    QStringList m_titles;
+    int m_sortColumn = 1;
+    int m_sortOrder = 0;
+    mutable QHash<QString, int> m_index;
+    mutable bool m_indexDirty = false;
+};

@@ -1,0 +1,155 @@
+#include "browser/file_list_view.h"
+
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+
+namespace {
+
+// Letter commands take no Control or Alt: those belong to the menus' shortcuts.
+bool isPlainLetter(const QKeyEvent* event, int key) {
+    return event->key() == key &&
+           !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
+}
+
+bool isControlArrow(const QKeyEvent* event) {
+    return (event->modifiers() & Qt::ControlModifier) &&
+           (event->key() == Qt::Key_Up || event->key() == Qt::Key_Down);
+}
+
+}  // namespace
+
+FileListView::FileListView(QWidget* parent) : QTreeView(parent) {
+    setRootIsDecorated(false);
+    setItemsExpandable(false);
+    setUniformRowHeights(true);
+    setAllColumnsShowFocus(true);
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setSortingEnabled(false);
+    setTextElideMode(Qt::ElideRight);
+    header()->setSectionsClickable(true);
+    header()->setSortIndicatorShown(false);
+    header()->setStretchLastSection(false);
+    header()->setSectionsMovable(false);
+    connect(header(), &QHeaderView::sectionClicked, this,
+            [this](int section) { emit columnClicked(section + 1); });
+
+    // The selection stays visible when the focus is elsewhere (the player, the tree).
+    QPalette p = palette();
+    for (const auto role : {QPalette::Highlight, QPalette::HighlightedText}) {
+        p.setColor(QPalette::Inactive, role, p.color(QPalette::Active, role));
+    }
+    setPalette(p);
+}
+
+void FileListView::setGridLines(bool on) {
+    if (m_gridLines != on) {
+        m_gridLines = on;
+        viewport()->update();
+    }
+}
+
+void FileListView::editLabel(int row) {
+    if (model() && row >= 0 && row < model()->rowCount()) {
+        const QModelIndex index = model()->index(row, 0);
+        setCurrentIndex(index);
+        edit(index);
+    }
+}
+
+void FileListView::fitColumnsToRows() {
+    if (model() && model()->rowCount() > 0) {
+        for (int column = 0; column < header()->count(); ++column) {
+            const int width = sizeHintForColumn(column);
+            if (width > 0) {
+                header()->resizeSection(column, width);
+            }
+        }
+    }
+    viewport()->update();
+}
+
+int FileListView::rowAt(const QPoint& viewportPos) const {
+    const QModelIndex index = indexAt(viewportPos);
+    return index.isValid() ? index.row() : -1;
+}
+
+void FileListView::drawRow(QPainter* painter, const QStyleOptionViewItem& option,
+                           const QModelIndex& index) const {
+    QTreeView::drawRow(painter, option, index);
+    if (!m_gridLines) {
+        return;
+    }
+    painter->save();
+    painter->setPen(palette().color(QPalette::Mid));
+    const QRect r = option.rect;
+    painter->drawLine(r.left(), r.bottom(), r.right(), r.bottom());
+    for (int section = 0; section < header()->count(); ++section) {
+        const int x = columnViewportPosition(section) + columnWidth(section) - 1;
+        painter->drawLine(x, r.top(), x, r.bottom());
+    }
+    painter->restore();
+}
+
+void FileListView::focusInEvent(QFocusEvent* event) {
+    QTreeView::focusInEvent(event);
+    emit gotFocus();
+}
+
+void FileListView::keyPressEvent(QKeyEvent* event) {
+    if (isControlArrow(event)) {
+        event->accept();  // the release plays the next or previous file; the press must not move
+        return;
+    }
+    if ((event->modifiers() & Qt::ControlModifier) && event->key() == Qt::Key_A) {
+        event->accept();
+        emit selectAllRequested();
+        return;
+    }
+    if (isPlainLetter(event, Qt::Key_M)) {
+        event->accept();
+        emit moveRequested();
+        return;
+    }
+    QTreeView::keyPressEvent(event);
+}
+
+void FileListView::keyReleaseEvent(QKeyEvent* event) {
+    if (event->isAutoRepeat()) {
+        QTreeView::keyReleaseEvent(event);
+        return;
+    }
+    if (isControlArrow(event)) {
+        event->accept();
+        emit playStepRequested(event->key() == Qt::Key_Up ? 1 : 0);
+        return;
+    }
+    if (event->key() == Qt::Key_Delete) {
+        event->accept();
+        emit deleteRequested();
+        return;
+    }
+    if (isPlainLetter(event, Qt::Key_R)) {
+        event->accept();
+        emit renameRequested();
+        return;
+    }
+    QTreeView::keyReleaseEvent(event);
+}
+
+void FileListView::mouseDoubleClickEvent(QMouseEvent* event) {
+    QTreeView::mouseDoubleClickEvent(event);
+    if (event->button() == Qt::LeftButton) {
+        emit doubleClickedAt(event->position().toPoint());
+    }
+}
+
+void FileListView::mousePressEvent(QMouseEvent* event) {
+    QTreeView::mousePressEvent(event);
+    if (event->button() == Qt::RightButton) {
+        emit contextMenuRequested(event->globalPosition().toPoint());
+    }
+}

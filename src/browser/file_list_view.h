@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QTreeView>
+
+// ListView1, the file list as the user sees it: a report view of five columns with one row per
+// file, several rows selectable, the selection visible when the list has no focus, optional grid
+// lines, and no search by typing. It is passive: it shows the model it is given and turns the
+// user's clicks and keys into intents for whoever drives it.
+class FileListView : public QTreeView {
+    Q_OBJECT
+public:
+    explicit FileListView(QWidget* parent = nullptr);
+
+    void setGridLines(bool on);
+    bool gridLines() const { return m_gridLines; }
+
+    // Starts editing the name of a row; the list never starts editing by itself.
+    void editLabel(int row);
+
+    // Sets every column as wide as its widest row text (rows only, not the title); an empty list
+    // keeps its widths.
+    void fitColumnsToRows();
+
+    // The row at a point of the viewport, or -1.
+    int rowAt(const QPoint& viewportPos) const;
+
+    // Typing does not jump to a row.
+    void keyboardSearch(const QString&) override {}
+
+signals:
+    void gotFocus();
+    void columnClicked(int column);  // 1-5
+    void doubleClickedAt(const QPoint& viewportPos);
+    void contextMenuRequested(const QPoint& globalPos);
+    void selectAllRequested();         // Ctrl+A pressed
+    void moveRequested();              // M pressed
+    void playStepRequested(int mode);  // Ctrl+Up released: 1, Ctrl+Down released: 0
+    void deleteRequested();            // Delete released
+    void renameRequested();            // R released
+
+protected:
+    void drawRow(QPainter* painter, const QStyleOptionViewItem& option,
+                 const QModelIndex& index) const override;
+    void focusInEvent(QFocusEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+
+private:
+    bool m_gridLines = false;
+};

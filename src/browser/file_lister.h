@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <vector>
+
+#include "browser/file_row.h"
+#include "browser/folder_scan.h"
+#include "settings/module1.h"
+
+class FileIconSource;
+class ImageList;
+
+// What one listing reads from the settings and the window.
+struct ListerOptions {
+    QString dspFile;        // the patterns of the normal mode, ";"-separated
+    bool fileView = false;  // the file-view button: every file, and folders with folderDsp
+    bool folderDsp = false;
+    AttributeFilter attributes;  // which of system, hidden and read-only entries show
+    IconKeySet icons;            // folder pictures
+
+    static ListerOptions from(const Module1& state, bool fileView);
+};
+
+// Where the icons of a listing come from and go to (icon view only).
+struct IconContext {
+    FileIconSource& source;
+    ImageList& images;
+};
+
+struct Listing {
+    std::vector<FileRow> rows;  // in the order they were found
+    int files = 0;
+    int folders = 0;
+    // The row that comes first in the order the kinds are named (the first pattern's files, by
+    // name), or -1: the row the list selects after a listing.
+    int firstRow = -1;
+    // Full paths whose icon could not be had; their rows have none.
+    QStringList iconFailures;
+    bool readable = true;  // false: the folder could not be opened (the listing is empty)
+};
+
+// Reads one folder into list rows: one pass over the folder, and the file's details only for
+// entries that can be shown (their name matches first). Entries that vanish while the folder is
+// read are left out; a folder that cannot be read gives no rows.
+class FileLister {
+public:
+    explicit FileLister(ListerOptions options);
+
+    // path: the folder, with or without a trailing "/". icons: null when icons are off.
+    Listing list(const QString& path, IconContext* icons = nullptr) const;
+
+private:
+    ListerOptions m_options;
+};

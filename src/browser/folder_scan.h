@@ -1,0 +1,79 @@
+#pragma once
+
+#include <sys/types.h>
+#include <QByteArray>
+#include <QColor>
+#include <QList>
+#include <QString>
+
+#include "settings/module1.h"
+
+// What the folder tree reads from disk and the rules it builds nodes by: the attributes of an
+// entry and the colour each one gives, the subfolders of a folder as the attribute settings let
+// them show, and the node keys (a node's key is its folder's full path).
+
+// The attribute that decides whether an entry is shown and in which colour; the first that
+// applies, in this order: system (a device, socket or pipe), hidden (the name begins with "."),
+// read-only (nobody may write: mode & 0222 == 0).
+enum class EntryAttribute { None, System, Hidden, ReadOnly };
+
+EntryAttribute entryAttribute(bool hiddenName, mode_t mode);
+QColor attributeColor(EntryAttribute attribute);
+
+// Which attributes the settings let show (SystemAtr, HiddenAtr, ReadOnlyAtr equal to 1).
+struct AttributeFilter {
+    bool system = false;
+    bool hidden = false;
+    bool readOnly = false;
+
+    static AttributeFilter fromSettings(const Module1& module);
+    bool shows(EntryAttribute attribute) const;
+};
+
+struct SubFolder {
+    QString name;  // decoded as decodeFileName does: leads back to the name's bytes
+    EntryAttribute attribute = EntryAttribute::None;
+};
+
+struct SubFolderScan {
+    QList<SubFolder> folders;
+    int error = 0;  // errno when the folder could not be opened
+};
+
+// The shown subfolders of a folder (a path in file-system bytes), read in one pass over the
+// folder. The entry type comes from the directory itself; only a symbolic link (followed: a link
+// to a folder is a folder), an entry of unknown type and a folder whose mode decides its
+// attribute are looked at further. Stops after `limit` folders when limit > 0. Not sorted.
+SubFolderScan scanSubFolders(const QByteArray& folder, const AttributeFilter& filter,
+                             int limit = 0);
+// True when the folder has at least one shown subfolder; stops at the first one.
+bool hasSubFolders(const QByteArray& folder, const AttributeFilter& filter);
+// True when the path (text as decodeFileName makes it) names a folder or a link to one.
+bool folderExistsOnDisk(const QString& path);
+
+// Tree order: by name regardless of case, names equal but for case in code-unit order.
+bool folderNameLess(const QString& a, const QString& b);
+void sortSubFolders(QList<SubFolder>& folders);
+
+// Node keys. A folder prefix is the folder with one "/" at its end; a child's key is its
+// parent's prefix followed by its name ("/" + name under "/").
+QString folderPrefix(const QString& key);
+QString childKey(const QString& parentKey, const QString& name);
+// A folder path as a key: repeated "/" made one, no "/" at the end except for "/" itself.
+QString folderKey(const QString& path);
+
+// The user's picture, music and video folders, which the tree shows with their own images.
+struct TreeSpecialFolders {
+    QString pictures;
+    QString music;
+    QString videos;
+
+    // From the XDG user folders; a folder that is the home folder itself (an unused XDG entry)
+    // is left out.
+    static TreeSpecialFolders fromSystem();
+};
+
+// The image key of a folder node: the special image for the user's picture, music and video
+// folders, else the closed folder.
+QString folderImageKey(const QString& key, const IconKeySet& icons,
+                       const TreeSpecialFolders& special);

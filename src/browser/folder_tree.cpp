@@ -1,0 +1,626 @@
+#include "browser/folder_tree.h"
+
+#include <QApplication>
+#include <QStyle>
+#include <algorithm>
+#include <exception>
+
+#include "browser/file_name_codec.h"
+#include "browser/image_list.h"
+#include "browser/tree_state.h"
+#include "browser/tree_view1.h"
+#include "browser/volume_icons.h"
+#include "browser/volume_names.h"
+#include "platform/error_box.h"
+#include "platform/run_error.h"
+#include "platform/volumes.h"
+#include "settings/module1.h"
+
+namespace {
+
+// The hourglass over the whole screen while a folder is listed.
+class WaitCursor {
+public:
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
+// Sets a flag for as long as it lives, so that the flag is cleared on every way out.
+class FlagGuard {
+public:
+    explicit FlagGuard(bool& flag) : m_flag(flag) { m_flag = true; }
+    ~FlagGuard() { m_flag = false; }
+    FlagGuard(const FlagGuard&) = delete;
+    FlagGuard& operator=(const FlagGuard&) = delete;
+
+private:
+    bool& m_flag;
+};
+
+QString nameOf(const QString& key) {
+    return key.mid(key.lastIndexOf(u'/') + 1);
+}
+
+bool isInside(const QTreeWidgetItem* node, const QTreeWidgetItem* ancestor) {
+    for (const QTreeWidgetItem* p = node ? node->parent() : nullptr; p; p = p->parent()) {
+        if (p == ancestor) {
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+FolderTree::FolderTree(TreeView1& view, Module1& module, TreeState& state, Dialogs& dialogs,
+                       ImageList& images, QObject* parent)
+    : QObject(parent),
+      m_view(view),
+      m_module(module),
+      m_state(state),
+      m_dialogs(dialogs),
+      m_images(images),
+      m_special(TreeSpecialFolders::fromSystem()) {
+    m_timer2.setInterval(1000);
+    connect(&m_view, &QTreeWidget::itemExpanded, this, &FolderTree::Expand);
+    connect(&m_view, &QTreeWidget::itemCollapsed, this, &FolderTree::Collapse);
+    connect(&m_view, &TreeView1::nodeClicked, this, &FolderTree::NodeClick);
+    connect(&m_view, &TreeView1::treeClicked, this, &FolderTree::Click);
+    connect(&m_view, &TreeView1::treeDoubleClicked, this, &FolderTree::DblClick);
+    connect(&m_view, &TreeView1::focusEntered, this, &FolderTree::GotFocus);
+    connect(&m_view, &TreeView1::keyReleased, this, &FolderTree::KeyUp);
+    connect(&m_view, &TreeView1::rightButtonPressed, this, &FolderTree::contextMenuRequested);
+    connect(&m_view, &QTreeWidget::currentItemChanged, this,
+            [this](QTreeWidgetItem* current, QTreeWidgetItem* previous) {
+                showImage(previous, false);
+                showImage(current, current != nullptr && current->isSelected());
+            });
+}
+
+// ---- Building and filling ----------------------------------------------------------------
+
+void FolderTree::BuildDriveTree(const QString& drive) {
+    QString rootKey;
+    QString rootText;
+    QString mountPoint;
+    DriveType type = DriveType::Unknown;
+    try {
+        if (drive.isEmpty() || !drive.startsWith(u'/')) {
+            throw RunError(run_error::kBadFileName);
+        }
+        rootKey = folderKey(drive);
+        rootText = displayFileName(rootKey);
+        const QList<Volume> volumes = listVolumes();
+        if (const Volume* volume = volumeOf(rootKey, volumes)) {
+            type = volume->type;
+            mountPoint = volume->mountPoint;
+            // A volume's root bears the name the location box gives it.
+            if (volume->mountPoint == rootKey) {
+                rootText = volumeDisplayName(*volume, readVolumeLabels());
+            }
+        }
+    } catch (const std::exception& e) {
+        reportError(e);
+        return;
+    }
+    // From here on a failure leaves the tree as far as it was built.
+    QString imageKey;
+    try {
+        imageKey = ensureVolumeIcon(m_images, mountPoint, type);
+    } catch (const std::exception&) {
+    }
+    m_view.setCursor(Qt::WaitCursor);
+    m_view.clear();
+    m_nodes.clear();
+    m_root = nullptr;
+    m_tag.clear();
+    auto* root = new QTreeWidgetItem;
+    root->setText(0, rootText);
+    root->setData(0, KeyRole, rootKey);
+    root->setData(0, ImageRole, imageKey);
+    root->setData(0, SelectedImageRole, imageKey);
+    showImage(root, false);
+    m_view.addTopLevelItem(root);
+    m_root = root;
+    registerNode(root);
+    try {
+        AddSubFolders(rootKey);
+    } catch (const std::exception&) {
+    }
+    m_view.unsetCursor();
+}
+
+void FolderTree::AddSubFolders(const QString& key) {
+    QTreeWidgetItem* parent = Node(key);
+    if (parent == nullptr) {
+        throw RunError(run_error::kPathNotFound);
+    }
+    const QString prefix = folderPrefix(key);
+    SubFolderScan scan =
+        scanSubFolders(encodeFileName(prefix), AttributeFilter::fromSettings(m_module));
+    // An unreadable or vanished folder simply has no children.
+    sortSubFolders(scan.folders);
+    const bool empty =
+        parent->childCount() == 0 || (parent->childCount() == 1 && IsPlaceholder(parent->child(0)));
+    if (empty) {
+        QList<QTreeWidgetItem*> children;
+        children.reserve(scan.folders.size());
+        const QIcon closed = image(m_module.icons.FolderClose);
+        for (const SubFolder& folder : std::as_const(scan.folders)) {
+            children.append(
+                newFolderNode(prefix + folder.name, folder.name, folder.attribute, closed));
+        }
+        parent->addChildren(children);
+        for (QTreeWidgetItem* child : std::as_const(children)) {
+            registerNode(child);
+        }
+        return;
+    }
+    // The node has children already (added by a folder command): add only those missing.
+    for (const SubFolder& folder : std::as_const(scan.folders)) {
+        const QString childKeyText = prefix + folder.name;
+        if (m_nodes.contains(childKeyText)) {
+            continue;
+        }
+        QTreeWidgetItem* child = newFolderNode(childKeyText, folder.name, folder.attribute,
+                                               image(m_module.icons.FolderClose));
+        insertSorted(parent, child);
+        registerNode(child);
+    }
+}
+
+void FolderTree::AddGrandChildren(const QString& path) {
+    QTreeWidgetItem* node = Node(folderKey(path));
+    if (node == nullptr) {
+        return;
+    }
+    for (int i = 0; i < node->childCount(); ++i) {
+        QTreeWidgetItem* child = node->child(i);
+        // Children that have their own children (or the placeholder) keep them.
+        if (IsPlaceholder(child) || child->childCount() > 0) {
+            continue;
+        }
+        try {
+            AddSubFolders(NodeKey(child));
+        } catch (const std::exception&) {
+            // One unreadable child must not keep the others from being filled.
+        }
+    }
+}
+
+void FolderTree::fillNode(QTreeWidgetItem* node) {
+    const QString key = NodeKey(node);
+    if (QTreeWidgetItem* placeholder = placeholderOf(node)) {
+        // The real children go in before the placeholder leaves, so the open node never
+        // stands without children in between.
+        AddSubFolders(key);
+        removeItem(placeholder);
+    }
+    AddGrandChildren(folderPrefix(key));
+}
+
+// ---- Opening along a path ------------------------------------------------------------------
+
+void FolderTree::ExpandToPath(const QString& drive, const QString& path, bool expandLast) {
+    try {
+        const QString driveKey = folderKey(drive);
+        QString target;
+        bool open = expandLast;
+        if (path == drive) {
+            target = driveKey;
+        } else {
+            target = folderKey(path);
+            if (target == driveKey) {
+                open = true;  // the root written as a folder ("/home/") is always opened
+            } else {
+                const QString prefix = folderPrefix(driveKey);
+                if (!target.startsWith(prefix)) {
+                    throw RunError(run_error::kPathNotFound);
+                }
+                // Open every folder on the way: the root, then each prefix ending before a "/".
+                QString walk = driveKey;
+                qsizetype from = prefix.size();
+                while (true) {
+                    QTreeWidgetItem* node = Node(walk);
+                    if (node == nullptr) {
+                        throw RunError(run_error::kPathNotFound);
+                    }
+                    if (node->childCount() > 0) {
+                        node->setExpanded(true);
+                    }
+                    const qsizetype slash = target.indexOf(u'/', from);
+                    if (slash < 0) {
+                        break;
+                    }
+                    walk = target.left(slash);
+                    from = slash + 1;
+                }
+            }
+        }
+        QTreeWidgetItem* node = Node(target);
+        if (node == nullptr) {
+            throw RunError(run_error::kPathNotFound);
+        }
+        m_view.scrollToItem(node);
+        SelectNode(node);
+        if (open) {
+            node->setExpanded(true);
+        }
+        QFont font = node->font(0);
+        if (!font.bold()) {
+            font.setBold(true);
+            node->setFont(0, font);
+            node->setForeground(0, QColor(0, 0, 255));
+        }
+    } catch (const std::exception& e) {
+        reportError(e);
+    }
+}
+
+// ---- Selection and deletion ----------------------------------------------------------------
+
+QString FolderTree::SelectedFolderPath() const {
+    const QTreeWidgetItem* node = SelectedNode();
+    if (node == nullptr || IsPlaceholder(node)) {
+        return {};
+    }
+    // A folder node's key is its full path; the root's key is the volume's mount point.
+    return NodeKey(node);
+}
+
+void FolderTree::DeleteTreeFolder() {
+    try {
+        QTreeWidgetItem* node = SelectedNode();
+        if (node == nullptr || node == m_root || IsPlaceholder(node)) {
+            return;
+        }
+        const QString path = SelectedFolderPath();
+        if (m_deleteFolder) {
+            m_deleteFolder(path);
+        }
+        if (folderExistsOnDisk(path)) {
+            return;  // declined or failed: nothing changes
+        }
+        RemoveNode(path);
+        if (QTreeWidgetItem* now = m_view.currentItem()) {
+            now->setSelected(true);
+        }
+        const QString shown = SelectedFolderPath();
+        if (!shown.isEmpty()) {
+            listFolder(shown);
+        }
+    } catch (const std::exception& e) {
+        reportError(e);
+    }
+}
+
+// ---- Nodes by key --------------------------------------------------------------------------
+
+QString FolderTree::RootKey() const {
+    return m_root ? NodeKey(m_root) : QString();
+}
+
+QTreeWidgetItem* FolderTree::SelectedNode() const {
+    QTreeWidgetItem* current = m_view.currentItem();
+    return current && current->isSelected() ? current : nullptr;
+}
+
+QString FolderTree::NodeKey(const QTreeWidgetItem* node) {
+    return node ? node->data(0, KeyRole).toString() : QString();
+}
+
+bool FolderTree::IsPlaceholder(const QTreeWidgetItem* node) {
+    return node && node->data(0, PlaceholderRole).toBool();
+}
+
+QString FolderTree::PlaceholderKey(const QString& key) {
+    // A NUL can be in no path, so no folder ever has this key, and the key leads nowhere if it
+    // should ever reach the file system.
+    return QChar(0) + QStringLiteral("DUMMY") + QChar(0) + key;
+}
+
+QString FolderTree::PlaceholderText() {
+    return QStringLiteral("\\\\DUMMY\\\\");
+}
+
+QTreeWidgetItem* FolderTree::AddNode(const QString& parentKey, const QString& key,
+                                     const QString& text, const QString& imageKey) {
+    QTreeWidgetItem* parent = Node(parentKey);
+    if (parent == nullptr || key.isEmpty() || m_nodes.contains(key)) {
+        return nullptr;
+    }
+    auto* node = new QTreeWidgetItem;
+    node->setText(0, text);
+    node->setData(0, KeyRole, key);
+    node->setData(0, ImageRole, imageKey);
+    showImage(node, false);
+    insertSorted(parent, node);
+    registerNode(node);
+    return node;
+}
+
+bool FolderTree::RemoveNode(const QString& key) {
+    QTreeWidgetItem* node = Node(key);
+    if (node == nullptr) {
+        return false;
+    }
+    if (node == m_root) {
+        m_view.clear();
+        m_nodes.clear();
+        m_root = nullptr;
+        return true;
+    }
+    // A selection inside the subtree moves to the node first, so that the tree picks the next
+    // selection among its neighbours as it does for the node itself.
+    if (isInside(m_view.currentItem(), node)) {
+        SelectNode(node);
+    }
+    removeItem(node);
+    return true;
+}
+
+void FolderTree::AddPlaceholder(const QString& key) {
+    QTreeWidgetItem* node = Node(key);
+    if (node == nullptr || placeholderOf(node) != nullptr) {
+        return;
+    }
+    auto* placeholder = new QTreeWidgetItem;
+    placeholder->setText(0, PlaceholderText());
+    placeholder->setData(0, KeyRole, PlaceholderKey(key));
+    placeholder->setData(0, PlaceholderRole, true);
+    placeholder->setFlags(Qt::ItemNeverHasChildren);
+    node->insertChild(0, placeholder);
+    registerNode(placeholder);
+}
+
+void FolderTree::SelectNode(QTreeWidgetItem* node) {
+    if (node == nullptr) {
+        return;
+    }
+    m_view.setCurrentItem(node);
+    node->setSelected(true);
+}
+
+QTreeWidgetItem* FolderTree::newFolderNode(const QString& key, const QString& name,
+                                           EntryAttribute attribute,
+                                           const QIcon& closedImage) const {
+    auto* node = new QTreeWidgetItem;
+    node->setText(0, displayFileName(name));
+    node->setData(0, KeyRole, key);
+    const QString imageKey = folderImageKey(key, m_module.icons, m_special);
+    node->setData(0, ImageRole, imageKey);
+    node->setIcon(0, imageKey == m_module.icons.FolderClose ? closedImage : image(imageKey));
+    node->setForeground(0, attributeColor(attribute));
+    return node;
+}
+
+void FolderTree::registerNode(QTreeWidgetItem* node) {
+    m_nodes.insert(NodeKey(node), node);
+}
+
+void FolderTree::forgetSubtree(QTreeWidgetItem* node) {
+    m_nodes.remove(NodeKey(node));
+    if (m_tag == NodeKey(node)) {
+        m_tag.clear();
+    }
+    for (int i = 0; i < node->childCount(); ++i) {
+        forgetSubtree(node->child(i));
+    }
+}
+
+void FolderTree::removeItem(QTreeWidgetItem* node) {
+    forgetSubtree(node);
+    delete node;  // takes the subtree out of the tree
+}
+
+void FolderTree::insertSorted(QTreeWidgetItem* parent, QTreeWidgetItem* child) {
+    // Children stay in tree order (the placeholder, when there is one, first).
+    const QString name = nameOf(NodeKey(child));
+    int low = 0;
+    int high = parent->childCount();
+    while (low < high) {
+        const int mid = (low + high) / 2;
+        const QTreeWidgetItem* other = parent->child(mid);
+        if (IsPlaceholder(other) || folderNameLess(nameOf(NodeKey(other)), name)) {
+            low = mid + 1;
+        } else {
+            high = mid;
+        }
+    }
+    parent->insertChild(low, child);
+}
+
+QTreeWidgetItem* FolderTree::placeholderOf(QTreeWidgetItem* node) const {
+    for (int i = 0; i < node->childCount(); ++i) {
+        if (IsPlaceholder(node->child(i))) {
+            return node->child(i);
+        }
+    }
+    return nullptr;
+}
+
+// ---- Pictures and style --------------------------------------------------------------------
+
+QIcon FolderTree::image(const QString& key) const {
+    if (m_images.contains(key)) {
+        return m_images.icon(key);
+    }
+    // A key without a picture of its own shows the style's folder.
+    if (key == m_module.icons.FolderOpen) {
+        if (m_openFallback.isNull()) {
+            m_openFallback = QApplication::style()->standardIcon(QStyle::SP_DirOpenIcon);
+        }
+        return m_openFallback;
+    }
+    if (m_closedFallback.isNull()) {
+        m_closedFallback = QApplication::style()->standardIcon(QStyle::SP_DirClosedIcon);
+    }
+    return m_closedFallback;
+}
+
+void FolderTree::showImage(QTreeWidgetItem* node, bool selected) const {
+    if (node == nullptr || IsPlaceholder(node)) {
+        return;
+    }
+    // Folder nodes show the open folder when selected; the root keeps its own image.
+    const QVariant own = node->data(0, SelectedImageRole);
+    const QString key = !selected       ? node->data(0, ImageRole).toString()
+                        : own.isValid() ? own.toString()
+                                        : m_module.icons.FolderOpen;
+    node->setIcon(0, image(key));
+}
+
+void FolderTree::setLinesVisible(bool visible) {
+    m_view.setLinesVisible(visible);
+}
+
+void FolderTree::setIconsVisible(bool visible) {
+    m_view.setIconsVisible(visible);
+}
+
+// ---- Event handlers ------------------------------------------------------------------------
+
+void FolderTree::Expand(QTreeWidgetItem* node) {
+    if (node == nullptr || IsPlaceholder(node)) {
+        return;
+    }
+    if (m_state.DragActive) {
+        // The opening that ends a drag does nothing else; but an opened node must never show
+        // the placeholder, so one that holds it is read all the same.
+        m_state.DragActive = false;
+        if (placeholderOf(node) != nullptr) {
+            try {
+                FlagGuard busy(m_state.TreeBusy);
+                fillNode(node);
+            } catch (const std::exception& e) {
+                reportError(e);
+            }
+        }
+        return;
+    }
+    try {
+        FlagGuard busy(m_state.TreeBusy);
+        fillNode(node);
+        m_view.scrollToItem(node);
+        m_state.DragEndRequest = true;
+        m_timer2.stop();
+    } catch (const std::exception& e) {
+        reportError(e);
+    }
+}
+
+void FolderTree::Collapse(QTreeWidgetItem* node) {
+    if (node == nullptr || IsPlaceholder(node)) {
+        return;
+    }
+    try {
+        if (node != m_root) {
+            // As the native tree does, a selection inside the closed subtree moves to the node.
+            if (isInside(m_view.currentItem(), node)) {
+                SelectNode(node);
+            }
+            const QString selected = SelectedFolderPath();
+            if (!selected.isEmpty() && selected != m_state.CurrentFolder) {
+                listFolder(selected);
+            }
+            while (node->childCount() > 0) {
+                removeItem(node->child(node->childCount() - 1));
+            }
+            AddPlaceholder(NodeKey(node));
+        }
+        m_view.scrollToItem(node);
+    } catch (const std::exception& e) {
+        reportError(e);
+    }
+}
+
+void FolderTree::NodeClick(QTreeWidgetItem* node) {
+    if (m_state.DragActive) {
+        m_state.DragActive = false;
+        return;
+    }
+    if (node == nullptr || IsPlaceholder(node)) {
+        return;
+    }
+    try {
+        const QString key = NodeKey(node);
+        if (key != m_state.CurrentFolder) {
+            listFolder(key);
+        }
+        m_state.DragEndRequest = true;
+        if (m_tag != key) {
+            SelectNode(node);
+            m_tag = key;
+        }
+    } catch (const std::exception& e) {
+        reportError(e);
+    }
+}
+
+void FolderTree::Click() {
+    try {
+        m_state.DragEndRequest = true;
+        m_timer2.stop();
+        if (m_root != nullptr && SelectedNode() == m_root && !m_state.DragActive) {
+            // Clicking the root lists it again, even when it is already shown.
+            listFolder(NodeKey(m_root));
+        }
+        m_state.DragActive = false;
+        m_timer2.stop();
+        m_state.DragEndRequest = true;
+        m_state.FocusPane = 2;
+    } catch (const std::exception& e) {
+        reportError(e);
+    }
+}
+
+void FolderTree::DblClick() {
+    m_state.DragEndRequest = true;
+    m_timer2.stop();
+}
+
+void FolderTree::GotFocus() {
+    m_state.FocusPane = 2;
+    m_state.DragEndRequest = true;
+}
+
+void FolderTree::KeyUp(int key) {
+    try {
+        switch (key) {
+            case Qt::Key_Up:
+            case Qt::Key_Down:
+            case Qt::Key_Left:
+            case Qt::Key_Right:
+                m_view.setFocus();
+                break;
+            case Qt::Key_Delete:
+                emit deleteFolderRequested();
+                break;
+            case Qt::Key_M:
+                emit moveFolderRequested();
+                break;
+            case Qt::Key_K:
+                emit makeFolderRequested();
+                break;
+            case Qt::Key_R:
+                emit renameFolderRequested();
+                break;
+            default:
+                break;
+        }
+    } catch (const std::exception& e) {
+        reportError(e);
+    }
+}
+
+void FolderTree::listFolder(const QString& path) {
+    WaitCursor wait;
+    emit folderSelected(path);
+    m_state.CurrentFolder = path;
+}
+
+void FolderTree::reportError(const std::exception& error) {
+    ErrMsgDsp(m_dialogs, error);
+}

@@ -1,0 +1,133 @@
+#pragma once
+
+#include <QHash>
+#include <QIcon>
+#include <QObject>
+#include <QString>
+#include <QTimer>
+#include <functional>
+
+#include "browser/folder_scan.h"
+
+class Dialogs;
+class ImageList;
+class QTreeWidgetItem;
+class TreeView1;
+struct Module1;
+struct TreeState;
+
+// FolderTree: the folder tree of one volume in TreeView1. It builds the root and opens the tree
+// along a path, fills each opened node one level ahead (the node's children and their children,
+// so every visible folder with subfolders shows its expand button), throws a closed node's
+// subtree away and leaves a placeholder child so the next opening reads the folder again, and
+// answers the tree's clicks, keys and focus. Every node is found by its key, the folder's full
+// path. What the window must do in turn (list a folder, show the context menu, run a folder
+// command) leaves through signals.
+class FolderTree : public QObject {
+    Q_OBJECT
+public:
+    static constexpr int KeyRole = Qt::UserRole;
+    static constexpr int ImageRole = Qt::UserRole + 1;
+    static constexpr int SelectedImageRole = Qt::UserRole + 2;  // set on the root only
+    static constexpr int PlaceholderRole = Qt::UserRole + 3;
+
+    FolderTree(TreeView1& view, Module1& module, TreeState& state, Dialogs& dialogs,
+               ImageList& images, QObject* parent = nullptr);
+
+    // Clears the tree and builds the root for a volume's mount point (or any folder taken as
+    // the root) with the root's subfolders. A volume's root is named as the location box names
+    // it; any other root by its path.
+    void BuildDriveTree(const QString& drive);
+    // Opens the tree along path (a folder on the volume drive) and selects its node; opens the
+    // target too when expandLast is true, and always when path is the root written with "/".
+    void ExpandToPath(const QString& drive, const QString& path, bool expandLast);
+    // Adds under the node of key a child for every shown subfolder not yet there. Throws
+    // RunError when no node has that key.
+    void AddSubFolders(const QString& key);
+    // Fills the children of the node of path (a folder prefix) that have none yet.
+    void AddGrandChildren(const QString& path);
+    // The folder of the selected node; empty when none is selected.
+    QString SelectedFolderPath() const;
+    // Deletes the selected folder through the folder deleter (never the root); once the folder
+    // is gone from disk its node goes and the newly selected folder is listed.
+    void DeleteTreeFolder();
+
+    // Nodes by key.
+    QTreeWidgetItem* Node(const QString& key) const { return m_nodes.value(key); }
+    QTreeWidgetItem* RootNode() const { return m_root; }
+    QString RootKey() const;
+    QTreeWidgetItem* SelectedNode() const;
+    static QString NodeKey(const QTreeWidgetItem* node);
+    static bool IsPlaceholder(const QTreeWidgetItem* node);
+    // Adds a child node in its sorted place; nullptr when the key exists or the parent does not.
+    QTreeWidgetItem* AddNode(const QString& parentKey, const QString& key, const QString& text,
+                             const QString& imageKey);
+    // Removes a node with its subtree; false when there is none.
+    bool RemoveNode(const QString& key);
+    // Gives the node of key the placeholder child that makes it expandable unread.
+    void AddPlaceholder(const QString& key);
+    static QString PlaceholderKey(const QString& key);
+    static QString PlaceholderText();
+    void SelectNode(QTreeWidgetItem* node);
+
+    // The drag-hover timer of drag and drop (one second); the tree's handlers stop it.
+    QTimer& Timer2() { return m_timer2; }
+
+    // Tree style: lines (the TreeViewLine menu tick) and node pictures.
+    void setLinesVisible(bool visible);
+    void setIconsVisible(bool visible);
+    void setSpecialFolders(const TreeSpecialFolders& special) { m_special = special; }
+    // What deletes a folder (to the trash, with the user's confirmation); DeleteTreeFolder looks
+    // at the disk afterwards, so a declined or failed delete leaves the tree as it was.
+    void setFolderDeleter(std::function<void(const QString& folder)> deleter) {
+        m_deleteFolder = std::move(deleter);
+    }
+
+    // Handlers of TreeView1's events.
+    void Expand(QTreeWidgetItem* node);
+    void Collapse(QTreeWidgetItem* node);
+    void NodeClick(QTreeWidgetItem* node);
+    void Click();
+    void DblClick();
+    void GotFocus();
+    void KeyUp(int key);
+
+signals:
+    // The file list must show this folder.
+    void folderSelected(const QString& path);
+    // The right button went down on the tree: the window shows its context menu there.
+    void contextMenuRequested(const QPoint& globalPos);
+    // Folder command keys: Delete, R, M, K.
+    void deleteFolderRequested();
+    void renameFolderRequested();
+    void moveFolderRequested();
+    void makeFolderRequested();
+
+private:
+    QTreeWidgetItem* newFolderNode(const QString& key, const QString& name,
+                                   EntryAttribute attribute, const QIcon& closedImage) const;
+    void registerNode(QTreeWidgetItem* node);
+    void forgetSubtree(QTreeWidgetItem* node);
+    void removeItem(QTreeWidgetItem* node);
+    void insertSorted(QTreeWidgetItem* parent, QTreeWidgetItem* child);
+    QTreeWidgetItem* placeholderOf(QTreeWidgetItem* node) const;
+    void fillNode(QTreeWidgetItem* node);
+    void listFolder(const QString& path);
+    void showImage(QTreeWidgetItem* node, bool selected) const;
+    QIcon image(const QString& key) const;
+    void reportError(const std::exception& error);
+
+    TreeView1& m_view;
+    Module1& m_module;
+    TreeState& m_state;
+    Dialogs& m_dialogs;
+    ImageList& m_images;
+    QHash<QString, QTreeWidgetItem*> m_nodes;
+    QTreeWidgetItem* m_root = nullptr;
+    QString m_tag;  // key of the node last clicked
+    QTimer m_timer2;
+    TreeSpecialFolders m_special;
+    std::function<void(const QString&)> m_deleteFolder;
+    mutable QIcon m_closedFallback;
+    mutable QIcon m_openFallback;
+};

@@ -1,0 +1,279 @@
+#include "browser/navigation.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QMenu>
+#include <exception>
+
+#include "browser/drive_ready.h"
+#include "browser/file_list.h"
+#include "browser/find_files_window.h"
+#include "browser/folder_tree.h"
+#include "browser/location_box.h"
+#include "browser/navigation_messages.h"
+#include "browser/path_utils.h"
+#include "browser/special_folder.h"
+#include "browser/tree_state.h"
+#include "platform/app_info.h"
+#include "platform/dialogs.h"
+#include "platform/error_box.h"
+#include "platform/interval_timer.h"
+#include "platform/shell_execute.h"
+#include "platform/volumes.h"
+#include "settings/module1.h"
+
+namespace {
+
+// The hourglass for the length of a scope.
+class BusyCursor {
+public:
+    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
+    BusyCursor(const BusyCursor&) = delete;
+    BusyCursor& operator=(const BusyCursor&) = delete;
+};
+
+}  // namespace
+
+Navigation::Navigation(Module1& module, TreeState& treeState, Dialogs& dialogs, FolderTree& tree,
+                       FileList& list, LocationBox& location, IntervalTimer& timer1,
+                       QuickPathMenu menu, Hooks hooks, QWidget* window, QObject* parent)
+    : QObject(parent),
+      m_module(module),
+      m_treeState(treeState),
+      m_dialogs(dialogs),
+      m_tree(tree),
+      m_list(list),
+      m_location(location),
+      m_timer1(timer1),
+      m_menu(menu),
+      m_hooks(std::move(hooks)),
+      m_window(window) {}
+
+Navigation::~Navigation() { delete m_findWindow; }
+
+void Navigation::stopPlayback() {
+    m_module.mPlayNextFlg = false;
+    if (m_hooks.stopPlayback) {
+        m_hooks.stopPlayback();
+    }
+}
+
+void Navigation::selectLocationOfShownVolume() {
+    const QString shown = m_tree.RootKey();
+    if (!shown.isEmpty()) {
+        m_location.selectKey(shown);
+    }
+}
+
+void Navigation::GoToPath(const QString& path, bool expand) {
+    if (path.isEmpty()) {
+        m_dialogs.message(nav_msg::cannotMove(), MsgIcon::Exclamation);
+        return;
+    }
+    try {
+        m_treeState.CurrentFolder = path;
+        BusyCursor busy;
+        const QList<Volume> volumes = listVolumes();
+        const QString drive = GetDriveNm(path, volumes);
+        const Volume* volume = volumeOf(path, volumes);
+        const bool network = volume != nullptr && volume->type == DriveType::Remote;
+        if (network) {
+            m_module.mNetDrive = drive;
+        }
+        stopPlayback();
+        if (!DriveReady(m_dialogs, path, volumes)) {
+            selectLocationOfShownVolume();
+            return;
+        }
+        if (!FolderExist(path)) {
+            m_dialogs.message(nav_msg::pathMissing(), MsgIcon::Information);
+            return;
+        }
+        m_tree.BuildDriveTree(drive);
+        if (network) {
+            m_location.clearText();
+        } else {
+            m_location.selectKey(drive);
+        }
+        if (expand) {
+            m_tree.ExpandToPath(drive, path, true);
+            const QString selected = m_tree.SelectedFolderPath();
+            if (!selected.isEmpty()) {
+                m_list.ListFolder(selected, m_hooks.iconView && m_hooks.iconView());
+                m_treeState.CurrentFolder = selected;
+            }
+        }
+    } catch (const std::exception& e) {
+        ErrMsgDsp(m_dialogs, e);
+    }
+}
+
+void Navigation::GoUpFolder() {
+    const QString parent = GetParentFolder(m_tree.SelectedFolderPath());
+    // The volume's root has no parent worth going to from the tree of that volume.
+    if (!parent.isEmpty() && m_tree.SelectedFolderPath() != m_tree.RootKey()) {
+        GoToPath(parent, true);
+    }
+}
+
+void Navigation::ReopenSelectedFolder() {
+    BusyCursor busy;
+    stopPlayback();
+    const QString selected = m_tree.SelectedFolderPath();
+    // A shown folder is not listed again unless forced: forget it so the list is read afresh.
+    m_treeState.CurrentFolder.clear();
+    GoToPath(selected, true);
+    if (m_window) {
+        m_window->repaint();
+    }
+    m_module.mPlayNextFlg = true;
+}
+
+void Navigation::GoDeskTop_Click() {
+    try {
+        GoToPath(ClsGetSpecialFolder().DesktopPath(), true);
+    } catch (const std::exception& e) {
+        ErrMsgDsp(m_dialogs, e);
+    }
+}
+
+void Navigation::GoMydoc_Click() {
+    try {
+        GoToPath(ClsGetSpecialFolder().MyDocumentPath(), true);
+    } catch (const std::exception& e) {
+        ErrMsgDsp(m_dialogs, e);
+    }
+}
+
+void Navigation::GoNetWtok_Click() {
+    try {
+        stopPlayback();
+        const QString root = ClsGetSpecialFolder().NetWorkPath();
+        const QString answer = BrowseForFolder(m_dialogs, nav_msg::chooseNetwork(),
+                                               root.isEmpty() ? m_tree.SelectedFolderPath() : root,
+                                               root);
+        if (!answer.isEmpty() && FolderExist(answer)) {
+            m_location.clearText();
+            GoToPath(answer, true);
+        }
+    } catch (const std::exception& e) {
+        ErrMsgDsp(m_dialogs, e);
+    }
+}
+
+void Navigation::GoFolder_Click() {
+    try {
+        stopPlayback();
+        QString initial = m_tree.SelectedFolderPath();
+        if (!initial.isEmpty() && !initial.endsWith(u'/')) {
+            initial += u'/';
+        }
+        const QString answer = BrowseForFolder(m_dialogs, nav_msg::chooseFolder(), initial);
+        if (!answer.isEmpty() && FolderExist(answer)) {
+            if (IsUNCPath(answer)) {
+                m_location.clearText();
+            }
+            GoToPath(answer, true);
+        }
+    } catch (const std::exception& e) {
+        ErrMsgDsp(m_dialogs, e);
+    }
+}
+
+void Navigation::GoExp_Click() {
+    m_timer1.stop();
+    try {
+        const QString folder = m_tree.SelectedFolderPath();
+        if (!folder.isEmpty() && m_hooks.openFolderInFileManager &&
+            !m_hooks.openFolderInFileManager(folder)) {
+            m_dialogs.message(nav_msg::fileManagerFailed(folder), MsgIcon::Exclamation);
+        }
+    } catch (const std::exception& e) {
+        ErrMsgDsp(m_dialogs, e);
+    }
+}
+
+void Navigation::GoSearch_Click() {
+    m_timer1.stop();
+    if (!m_findWindow) {
+        m_findWindow = new FindFilesWindow(m_dialogs);
+        m_findWindow->setAttribute(Qt::WA_DeleteOnClose, false);
+        connect(m_findWindow, &FindFilesWindow::openInBrowser, this,
+                &Navigation::showFileInBrowser);
+    }
+    m_findWindow->openOn(m_tree.SelectedFolderPath());
+}
+
+void Navigation::showFileInBrowser(const QString& folder, const QString& fileName) {
+    GoToPath(folder, true);
+    const QString prefix = folder.endsWith(u'/') ? folder : folder + u'/';
+    m_list.SelectRowByKey(prefix + fileName);
+}
+
+void Navigation::ImageCombo1_Click(const QString& key) {
+    try {
+        if (key == LocationBox::DeskTopKey()) {
+            GoDeskTop_Click();
+        } else if (key == LocationBox::MyDocumentsKey()) {
+            GoMydoc_Click();
+        } else if (!key.isEmpty() && DriveReady(m_dialogs, key)) {
+            GoToPath(key, true);
+        } else {
+            selectLocationOfShownVolume();
+        }
+    } catch (const std::exception& e) {
+        ErrMsgDsp(m_dialogs, e);
+    }
+}
+
+QuickPaths Navigation::quickPaths() const {
+    QuickPaths paths;
+    for (int k = 0; k < QuickPaths::kCount; ++k) {
+        paths.set(k, m_menu.pass[k]->text());
+    }
+    return paths;
+}
+
+void Navigation::setQuickPaths(const QuickPaths& paths) {
+    for (int k = 0; k < QuickPaths::kCount; ++k) {
+        m_menu.pass[k]->setText(paths.at(k));
+        m_menu.pass[k]->setVisible(!paths.at(k).isEmpty());
+    }
+}
+
+void Navigation::pass_Click(int index) {
+    const QString caption = m_menu.pass[index]->text();
+    // A remembered folder that is gone is passed over without a word.
+    if (!caption.isEmpty() && FolderExist(caption)) {
+        GoToPath(caption, true);
+    }
+}
+
+void Navigation::AddQuickPath(const QString& folder) {
+    QuickPaths paths = quickPaths();
+    if (paths.AddQuickPath(folder)) {
+        setQuickPaths(paths);
+    }
+}
+
+void Navigation::QuickPathAdd_Click() { AddQuickPath(m_tree.SelectedFolderPath()); }
+
+void Navigation::QuickPathClear_Click() {
+    m_timer1.stop();
+    const MsgResult answer =
+        m_dialogs.messageBox(nav_msg::clearQuickPaths(), MsgIcon::Question, MsgButtons::OkCancel,
+                             app_info::title());
+    if (answer == MsgResult::Cancel) {
+        return;
+    }
+    setQuickPaths(QuickPaths());
+}
+
+void Navigation::QuickPathSet_Click(int index) {
+    for (int i = 0; i < 3; ++i) {
+        m_menu.QuickPathSet[i]->setChecked(i == index);
+    }
+    m_module.mQuickPathValue = static_cast<qint16>(index);
+    m_menu.quickAccess->setTitle(QuickPaths::quickAccessCaption(index));
+}

@@ -1,0 +1,89 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <array>
+#include <functional>
+
+#include "browser/quick_paths.h"
+
+class Dialogs;
+class FileList;
+class FindFilesWindow;
+class FolderTree;
+class IntervalTimer;
+class LocationBox;
+class QAction;
+class QMenu;
+class QWidget;
+struct Module1;
+struct TreeState;
+
+// Navigation: every change of the folder being browsed goes through GoToPath, which checks the
+// target, stops playback, rebuilds the tree for the target's volume, opens it along the path and
+// lists the folder, keeping the location box in step. Around it: the location box, the
+// desktop / documents / network / folder-picker commands, one folder up, the file manager and
+// find-files commands, and the quick paths of the tree's menu.
+class Navigation : public QObject {
+    Q_OBJECT
+public:
+    // The menu items the quick paths live in: their captions are the remembered folders.
+    struct QuickPathMenu {
+        QMenu* quickAccess = nullptr;
+        std::array<QAction*, QuickPaths::kCount> pass{};
+        std::array<QAction*, 3> QuickPathSet{};
+    };
+    // What navigation needs from the parts above it.
+    struct Hooks {
+        std::function<void()> stopPlayback;       // clears nothing itself: PlayStop
+        std::function<bool()> iconView;           // the MnuIconSet tick
+        std::function<bool(const QString&)> openFolderInFileManager;
+    };
+
+    Navigation(Module1& module, TreeState& treeState, Dialogs& dialogs, FolderTree& tree,
+               FileList& list, LocationBox& location, IntervalTimer& timer1, QuickPathMenu menu,
+               Hooks hooks, QWidget* window, QObject* parent = nullptr);
+    ~Navigation() override;
+
+    void GoToPath(const QString& path, bool expand);
+    void GoUpFolder();
+    void ReopenSelectedFolder();
+
+    void GoDeskTop_Click();
+    void GoMydoc_Click();
+    void GoNetWtok_Click();
+    void GoFolder_Click();
+    void GoExp_Click();
+    void GoSearch_Click();
+    void ImageCombo1_Click(const QString& key);
+
+    void pass_Click(int index);
+    void QuickPathAdd_Click();
+    void QuickPathClear_Click();
+    void QuickPathSet_Click(int index);
+    // Puts a folder at the top of the quick paths unless it is already one of them.
+    void AddQuickPath(const QString& folder);
+    QuickPaths quickPaths() const;
+
+    // Goes to a folder and selects a file's row in it (a result of the find-files window).
+    void showFileInBrowser(const QString& folder, const QString& fileName);
+    FindFilesWindow* findFilesWindow() const { return m_findWindow; }
+
+private:
+    void setQuickPaths(const QuickPaths& paths);
+    void stopPlayback();
+    void selectLocationOfShownVolume();
+
+    Module1& m_module;
+    TreeState& m_treeState;
+    Dialogs& m_dialogs;
+    FolderTree& m_tree;
+    FileList& m_list;
+    LocationBox& m_location;
+    IntervalTimer& m_timer1;
+    QuickPathMenu m_menu;
+    Hooks m_hooks;
+    QWidget* m_window;
+    QPointer<FindFilesWindow> m_findWindow;
+};

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QTreeWidget>
+
+// TreeView1: the folder tree control of the main window. A passive view: it shows the nodes the
+// folder tree gives it and reports what the user did (node click, click, double-click, focus,
+// key release, right-button press); FolderTree decides what follows.
+//
+// A QTreeWidget rather than a QTreeView with a model of our own: the tree only ever holds the
+// levels the user has opened plus one level ahead, a few thousand nodes at most, and the node
+// record it needs (key, text, images, colour, bold, children) is what QTreeWidgetItem offers.
+class TreeView1 : public QTreeWidget {
+    Q_OBJECT
+public:
+    explicit TreeView1(QWidget* parent = nullptr);
+
+    // Dotted lines joining the nodes (on) or only the expand buttons (off).
+    void setLinesVisible(bool visible);
+    bool linesVisible() const { return m_lines; }
+    // Node pictures shown or not.
+    void setIconsVisible(bool visible);
+    bool iconsVisible() const { return m_icons; }
+
+signals:
+    // A node was clicked with the left button, or became the selected node by a key.
+    void nodeClicked(QTreeWidgetItem* node);
+    // The left button was released over the tree (after nodeClicked when it was on a node).
+    void treeClicked();
+    void treeDoubleClicked();
+    void focusEntered();
+    void keyReleased(int key);
+    // The right button went down over the tree; the selection is left as it is.
+    void rightButtonPressed(const QPoint& globalPos);
+    void leftButtonPressed(const QPoint& pos);
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void drawBranches(QPainter* painter, const QRect& rect,
+                      const QModelIndex& index) const override;
+
+private:
+    bool m_lines = true;
+    bool m_icons = true;
+    QSize m_iconSize;
+};

@@ -1,0 +1,338 @@
+#include "platform/file_transfer.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <QCryptographicHash>
+#include <QFile>
+#include <cerrno>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace file_transfer {
+
+namespace {
+
+constexpr qsizetype kChunk = 2 * 1024 * 1024;
+
+std::string nativePath(const QString& path) {
+    return QFile::encodeName(path).toStdString();
+}
+
+// Closes a descriptor when it goes out of scope.
+class Fd {
+public:
+    explicit Fd(int fd) : m_fd(fd) {}
+    ~Fd() {
+        if (m_fd >= 0) {
+            ::close(m_fd);
+        }
+    }
+    Fd(const Fd&) = delete;
+    Fd& operator=(const Fd&) = delete;
+    int get() const { return m_fd; }
+    int release() {
+        const int fd = m_fd;
+        m_fd = -1;
+        return fd;
+    }
+
+private:
+    int m_fd;
+};
+
+// The names in a folder, without "." and "..".
+int listFolder(const std::string& folder, std::vector<std::string>& names) {
+    DIR* dir = ::opendir(folder.c_str());
+    if (dir == nullptr) {
+        return errno;
+    }
+    errno = 0;
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string name = entry->d_name;
+        if (name != "." && name != "..") {
+            names.push_back(name);
+        }
+        errno = 0;
+    }
+    const int err = errno;
+    ::closedir(dir);
+    return err;
+}
+
+int removeNative(const std::string& path) {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0) {
+        return errno;
+    }
+    if (!S_ISDIR(st.st_mode)) {
+        return ::unlink(path.c_str()) == 0 ? 0 : errno;
+    }
+    // A folder without write or search permission for its owner keeps its entries; the trash
+    // holds such folders often (a read-only folder deleted as it was).
+    if ((st.st_mode & S_IRWXU) != S_IRWXU && st.st_uid == ::geteuid()) {
+        ::chmod(path.c_str(), st.st_mode | S_IRWXU);
+    }
+    std::vector<std::string> names;
+    if (const int err = listFolder(path, names); err != 0) {
+        return err;
+    }
+    for (const std::string& name : names) {
+        if (const int err = removeNative(path + '/' + name); err != 0) {
+            return err;
+        }
+    }
+    return ::rmdir(path.c_str()) == 0 ? 0 : errno;
+}
+
+int writeAll(int fd, const char* data, qsizetype size) {
+    while (size > 0) {
+        const ssize_t written = ::write(fd, data, static_cast<size_t>(size));
+        if (written < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return errno;
+        }
+        data += written;
+        size -= written;
+    }
+    return 0;
+}
+
+// A buffer for a file of that size: small files do not need a chunk's worth.
+QByteArray bufferFor(qint64 fileSize) {
+    return QByteArray(static_cast<qsizetype>(qBound<qint64>(4096, fileSize + 1, kChunk)),
+                      Qt::Uninitialized);
+}
+
+// Reads a whole file and hashes it; the counter hears of every chunk.
+int hashFile(int fd, qint64 fileSize, QCryptographicHash& hash, qint64& total,
+             const ByteCounter& counter) {
+    QByteArray buffer = bufferFor(fileSize);
+    total = 0;
+    for (;;) {
+        const ssize_t got = ::read(fd, buffer.data(), static_cast<size_t>(buffer.size()));
+        if (got < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return errno;
+        }
+        if (got == 0) {
+            return 0;
+        }
+        hash.addData(QByteArrayView(buffer.constData(), got));
+        total += got;
+        if (counter && !counter(got)) {
+            return ECANCELED;
+        }
+    }
+}
+
+void keepOwnerAndTimes(int fd, const struct stat& st) {
+    // Only root may give a file away; a normal user keeps the copy as their own.
+    if (::fchown(fd, st.st_uid, st.st_gid) != 0) {
+        ::fchown(fd, static_cast<uid_t>(-1), st.st_gid);
+    }
+    ::fchmod(fd, st.st_mode & 07777);
+    const struct timespec times[2] = {st.st_atim, st.st_mtim};
+    ::futimens(fd, times);
+}
+
+int copyFile(const std::string& source, const struct stat& st, const std::string& target,
+             const ByteCounter& counter) {
+    Fd in(::open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
+    if (in.get() < 0) {
+        return errno;
+    }
+    Fd out(::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
+    if (out.get() < 0) {
+        return errno;
+    }
+    QCryptographicHash written(QCryptographicHash::Sha1);
+    QByteArray buffer = bufferFor(st.st_size);
+    qint64 total = 0;
+    for (;;) {
+        const ssize_t got = ::read(in.get(), buffer.data(), static_cast<size_t>(buffer.size()));
+        if (got < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return errno;
+        }
+        if (got == 0) {
+            break;
+        }
+        if (const int err = writeAll(out.get(), buffer.constData(), got); err != 0) {
+            return err;
+        }
+        written.addData(QByteArrayView(buffer.constData(), got));
+        total += got;
+        if (counter && !counter(got)) {
+            return ECANCELED;
+        }
+    }
+    // A file that changed while it was copied has no one true copy.
+    if (total != st.st_size) {
+        return EIO;
+    }
+    if (::fsync(out.get()) != 0) {
+        return errno;
+    }
+    Fd back(::open(target.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
+    if (back.get() < 0) {
+        return errno;
+    }
+    QCryptographicHash readBack(QCryptographicHash::Sha1);
+    qint64 backTotal = 0;
+    if (const int err = hashFile(back.get(), total, readBack, backTotal, counter); err != 0) {
+        return err;
+    }
+    if (backTotal != total || readBack.result() != written.result()) {
+        return EIO;
+    }
+    keepOwnerAndTimes(out.get(), st);
+    return ::close(out.release()) == 0 ? 0 : errno;
+}
+
+int copyLink(const std::string& source, const struct stat& st, const std::string& target) {
+    std::vector<char> buffer(static_cast<size_t>(st.st_size > 0 ? st.st_size : 255) + 1);
+    const ssize_t length = ::readlink(source.c_str(), buffer.data(), buffer.size());
+    if (length < 0) {
+        return errno;
+    }
+    if (static_cast<size_t>(length) >= buffer.size()) {
+        return EIO;  // the link changed while it was read
+    }
+    const std::string linkTarget(buffer.data(), static_cast<size_t>(length));
+    if (::symlink(linkTarget.c_str(), target.c_str()) != 0) {
+        return errno;
+    }
+    ::lchown(target.c_str(), st.st_uid, st.st_gid);
+    const struct timespec times[2] = {st.st_atim, st.st_mtim};
+    ::utimensat(AT_FDCWD, target.c_str(), times, AT_SYMLINK_NOFOLLOW);
+    return 0;
+}
+
+int copyNative(const std::string& source, const std::string& target, const ByteCounter& counter) {
+    struct stat st {};
+    if (::lstat(source.c_str(), &st) != 0) {
+        return errno;
+    }
+    if (S_ISREG(st.st_mode)) {
+        return copyFile(source, st, target, counter);
+    }
+    if (S_ISLNK(st.st_mode)) {
+        return copyLink(source, st, target);
+    }
+    if (!S_ISDIR(st.st_mode)) {
+        return ENOTSUP;
+    }
+    if (::mkdir(target.c_str(), 0700) != 0) {
+        return errno;
+    }
+    std::vector<std::string> names;
+    if (const int err = listFolder(source, names); err != 0) {
+        return err;
+    }
+    for (const std::string& name : names) {
+        if (const int err = copyNative(source + '/' + name, target + '/' + name, counter);
+            err != 0) {
+            return err;
+        }
+    }
+    Fd folder(::open(target.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (folder.get() < 0) {
+        return errno;
+    }
+    ::fsync(folder.get());
+    // Last, because every entry made inside changed the folder's time.
+    keepOwnerAndTimes(folder.get(), st);
+    return 0;
+}
+
+qint64 nativeWork(const std::string& path) {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0) {
+        return 0;
+    }
+    if (S_ISREG(st.st_mode)) {
+        return 2 * static_cast<qint64>(st.st_size);
+    }
+    if (!S_ISDIR(st.st_mode)) {
+        return 0;
+    }
+    std::vector<std::string> names;
+    listFolder(path, names);
+    qint64 total = 0;
+    for (const std::string& name : names) {
+        total += nativeWork(path + '/' + name);
+    }
+    return total;
+}
+
+}  // namespace
+
+int renameNoReplace(const QString& from, const QString& to) {
+    const std::string source = nativePath(from);
+    const std::string target = nativePath(to);
+    if (::renameat2(AT_FDCWD, source.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0) {
+        return 0;
+    }
+    const int err = errno;
+    if (err != EINVAL && err != ENOSYS && err != ENOTSUP) {
+        return err;
+    }
+    // The file system cannot refuse to replace by itself: look first.
+    struct stat st {};
+    if (::lstat(target.c_str(), &st) == 0) {
+        return EEXIST;
+    }
+    return ::rename(source.c_str(), target.c_str()) == 0 ? 0 : errno;
+}
+
+int removeTree(const QString& path) {
+    return removeNative(nativePath(path));
+}
+
+int copyTreeVerified(const QString& source, const QString& target, const ByteCounter& counter) {
+    const std::string to = nativePath(target);
+    const int err = copyNative(nativePath(source), to, counter);
+    // Names inside a folder being made are unique, so EEXIST can only mean that target was
+    // there before: that one is not ours to remove.
+    if (err != 0 && err != EEXIST) {
+        removeNative(to);
+    }
+    return err;
+}
+
+qint64 copyWork(const QString& path) {
+    return nativeWork(nativePath(path));
+}
+
+void syncFolder(const QString& folder) {
+    Fd fd(::open(nativePath(folder).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (fd.get() >= 0) {
+        ::fsync(fd.get());
+    }
+}
+
+QString unusedHiddenName(const QString& folder, const QString& name, const QString& tag) {
+    // Short enough for any file system, whatever the name's length.
+    const QString stem = u'.' + name.left(80) + u'.' + tag;
+    QString candidate = stem;
+    for (int n = 2; exists(folder + u'/' + candidate); ++n) {
+        candidate = stem + u'-' + QString::number(n);
+    }
+    return candidate;
+}
+
+bool exists(const QString& path) {
+    struct stat st {};
+    return ::lstat(nativePath(path).c_str(), &st) == 0;
+}
+
+}  // namespace file_transfer

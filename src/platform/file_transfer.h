@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QString>
+#include <QtGlobal>
+#include <functional>
+
+// The file-system steps the trash and the file operations are built from, over the POSIX calls
+// so that nothing is ever replaced by accident and a copy is known to be good before anyone
+// relies on it. Every function returns 0 or an errno value.
+namespace file_transfer {
+
+// Renames from to to, failing with EEXIST when to exists (also on file systems that cannot
+// rename without replacing).
+int renameNoReplace(const QString& from, const QString& to);
+
+// Removes a file, link or folder with everything in it. Folders the user owns but may not
+// write are made writable first.
+int removeTree(const QString& path);
+
+// Called with the number of bytes just copied or read back; returning false stops the copy.
+using ByteCounter = std::function<bool(qint64 bytes)>;
+
+// Copies a file, symbolic link or folder tree to target, which must not exist: mode, times and
+// (where allowed) owner are kept; every file is flushed to disk and read back and compared
+// before the copy counts as made. A stopped or failed copy leaves nothing at target (ECANCELED
+// when the counter stopped it). Sockets and device files cannot be copied (ENOTSUP).
+int copyTreeVerified(const QString& source, const QString& target, const ByteCounter& counter);
+
+// The bytes that copyTreeVerified counts for path: twice the size of every file in it (written,
+// then read back).
+qint64 copyWork(const QString& path);
+
+// Flushes a folder's entries to disk.
+void syncFolder(const QString& folder);
+
+// A name in folder, beginning with "." and built from name and tag, that nothing has yet.
+QString unusedHiddenName(const QString& folder, const QString& name, const QString& tag);
+
+// Tells whether path exists (without following a final symbolic link).
+bool exists(const QString& path);
+
+}  // namespace file_transfer

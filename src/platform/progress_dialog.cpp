@@ -1,0 +1,46 @@
+#include "platform/progress_dialog.h"
+
+#include <QCoreApplication>
+
+#include "platform/messages.h"
+
+namespace {
+constexpr int kSteps = 1000;
+}
+
+ProgressDialogProgress::~ProgressDialogProgress() {
+    end();
+}
+
+void ProgressDialogProgress::begin(const QString& title, qint64 totalWork) {
+    end();
+    m_total = totalWork;
+    m_dialog = new QProgressDialog(QString(), platform_msg::progressCancel(), 0, kSteps, m_parent);
+    m_dialog->setWindowTitle(title);
+    m_dialog->setWindowModality(Qt::WindowModal);
+    m_dialog->setMinimumDuration(500);
+    m_dialog->setAutoClose(false);
+    m_dialog->setAutoReset(false);
+    m_dialog->setValue(0);
+}
+
+bool ProgressDialogProgress::advance(const QString& label, qint64 done) {
+    if (m_dialog == nullptr) {
+        return true;
+    }
+    if (m_dialog->labelText() != label) {
+        m_dialog->setLabelText(label);
+    }
+    const qint64 step = m_total > 0 ? done * kSteps / m_total : 0;
+    m_dialog->setValue(static_cast<int>(qBound(qint64{0}, step, qint64{kSteps - 1})));
+    // Until the dialog is up and holds the window, a click must not start a second operation
+    // in the middle of this one.
+    QCoreApplication::processEvents(m_dialog->isVisible() ? QEventLoop::AllEvents
+                                                          : QEventLoop::ExcludeUserInputEvents);
+    return !m_dialog->wasCanceled();
+}
+
+void ProgressDialogProgress::end() {
+    delete m_dialog;
+    m_dialog = nullptr;
+}

@@ -1,0 +1,132 @@
+#include "platform/screen_saver.h"
+
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QStringList>
+
+#include "platform/app_info.h"
+#include "platform/dialogs.h"
+#include "platform/messages.h"
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString kService = u"org.freedesktop.ScreenSaver"_s;
+const QString kInterface = u"org.freedesktop.ScreenSaver"_s;
+// Desktops differ in where they put the object; a wrong one answers at once.
+const QStringList kObjectPaths = {u"/org/freedesktop/ScreenSaver"_s, u"/ScreenSaver"_s};
+
+bool isWrongObject(const QDBusMessage& reply) {
+    const QString name = reply.errorName();
+    return name == u"org.freedesktop.DBus.Error.UnknownObject" ||
+           name == u"org.freedesktop.DBus.Error.UnknownInterface" ||
+           name == u"org.freedesktop.DBus.Error.UnknownMethod";
+}
+
+}  // namespace
+
+ScreenSaverControl::ScreenSaverControl(Dialogs& dialogs)
+    : m_dialogs(dialogs),
+      m_busName(u"quorvane-screensaver-"_s + QString::number(quintptr(this), 16)) {}
+
+ScreenSaverControl::~ScreenSaverControl() {
+    if (m_cookie) {
+        releaseOverBus(false);
+    }
+    if (m_x11Saved) {
+        releaseOnX11();
+    }
+    if (m_busOpened) {
+        // Closing the connection also ends any inhibit the service still holds for it.
+        QDBusConnection::disconnectFromBus(m_busName);
+    }
+}
+
+bool ScreenSaverControl::SetScreenSaver(bool on) {
+    bool done = true;
+    if (on) {
+        if (m_cookie) {
+            done = releaseOverBus(true) && done;
+        }
+        if (m_x11Saved) {
+            done = releaseOnX11() && done;
+        }
+    } else if (!isHeldOff()) {
+        done = holdOffOverBus() || holdOffOnX11();
+    }
+    if (!done) {
+        m_dialogs.message(platform_msg::screenSaverError(), MsgIcon::None);
+    }
+    return done;
+}
+
+bool ScreenSaverControl::holdOffOverBus() {
+    if (!m_busOpened) {
+        // The address as the environment has it now: the bus library would keep the first one
+        // it ever read for the whole process.
+        const QString address = qEnvironmentVariable("DBUS_SESSION_BUS_ADDRESS");
+        if (address.isEmpty()) {
+            QDBusConnection::connectToBus(QDBusConnection::SessionBus, m_busName);
+        } else {
+            QDBusConnection::connectToBus(address, m_busName);
+        }
+        m_busOpened = true;
+    }
+    QDBusConnection bus(m_busName);
+    if (!bus.isConnected()) {
+        return false;
+    }
+    for (const QString& path : kObjectPaths) {
+        QDBusMessage call =
+            QDBusMessage::createMethodCall(kService, path, kInterface, u"Inhibit"_s);
+        call << app_info::title() << platform_msg::screenSaverInhibitReason();
+        const QDBusMessage reply = bus.call(call, QDBus::Block, kBusTimeoutMs);
+        if (reply.type() == QDBusMessage::ReplyMessage && reply.arguments().size() == 1) {
+            bool ok = false;
+            const uint cookie = reply.arguments().constFirst().toUInt(&ok);
+            if (ok) {
+                m_cookie = cookie;
+                m_cookiePath = path;
+                return true;
+            }
+        }
+        if (!isWrongObject(reply)) {
+            return false;
+        }
+    }
+    return false;
+}
+
+bool ScreenSaverControl::releaseOverBus(bool wait) {
+    const uint cookie = *m_cookie;
+    m_cookie.reset();
+    QDBusConnection bus(m_busName);
+    QDBusMessage call =
+        QDBusMessage::createMethodCall(kService, m_cookiePath, kInterface, u"UnInhibit"_s);
+    call << cookie;
+    if (!wait) {
+        return bus.send(call);
+    }
+    return bus.call(call, QDBus::Block, kBusTimeoutMs).type() == QDBusMessage::ReplyMessage;
+}
+
+bool ScreenSaverControl::holdOffOnX11() {
+    const std::optional<x11_screen_saver::Settings> saved = x11_screen_saver::current();
+    if (!saved) {
+        return false;
+    }
+    x11_screen_saver::Settings off = *saved;
+    off.timeout = 0;
+    if (!x11_screen_saver::apply(off)) {
+        return false;
+    }
+    m_x11Saved = saved;
+    return true;
+}
+
+bool ScreenSaverControl::releaseOnX11() {
+    const x11_screen_saver::Settings saved = *m_x11Saved;
+    m_x11Saved.reset();
+    return x11_screen_saver::apply(saved);
+}

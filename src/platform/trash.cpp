@@ -1,0 +1,435 @@
+#include "platform/trash.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSet>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+
+#include "platform/file_transfer.h"
+#include "platform/volumes.h"
+
+namespace {
+
+constexpr int kNameMax = 255;
+const QString kInfoSuffix = QStringLiteral(".trashinfo");
+
+QByteArray native(const QString& path) {
+    return QFile::encodeName(path);
+}
+
+bool lstatPath(const QString& path, struct stat& st) {
+    return ::lstat(native(path).constData(), &st) == 0;
+}
+
+QString joinPath(const QString& folder, const QString& name) {
+    return folder.endsWith(u'/') ? QString(folder + name) : QString(folder + u'/' + name);
+}
+
+// The real path of an existing folder; empty when it cannot be resolved.
+QString realFolder(const QString& path) {
+    char buffer[PATH_MAX];
+    if (::realpath(native(path).constData(), buffer) == nullptr) {
+        return {};
+    }
+    return QFile::decodeName(buffer);
+}
+
+// A folder of ours that nobody could have slipped in: a real folder (not a link) owned by us.
+bool isOwnFolder(const QString& path) {
+    struct stat st {};
+    return lstatPath(path, st) && S_ISDIR(st.st_mode) && st.st_uid == ::geteuid();
+}
+
+// Makes the missing folders of path, the new ones readable only by their owner.
+bool makeFolders(const QString& path) {
+    struct stat st {};
+    if (lstatPath(path, st)) {
+        return S_ISDIR(st.st_mode);
+    }
+    const QString parent = QFileInfo(path).path();
+    if (parent != path && !makeFolders(parent)) {
+        return false;
+    }
+    return ::mkdir(native(path).constData(), 0700) == 0 || errno == EEXIST;
+}
+
+// A trash folder with its two subfolders, made where missing.
+bool prepareTrashDir(const QString& trashDir) {
+    return makeFolders(trashDir) && makeFolders(trashDir + u"/files") &&
+           makeFolders(trashDir + u"/info") && isOwnFolder(trashDir + u"/files") &&
+           isOwnFolder(trashDir + u"/info");
+}
+
+bool isPseudoFileSystem(const QString& fsType) {
+    static const QSet<QString> kPseudo = {
+        QStringLiteral("proc"),        QStringLiteral("sysfs"),      QStringLiteral("cgroup"),
+        QStringLiteral("cgroup2"),     QStringLiteral("devpts"),     QStringLiteral("mqueue"),
+        QStringLiteral("debugfs"),     QStringLiteral("tracefs"),    QStringLiteral("securityfs"),
+        QStringLiteral("pstore"),      QStringLiteral("bpf"),        QStringLiteral("configfs"),
+        QStringLiteral("fusectl"),     QStringLiteral("hugetlbfs"),  QStringLiteral("autofs"),
+        QStringLiteral("binfmt_misc"), QStringLiteral("efivarfs"),   QStringLiteral("nsfs"),
+        QStringLiteral("devtmpfs"),    QStringLiteral("rpc_pipefs"), QStringLiteral("selinuxfs"),
+    };
+    return kPseudo.contains(fsType);
+}
+
+// The name an item gets under files/: its own, or with a number before the extension when that
+// is taken, cut so that the info file's name still fits the file system.
+QString candidateName(const QString& name, int n) {
+    QString base = name;
+    QString ext;
+    const qsizetype dot = name.lastIndexOf(u'.');
+    if (dot > 0) {
+        base = name.left(dot);
+        ext = name.mid(dot);
+    }
+    const QString number = n > 1 ? u'.' + QString::number(n) : QString();
+    auto bytes = [&](const QString& b) {
+        return native(b + number + ext).size() + native(kInfoSuffix).size();
+    };
+    while (bytes(base) > kNameMax && !base.isEmpty()) {
+        base.chop(1);
+    }
+    if (bytes(base) > kNameMax) {
+        ext.clear();
+        base = name.left(32);
+    }
+    return base + number + ext;
+}
+
+}  // namespace
+
+QByteArray trashInfoText(const QString& pathValue, const QDateTime& deletionDate) {
+    return QByteArrayLiteral("[Trash Info]\nPath=") + native(pathValue).toPercentEncoding("/") +
+           QByteArrayLiteral("\nDeletionDate=") +
+           deletionDate.toString(QStringLiteral("yyyy-MM-dd'T'HH:mm:ss")).toLatin1() + '\n';
+}
+
+bool parseTrashInfo(const QByteArray& text, QString& pathValue, QDateTime& deletionDate) {
+    bool inGroup = false;
+    bool havePath = false;
+    for (const QByteArray& rawLine : text.split('\n')) {
+        const QByteArray line = rawLine.trimmed();
+        if (line.startsWith('[')) {
+            inGroup = line == "[Trash Info]";
+            continue;
+        }
+        if (!inGroup) {
+            continue;
+        }
+        if (line.startsWith("Path=")) {
+            pathValue = QFile::decodeName(QByteArray::fromPercentEncoding(line.mid(5)));
+            havePath = !pathValue.isEmpty();
+        } else if (line.startsWith("DeletionDate=")) {
+            deletionDate = QDateTime::fromString(QString::fromLatin1(line.mid(13)), Qt::ISODate);
+        }
+    }
+    return havePath;
+}
+
+Trash::Trash(QString homeTrash, TopDirOf topDirOf, TopDirList topDirs)
+    : m_homeTrash(QDir::cleanPath(homeTrash)),
+      m_topDirOf(std::move(topDirOf)),
+      m_topDirs(std::move(topDirs)) {}
+
+QString Trash::homeTrashFromEnvironment() {
+    QString dataHome = qEnvironmentVariable("XDG_DATA_HOME");
+    if (dataHome.isEmpty() || !QDir::isAbsolutePath(dataHome)) {
+        dataHome = QDir::homePath() + u"/.local/share";
+    }
+    return QDir::cleanPath(dataHome + u"/Trash");
+}
+
+bool Trash::makeHomeTrash() const {
+    return prepareTrashDir(m_homeTrash);
+}
+
+QString Trash::mountTopDir(const QString& path) {
+    struct stat st {};
+    QString current = realFolder(path);
+    if (current.isEmpty() || ::stat(native(current).constData(), &st) != 0) {
+        return {};
+    }
+    const dev_t device = st.st_dev;
+    while (current != u"/") {
+        const QString parent = QFileInfo(current).path();
+        struct stat up {};
+        if (::stat(native(parent).constData(), &up) != 0 || up.st_dev != device) {
+            break;
+        }
+        current = parent;
+    }
+    return current;
+}
+
+QStringList Trash::mountedTopDirs() {
+    QFile file(QStringLiteral("/proc/self/mountinfo"));
+    QStringList topDirs;
+    if (!file.open(QIODevice::ReadOnly)) {
+        return topDirs;
+    }
+    for (const MountEntry& mount : parseMountInfo(file.readAll())) {
+        if (!isPseudoFileSystem(mount.fsType) && !topDirs.contains(mount.mountPoint)) {
+            topDirs.append(mount.mountPoint);
+        }
+    }
+    return topDirs;
+}
+
+QString Trash::topDirTrash(const QString& topDir, bool create) const {
+    if (topDir.isEmpty()) {
+        return {};
+    }
+    const QString uid = QString::number(::geteuid());
+    // An administrator's shared .Trash counts only as a sticky folder, never through a link.
+    const QString shared = joinPath(topDir, QStringLiteral(".Trash"));
+    struct stat st {};
+    if (lstatPath(shared, st) && S_ISDIR(st.st_mode) && (st.st_mode & S_ISVTX) != 0) {
+        const QString own = shared + u'/' + uid;
+        if (create && !lstatPath(own, st)) {
+            ::mkdir(native(own).constData(), 0700);
+        }
+        if (isOwnFolder(own) && (!create || prepareTrashDir(own))) {
+            return own;
+        }
+    }
+    const QString own = joinPath(topDir, u".Trash-" + uid);
+    if (create && !lstatPath(own, st)) {
+        ::mkdir(native(own).constData(), 0700);
+    }
+    if (isOwnFolder(own) && (!create || prepareTrashDir(own))) {
+        return own;
+    }
+    return {};
+}
+
+QString Trash::trashDirFor(const QString& path) const {
+    const QString folder = realFolder(QFileInfo(path).path());
+    struct stat item {};
+    if (folder.isEmpty() || ::stat(native(folder).constData(), &item) != 0) {
+        return {};
+    }
+    if (prepareTrashDir(m_homeTrash)) {
+        struct stat home {};
+        if (::stat(native(m_homeTrash).constData(), &home) == 0 && home.st_dev == item.st_dev) {
+            return m_homeTrash;
+        }
+    }
+    const QString trashDir = topDirTrash(m_topDirOf ? m_topDirOf(folder) : QString(), true);
+    // A trash that is not on the item's own file system would need a copy: not usable.
+    struct stat there {};
+    if (trashDir.isEmpty() || ::stat(native(trashDir).constData(), &there) != 0 ||
+        there.st_dev != item.st_dev) {
+        return {};
+    }
+    return trashDir;
+}
+
+QString Trash::topDirOfTrash(const QString& trashDir) const {
+    if (trashDir == m_homeTrash) {
+        return m_topDirOf ? m_topDirOf(m_homeTrash) : QStringLiteral("/");
+    }
+    const QString parent = QFileInfo(trashDir).path();
+    // $topdir/.Trash/<uid> or $topdir/.Trash-<uid>
+    return QFileInfo(parent).fileName() == u".Trash" ? QFileInfo(parent).path() : parent;
+}
+
+Trash::PutResult Trash::put(const QString& path) {
+    PutResult result;
+    if (!QDir::isAbsolutePath(path)) {
+        result.error = EINVAL;
+        return result;
+    }
+    const QString item = QDir::cleanPath(path);
+    const QString name = QFileInfo(item).fileName();
+    struct stat st {};
+    if (name.isEmpty() || item == u"/") {
+        result.error = EINVAL;
+        return result;
+    }
+    if (!lstatPath(item, st)) {
+        result.error = errno;
+        return result;
+    }
+    const QString trashDir = trashDirFor(item);
+    if (trashDir.isEmpty()) {
+        result.error = kNoUsableTrash;
+        return result;
+    }
+    // Written as the item's real place, so it can be found again whatever links led to it.
+    const QString realItem = joinPath(realFolder(QFileInfo(item).path()), name);
+    QString pathValue = realItem;
+    if (trashDir != m_homeTrash) {
+        const QString topDir = topDirOfTrash(trashDir);
+        pathValue = QDir(topDir).relativeFilePath(realItem);
+    }
+    const QDateTime now = QDateTime::currentDateTime();
+    const QByteArray info = trashInfoText(pathValue, now);
+
+    for (int n = 1; n < 10000; ++n) {
+        const QString trashName = candidateName(name, n);
+        const QString filesPath = trashDir + u"/files/" + trashName;
+        const QString infoPath = trashDir + u"/info/" + trashName + kInfoSuffix;
+        if (file_transfer::exists(filesPath)) {
+            continue;
+        }
+        // The info file is made exclusively: whoever makes it owns the name.
+        const int fd =
+            ::open(native(infoPath).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        if (fd < 0) {
+            if (errno == EEXIST) {
+                continue;
+            }
+            result.error = errno;
+            return result;
+        }
+        const bool written =
+            ::write(fd, info.constData(), static_cast<size_t>(info.size())) == info.size() &&
+            ::fsync(fd) == 0;
+        const int writeErr = errno;
+        ::close(fd);
+        if (!written) {
+            ::unlink(native(infoPath).constData());
+            result.error = writeErr != 0 ? writeErr : EIO;
+            return result;
+        }
+        const int err = file_transfer::renameNoReplace(item, filesPath);
+        if (err == EEXIST) {
+            ::unlink(native(infoPath).constData());
+            continue;
+        }
+        if (err != 0) {
+            ::unlink(native(infoPath).constData());
+            result.error = err == EXDEV ? kNoUsableTrash : err;
+            return result;
+        }
+        result.entry = {trashDir, trashName, realItem, now};
+        return result;
+    }
+    result.error = EEXIST;
+    return result;
+}
+
+QList<TrashEntry> Trash::list(const QString& trashDir) const {
+    QList<TrashEntry> entries;
+    const QDir infoDir(trashDir + u"/info");
+    const QStringList infoFiles = infoDir.entryList(
+        {u'*' + kInfoSuffix}, QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+    const QString topDir = topDirOfTrash(trashDir);
+    for (const QString& infoName : infoFiles) {
+        TrashEntry entry;
+        entry.trashDir = trashDir;
+        entry.name = infoName.chopped(kInfoSuffix.size());
+        if (!file_transfer::exists(entry.filesPath())) {
+            continue;
+        }
+        QFile file(infoDir.filePath(infoName));
+        QString pathValue;
+        if (!file.open(QIODevice::ReadOnly) ||
+            !parseTrashInfo(file.read(64 * 1024), pathValue, entry.deletionDate)) {
+            continue;
+        }
+        entry.originalPath = QDir::isAbsolutePath(pathValue)
+                                 ? QDir::cleanPath(pathValue)
+                                 : QDir::cleanPath(joinPath(topDir, pathValue));
+        entries.append(entry);
+    }
+    return entries;
+}
+
+QList<TrashEntry> Trash::list() const {
+    QList<TrashEntry> entries;
+    for (const QString& trashDir : trashDirs()) {
+        entries += list(trashDir);
+    }
+    return entries;
+}
+
+int Trash::itemCount() const {
+    int count = 0;
+    for (const QString& trashDir : trashDirs()) {
+        count += static_cast<int>(
+            QDir(trashDir + u"/files")
+                .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot)
+                .size());
+    }
+    return count;
+}
+
+int Trash::restore(const TrashEntry& entry) {
+    if (file_transfer::exists(entry.originalPath)) {
+        return EEXIST;
+    }
+    if (!file_transfer::exists(entry.filesPath())) {
+        return ENOENT;
+    }
+    const QString folder = QFileInfo(entry.originalPath).path();
+    if (!QDir().mkpath(folder)) {
+        return EACCES;
+    }
+    if (const int err = file_transfer::renameNoReplace(entry.filesPath(), entry.originalPath);
+        err != 0) {
+        return err;
+    }
+    ::unlink(native(entry.infoPath()).constData());
+    return 0;
+}
+
+int Trash::empty() {
+    int firstError = 0;
+    auto note = [&firstError](int err) {
+        if (firstError == 0 && err != 0 && err != ENOENT) {
+            firstError = err;
+        }
+    };
+    const QDir::Filters all = QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot;
+    for (const QString& trashDir : trashDirs()) {
+        // Items first, their info files after: an info file never outlives a failed item.
+        for (const QString& name : QDir(trashDir + u"/files").entryList(all)) {
+            const int err = file_transfer::removeTree(trashDir + u"/files/" + name);
+            note(err);
+            if (err == 0 || err == ENOENT) {
+                ::unlink(native(trashDir + u"/info/" + name + kInfoSuffix).constData());
+            }
+        }
+        for (const QString& name : QDir(trashDir + u"/info").entryList(all)) {
+            if (name.endsWith(kInfoSuffix) &&
+                !file_transfer::exists(trashDir + u"/files/" + name.chopped(kInfoSuffix.size()))) {
+                ::unlink(native(trashDir + u"/info/" + name).constData());
+            }
+        }
+        // The cache of folder sizes speaks of items that are gone now.
+        ::unlink(native(trashDir + u"/directorysizes").constData());
+    }
+    return firstError;
+}
+
+QStringList Trash::trashDirs() const {
+    QStringList dirs;
+    if (isOwnFolder(m_homeTrash)) {
+        dirs.append(m_homeTrash);
+    }
+    const QStringList topDirs = m_topDirs ? m_topDirs() : QStringList();
+    for (const QString& topDir : topDirs) {
+        const QString uid = QString::number(::geteuid());
+        const QString shared = joinPath(topDir, QStringLiteral(".Trash"));
+        struct stat st {};
+        QStringList candidates;
+        if (lstatPath(shared, st) && S_ISDIR(st.st_mode) && (st.st_mode & S_ISVTX) != 0) {
+            candidates.append(shared + u'/' + uid);
+        }
+        candidates.append(joinPath(topDir, u".Trash-" + uid));
+        for (const QString& candidate : candidates) {
+            if (isOwnFolder(candidate) && !dirs.contains(candidate)) {
+                dirs.append(candidate);
+            }
+        }
+    }
+    return dirs;
+}

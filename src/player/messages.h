@@ -1,0 +1,82 @@
+#pragma once
+
+#include <QString>
+
+// The player's own texts, word for word.
+namespace player_msg {
+
+inline QString playerErrorTitle() {
+    return QStringLiteral("プレイヤーエラー");
+}
+
+// PlayStart was given a file that is not there.
+inline QString fileMissing(const QString& path) {
+    return path + u"は、存在しないため再生できません。";
+}
+
+// The player error box of the media-player engine: its own error first, then the run-time error.
+inline QString mediaPlayerError(int engineCode, const QString& engineText, int runNumber,
+                                const QString& runText) {
+    return u"(MediaPlayerエラー番号):  " + QString::number(engineCode) + u'\r' +
+           u"(エラー内容):  " + engineText + u'\r' + u"(VBエラー番号):  " +
+           QString::number(runNumber) + u'\r' + u"(エラー内容):  " + runText;
+}
+
+// The player error box of the streaming engine: the run-time error only.
+inline QString streamingError(int runNumber, const QString& runText) {
+    return u"(エラー番号):  " + QString::number(runNumber) + u'\r' + u"(エラー内容):  " + runText;
+}
+
+// What the engine says about a file it could not play, by libmpv's error code.
+inline QString engineLoadingFailed() {
+    return QStringLiteral("ファイルを読み込めませんでした。");
+}
+inline QString engineUnknownFormat() {
+    return QStringLiteral("ファイルの形式を認識できません。");
+}
+inline QString engineNothingToPlay() {
+    return QStringLiteral("再生できる音声も映像もありません。");
+}
+inline QString engineAudioFailed() {
+    return QStringLiteral("音声を出力できません。");
+}
+inline QString engineVideoFailed() {
+    return QStringLiteral("映像を表示できません。");
+}
+inline QString engineUnsupported() {
+    return QStringLiteral("この操作には対応していません。");
+}
+inline QString engineOutOfMemory() {
+    return QStringLiteral("メモリが不足しています。");
+}
+inline QString engineNotReady() {
+    return QStringLiteral("再生エンジンを起動できません。");
+}
+inline QString engineGeneric() {
+    return QStringLiteral("再生中にエラーが発生しました。");
+}
+inline QString seekFailed() {
+    return QStringLiteral("この位置には移動できません。");
+}
+
+// Tool tips of the control bars.
+inline QString tipPlay() {
+    return QStringLiteral("再生");
+}
+inline QString tipPause() {
+    return QStringLiteral("一時停止");
+}
+inline QString tipStop() {
+    return QStringLiteral("停止");
+}
+inline QString tipSeek() {
+    return QStringLiteral("再生位置");
+}
+inline QString tipVolume() {
+    return QStringLiteral("音量");
+}
+inline QString tipLeaveFullScreen() {
+    return QStringLiteral("Esc キーまたはダブルクリックで元の表示に戻ります。");
+}
+
+}  // namespace player_msg

@@ -1,0 +1,688 @@
+#include "player/mpv_engine.h"
+
+#include <mpv/client.h>
+
+#include <QElapsedTimer>
+#include <algorithm>
+#include <cmath>
+#include <QFile>
+#include <clocale>
+#include <cstring>
+
+#include "platform/run_error.h"
+#include "player/messages.h"
+#include "player/player_errors.h"
+
+namespace {
+
+constexpr std::uint64_t kSeekReplyTag = std::uint64_t(1) << 62;
+
+// libmpv refuses to start unless numbers are read and written the C way.
+void useCNumericLocale() {
+    const char* current = std::setlocale(LC_NUMERIC, nullptr);
+    if (current == nullptr || std::strcmp(current, "C") != 0) {
+        std::setlocale(LC_NUMERIC, "C");
+    }
+}
+
+}  // namespace
+
+MpvEngine::MpvEngine(const MpvEngineOptions& options, QObject* parent)
+    : MediaEngine(parent), m_options(options) {
+    m_videoWait.setSingleShot(true);
+    m_videoWait.setInterval(kVideoWaitMs);
+    connect(&m_videoWait, &QTimer::timeout, this, [this] {
+        // The surface never became ready (the window may be minimised): play without a picture
+        // rather than not at all.
+        if (!m_waitingForVideo) {
+            return;
+        }
+        m_waitingForVideo = false;
+        try {
+            startLoad();
+        } catch (const RunError&) {
+            setState(EngineState::Closed);
+        }
+    });
+
+    useCNumericLocale();
+    m_handle = mpv_create();
+    if (m_handle == nullptr) {
+        return;
+    }
+    const QByteArray audioOutput = m_options.audioOutput.toUtf8();
+    const std::pair<const char*, const char*> settings[] = {
+        {"vo", m_options.renderApi ? "libmpv" : "null"},
+        {"ao", audioOutput.isEmpty() ? nullptr : audioOutput.constData()},
+        {"audio-fallback-to-null", "yes"},
+        // Nothing may look beside the file: in a folder of 100,000 files every such scan costs
+        // a tenth of a second, and a picture lying beside a sound file would give it a size.
+        {"sub-auto", "no"},
+        {"audio-file-auto", "no"},
+        {"cover-art-auto", "no"},
+        {"audio-display", "no"},
+        {"resume-playback", "no"},
+        {"config", "no"},
+        {"load-scripts", "no"},
+        {"ytdl", "no"},
+        {"osc", "no"},
+        {"load-stats-overlay", "no"},
+        {"load-osd-console", "no"},
+        {"load-auto-profiles", "no"},
+        {"input-default-bindings", "no"},
+        {"input-vo-keyboard", "no"},
+        {"terminal", "no"},
+        {"idle", "yes"},
+        {"keep-open", "no"},
+        // A picture stays until the next file; the slide show decides when that is.
+        {"image-display-duration", "inf"},
+        {"pause", "yes"},
+    };
+    for (const auto& [name, value] : settings) {
+        if (value != nullptr) {
+            mpv_set_option_string(m_handle, name, value);
+        }
+    }
+    if (mpv_initialize(m_handle) < 0) {
+        mpv_terminate_destroy(m_handle);
+        m_handle = nullptr;
+        return;
+    }
+    mpv_set_wakeup_callback(m_handle, &MpvEngine::onWakeup, this);
+}
+
+MpvEngine::~MpvEngine() {
+    m_videoWait.stop();
+    if (m_handle != nullptr) {
+        mpv_set_wakeup_callback(m_handle, nullptr, nullptr);
+        emit handleAboutToBeDestroyed();
+        mpv_terminate_destroy(m_handle);
+        m_handle = nullptr;
+    }
+}
+
+// ---- events -------------------------------------------------------------------------------
+
+void MpvEngine::onWakeup(void* self) {
+    // libmpv's thread: it must not call libmpv, only ask the UI thread to.
+    static_cast<MpvEngine*>(self)->scheduleDrain();
+}
+
+void MpvEngine::scheduleDrain() {
+    if (!m_drainQueued.exchange(true)) {
+        QMetaObject::invokeMethod(this, &MpvEngine::drainEvents, Qt::QueuedConnection);
+    }
+}
+
+MpvEngine::Event MpvEngine::fetch(double timeoutSeconds) {
+    Event e;
+    const mpv_event* ev = mpv_wait_event(m_handle, timeoutSeconds);
+    e.id = ev->event_id;
+    e.error = ev->error;
+    e.reply = ev->reply_userdata;
+    if (ev->event_id == MPV_EVENT_START_FILE && ev->data != nullptr) {
+        e.entry = static_cast<const mpv_event_start_file*>(ev->data)->playlist_entry_id;
+    } else if (ev->event_id == MPV_EVENT_END_FILE && ev->data != nullptr) {
+        const auto* end = static_cast<const mpv_event_end_file*>(ev->data);
+        e.entry = end->playlist_entry_id;
+        e.reason = end->reason;
+        e.error = end->error;
+        e.insertId = end->playlist_insert_id;
+        e.insertCount = end->playlist_insert_num_entries;
+    }
+    return e;
+}
+
+void MpvEngine::drainEvents() {
+    m_drainQueued = false;
+    // A handler may open a modal box, whose event loop would call this again.
+    if (m_draining || m_handle == nullptr) {
+        return;
+    }
+    m_draining = true;
+    for (;;) {
+        Event e;
+        if (!m_stash.empty()) {
+            e = m_stash.front();
+            m_stash.pop_front();
+        } else {
+            e = fetch(0);
+            if (e.id == MPV_EVENT_NONE) {
+                break;
+            }
+        }
+        try {
+            dispatch(e);
+        } catch (...) {
+            // A failure in a handler must not stop the events that follow.
+        }
+    }
+    m_draining = false;
+}
+
+void MpvEngine::dispatch(const Event& e) {
+    switch (e.id) {
+        case MPV_EVENT_START_FILE:
+            if (inRange(e.entry)) {
+                m_currentEntry = e.entry;
+            }
+            break;
+        case MPV_EVENT_FILE_LOADED:
+            if (inRange(m_currentEntry) && !m_open) {
+                onFileLoaded();
+            }
+            break;
+        case MPV_EVENT_END_FILE:
+            onEndFile(e);
+            break;
+        case MPV_EVENT_VIDEO_RECONFIG:
+            if (m_open) {
+                updatePictureSize();
+            }
+            break;
+        case MPV_EVENT_PLAYBACK_RESTART:
+            if (m_seekIssued && m_seekReplied == m_seekSerial) {
+                m_pendingSeek.reset();
+                m_seekIssued = false;
+            }
+            if (m_open) {
+                emit playbackRestarted();
+            }
+            break;
+        case MPV_EVENT_COMMAND_REPLY:
+            if ((e.reply & kSeekReplyTag) != 0) {
+                const std::uint64_t serial = e.reply & ~kSeekReplyTag;
+                m_seekReplied = std::max(m_seekReplied, serial);
+                if (e.error < 0 && serial == m_seekSerial && m_open) {
+                    m_pendingSeek.reset();
+                    m_seekIssued = false;
+                    emit warning(player_msg::seekFailed());
+                }
+            }
+            break;
+        default:
+            break;
+    }
+}
+
+void MpvEngine::onFileLoaded() {
+    m_open = true;
+    if (m_pendingSeek && !m_seekIssued) {
+        issueSeek(*m_pendingSeek);
+    }
+    updatePictureSize();
+    switch (m_intent) {
+        case Intent::Play:
+            setState(EngineState::Playing);
+            break;
+        case Intent::Pause:
+            setState(EngineState::Paused);
+            break;
+        case Intent::Stop:
+            setState(EngineState::Stopped);
+            break;
+    }
+    // One clip per request: the entries of a play list, or a file opened again after the
+    // surface moved, are not new clips.
+    if (!m_clipOpen) {
+        m_clipOpen = true;
+        emit newStream();
+        emit clipOpened();
+    }
+}
+
+void MpvEngine::onEndFile(const Event& e) {
+    const bool parking = e.reason == MPV_END_FILE_REASON_ERROR &&
+                         e.error == MPV_ERROR_VO_INIT_FAILED && m_videoLost && !m_videoReady &&
+                         inRange(e.entry);
+    if (e.entry == m_currentEntry) {
+        m_currentEntry = -1;
+    }
+    if (!inRange(e.entry)) {
+        // A file given up before: its end only closes its clip, if it had one open.
+        if (m_staleClipOpen) {
+            m_staleClipOpen = false;
+            emit clipClosed();
+        }
+        return;
+    }
+    if (e.reason == MPV_END_FILE_REASON_REDIRECT) {
+        // The file was a play list: its entries take its place.
+        if (e.insertCount > 0) {
+            m_entryFirst = e.insertId;
+            m_entryLast = e.insertId + e.insertCount - 1;
+        }
+        return;
+    }
+    m_open = false;
+    if (e.entry < m_entryLast &&
+        (e.reason == MPV_END_FILE_REASON_EOF || e.reason == MPV_END_FILE_REASON_ERROR)) {
+        return;  // libmpv goes on with the next entry of the play list
+    }
+    if (m_clipOpen && !parking) {
+        m_clipOpen = false;
+        emit clipClosed();
+    }
+    if (parking) {
+        // The surface moved to another window and took the picture with it; the file is opened
+        // again where it was once the surface can draw.
+        m_parked = true;
+        m_entryFirst = m_entryLast = -1;
+        return;
+    }
+    switch (e.reason) {
+        case MPV_END_FILE_REASON_EOF:
+            m_pendingSeek.reset();
+            m_seekIssued = false;
+            m_intent = Intent::Stop;
+            setState(EngineState::Stopped);
+            emit endOfStream();
+            break;
+        case MPV_END_FILE_REASON_ERROR:
+            m_pendingSeek.reset();
+            m_seekIssued = false;
+            m_intent = Intent::Stop;
+            m_errorCode = e.error;
+            m_errorText = errorTextFor(e.error);
+            m_entryFirst = m_entryLast = -1;
+            setState(EngineState::Closed);
+            emit error(m_errorCode, m_errorText);
+            break;
+        default:
+            break;  // stopped or replaced on request: the request itself set the state
+    }
+}
+
+// ---- requests -----------------------------------------------------------------------------
+
+void MpvEngine::requireHandle() const {
+    if (m_handle == nullptr) {
+        throw RunError(player_error::kEngineMissing);
+    }
+}
+
+bool MpvEngine::inRange(std::int64_t entry) const {
+    return entry >= 0 && m_entryFirst >= 0 && entry >= m_entryFirst && entry <= m_entryLast;
+}
+
+void MpvEngine::load(const QString& path) {
+    requireHandle();
+    m_fileName = path;
+    m_errorCode = 0;
+    m_errorText.clear();
+    m_intent = Intent::Stop;
+    m_pendingSeek.reset();
+    m_seekIssued = false;
+    m_parked = false;
+    beginLoad();
+}
+
+void MpvEngine::beginLoad() {
+    setState(EngineState::Opening);
+    if (m_options.renderApi && !m_videoReady) {
+        // Without a render context libmpv would give up the picture for good: wait for the
+        // surface, and let go of what was open meanwhile.
+        stopCurrent(false);
+        m_waitingForVideo = true;
+        m_videoWait.start();
+        return;
+    }
+    startLoad();
+}
+
+void MpvEngine::startLoad(bool sameClip) {
+    m_waitingForVideo = false;
+    m_videoWait.stop();
+    // pause outlives loadfile, so every open says itself whether it plays.
+    setFlag("pause", m_intent != Intent::Play);
+    const QByteArray path = QFile::encodeName(m_fileName);
+    const char* args[] = {"loadfile", path.constData(), "replace", nullptr};
+    mpv_node result{};
+    const int rc = mpv_command_ret(m_handle, args, &result);
+    if (rc < 0) {
+        m_errorCode = rc;
+        m_errorText = errorTextFor(rc);
+        m_entryFirst = m_entryLast = -1;
+        setState(EngineState::Closed);
+        throw RunError(player_error::kEngineRefused);
+    }
+    std::int64_t entry = -1;
+    if (result.format == MPV_FORMAT_NODE_MAP) {
+        const mpv_node_list* map = result.u.list;
+        for (int i = 0; i < map->num; ++i) {
+            if (std::strcmp(map->keys[i], "playlist_entry_id") == 0 &&
+                map->values[i].format == MPV_FORMAT_INT64) {
+                entry = map->values[i].u.int64;
+            }
+        }
+    }
+    mpv_free_node_contents(&result);
+    if (!sameClip) {
+        abandonClip();
+    }
+    m_entryFirst = m_entryLast = entry;
+    m_currentEntry = -1;
+    m_open = false;
+}
+
+void MpvEngine::stopCurrent(bool waitForRelease) {
+    if (m_handle == nullptr || m_entryFirst < 0) {
+        m_entryFirst = m_entryLast = -1;
+        return;
+    }
+    abandonClip();
+    const char* args[] = {"stop", nullptr};
+    mpv_command(m_handle, args);
+    if (waitForRelease) {
+        // libmpv closes the file on its own thread after the stop; the file is free once the
+        // entry's end has been reported. An entry that never started has nothing to close.
+        // Events met on the way are kept for the UI thread's next drain.
+        bool running = inRange(m_currentEntry);
+        auto follow = [&](const Event& e) {
+            if (e.id == MPV_EVENT_START_FILE && inRange(e.entry)) {
+                running = true;
+            } else if (e.id == MPV_EVENT_END_FILE && inRange(e.entry) &&
+                       e.reason != MPV_END_FILE_REASON_REDIRECT) {
+                running = false;
+            }
+        };
+        for (const Event& e : m_stash) {
+            follow(e);
+        }
+        for (;;) {
+            const Event e = fetch(0);
+            if (e.id == MPV_EVENT_NONE) {
+                break;
+            }
+            m_stash.push_back(e);
+            follow(e);
+        }
+        QElapsedTimer waited;
+        waited.start();
+        while (running && waited.elapsed() < kReleaseWaitMs) {
+            const Event e = fetch((kReleaseWaitMs - waited.elapsed()) / 1000.0);
+            if (e.id == MPV_EVENT_NONE) {
+                break;
+            }
+            m_stash.push_back(e);
+            follow(e);
+        }
+        if (!m_stash.empty()) {
+            scheduleDrain();
+        }
+    }
+    m_entryFirst = m_entryLast = -1;
+}
+
+void MpvEngine::abandonClip() {
+    // The clip open now is closed by what comes next; libmpv reports its end later.
+    if (m_clipOpen) {
+        m_clipOpen = false;
+        m_staleClipOpen = true;
+    }
+}
+
+void MpvEngine::unload() {
+    m_waitingForVideo = false;
+    m_videoWait.stop();
+    stopCurrent(true);
+    m_currentEntry = -1;
+    m_open = false;
+    m_fileName.clear();
+    m_intent = Intent::Stop;
+    m_pendingSeek.reset();
+    m_seekIssued = false;
+    m_parked = false;
+    m_videoLost = false;
+    updatePictureSize();
+    setState(EngineState::Closed);
+}
+
+void MpvEngine::play() {
+    requireHandle();
+    if (m_fileName.isEmpty()) {
+        return;
+    }
+    m_intent = Intent::Play;
+    if (!m_open && m_state != EngineState::Opening && !m_parked) {
+        // Ended, failed or never opened: open it again.
+        beginLoad();
+        return;
+    }
+    if (!m_waitingForVideo) {
+        setFlag("pause", false);
+    }
+    if (m_open) {
+        setState(EngineState::Playing);
+    }
+}
+
+void MpvEngine::pause() {
+    if (m_handle == nullptr) {
+        return;
+    }
+    if (m_state == EngineState::Playing ||
+        (m_state == EngineState::Opening && m_intent == Intent::Play)) {
+        m_intent = Intent::Pause;
+        setFlag("pause", true);
+        if (m_open) {
+            setState(EngineState::Paused);
+        }
+    }
+}
+
+void MpvEngine::stop() {
+    if (m_handle == nullptr) {
+        return;
+    }
+    if (m_state == EngineState::Closed) {
+        return;
+    }
+    m_intent = Intent::Stop;
+    setFlag("pause", true);
+    if (m_open) {
+        issueSeek(0);
+        setState(EngineState::Stopped);
+    } else if (m_state != EngineState::Opening) {
+        setState(EngineState::Stopped);
+    }
+}
+
+void MpvEngine::issueSeek(double seconds) {
+    m_pendingSeek = seconds;
+    m_seekIssued = true;
+    ++m_seekSerial;
+    const QByteArray target = QByteArray::number(seconds, 'f', 3);
+    const char* args[] = {"seek", target.constData(), "absolute", nullptr};
+    if (mpv_command_async(m_handle, kSeekReplyTag | m_seekSerial, args) < 0) {
+        m_pendingSeek.reset();
+        m_seekIssued = false;
+    }
+}
+
+double MpvEngine::position() const {
+    if (m_pendingSeek) {
+        return *m_pendingSeek;
+    }
+    if (!m_open) {
+        return 0;
+    }
+    return std::max(0.0, number("time-pos", 0));
+}
+
+void MpvEngine::setPosition(double seconds) {
+    if (m_handle == nullptr) {
+        return;
+    }
+    seconds = std::max(0.0, seconds);
+    if (m_open) {
+        issueSeek(seconds);
+    } else if (m_state == EngineState::Opening || m_parked) {
+        m_pendingSeek = seconds;  // taken up when the file is open
+        m_seekIssued = false;
+    }
+}
+
+double MpvEngine::duration() const { return m_open ? std::max(0.0, number("duration", 0)) : 0; }
+
+double MpvEngine::rate() const { return number("speed", 1.0); }
+
+void MpvEngine::setRate(double rate) {
+    if (m_handle != nullptr && rate > 0) {
+        setDouble("speed", rate);
+    }
+}
+
+bool MpvEngine::isMuted() const { return flag("mute", false); }
+
+void MpvEngine::setMuted(bool muted) {
+    if (m_handle != nullptr) {
+        setFlag("mute", muted);
+    }
+}
+
+int MpvEngine::volume() const { return static_cast<int>(std::lround(number("volume", 100))); }
+
+void MpvEngine::setVolume(int volume) {
+    if (m_handle != nullptr) {
+        setDouble("volume", std::clamp(volume, 0, 100));
+    }
+}
+
+QSize MpvEngine::pictureSize() const {
+    if (!m_open) {
+        return {0, 0};
+    }
+    const auto w = integer("width", 0);
+    const auto h = integer("height", 0);
+    if (w < 1 || h < 1) {
+        return {0, 0};
+    }
+    return QSize(static_cast<int>(w), static_cast<int>(h));
+}
+
+void MpvEngine::updatePictureSize() {
+    const QSize size = pictureSize();
+    if (size != m_picture) {
+        m_picture = size;
+        emit pictureSizeChanged(size);
+    }
+}
+
+void MpvEngine::setState(EngineState state) {
+    if (state != m_state) {
+        const EngineState old = m_state;
+        m_state = state;
+        emit stateChanged(old, state);
+    }
+}
+
+// ---- the surface --------------------------------------------------------------------------
+
+void MpvEngine::setVideoReady(bool ready) {
+    if (ready == m_videoReady || m_handle == nullptr) {
+        m_videoReady = ready;
+        return;
+    }
+    m_videoReady = ready;
+    if (!ready) {
+        if (m_open) {
+            m_videoLost = true;
+            m_videoLostAt = position();
+        }
+        return;
+    }
+    try {
+        if (m_waitingForVideo) {
+            startLoad();
+        } else if (m_parked) {
+            resumeAfterVideoLoss();
+        } else if (m_open && m_videoLost) {
+            // libmpv dropped the picture when the old context went; take it up again.
+            mpv_set_property_string(m_handle, "vid", "auto");
+        }
+    } catch (const RunError&) {
+        setState(EngineState::Closed);
+    }
+    m_videoLost = false;
+}
+
+void MpvEngine::resumeAfterVideoLoss() {
+    m_parked = false;
+    m_pendingSeek = m_videoLostAt;
+    m_seekIssued = false;
+    startLoad(true);
+}
+
+// ---- properties ---------------------------------------------------------------------------
+
+bool MpvEngine::setFlag(const char* name, bool value) {
+    int v = value ? 1 : 0;
+    return mpv_set_property(m_handle, name, MPV_FORMAT_FLAG, &v) >= 0;
+}
+
+bool MpvEngine::setDouble(const char* name, double value) {
+    return mpv_set_property(m_handle, name, MPV_FORMAT_DOUBLE, &value) >= 0;
+}
+
+bool MpvEngine::flag(const char* name, bool fallback) const {
+    int v = 0;
+    if (m_handle == nullptr || mpv_get_property(m_handle, name, MPV_FORMAT_FLAG, &v) < 0) {
+        return fallback;
+    }
+    return v != 0;
+}
+
+double MpvEngine::number(const char* name, double fallback) const {
+    double v = 0;
+    if (m_handle == nullptr || mpv_get_property(m_handle, name, MPV_FORMAT_DOUBLE, &v) < 0) {
+        return fallback;
+    }
+    return v;
+}
+
+std::int64_t MpvEngine::integer(const char* name, std::int64_t fallback) const {
+    std::int64_t v = 0;
+    if (m_handle == nullptr || mpv_get_property(m_handle, name, MPV_FORMAT_INT64, &v) < 0) {
+        return fallback;
+    }
+    return v;
+}
+
+QString MpvEngine::mpvProperty(const char* name) const {
+    if (m_handle == nullptr) {
+        return {};
+    }
+    char* text = mpv_get_property_string(m_handle, name);
+    if (text == nullptr) {
+        return {};
+    }
+    const QString result = QString::fromUtf8(text);
+    mpv_free(text);
+    return result;
+}
+
+QString MpvEngine::errorTextFor(int mpvError) {
+    switch (mpvError) {
+        case 0:
+            return {};
+        case MPV_ERROR_LOADING_FAILED:
+            return player_msg::engineLoadingFailed();
+        case MPV_ERROR_UNKNOWN_FORMAT:
+            return player_msg::engineUnknownFormat();
+        case MPV_ERROR_NOTHING_TO_PLAY:
+            return player_msg::engineNothingToPlay();
+        case MPV_ERROR_AO_INIT_FAILED:
+            return player_msg::engineAudioFailed();
+        case MPV_ERROR_VO_INIT_FAILED:
+            return player_msg::engineVideoFailed();
+        case MPV_ERROR_UNSUPPORTED:
+            return player_msg::engineUnsupported();
+        case MPV_ERROR_NOMEM:
+            return player_msg::engineOutOfMemory();
+        case MPV_ERROR_UNINITIALIZED:
+            return player_msg::engineNotReady();
+        default:
+            return player_msg::engineGeneric();
+    }
+}

@@ -1,0 +1,155 @@
+#pragma once
+
+#include <QTimer>
+#include <atomic>
+#include <cstdint>
+#include <deque>
+#include <optional>
+
+#include "player/media_engine.h"
+
+struct mpv_handle;
+
+struct MpvEngineOptions {
+    // Draw the picture through libmpv's render API into a surface (vo=libmpv); otherwise no
+    // picture is drawn at all (vo=null), as where there is no screen.
+    bool renderApi = false;
+    // libmpv's audio output; empty for its own choice, which falls back to no sound.
+    QString audioOutput;
+};
+
+// A media engine on one libmpv handle. libmpv runs its own threads; its events are fetched on the
+// UI thread only (the wakeup callback merely queues a call there), so everything this class does
+// and signals happens on the UI thread. The handle is set up so that opening a file looks at that
+// file only: nothing scans its folder for subtitles, sound tracks or cover pictures.
+class MpvEngine : public MediaEngine {
+    Q_OBJECT
+public:
+    explicit MpvEngine(const MpvEngineOptions& options = {}, QObject* parent = nullptr);
+    ~MpvEngine() override;
+    MpvEngine(const MpvEngine&) = delete;
+    MpvEngine& operator=(const MpvEngine&) = delete;
+
+    // False when libmpv could not be started; then load() and play() fail with a run-time error.
+    bool isValid() const { return m_handle != nullptr; }
+    mpv_handle* handle() const { return m_handle; }
+    bool usesRenderApi() const { return m_options.renderApi; }
+
+    // The surface says when it can draw (its render context exists) and when it cannot any more.
+    // With the render API a file is opened only once the surface can draw.
+    void setVideoReady(bool ready);
+    bool isVideoReady() const { return m_videoReady; }
+
+    void load(const QString& path) override;
+    void unload() override;
+    void play() override;
+    void pause() override;
+    void stop() override;
+    QString fileName() const override { return m_fileName; }
+    EngineState state() const override { return m_state; }
+    double position() const override;
+    void setPosition(double seconds) override;
+    double duration() const override;
+    double rate() const override;
+    void setRate(double rate) override;
+    bool isMuted() const override;
+    void setMuted(bool muted) override;
+    int volume() const override;
+    void setVolume(int volume) override;
+    QSize pictureSize() const override;
+    int errorCode() const override { return m_errorCode; }
+    QString errorText() const override { return m_errorText; }
+
+    // A libmpv property as text; "" when it cannot be read.
+    QString mpvProperty(const char* name) const;
+
+    // The program's text for one of libmpv's error codes.
+    static QString errorTextFor(int mpvError);
+
+    // How long unload() waits at most for libmpv to let go of the file.
+    static constexpr int kReleaseWaitMs = 2000;
+    // How long a file waits for the surface before it is opened without a picture.
+    static constexpr int kVideoWaitMs = 1500;
+
+signals:
+    // Playback has (re)started after an open or a seek: its first picture or sound is ready.
+    void playbackRestarted();
+    // The handle is about to go: whatever draws with it must let go of it now.
+    void handleAboutToBeDestroyed();
+
+private:
+    // One libmpv event, copied out of libmpv's buffer.
+    struct Event {
+        int id = 0;
+        std::int64_t entry = -1;
+        int reason = 0;
+        int error = 0;
+        std::int64_t insertId = 0;
+        int insertCount = 0;
+        std::uint64_t reply = 0;
+    };
+    enum class Intent { Stop, Pause, Play };
+
+    static void onWakeup(void* self);
+    void scheduleDrain();
+    void drainEvents();
+    Event fetch(double timeoutSeconds);
+    void dispatch(const Event& e);
+    void onEndFile(const Event& e);
+    void onFileLoaded();
+
+    void requireHandle() const;
+    void beginLoad();
+    void startLoad(bool sameClip = false);
+    void abandonClip();
+    void stopCurrent(bool waitForRelease);
+    bool inRange(std::int64_t entry) const;
+    void issueSeek(double seconds);
+    void setState(EngineState state);
+    void updatePictureSize();
+    void resumeAfterVideoLoss();
+
+    bool setFlag(const char* name, bool value);
+    bool setDouble(const char* name, double value);
+    bool flag(const char* name, bool fallback) const;
+    double number(const char* name, double fallback) const;
+    std::int64_t integer(const char* name, std::int64_t fallback) const;
+
+    MpvEngineOptions m_options;
+    mpv_handle* m_handle = nullptr;
+
+    QString m_fileName;
+    EngineState m_state = EngineState::Closed;
+    Intent m_intent = Intent::Stop;
+    int m_errorCode = 0;
+    QString m_errorText;
+    QSize m_picture{0, 0};
+
+    // The playlist entries of the current request (more than one when the file was a play list),
+    // and the entry libmpv is on.
+    std::int64_t m_entryFirst = -1;
+    std::int64_t m_entryLast = -1;
+    std::int64_t m_currentEntry = -1;
+    bool m_open = false;  // libmpv has an entry of the request open
+    // The request's clip was reported open and not yet closed; the clip of a request given up
+    // before waits for libmpv to report its end.
+    bool m_clipOpen = false;
+    bool m_staleClipOpen = false;
+
+    std::optional<double> m_pendingSeek;
+    bool m_seekIssued = false;
+    std::uint64_t m_seekSerial = 0;
+    std::uint64_t m_seekReplied = 0;
+
+    bool m_videoReady = false;
+    bool m_waitingForVideo = false;
+    QTimer m_videoWait;
+    // The surface lost its render context while a file was open (it moved to another window).
+    bool m_videoLost = false;
+    double m_videoLostAt = 0;
+    bool m_parked = false;
+
+    std::deque<Event> m_stash;  // fetched while waiting for a release, not dispatched yet
+    std::atomic<bool> m_drainQueued{false};
+    bool m_draining = false;
+};

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QOpenGLWidget>
+#include <QPointer>
+
+#include "player/mpv_engine.h"
+
+struct mpv_render_context;
+
+// Draws an engine's picture with libmpv's render API. The render context lives exactly as long
+// as this widget's GL context: it is made in initializeGL and freed, with the GL context
+// current, when that context goes (the widget moves to another window or is destroyed) or when
+// the engine's handle is about to go. The engine opens files only while the context exists.
+class MpvVideoWidget : public QOpenGLWidget {
+    Q_OBJECT
+public:
+    explicit MpvVideoWidget(MpvEngine& engine, QWidget* parent = nullptr);
+    ~MpvVideoWidget() override;
+
+    bool hasRenderContext() const { return m_render != nullptr; }
+
+protected:
+    void initializeGL() override;
+    void paintGL() override;
+
+private:
+    static void onUpdate(void* self);
+    void releaseRenderContext();
+
+    QPointer<MpvEngine> m_engine;
+    mpv_render_context* m_render = nullptr;
+};

@@ -1,0 +1,105 @@
+#include "player/player_control_bar.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QSignalBlocker>
+#include <QSlider>
+#include <QStyle>
+#include <QToolButton>
+#include <cmath>
+
+#include "player/messages.h"
+#include "player/play_time.h"
+
+namespace {
+
+// The seek bar counts in tenths of a second.
+constexpr int kSeekSteps = 10;
+
+}  // namespace
+
+PlayerControlBar::PlayerControlBar(QWidget* parent) : QWidget(parent) {
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(2, 2, 2, 2);
+    layout->setSpacing(4);
+
+    m_playPause = new QToolButton(this);
+    m_playPause->setObjectName(QStringLiteral("playPause"));
+    m_playPause->setAutoRaise(true);
+    m_stop = new QToolButton(this);
+    m_stop->setObjectName(QStringLiteral("stop"));
+    m_stop->setAutoRaise(true);
+    m_stop->setIcon(style()->standardIcon(QStyle::SP_MediaStop));
+    m_stop->setToolTip(player_msg::tipStop());
+
+    m_seek = new QSlider(Qt::Horizontal, this);
+    m_seek->setObjectName(QStringLiteral("seek"));
+    m_seek->setToolTip(player_msg::tipSeek());
+    m_seek->setRange(0, 0);
+
+    m_time = new QLabel(this);
+    m_time->setObjectName(QStringLiteral("time"));
+
+    m_volume = new QSlider(Qt::Horizontal, this);
+    m_volume->setObjectName(QStringLiteral("volume"));
+    m_volume->setToolTip(player_msg::tipVolume());
+    m_volume->setRange(0, 100);
+    m_volume->setValue(100);
+    m_volume->setFixedWidth(70);
+
+    layout->addWidget(m_playPause);
+    layout->addWidget(m_stop);
+    layout->addWidget(m_seek, 1);
+    layout->addWidget(m_time);
+    layout->addWidget(m_volume);
+
+    connect(m_playPause, &QToolButton::clicked, this,
+            [this] { m_playing ? emit pauseClicked() : emit playClicked(); });
+    connect(m_stop, &QToolButton::clicked, this, &PlayerControlBar::stopClicked);
+    // A drag asks once, where it is let go; a click or a key asks at once.
+    connect(m_seek, &QSlider::sliderReleased, this,
+            [this] { emit seekRequested(double(m_seek->value()) / kSeekSteps); });
+    connect(m_seek, &QSlider::actionTriggered, this, [this](int action) {
+        if (action != QAbstractSlider::SliderMove) {
+            emit seekRequested(double(m_seek->sliderPosition()) / kSeekSteps);
+        }
+    });
+    connect(m_volume, &QSlider::valueChanged, this, &PlayerControlBar::volumeChanged);
+
+    setPlaying(false);
+    updateTime();
+}
+
+void PlayerControlBar::setDuration(double seconds) {
+    m_duration = std::isfinite(seconds) ? std::max(0.0, seconds) : 0;
+    const QSignalBlocker block(m_seek);
+    m_seek->setRange(0, static_cast<int>(std::lround(m_duration * kSeekSteps)));
+    updateTime();
+}
+
+void PlayerControlBar::setPosition(double seconds) {
+    m_position = std::isfinite(seconds) ? std::max(0.0, seconds) : 0;
+    if (!m_seek->isSliderDown()) {
+        const QSignalBlocker block(m_seek);
+        m_seek->setValue(static_cast<int>(std::lround(m_position * kSeekSteps)));
+    }
+    updateTime();
+}
+
+void PlayerControlBar::setPlaying(bool playing) {
+    m_playing = playing;
+    m_playPause->setIcon(
+        style()->standardIcon(playing ? QStyle::SP_MediaPause : QStyle::SP_MediaPlay));
+    m_playPause->setToolTip(playing ? player_msg::tipPause() : player_msg::tipPlay());
+}
+
+void PlayerControlBar::setVolume(int volume) {
+    const QSignalBlocker block(m_volume);
+    m_volume->setValue(volume);
+}
+
+QString PlayerControlBar::timeText() const { return m_time->text(); }
+
+void PlayerControlBar::updateTime() {
+    m_time->setText(formatPlayTime(m_position) + u" / " + formatPlayTime(m_duration));
+}

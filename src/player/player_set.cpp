@@ -1,0 +1,61 @@
+#include "player/player_set.h"
+
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QVBoxLayout>
+
+#include "player/control_bar_binding.h"
+#include "player/media_player_engine.h"
+#include "player/mpv_engine.h"
+#include "player/player_control_bar.h"
+#include "player/streaming_audio_engine.h"
+#include "player/video_surface.h"
+
+bool PlayerSet::screenCanDraw() {
+    const QString platform = QGuiApplication::platformName();
+    return platform != u"offscreen" && platform != u"minimal";
+}
+
+PlayerSet::PlayerSet(QWidget* parent, const PlayerOptions& options)
+    : QObject(parent), m_renderApi(options.renderApi.value_or(screenCanDraw())) {
+    MpvEngineOptions engineOptions;
+    engineOptions.renderApi = m_renderApi;
+    engineOptions.audioOutput = options.audioOutput;
+    m_mediaEngine = std::make_unique<MpvEngine>(engineOptions);
+    m_streamingEngine = std::make_unique<MpvEngine>(engineOptions);
+    m_mediaPlayer = std::make_unique<MediaPlayerEngine>(*m_mediaEngine);
+    m_realAudio = std::make_unique<StreamingAudioEngine>(*m_streamingEngine);
+
+    m_mediaPlayerView = new QWidget(parent);
+    m_mediaPlayerView->setObjectName(QStringLiteral("MediaPlayer1"));
+    auto* layout = new QVBoxLayout(m_mediaPlayerView);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    m_mediaSurface = new VideoSurface(*m_mediaEngine, m_renderApi, m_mediaPlayerView);
+    m_mediaControls = new PlayerControlBar(m_mediaPlayerView);
+    layout->addWidget(m_mediaSurface, 1);
+    layout->addWidget(m_mediaControls);
+    new ControlBarBinding(*m_mediaEngine, *m_mediaControls);
+
+    m_streamingSurface = new VideoSurface(*m_streamingEngine, m_renderApi, parent);
+    m_streamingSurface->setObjectName(QStringLiteral("RealAudio1_0"));
+    m_streamingControls = new PlayerControlBar(parent);
+    m_streamingControls->setObjectName(QStringLiteral("RealAudio1_1"));
+    new ControlBarBinding(*m_streamingEngine, *m_streamingControls);
+}
+
+PlayerSet::~PlayerSet() {
+    // The adapters hold on to the engines: they go first.
+    m_realAudio.reset();
+    m_mediaPlayer.reset();
+    m_streamingEngine.reset();
+    m_mediaEngine.reset();
+}
+
+QWidget* PlayerSet::RealAudio1(int index) const {
+    return index == 0 ? static_cast<QWidget*>(m_streamingSurface) : m_streamingControls;
+}
+
+void prepareApplicationForVideo() {
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+}

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QPointer>
+#include <QWidget>
+
+#include "player/display_size.h"
+
+#include "player/media_engine.h"
+
+class MpvEngine;
+
+// The place on the window where an engine's picture appears. It holds the picture widget (drawn
+// by libmpv where there is a screen, a plain black one where there is none) and places it by the
+// engine's display size: fitted to the surface, at half, own or double size in its middle, or on
+// a screen of its own. Esc or a double-click leaves the full screen for the fitted view.
+class VideoSurface : public QWidget {
+    Q_OBJECT
+public:
+    // renderApi: draw with libmpv's render API (the engine must have been made for it).
+    VideoSurface(MpvEngine& engine, bool renderApi, QWidget* parent = nullptr);
+    ~VideoSurface() override;
+
+    QWidget* videoWidget() const { return m_video; }
+    VideoSize videoSize() const { return m_size; }
+    bool isFullScreenShown() const { return !m_fullScreen.isNull(); }
+
+signals:
+    // The user left the full screen; the engine's display size is back to fit.
+    void fullScreenLeft();
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void applySize(VideoSize size);
+    void placeVideo();
+    void enterFullScreen();
+    void leaveFullScreen();
+
+    QPointer<MediaEngine> m_engine;
+    QWidget* m_video = nullptr;
+    QPointer<QWidget> m_fullScreen;
+    VideoSize m_size = VideoSize::Fit;
+    QSize m_picture;
+};

@@ -1,0 +1,389 @@
+// The main window as a user meets it: its menus, context menus, layout, and the settings it
+// carries from one start to the next through a real settings file.
+#include <QAction>
+#include <QFile>
+#include <QMenu>
+#include <QMenuBar>
+#include <QSignalSpy>
+#include <QSlider>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTreeView>
+
+#include "app/form1.h"
+#include "app/splitter_bar.h"
+#include "app/status_bar1.h"
+#include "app/toolbar1.h"
+#include "platform/error_box.h"
+#include "platform/interval_timer.h"
+#include "platform/scripted_dialogs.h"
+
+namespace {
+
+QWidget* viewportOf(QWidget* view) { return static_cast<QAbstractScrollArea*>(view)->viewport(); }
+
+QString readText(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
+
+void writeBytes(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+// A window on its own settings file, loaded as the program loads it.
+struct Window {
+    explicit Window(const QString& ini) : form(state, dialogs, ini) {
+        form.Form_Load();
+        form.showAsLoaded();
+    }
+    Module1 state;
+    ScriptedDialogs dialogs;
+    Form1 form;
+};
+
+}  // namespace
+
+class TestForm1 : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() {
+        QVERIFY(m_dir.isValid());
+        m_ini = m_dir.filePath(QStringLiteral("quorvane.ini"));
+        QFile::remove(m_ini);
+    }
+
+    void menusCarryTheirCaptionsShortcutsAndIndices() {
+        Window w(m_ini);
+        const Form1Menus& m = w.form.menus();
+        QCOMPARE(m.quickAccess->title(), QStringLiteral("クイックパスアクセス(&Q)"));
+        QCOMPARE(m.DspOption->title(), QStringLiteral("オプション(&O)"));
+        QCOMPARE(m.MnuPlayOpt->title(), QStringLiteral("再生オプション"));
+        // The list's menu is never in the menu bar; the other two are.
+        const QList<QAction*> bar = w.form.menuBar()->actions();
+        QCOMPARE(bar.size(), 2);
+        QCOMPARE(bar.at(0)->menu(), m.quickAccess);
+        QCOMPARE(bar.at(1)->menu(), m.DspOption);
+
+        const struct {
+            QAction* action;
+            const char16_t* caption;
+            QKeySequence key;
+        } items[] = {
+            {m.GoMydoc, u"マイドキュメント(&M)", QKeySequence(Qt::Key_F6)},
+            {m.GoDeskTop, u"デスクトップ(&D)", QKeySequence(Qt::Key_F7)},
+            {m.GoNetWtok, u"ネットワーク", QKeySequence(Qt::Key_F8)},
+            {m.QuickPathClear, u"クイックパスクリア(&C)", {}},
+            {m.MnuDelFolder4, u"フォルダ削除(DEL)", {}},
+            {m.Dspsize[0], u"ウィンドウに合わせる", QKeySequence(Qt::Key_F11)},
+            {m.Dspsize[4], u"フルスクリーン", QKeySequence(Qt::Key_F12)},
+            {m.Dspsize[5], u"100% - フォーム連動", {}},
+            {m.Opt[1], u"ミュート", QKeySequence(Qt::Key_F1)},
+            {m.Opt[2], u"常に手前に表示", QKeySequence(Qt::Key_F2)},
+            {m.Opt[6], u"環境設定", {}},
+            {m.MnuPrevios, u"１つ前へ↑(&F)", {}},
+            {m.MunNext, u"１つ次へ↓(&N)", {}},
+            {m.ExitQuorvane, u"Quorvaneを終了する", {}},
+        };
+        for (const auto& item : items) {
+            QCOMPARE(item.action->text(), QString::fromUtf16(item.caption));
+            QCOMPARE(item.action->shortcut(), item.key);
+        }
+        // Control arrays keep their element numbers; Opt has no element 0 and 5 is a separator.
+        QCOMPARE(m.pass[6]->objectName(), QStringLiteral("pass(6)"));
+        QCOMPARE(m.QuickPathSet[2]->data().toInt(), 2);
+        QCOMPARE(m.QuickPathSet[1]->text(), QStringLiteral("最後まで見た時、記録する。"));
+        QCOMPARE(m.Opt[0], nullptr);
+        QVERIFY(m.Opt[5]->isSeparator());
+        QCOMPARE(m.Dspsize[3]->objectName(), QStringLiteral("Dspsize(3)"));
+        // The order of the list menu as the user reads it.
+        QStringList names;
+        for (QAction* a : m.MnuPlayOpt->actions()) {
+            names << a->objectName();
+        }
+        QCOMPARE(names, QStringList({u"MnuMoviePlay"_qs, u"MnuMovieStop"_qs, u"MnuPrevios"_qs,
+                                     u"MunNext"_qs, u"MnuLoop"_qs, u"MunOpen"_qs, u"bar"_qs,
+                                     u"MnuListView"_qs, u"bar5"_qs, u"ReFileNameFile"_qs,
+                                     u"ReNameFile"_qs, u"MoveFile"_qs, u"DelFile"_qs, u"bar11"_qs,
+                                     u"OpenRecycle"_qs, u"ClsRecycle"_qs, u"bar7"_qs,
+                                     u"Listkousin"_qs, u"FilePopa"_qs, u"bar6"_qs,
+                                     u"ExitQuorvane"_qs}));
+    }
+
+    void toolbarAndStatusBarAsStored() {
+        Window w(m_ini);
+        Toolbar1* tb = w.form.toolbar();
+        QCOMPARE(tb->button(11)->toolTip(), QStringLiteral("再生を始めます。(Space）"));
+        QCOMPARE(tb->button(17)->toolTip(), QStringLiteral("現在の動画をリピート再生します。（F9)"));
+        QVERIFY(tb->button(4)->isSeparator());
+        QVERIFY(tb->button(19)->isChecked());
+        QVERIFY(!tb->button(7)->isChecked());
+        QVERIFY(!tb->button(8)->isVisible());
+        QVERIFY(!tb->button(9)->isVisible());
+        QCOMPARE(tb->indexOf(QStringLiteral("RateOne")), 22);
+        // Pressing the other order button releases the first.
+        tb->button(20)->trigger();
+        QVERIFY(!tb->button(19)->isChecked());
+        QSignalSpy clicks(tb, &Toolbar1::ButtonClick);
+        tb->button(15)->trigger();
+        QCOMPARE(clicks.at(0).at(0).toInt(), 15);
+        QCOMPARE(clicks.at(0).at(1).toString(), QStringLiteral("1つ次へ"));
+
+        StatusBar1* sb = w.form.statusBar1();
+        QCOMPARE(sb->panelToolTip(2), QStringLiteral("現在日付"));
+        QCOMPARE(sb->panelWidthTwips(1), 4410);
+        QCOMPARE(sb->panelText(4), QStringLiteral("ウィンドウに合わせる"));
+        QCOMPARE(sb->panelText(5), QStringLiteral("ミュートOFF"));
+        QCOMPARE(sb->panelText(6), QStringLiteral("常に最前面OFF"));
+        QCOMPARE(sb->panelText(7), QStringLiteral("1.0 x"));
+        QCOMPARE(w.form.Slider1()->value(), 10);
+        QCOMPARE(w.form.Slider1()->minimum(), 1);
+        QCOMPARE(w.form.Slider1()->maximum(), 40);
+    }
+
+    void rightButtonOpensTheContextMenus() {
+        Window w(m_ini);
+        const Form1Menus& m = w.form.menus();
+        IntervalTimer* timer = w.form.Timer1();
+        timer->setInterval(5000);
+
+        // The status bar: a left press does nothing, a right press shows the options menu and
+        // the slide-show timer resumes when it closes.
+        timer->start();
+        QTest::mouseClick(w.form.statusBar1(), Qt::LeftButton, {}, QPoint(20, 5));
+        QVERIFY(!m.DspOption->isVisible());
+        QVERIFY(timer->isEnabled());
+        QTest::mousePress(w.form.statusBar1(), Qt::RightButton, {}, QPoint(20, 5));
+        QTRY_VERIFY(m.DspOption->isVisible());
+        QVERIFY(!timer->isEnabled());
+        m.DspOption->hide();
+        QTRY_VERIFY(timer->isEnabled());
+
+        // The list: the same, with its own menu.
+        QTest::mousePress(viewportOf(w.form.ListView1()), Qt::RightButton, {}, QPoint(10, 10));
+        QTRY_VERIFY(m.MnuPlayOpt->isVisible());
+        QVERIFY(!timer->isEnabled());
+        m.MnuPlayOpt->hide();
+        QTRY_VERIFY(timer->isEnabled());
+
+        // The tree: its menu, and the timer stays stopped afterwards.
+        QTest::mousePress(viewportOf(w.form.TreeView1()), Qt::RightButton, {}, QPoint(10, 10));
+        QTRY_VERIFY(m.quickAccess->isVisible());
+        m.quickAccess->hide();
+        QTest::qWait(20);
+        QVERIFY(!timer->isEnabled());
+    }
+
+    void firstStartDefaults() {
+        Window w(m_ini);
+        const Twips& t = w.form.twips();
+        QCOMPARE(w.form.width(), t.toPixels(12180));
+        QCOMPARE(w.form.height(), t.toPixels(9165));
+        const Form1Menus& m = w.form.menus();
+        QCOMPARE(Form1Menus::firstChecked(m.Dspsize), 0);
+        QVERIFY(!m.Opt[1]->isChecked() && !m.Opt[2]->isChecked() && !m.Opt[3]->isChecked());
+        QVERIFY(!m.MnuGrid->isChecked() && !m.MnuIconSet->isChecked());
+        QVERIFY(!m.TreeViewLine->isChecked());
+        for (QAction* pass : m.pass) {
+            QVERIFY(!pass->isVisible());
+        }
+        QCOMPARE(Form1Menus::firstChecked(m.QuickPathSet), 0);
+        QCOMPARE(w.state.mDspFile, defaultDspFile());
+        QCOMPARE(w.state.mStartPath, QDir::currentPath());
+        QVERIFY(w.dialogs.calls().isEmpty());
+        // Nothing is written until the window closes.
+        QVERIFY(!QFile::exists(m_ini));
+    }
+
+    void panesFollowTheWindowAndTheBars() {
+        Window w(m_ini);
+        QVERIFY(QTest::qWaitForWindowExposed(&w.form));
+        const Twips& t = w.form.twips();
+        // Lower than the least height: raised again.
+        w.form.resize(w.form.width(), t.toPixels(4000));
+        QTRY_COMPARE(w.form.height(), t.toPixels(5940));
+
+        w.form.resize(t.toPixels(12000), t.toPixels(9000));
+        QTRY_COMPARE(w.form.height(), t.toPixels(9000));
+        QCOMPARE(w.state.mFormWidth, 12000);
+        QCOMPARE(w.state.mFormHeight, 9000);
+        const PaneLayout& l = w.form.paneLayout();
+        // The list reaches down to just above the status bar.
+        const WindowMetrics metrics = w.form.windowMetrics();
+        QCOMPARE(l.ListView1.height,
+                 metrics.clientHeight - l.ListView1.top - metrics.statusBarHeight - 100);
+        QCOMPARE(w.form.ListView1()->geometry(), t.toPixels(l.ListView1));
+
+        // Dragging the vertical bar to the far left drops it 300 twips from the edge.
+        SplitterBar* bar = w.form.picSlider();
+        QTest::mousePress(bar, Qt::LeftButton, {}, QPoint(2, 50));
+        QVERIFY(w.form.SplitDragFlg());
+        QMouseEvent move(QEvent::MouseMove, QPointF(-bar->x() + 2, 50), bar->mapToGlobal(QPointF(-bar->x() + 2, 50)),
+                         Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(bar, &move);
+        QVERIFY(w.form.picShadow()->isVisible());
+        QTest::mouseRelease(bar, Qt::LeftButton, {}, QPoint(-bar->x() + 2, 50));
+        QVERIFY(!w.form.SplitDragFlg());
+        QVERIFY(!w.form.picShadow()->isVisible());
+        QCOMPARE(w.form.paneLayout().picSlider.left, 300.0f);
+        QCOMPARE(w.form.ListView1()->width(), t.toPixels(300 - l.picSlider.width));
+        QCOMPARE(w.form.MediaPlayer1()->x(), t.toPixels(300 + l.picSlider.width));
+
+        // The horizontal bar dropped near the top stops 1150 twips down.
+        SplitterBar* bar2 = w.form.picSlider2();
+        QTest::mousePress(bar2, Qt::LeftButton, {}, QPoint(20, 1));
+        QMouseEvent up(QEvent::MouseMove, QPointF(20, -bar2->y()), bar2->mapToGlobal(QPointF(20, -bar2->y())),
+                       Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(bar2, &up);
+        QTest::mouseRelease(bar2, Qt::LeftButton, {}, QPoint(20, -bar2->y()));
+        QCOMPARE(w.form.paneLayout().picShadow2.top, 1150.0f);
+        QCOMPARE(w.form.ListView1()->y(),
+                 t.toPixels(w.form.paneLayout().picSlider2.top + w.form.paneLayout().picSlider2.height));
+    }
+
+    void settingsSurviveACloseAndAStart() {
+        const QString quick1 = m_dir.filePath(QStringLiteral("音楽"));
+        const QString quick2 = m_dir.filePath(QStringLiteral("video clips"));
+        PaneLayout before;
+        QSize size;
+        {
+            Window w(m_ini);
+            const Form1Menus& m = w.form.menus();
+            w.form.Opt_Click(1);
+            w.form.Opt_Click(3);
+            w.form.Dspsize_Click(3);
+            m.MnuGrid->trigger();
+            m.MnuIconSet->trigger();
+            m.TreeViewLine->trigger();
+            m.QuickPathSet[2]->trigger();
+            m.pass[0]->setText(quick1);
+            m.pass[0]->setVisible(true);
+            m.pass[1]->setText(quick2);
+            m.pass[1]->setVisible(true);
+            w.form.resize(w.form.twips().toPixels(11010), w.form.twips().toPixels(8010));
+            QTRY_COMPARE(w.state.mFormWidth, 11010);
+            QTest::mousePress(w.form.picSlider(), Qt::LeftButton, {}, QPoint(1, 30));
+            QMouseEvent move(QEvent::MouseMove, QPointF(40, 30),
+                             w.form.picSlider()->mapToGlobal(QPointF(40, 30)), Qt::NoButton,
+                             Qt::LeftButton, Qt::NoModifier);
+            QCoreApplication::sendEvent(w.form.picSlider(), &move);
+            QTest::mouseRelease(w.form.picSlider(), Qt::LeftButton, {}, QPoint(40, 30));
+            before = w.form.paneLayout();
+            size = w.form.size();
+            QSignalSpy unloaded(&w.form, &Form1::unloaded);
+            w.form.close();
+            QCOMPARE(unloaded.size(), 1);
+            // A second close or an exit command does not save twice.
+            w.form.Form_Unload();
+            QCOMPARE(unloaded.size(), 1);
+        }
+        const QString saved = readText(m_ini);
+        QVERIFY(saved.contains(u"MuteState=True"));
+        QVERIFY(saved.contains(u"ScreenSize=3"));
+        QVERIFY(!saved.contains(u"[Boot]"));
+
+        Window w(m_ini);
+        const Form1Menus& m = w.form.menus();
+        QVERIFY(w.dialogs.calls().isEmpty());
+        QCOMPARE(w.form.size(), size);
+        QVERIFY(m.Opt[1]->isChecked());
+        QVERIFY(!m.Opt[2]->isChecked());
+        QVERIFY(m.Opt[3]->isChecked());
+        QVERIFY(w.state.mSlideShow);
+        QCOMPARE(Form1Menus::firstChecked(m.Dspsize), 3);
+        QCOMPARE(w.state.mScreenSize, qint16(3));
+        QCOMPARE(w.form.statusBar1()->panelText(4), QStringLiteral("200%"));
+        QCOMPARE(w.form.statusBar1()->panelText(5), QStringLiteral("ミュートON"));
+        QVERIFY(m.MnuGrid->isChecked());
+        QVERIFY(m.MnuIconSet->isChecked());
+        QVERIFY(m.TreeViewLine->isChecked());
+        QCOMPARE(Form1Menus::firstChecked(m.QuickPathSet), 2);
+        QCOMPARE(m.pass[0]->text(), quick1);
+        QCOMPARE(m.pass[1]->text(), quick2);
+        QVERIFY(m.pass[0]->isVisible() && m.pass[1]->isVisible());
+        for (int k = 2; k < 7; ++k) {
+            QVERIFY(!m.pass[k]->isVisible());
+        }
+        QCOMPARE(w.form.paneLayout().picSlider.left, before.picSlider.left);
+        QCOMPARE(w.form.paneLayout().picSlider2.top, before.picSlider2.top);
+        // The player keeps its place and height; its width follows the window's fitting rule.
+        QCOMPARE(w.form.paneLayout().MediaPlayer1.left, before.MediaPlayer1.left);
+        QCOMPARE(w.form.paneLayout().MediaPlayer1.height, before.MediaPlayer1.height);
+    }
+
+    void handWrittenFileLoadsAndKeepsWhatItDoesNotKnow() {
+        // CP932, keys in other cases, a comment and keys the program does not know.
+        QByteArray text =
+            "; \x83\x52\x83\x81\x83\x93\x83\x67\r\n"  // "; コメント"
+            "[boot]\r\nsearchpath=0\r\nMyOwnKey=\x83\x65\x83\x58\x83\x67\r\n"
+            "[FORMPOS]\r\nxposition=300\r\nYPosition=450\r\nWIDTH=10500\r\nheight=7500\r\n"
+            "WindowState=1\r\n"
+            "[MoviePlay]\r\nscreensize=2\r\nMuteState=-1\r\nScreenState=0\r\n"
+            "[QuickPath]\r\npath1=/\x89\xb9\x8a\x79\r\nPath2=\r\nPath3=0\r\nQuickPathValue=1\r\n"
+            "[Extra]\r\nkeep=me\r\n";
+        writeBytes(m_ini, text);
+        {
+            Window w(m_ini);
+            QVERIFY(w.dialogs.calls().isEmpty());
+            const Form1Menus& m = w.form.menus();
+            QCOMPARE(w.form.width(), w.form.twips().toPixels(10500));
+            QCOMPARE(w.form.pos(), QPoint(w.form.twips().toPixels(300), w.form.twips().toPixels(450)));
+            // Saved minimised: opens normal.
+            QVERIFY(!w.form.isMinimized());
+            QCOMPARE(Form1Menus::firstChecked(m.Dspsize), 2);
+            QVERIFY(m.Opt[1]->isChecked());
+            QCOMPARE(m.pass[0]->text(), QStringLiteral("/音楽"));
+            QVERIFY(m.pass[0]->isVisible());
+            QVERIFY(!m.pass[1]->isVisible() && !m.pass[2]->isVisible());
+            QCOMPARE(Form1Menus::firstChecked(m.QuickPathSet), 1);
+            w.form.close();
+        }
+        QFile file(m_ini);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray after = file.readAll();
+        QVERIFY(after.startsWith("; \x83\x52\x83\x81\x83\x93\x83\x67\r\n"));
+        QVERIFY(after.contains("MyOwnKey=\x83\x65\x83\x58\x83\x67\r\n"));
+        QVERIFY(after.contains("[Extra]\r\nkeep=me\r\n"));
+        QVERIFY(after.contains("path1=/\x89\xb9\x8a\x79\r\n"));
+        QVERIFY(after.contains("xposition=300\r\n"));
+    }
+
+    void badValuesAreReportedOnceAndTheRestLoads() {
+        writeBytes(m_ini,
+                   "[FormPos]\nXPosition=70000\nYPosition=200\nWidth=11000\nHeight=8000\n"
+                   "[MoviePlay]\nScreenSize=9\nMuteState=True\n"
+                   "[QuickPath]\nPath1=/srv\nPath2=/opt\n"
+                   "[SlideShow]\nSlideTime=abc\nSlideType=1\n"
+                   "[FileView]\nHiddenAtr=1\n");
+        Window w(m_ini);
+        const QList<ScriptedDialogs::Call> boxes = w.dialogs.messages();
+        QCOMPARE(boxes.size(), 1);
+        QCOMPARE(boxes.at(0).title, errorBoxTitle());
+        QCOMPARE(boxes.at(0).text, errorBoxText(9));
+        // Everything after the bad keys still loaded; the bad ones took their defaults.
+        const Form1Menus& m = w.form.menus();
+        QCOMPARE(Form1Menus::firstChecked(m.Dspsize), 0);
+        QVERIFY(m.Opt[1]->isChecked());
+        QCOMPARE(m.pass[1]->text(), QStringLiteral("/opt"));
+        QCOMPARE(w.state.mSlideTime, qint16(0));
+        QCOMPARE(w.state.mSlideType, qint16(1));
+        QCOMPARE(w.state.mHiddenAtr, qint16(1));
+        // A position past 16 bits is read as it is.
+        QCOMPARE(w.form.x(), w.form.twips().toPixels(70000));
+        w.form.close();
+        // The save keeps the quick paths instead of overwriting them with nothing.
+        const QString saved = readText(m_ini);
+        QVERIFY(saved.contains(u"Path1=/srv"));
+        QVERIFY(saved.contains(u"SlideTime=abc"));
+    }
+
+private:
+    QTemporaryDir m_dir;
+    QString m_ini;
+};
+
+QTEST_MAIN(TestForm1)
+#include "tst_form1.moc"
