@@ -1,17 +1,26 @@
 #include "app/form1.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QComboBox>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QScreen>
 #include <QSlider>
-#include <QTreeView>
-#include <QTreeWidget>
 
 #include "app/splitter_bar.h"
+#include "browser/file_list.h"
+#include "browser/find_files_window.h"
+#include "browser/file_list_view.h"
+#include "browser/folder_tree.h"
+#include "browser/location_box.h"
+#include "browser/navigation.h"
+#include "browser/tree_view1.h"
+#include "fileops/shell_commands.h"
+#include "platform/trash.h"
 #include "app/status_bar1.h"
 #include "app/toolbar1.h"
 #include "platform/app_info.h"
@@ -48,6 +57,7 @@ Form1::Form1(Module1& state, Dialogs& dialogs, QString iniPath, QWidget* parent)
     buildControls();
     wireMenus();
     wireSplitters();
+    wireBrowser();
     const QSize design(m_twips.toPixels(12180), m_twips.toPixels(9165));
     resize(design);
 }
@@ -55,6 +65,11 @@ Form1::Form1(Module1& state, Dialogs& dialogs, QString iniPath, QWidget* parent)
 Form1::~Form1() = default;
 
 void Form1::buildControls() {
+    m_timer1 = new IntervalTimer(this);
+    m_timer1->setObjectName(QStringLiteral("Timer1"));
+    m_timer2 = new IntervalTimer(this);
+    m_timer2->setObjectName(QStringLiteral("Timer2"));
+    m_timer2->setInterval(1000);
     m_menus = Form1Menus::build(this);
     // The tree's and the options menus also stand in the menu bar; the list's menu is only ever
     // a context menu.
@@ -79,17 +94,7 @@ void Form1::buildControls() {
     m_imageCombo->setObjectName(QStringLiteral("ImageCombo1"));
     m_imageCombo->setIconSize(QSize(16, 16));
 
-    auto* tree = new QTreeWidget(m_client);
-    tree->setHeaderHidden(true);
-    m_treeView = tree;
-    m_treeView->setObjectName(QStringLiteral("TreeView1"));
-    auto* list = new QTreeView(m_client);
-    list->setRootIsDecorated(false);
-    m_listView = list;
-    m_listView->setObjectName(QStringLiteral("ListView1"));
-    for (QWidget* view : {m_treeView, m_listView}) {
-        static_cast<QAbstractScrollArea*>(view)->viewport()->installEventFilter(this);
-    }
+    buildBrowser();
 
     m_mediaPlayer = playerSurface(m_client, QStringLiteral("MediaPlayer1"));
     m_realAudio[0] = playerSurface(m_client, QStringLiteral("RealAudio1_0"));
@@ -106,11 +111,6 @@ void Form1::buildControls() {
     m_picShadow->hide();
     m_picShadow2->hide();
 
-    m_timer1 = new IntervalTimer(this);
-    m_timer1->setObjectName(QStringLiteral("Timer1"));
-    m_timer2 = new IntervalTimer(this);
-    m_timer2->setObjectName(QStringLiteral("Timer2"));
-    m_timer2->setInterval(1000);
 
     connect(m_statusBar, &StatusBar1::rightButtonPressed, this, [this](const QPoint& pos) {
         showContextMenu(m_menus.DspOption, pos, true);
@@ -131,25 +131,10 @@ void Form1::wireMenus() {
             Opt_Click(i);
         });
     }
-    for (int i = 0; i < 3; ++i) {
-        connect(m_menus.QuickPathSet[i], &QAction::triggered, this, [this, i] {
-            Form1Menus::checkOnly(m_menus.QuickPathSet, i);
-            m_state.mQuickPathValue = static_cast<qint16>(i);
-        });
-    }
     connect(m_menus.TreeViewLine, &QAction::triggered, this,
             [this] { TreeViewStyle_Click(m_menus.TreeViewLine); });
     connect(m_menus.TreeViewIcon, &QAction::triggered, this,
             [this] { TreeViewStyle_Click(m_menus.TreeViewIcon); });
-    connect(m_menus.MnuGrid, &QAction::toggled, this, [this](bool on) {
-        if (auto* view = qobject_cast<QTreeView*>(m_listView)) {
-            view->setAlternatingRowColors(false);
-            view->setStyleSheet(on ? QStringLiteral("QTreeView::item { border: 1px solid "
-                                                    "palette(mid); border-width: 0 1px 1px 0; }")
-                                   : QString());
-        }
-    });
-    connect(m_menus.ExitQuorvane, &QAction::triggered, this, [this] { close(); });
 }
 
 void Form1::showContextMenu(QMenu* menu, const QPoint& globalPos, bool restartTimer) {
@@ -166,21 +151,11 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
         Form_Resize();
         return false;
     }
-    if (event->type() == QEvent::MouseButtonPress) {
-        auto* mouse = static_cast<QMouseEvent*>(event);
-        if (mouse->button() == Qt::RightButton) {
-            const QPoint pos = mouse->globalPosition().toPoint();
-            auto viewportOf = [](QWidget* view) {
-                return static_cast<QAbstractScrollArea*>(view)->viewport();
-            };
-            if (watched == viewportOf(m_treeView)) {
-                showContextMenu(m_menus.quickAccess, pos, false);
-                return true;
-            }
-            if (watched == viewportOf(m_listView)) {
-                showContextMenu(m_menus.MnuPlayOpt, pos, true);
-                return true;
-            }
+    // The window sees every key released on its controls before they act on it.
+    if (event->type() == QEvent::KeyRelease && m_keyPreview.contains(watched)) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (!key->isAutoRepeat()) {
+            Form_KeyUp(key->key(), key->modifiers());
         }
     }
     return QMainWindow::eventFilter(watched, event);
@@ -222,11 +197,8 @@ void Form1::Opt_Click(int index) {
 }
 
 void Form1::TreeViewStyle_Click(QAction* item) {
-    if (auto* tree = qobject_cast<QTreeView*>(m_treeView)) {
-        tree->setRootIsDecorated(true);
-        tree->setStyleSheet(item->isChecked() ? QString()
-                                              : QStringLiteral("QTreeView::branch { image: none; }"));
-    }
+    // Both items switch the lines: the style follows the mark of the item just clicked.
+    m_tree->setLinesVisible(item->isChecked());
 }
 
 void Form1::setAlwaysOnTop(bool on) {

@@ -2,21 +2,31 @@
 
 #include <QMainWindow>
 #include <QPointer>
+#include <QSet>
 #include <array>
 #include <memory>
 
 #include "app/form1_menus.h"
 #include "app/pane_layout.h"
 #include "browser/image_list.h"
+#include "browser/tree_state.h"
 #include "settings/module1.h"
 
 class Dialogs;
+class FileList;
+class FileListView;
+class FolderTree;
 class IntervalTimer;
+class LocationBox;
+class Navigation;
+class TreeView1;
 class QComboBox;
 class QSlider;
 class ScreenSaverControl;
 class ShadowLine;
+class ShellCommands;
 class SplitterBar;
+class Trash;
 class StatusBar1;
 class Toolbar1;
 
@@ -51,8 +61,13 @@ public:
     StatusBar1* statusBar1() const { return m_statusBar; }
     QSlider* Slider1() const { return m_slider; }
     QComboBox* ImageCombo1() const { return m_imageCombo; }
-    QWidget* TreeView1() const { return m_treeView; }
-    QWidget* ListView1() const { return m_listView; }
+    QWidget* TreeView1() const;
+    QWidget* ListView1() const;
+    FolderTree& tree() const { return *m_tree; }
+    FileList& list() const { return *m_list; }
+    LocationBox& location() const { return *m_location; }
+    Navigation& navigation() const { return *m_navigation; }
+    TreeState& treeState() { return m_treeState; }
     QWidget* MediaPlayer1() const { return m_mediaPlayer; }
     QWidget* RealAudio1(int index) const { return m_realAudio.at(index); }
     SplitterBar* picSlider() const { return m_picSlider; }
@@ -76,15 +91,18 @@ public:
     void IniDataLoad();
     void IniDataSave();
 
-    // The folder the settings save as the one shown at exit; the tree sets it later.
-    void setShownFolderProvider(std::function<QString()> provider) {
-        m_shownFolder = std::move(provider);
-    }
 
     // Commands of the options menu that only change the window's own state.
     void Dspsize_Click(int index);
     void Opt_Click(int index);
     void TreeViewStyle_Click(QAction* item);
+
+    // Browser commands of the toolbar and the keys.
+    void Toolbar1_ButtonClick(int index, const QString& key);
+    void Form_KeyUp(int key, Qt::KeyboardModifiers modifiers);
+    void ToggleFileView();
+    // Opens the tree along the start folder (the last step of the start).
+    void openStartFolder();
 
 signals:
     // The unload sequence has run: the process should end.
@@ -96,6 +114,10 @@ protected:
 
 private:
     void buildControls();
+    void buildBrowser();
+    void wireBrowser();
+    void loadBrowser();
+    void applyListMenuState(const struct ListMenuState& state);
     void wireMenus();
     void wireSplitters();
     void Form_Resize();
@@ -118,7 +140,6 @@ private:
     bool m_unloaded = false;
     bool m_inResize = false;
     Qt::WindowStates m_startWindowState = Qt::WindowNoState;
-    std::function<QString()> m_shownFolder;
     std::unique_ptr<ScreenSaverControl> m_screenSaver;
 
     Form1Menus m_menus;
@@ -127,8 +148,16 @@ private:
     StatusBar1* m_statusBar = nullptr;
     QSlider* m_slider = nullptr;
     QComboBox* m_imageCombo = nullptr;
-    QWidget* m_treeView = nullptr;
-    QWidget* m_listView = nullptr;
+    QSet<QObject*> m_keyPreview;  // controls whose keys the window sees first
+    TreeState m_treeState;
+    class TreeView1* m_treeView = nullptr;
+    FileListView* m_listView = nullptr;
+    std::unique_ptr<FolderTree> m_tree;
+    std::unique_ptr<FileList> m_list;
+    std::unique_ptr<LocationBox> m_location;
+    std::unique_ptr<Navigation> m_navigation;
+    std::unique_ptr<Trash> m_trash;
+    std::unique_ptr<ShellCommands> m_shellCommands;
     QWidget* m_mediaPlayer = nullptr;
     std::array<QWidget*, 2> m_realAudio{};
     SplitterBar* m_picSlider = nullptr;

@@ -5,6 +5,8 @@
 #include "app/splitter_bar.h"
 #include "app/status_bar1.h"
 #include "app/toolbar1.h"
+#include "browser/file_list_view.h"
+#include "browser/tree_view1.h"
 
 WindowMetrics Form1::windowMetrics() const {
     WindowMetrics m;

@@ -34,11 +34,7 @@ void Form1::Form_Load() {
     layout()->activate();
     ApplyVSplit();
     ApplyHSplit();
-    if (m_state.mQuickPathValue >= 0 && m_state.mQuickPathValue <= 2) {
-        Form1Menus::checkOnly(m_menus.QuickPathSet, m_state.mQuickPathValue);
-    }
     m_menus.MnuLoop->setChecked(false);
-    TreeViewStyle_Click(m_menus.TreeViewLine);
 
     const int size = Form1Menus::firstChecked(m_menus.Dspsize);
     m_statusBar->setPanelText(4, size >= 0 ? m_menus.Dspsize[size]->text() : QString());
@@ -49,6 +45,7 @@ void Form1::Form_Load() {
                                        : QStringLiteral("常に最前面OFF"));
     setAlwaysOnTop(onTop);
     m_statusBar->setPanelText(7, QStringLiteral("1.0 x"));
+    loadBrowser();
     m_state.mPlayNextFlg = true;
 }
 

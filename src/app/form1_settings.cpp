@@ -6,6 +6,7 @@
 
 #include "app/form1.h"
 #include "app/status_bar1.h"
+#include "browser/folder_tree.h"
 #include "browser/drive_ready.h"
 #include "browser/path_utils.h"
 #include "platform/error_box.h"
@@ -137,7 +138,8 @@ void Form1::IniDataSave() {
             s.FormPos.YPosition = m_twips.fromPixels(normal.y());
         }
     }
-    s.FilePath.Path = m_shownFolder ? m_shownFolder() : m_state.mStartPath;
+    const QString shown = m_tree->SelectedFolderPath();
+    s.FilePath.Path = shown.isEmpty() ? m_state.mStartPath : shown;
     for (int k = 0; k < kQuickPathCount; ++k) {
         s.QuickPath.Path[k] = m_menus.pass[k]->text();
     }

@@ -59,6 +59,7 @@ int Main(QApplication& app) {
     toolbar->setButtonImage(3, state.icons.MyNet);
     toolbar->setButtonImage(5, state.icons.UpOne);
     form.showAsLoaded();
+    form.openStartFolder();
     QApplication::restoreOverrideCursor();
     return QApplication::exec();
 }

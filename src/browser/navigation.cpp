@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QMenu>
+#include <QTreeWidgetItem>
 #include <exception>
 
 #include "browser/drive_ready.h"
@@ -130,6 +131,37 @@ void Navigation::ReopenSelectedFolder() {
     m_module.mPlayNextFlg = true;
 }
 
+void Navigation::matchLocationTextToRoot() {
+    const QString key = m_location.currentKey();
+    const QTreeWidgetItem* root = m_tree.RootNode();
+    if (!key.isEmpty() && root != nullptr && m_location.itemText(key) != root->text(0)) {
+        m_location.setItemText(key, root->text(0));
+    }
+}
+
+void Navigation::Listkousin_Click() {
+    try {
+        BusyCursor busy;
+        stopPlayback();
+        const QString currentText = m_list.CurrentRowText();
+        const QString folder = m_tree.SelectedFolderPath();
+        m_treeState.CurrentFolder.clear();
+        GoToPath(folder, true);
+        matchLocationTextToRoot();
+        if (!currentText.isEmpty()) {
+            const QString selected = m_tree.SelectedFolderPath();
+            const QString prefix = selected.endsWith(u'/') ? selected : selected + u'/';
+            m_list.SelectRowByKey(prefix + currentText);
+        }
+        if (m_window) {
+            m_window->repaint();
+        }
+        m_module.mPlayNextFlg = true;
+    } catch (const std::exception& e) {
+        ErrMsgDsp(m_dialogs, e);
+    }
+}
+
 void Navigation::GoDeskTop_Click() {
     try {
         GoToPath(ClsGetSpecialFolder().DesktopPath(), true);
@@ -219,6 +251,7 @@ void Navigation::ImageCombo1_Click(const QString& key) {
             GoMydoc_Click();
         } else if (!key.isEmpty() && DriveReady(m_dialogs, key)) {
             GoToPath(key, true);
+            matchLocationTextToRoot();
         } else {
             selectLocationOfShownVolume();
         }

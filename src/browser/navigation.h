@@ -6,11 +6,11 @@
 #include <array>
 #include <functional>
 
+#include "browser/find_files_window.h"
 #include "browser/quick_paths.h"
 
 class Dialogs;
 class FileList;
-class FindFilesWindow;
 class FolderTree;
 class IntervalTimer;
 class LocationBox;
@@ -49,6 +49,8 @@ public:
     void GoToPath(const QString& path, bool expand);
     void GoUpFolder();
     void ReopenSelectedFolder();
+    // Refresh: reads the selected folder again, rebuilding the tree, and keeps the current row.
+    void Listkousin_Click();
 
     void GoDeskTop_Click();
     void GoMydoc_Click();
@@ -74,6 +76,8 @@ private:
     void setQuickPaths(const QuickPaths& paths);
     void stopPlayback();
     void selectLocationOfShownVolume();
+    // Gives the location box item on show the tree root's name.
+    void matchLocationTextToRoot();
 
     Module1& m_module;
     TreeState& m_treeState;

@@ -11,6 +11,10 @@
 #include <QTreeView>
 
 #include "app/form1.h"
+#include "browser/file_list.h"
+#include "browser/folder_tree.h"
+#include "browser/navigation.h"
+#include "browser/navigation_messages.h"
 #include "app/splitter_bar.h"
 #include "app/status_bar1.h"
 #include "app/toolbar1.h"
@@ -59,7 +63,8 @@ private slots:
     void menusCarryTheirCaptionsShortcutsAndIndices() {
         Window w(m_ini);
         const Form1Menus& m = w.form.menus();
-        QCOMPARE(m.quickAccess->title(), QStringLiteral("クイックパスアクセス(&Q)"));
+        // The tree's menu names the recording mode in force (every time, at a first start).
+        QCOMPARE(m.quickAccess->title(), QStringLiteral("クイックパスアクセス-毎回(&Q)"));
         QCOMPARE(m.DspOption->title(), QStringLiteral("オプション(&O)"));
         QCOMPARE(m.MnuPlayOpt->title(), QStringLiteral("再生オプション"));
         // The list's menu is never in the menu bar; the other two are.
@@ -378,6 +383,69 @@ private slots:
         const QString saved = readText(m_ini);
         QVERIFY(saved.contains(u"Path1=/srv"));
         QVERIFY(saved.contains(u"SlideTime=abc"));
+    }
+
+    void browsingThroughTheWindow() {
+        // A folder of media with a subfolder, stored as the folder shown at the last close.
+        const QString root = m_dir.filePath(QStringLiteral("media"));
+        QVERIFY(QDir().mkpath(root + u"/sub/deeper"));
+        for (const char* name : {"a.avi", "b.wav", "c.txt", "sub/d.mpg"}) {
+            QFile f(root + u'/' + QString::fromLatin1(name));
+            QVERIFY(f.open(QIODevice::WriteOnly));
+        }
+        writeBytes(m_ini, "[Boot]\nSearchPath=1\n[FilePath]\nPath=" + root.toUtf8() + "\n");
+        Window w(m_ini);
+        w.form.openStartFolder();
+        QCOMPARE(w.state.mStartPath, root);
+        QCOMPARE(w.form.tree().SelectedFolderPath(), root);
+        // The default kinds list the video and the sound, not the text.
+        QCOMPARE(w.form.list().rowCount(), 2);
+        QVERIFY(w.form.list().rowOfKey(root + u"/a.avi") >= 0);
+        QCOMPARE(w.form.list().StatusText(), QStringLiteral("2個のﾌｧｲﾙ(0個のﾌｫﾙﾀﾞ)"));
+
+        // Into the subfolder and back up with the toolbar.
+        w.form.navigation().GoToPath(root + u"/sub", true);
+        QCOMPARE(w.form.tree().SelectedFolderPath(), root + u"/sub");
+        QCOMPARE(w.form.list().rowCount(), 1);
+        w.form.toolbar()->button(5)->trigger();
+        QCOMPARE(w.form.tree().SelectedFolderPath(), root);
+
+        // The file-view button lists every file and shows the archive buttons.
+        w.form.toolbar()->button(7)->trigger();
+        QCOMPARE(w.form.list().rowCount(), 3);
+        QVERIFY(w.form.toolbar()->button(8)->isVisible());
+        w.form.toolbar()->button(7)->trigger();
+        QCOMPARE(w.form.list().rowCount(), 2);
+
+        // A file added on disk shows after a refresh (F5).
+        QFile(root + u"/e.wav").open(QIODevice::WriteOnly);
+        QTest::keyClick(w.form.ListView1(), Qt::Key_F5);
+        QTRY_COMPARE(w.form.list().rowCount(), 3);
+
+        // A path that does not exist is refused with the message, and nothing moves.
+        w.form.navigation().GoToPath(root + u"/gone", true);
+        QCOMPARE(w.dialogs.messages().last().text, nav_msg::pathMissing());
+        QCOMPARE(w.form.tree().SelectedFolderPath(), root);
+
+        // Quick paths: add, then a cleared list survives only when the question is answered OK.
+        const Form1Menus& m = w.form.menus();
+        m.QuickPathAdd->trigger();
+        QCOMPARE(m.pass[0]->text(), root);
+        QVERIFY(m.pass[0]->isVisible());
+        w.dialogs.answerMessage(MsgResult::Cancel);
+        m.QuickPathClear->trigger();
+        QCOMPARE(m.pass[0]->text(), root);
+        m.QuickPathClear->trigger();
+        QVERIFY(m.pass[0]->text().isEmpty());
+        QVERIFY(!m.pass[0]->isVisible());
+        m.QuickPathSet[1]->trigger();
+        QCOMPARE(m.quickAccess->title(), QStringLiteral("クイックパスアクセス-完了のみ(&Q)"));
+        QCOMPARE(Form1Menus::firstChecked(m.QuickPathSet), 1);
+
+        // The folder on show is the one the next start opens.
+        w.form.navigation().GoToPath(root + u"/sub/deeper", true);
+        w.form.close();
+        QVERIFY(readText(m_ini).contains(u"Path=" + root + u"/sub/deeper"));
     }
 
 private:

@@ -1,0 +1,184 @@
+// Form1: the browser's controls (tree, list, location box) and the commands that reach them from
+// the menus, the toolbar and the keys.
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QSlider>
+#include <QUrl>
+
+#include "app/form1.h"
+#include "app/status_bar1.h"
+#include "app/toolbar1.h"
+#include "browser/file_list.h"
+#include "browser/file_list_view.h"
+#include "browser/folder_tree.h"
+#include "browser/location_box.h"
+#include "browser/navigation.h"
+#include "browser/tree_view1.h"
+#include "fileops/shell_commands.h"
+#include "platform/trash.h"
+#include "platform/desktop_services.h"
+#include "platform/interval_timer.h"
+
+QWidget* Form1::TreeView1() const { return m_treeView; }
+QWidget* Form1::ListView1() const { return m_listView; }
+
+void Form1::buildBrowser() {
+    m_treeView = new class TreeView1(m_client);
+    m_treeView->setObjectName(QStringLiteral("TreeView1"));
+    m_listView = new FileListView(m_client);
+    m_listView->setObjectName(QStringLiteral("ListView1"));
+    m_tree = std::make_unique<FolderTree>(*m_treeView, m_state, m_treeState, m_dialogs, m_images);
+    m_list = std::make_unique<FileList>(m_state, m_dialogs, m_images, *m_listView);
+    m_location = std::make_unique<LocationBox>(*m_imageCombo, m_state, m_images, m_dialogs);
+
+    Navigation::QuickPathMenu menu;
+    menu.quickAccess = m_menus.quickAccess;
+    menu.pass = m_menus.pass;
+    menu.QuickPathSet = m_menus.QuickPathSet;
+    Navigation::Hooks hooks;
+    hooks.iconView = [this] { return m_menus.MnuIconSet->isChecked(); };
+    hooks.openFolderInFileManager = [](const QString& folder) {
+        return desktopUrlOpener()(QUrl::fromLocalFile(folder));
+    };
+    m_trash = std::make_unique<Trash>(Trash::homeTrashFromEnvironment());
+    m_shellCommands = std::make_unique<ShellCommands>(m_dialogs, *m_trash, desktopUrlOpener(), this);
+    m_navigation = std::make_unique<Navigation>(m_state, m_treeState, m_dialogs, *m_tree, *m_list,
+                                                *m_location, *m_timer1, menu, std::move(hooks),
+                                                this);
+}
+
+void Form1::applyListMenuState(const ListMenuState& state) {
+    for (QAction* item : {m_menus.MnuMoviePlay, m_menus.MnuMovieStop, m_menus.MnuPrevios,
+                          m_menus.MunNext, m_menus.MnuLoop}) {
+        item->setVisible(state.playItemsVisible);
+    }
+    for (QAction* item : {m_menus.MunOpen, m_menus.MnuListView->menuAction(), m_menus.FilePopa,
+                          m_menus.DelFile, m_menus.bar, m_menus.MoveFile, m_menus.ReNameFile}) {
+        item->setVisible(state.fileItemsVisible);
+    }
+}
+
+void Form1::wireBrowser() {
+    Navigation* nav = m_navigation.get();
+    connect(m_toolbar, &Toolbar1::ButtonClick, this, &Form1::Toolbar1_ButtonClick);
+    connect(m_menus.GoMydoc, &QAction::triggered, nav, &Navigation::GoMydoc_Click);
+    connect(m_menus.GoDeskTop, &QAction::triggered, nav, &Navigation::GoDeskTop_Click);
+    connect(m_menus.GoNetWtok, &QAction::triggered, nav, &Navigation::GoNetWtok_Click);
+    connect(m_menus.GoFolder, &QAction::triggered, nav, &Navigation::GoFolder_Click);
+    connect(m_menus.GoExp, &QAction::triggered, nav, &Navigation::GoExp_Click);
+    connect(m_menus.GoSearch, &QAction::triggered, nav, &Navigation::GoSearch_Click);
+    connect(m_menus.QuickPathAdd, &QAction::triggered, nav, &Navigation::QuickPathAdd_Click);
+    connect(m_menus.QuickPathClear, &QAction::triggered, nav, &Navigation::QuickPathClear_Click);
+    connect(m_menus.Listkousin, &QAction::triggered, nav, &Navigation::Listkousin_Click);
+    for (int k = 0; k < 7; ++k) {
+        connect(m_menus.pass[k], &QAction::triggered, nav, [nav, k] { nav->pass_Click(k); });
+    }
+    for (int i = 0; i < 3; ++i) {
+        connect(m_menus.QuickPathSet[i], &QAction::triggered, nav,
+                [nav, i] { nav->QuickPathSet_Click(i); });
+    }
+    ShellCommands* shell = m_shellCommands.get();
+    connect(m_menus.ClsRecycle, &QAction::triggered, this, [this, shell] {
+        m_timer1->stop();
+        shell->ClsRecycle();
+    });
+    connect(m_menus.OpenRecycle, &QAction::triggered, this, [shell] { shell->OpenRecycle(); });
+    connect(m_menus.FilePopa, &QAction::triggered, this, [this, shell] {
+        // The selected row, or the folder on show when no row is selected.
+        const QString row = m_list->SelectedPath();
+        shell->FilePopa(row.isEmpty() ? m_tree->SelectedFolderPath() : row);
+    });
+    connect(m_menus.ExitQuorvane, &QAction::triggered, this, [this] { close(); });
+    connect(m_location.get(), &LocationBox::itemChosen, nav, &Navigation::ImageCombo1_Click);
+    connect(m_menus.MnuGrid, &QAction::toggled, m_list.get(), &FileList::setGridLines);
+    connect(m_menus.MnuIconSet, &QAction::triggered, this, [this](bool on) {
+        m_list->ListFolder(m_tree->SelectedFolderPath(), on);
+    });
+
+    connect(m_tree.get(), &FolderTree::folderSelected, this, [this](const QString& path) {
+        m_list->ListFolder(path, m_menus.MnuIconSet->isChecked());
+    });
+    connect(m_tree.get(), &FolderTree::contextMenuRequested, this, [this](const QPoint& pos) {
+        showContextMenu(m_menus.quickAccess, pos, false);
+    });
+    connect(m_list.get(), &FileList::contextMenuRequested, this,
+            [this](const QPoint& pos, const ListMenuState& state) {
+                applyListMenuState(state);
+                showContextMenu(m_menus.MnuPlayOpt, pos, true);
+            });
+    connect(m_list.get(), &FileList::openFolderRequested, nav,
+            [nav](const QString& path) { nav->GoToPath(path, true); });
+    const QList<QObject*> controls = {this,         m_treeView, m_listView, m_imageCombo,
+                                      m_slider,     m_toolbar,  m_statusBar};
+    for (QObject* control : controls) {
+        m_keyPreview.insert(control);
+        if (control != this) {
+            control->installEventFilter(this);
+        }
+    }
+}
+
+void Form1::loadBrowser() {
+    m_navigation->QuickPathSet_Click(
+        m_state.mQuickPathValue >= 0 && m_state.mQuickPathValue <= 2 ? m_state.mQuickPathValue : 0);
+    m_list->CreateColumns();
+    m_list->setGridLines(m_menus.MnuGrid->isChecked());
+    m_tree->setLinesVisible(m_menus.TreeViewLine->isChecked());
+    m_location->FillLocationBox();
+    m_navigation->GoToPath(m_state.mStartPath, false);
+    m_list->ListFolder(m_state.mStartPath, m_menus.MnuIconSet->isChecked());
+    m_treeState.CurrentFolder = m_state.mStartPath;
+    if (m_list->rowCount() > 0) {
+        m_list->selectRow(0);
+    }
+}
+
+void Form1::openStartFolder() {
+    m_tree->ExpandToPath(m_state.mStartDrive, m_state.mStartPath, true);
+}
+
+void Form1::Toolbar1_ButtonClick(int index, const QString& key) {
+    Q_UNUSED(key);
+    m_timer1->stop();
+    switch (index) {
+        case 1:
+            m_navigation->GoDeskTop_Click();
+            break;
+        case 2:
+            m_navigation->GoMydoc_Click();
+            break;
+        case 3:
+            m_navigation->GoNetWtok_Click();
+            break;
+        case 5:
+            m_navigation->GoUpFolder();
+            break;
+        case 6:
+            m_navigation->Listkousin_Click();
+            break;
+        case 7:
+            ToggleFileView();
+            break;
+        default:
+            break;  // the player's buttons
+    }
+}
+
+void Form1::ToggleFileView() {
+    QApplication::processEvents();
+    const bool pressed = m_toolbar->button(7)->isChecked();
+    m_list->setFileViewPressed(pressed);
+    m_list->ListFolder(m_tree->SelectedFolderPath(), m_menus.MnuIconSet->isChecked());
+    m_toolbar->button(8)->setVisible(pressed);
+    m_toolbar->button(9)->setVisible(pressed);
+}
+
+void Form1::Form_KeyUp(int key, Qt::KeyboardModifiers modifiers) {
+    Q_UNUSED(modifiers);
+    if (key == Qt::Key_F5) {
+        m_navigation->Listkousin_Click();
+    }
+}
