@@ -40,6 +40,9 @@ void Form1::applyLayout() {
     m_mediaPlayer->setGeometry(m_twips.toPixels(m_layout.MediaPlayer1));
     m_realAudio[0]->setGeometry(m_twips.toPixels(m_layout.RealAudio1[0]));
     m_realAudio[1]->setGeometry(m_twips.toPixels(m_layout.RealAudio1[1]));
+    // The bars along the edges stay on top of a player that reaches under them.
+    m_toolbar->raise();
+    m_statusBar->raise();
 }
 
 void Form1::Form_Resize() {

@@ -73,6 +73,8 @@ MpvEngine::MpvEngine(const MpvEngineOptions& options, QObject* parent)
         {"input-vo-keyboard", "no"},
         {"terminal", "no"},
         {"idle", "yes"},
+        // Decoding is done in software; loading every hardware interop only costs time.
+        {"gpu-hwdec-interop", "no"},
         {"keep-open", "no"},
         // A picture stays until the next file; the slide show decides when that is.
         {"image-display-duration", "inf"},
