@@ -442,6 +442,17 @@ private slots:
         QCOMPARE(m.quickAccess->title(), QStringLiteral("クイックパスアクセス-完了のみ(&Q)"));
         QCOMPARE(Form1Menus::firstChecked(m.QuickPathSet), 1);
 
+        // An empty target and a remembered folder that is gone.
+        w.form.navigation().GoToPath(QString(), true);
+        QCOMPARE(w.dialogs.messages().last().text, nav_msg::cannotMove());
+        QVERIFY(w.dialogs.messages().last().icon == MsgIcon::Exclamation);
+        m.pass[0]->setText(root + u"/vanished");
+        m.pass[0]->setVisible(true);
+        const int boxes = w.dialogs.messages().size();
+        m.pass[0]->trigger();
+        QCOMPARE(w.dialogs.messages().size(), boxes);
+        QCOMPARE(w.form.tree().SelectedFolderPath(), root);
+
         // The folder on show is the one the next start opens.
         w.form.navigation().GoToPath(root + u"/sub/deeper", true);
         w.form.close();
