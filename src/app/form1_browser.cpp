@@ -131,8 +131,12 @@ void Form1::loadBrowser() {
     m_navigation->GoToPath(m_state.mStartPath, false);
     m_list->ListFolder(m_state.mStartPath, m_menus.MnuIconSet->isChecked());
     m_treeState.CurrentFolder = m_state.mStartPath;
-    if (m_list->rowCount() > 0) {
-        m_list->selectRow(0);
+    // The row the listing made current is selected alone and scrolled into view.
+    const QString current = m_list->CurrentRowText();
+    if (!current.isEmpty()) {
+        const QString prefix =
+            m_state.mStartPath.endsWith(u'/') ? m_state.mStartPath : m_state.mStartPath + u'/';
+        m_list->SelectRowByKey(prefix + current);
     }
 }
 

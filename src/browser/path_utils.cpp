@@ -6,6 +6,7 @@
 #include <ctime>
 #include <sys/stat.h>
 
+#include "browser/file_name_codec.h"
 #include "browser/messages.h"
 
 namespace {
@@ -20,7 +21,7 @@ QString withoutTrailingSlash(const QString& path) {
 }
 
 bool statPath(const QString& path, struct stat& st) {
-    return !path.isEmpty() && stat(QFile::encodeName(path).constData(), &st) == 0;
+    return !path.isEmpty() && stat(encodeFileName(path).constData(), &st) == 0;
 }
 
 }  // namespace

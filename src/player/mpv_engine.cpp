@@ -234,9 +234,6 @@ void MpvEngine::onFileLoaded() {
 }
 
 void MpvEngine::onEndFile(const Event& e) {
-    const bool parking = e.reason == MPV_END_FILE_REASON_ERROR &&
-                         e.error == MPV_ERROR_VO_INIT_FAILED && m_videoLost && !m_videoReady &&
-                         inRange(e.entry);
     if (e.entry == m_currentEntry) {
         m_currentEntry = -1;
     }
@@ -261,16 +258,9 @@ void MpvEngine::onEndFile(const Event& e) {
         (e.reason == MPV_END_FILE_REASON_EOF || e.reason == MPV_END_FILE_REASON_ERROR)) {
         return;  // libmpv goes on with the next entry of the play list
     }
-    if (m_clipOpen && !parking) {
+    if (m_clipOpen) {
         m_clipOpen = false;
         emit clipClosed();
-    }
-    if (parking) {
-        // The surface moved to another window and took the picture with it; the file is opened
-        // again where it was once the surface can draw.
-        m_parked = true;
-        m_entryFirst = m_entryLast = -1;
-        return;
     }
     switch (e.reason) {
         case MPV_END_FILE_REASON_EOF:
@@ -309,6 +299,7 @@ bool MpvEngine::inRange(std::int64_t entry) const {
 
 void MpvEngine::load(const QString& path) {
     requireHandle();
+    dropParked();
     m_fileName = path;
     m_errorCode = 0;
     m_errorText.clear();
@@ -424,7 +415,19 @@ void MpvEngine::abandonClip() {
     }
 }
 
+void MpvEngine::dropParked() {
+    // A parked file has no end to come from libmpv: its clip closes here.
+    if (m_parked) {
+        m_parked = false;
+        if (m_clipOpen) {
+            m_clipOpen = false;
+            emit clipClosed();
+        }
+    }
+}
+
 void MpvEngine::unload() {
+    dropParked();
     m_waitingForVideo = false;
     m_videoWait.stop();
     stopCurrent(true);
@@ -435,7 +438,6 @@ void MpvEngine::unload() {
     m_pendingSeek.reset();
     m_seekIssued = false;
     m_parked = false;
-    m_videoLost = false;
     updatePictureSize();
     setState(EngineState::Closed);
 }
@@ -454,7 +456,7 @@ void MpvEngine::play() {
     if (!m_waitingForVideo) {
         setFlag("pause", false);
     }
-    if (m_open) {
+    if (m_open || m_parked) {
         setState(EngineState::Playing);
     }
 }
@@ -467,7 +469,7 @@ void MpvEngine::pause() {
         (m_state == EngineState::Opening && m_intent == Intent::Play)) {
         m_intent = Intent::Pause;
         setFlag("pause", true);
-        if (m_open) {
+        if (m_open || m_parked) {
             setState(EngineState::Paused);
         }
     }
@@ -484,6 +486,9 @@ void MpvEngine::stop() {
     setFlag("pause", true);
     if (m_open) {
         issueSeek(0);
+        setState(EngineState::Stopped);
+    } else if (m_parked) {
+        m_pendingSeek = 0;
         setState(EngineState::Stopped);
     } else if (m_state != EngineState::Opening) {
         setState(EngineState::Stopped);
@@ -588,9 +593,11 @@ void MpvEngine::setVideoReady(bool ready) {
     }
     m_videoReady = ready;
     if (!ready) {
-        if (m_open) {
-            m_videoLost = true;
-            m_videoLostAt = position();
+        // Called before the render context goes: libmpv would drop the picture for good (and
+        // end a file that has nothing else), so the file is closed first and opened again where
+        // it was once the surface can draw.
+        if (m_entryFirst >= 0 && !m_parked) {
+            park();
         }
         return;
     }
@@ -598,22 +605,27 @@ void MpvEngine::setVideoReady(bool ready) {
         if (m_waitingForVideo) {
             startLoad();
         } else if (m_parked) {
-            resumeAfterVideoLoss();
-        } else if (m_open && m_videoLost) {
-            // libmpv dropped the picture when the old context went; take it up again.
-            mpv_set_property_string(m_handle, "vid", "auto");
+            m_parked = false;
+            startLoad(true);
         }
     } catch (const RunError&) {
         setState(EngineState::Closed);
     }
-    m_videoLost = false;
 }
 
-void MpvEngine::resumeAfterVideoLoss() {
-    m_parked = false;
-    m_pendingSeek = m_videoLostAt;
+void MpvEngine::park() {
+    if (!m_pendingSeek) {
+        m_pendingSeek = position();
+    }
     m_seekIssued = false;
-    startLoad(true);
+    m_parked = true;
+    // The clip stays open as far as anyone outside can tell.
+    const bool clipOpen = m_clipOpen;
+    m_clipOpen = false;
+    stopCurrent(true);
+    m_clipOpen = clipOpen;
+    m_open = false;
+    m_currentEntry = -1;
 }
 
 // ---- properties ---------------------------------------------------------------------------

@@ -107,7 +107,8 @@ private:
     void issueSeek(double seconds);
     void setState(EngineState state);
     void updatePictureSize();
-    void resumeAfterVideoLoss();
+    void park();
+    void dropParked();
 
     bool setFlag(const char* name, bool value);
     bool setDouble(const char* name, double value);
@@ -144,9 +145,8 @@ private:
     bool m_videoReady = false;
     bool m_waitingForVideo = false;
     QTimer m_videoWait;
-    // The surface lost its render context while a file was open (it moved to another window).
-    bool m_videoLost = false;
-    double m_videoLostAt = 0;
+    // The file was closed while the surface had no render context (it moved to another window);
+    // it is opened again at the pending position.
     bool m_parked = false;
 
     std::deque<Event> m_stash;  // fetched while waiting for a release, not dispatched yet

@@ -72,12 +72,13 @@ void MpvVideoWidget::releaseRenderContext() {
     if (m_render == nullptr) {
         return;
     }
+    // The engine lets go of its file first, so that libmpv does not give up the picture.
+    if (!m_engine.isNull()) {
+        m_engine->setVideoReady(false);
+    }
     makeCurrent();
     mpv_render_context_set_update_callback(m_render, nullptr, nullptr);
     mpv_render_context_free(m_render);
     m_render = nullptr;
     doneCurrent();
-    if (!m_engine.isNull()) {
-        m_engine->setVideoReady(false);
-    }
 }

@@ -43,12 +43,8 @@ VideoSurface::VideoSurface(MpvEngine& engine, bool renderApi, QWidget* parent)
 }
 
 VideoSurface::~VideoSurface() {
-    // The picture widget may stand in the full-screen window: bring it home to be destroyed with
-    // the surface, and close the window.
-    if (!m_fullScreen.isNull()) {
-        m_video->setParent(this);
-        delete m_fullScreen.data();
-    }
+    // The picture widget may stand in the full-screen window: it goes with the window.
+    delete m_fullScreen.data();
 }
 
 void VideoSurface::applySize(VideoSize size) {
