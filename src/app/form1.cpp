@@ -3,8 +3,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QKeyEvent>
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
@@ -12,20 +12,20 @@
 #include <QSlider>
 
 #include "app/splitter_bar.h"
+#include "app/status_bar1.h"
+#include "app/toolbar1.h"
 #include "browser/file_list.h"
-#include "browser/find_files_window.h"
 #include "browser/file_list_view.h"
+#include "browser/find_files_window.h"
 #include "browser/folder_tree.h"
 #include "browser/location_box.h"
 #include "browser/navigation.h"
 #include "browser/tree_view1.h"
 #include "fileops/shell_commands.h"
-#include "platform/trash.h"
-#include "app/status_bar1.h"
-#include "app/toolbar1.h"
 #include "platform/app_info.h"
 #include "platform/interval_timer.h"
 #include "platform/screen_saver.h"
+#include "platform/trash.h"
 
 namespace {
 
@@ -111,10 +111,8 @@ void Form1::buildControls() {
     m_picShadow->hide();
     m_picShadow2->hide();
 
-
-    connect(m_statusBar, &StatusBar1::rightButtonPressed, this, [this](const QPoint& pos) {
-        showContextMenu(m_menus.DspOption, pos, true);
-    });
+    connect(m_statusBar, &StatusBar1::rightButtonPressed, this,
+            [this](const QPoint& pos) { showContextMenu(m_menus.DspOption, pos, true); });
 }
 
 void Form1::wireMenus() {
@@ -186,10 +184,11 @@ void Form1::Opt_Click(int index) {
     item->setChecked(!item->isChecked());
     const bool on = item->isChecked();
     if (index == 1) {
-        m_statusBar->setPanelText(5, on ? QStringLiteral("ミュートON") : QStringLiteral("ミュートOFF"));
+        m_statusBar->setPanelText(
+            5, on ? QStringLiteral("ミュートON") : QStringLiteral("ミュートOFF"));
     } else if (index == 2) {
-        m_statusBar->setPanelText(6, on ? QStringLiteral("常に最前面ON")
-                                        : QStringLiteral("常に最前面OFF"));
+        m_statusBar->setPanelText(
+            6, on ? QStringLiteral("常に最前面ON") : QStringLiteral("常に最前面OFF"));
     } else if (index == 3) {
         on ? m_timer1->start() : m_timer1->stop();
     }

@@ -91,7 +91,6 @@ public:
     void IniDataLoad();
     void IniDataSave();
 
-
     // Commands of the options menu that only change the window's own state.
     void Dspsize_Click(int index);
     void Opt_Click(int index);

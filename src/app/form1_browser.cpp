@@ -18,12 +18,16 @@
 #include "browser/navigation.h"
 #include "browser/tree_view1.h"
 #include "fileops/shell_commands.h"
-#include "platform/trash.h"
 #include "platform/desktop_services.h"
 #include "platform/interval_timer.h"
+#include "platform/trash.h"
 
-QWidget* Form1::TreeView1() const { return m_treeView; }
-QWidget* Form1::ListView1() const { return m_listView; }
+QWidget* Form1::TreeView1() const {
+    return m_treeView;
+}
+QWidget* Form1::ListView1() const {
+    return m_listView;
+}
 
 void Form1::buildBrowser() {
     m_treeView = new class TreeView1(m_client);
@@ -44,10 +48,11 @@ void Form1::buildBrowser() {
         return desktopUrlOpener()(QUrl::fromLocalFile(folder));
     };
     m_trash = std::make_unique<Trash>(Trash::homeTrashFromEnvironment());
-    m_shellCommands = std::make_unique<ShellCommands>(m_dialogs, *m_trash, desktopUrlOpener(), this);
-    m_navigation = std::make_unique<Navigation>(m_state, m_treeState, m_dialogs, *m_tree, *m_list,
-                                                *m_location, *m_timer1, menu, std::move(hooks),
-                                                this);
+    m_shellCommands =
+        std::make_unique<ShellCommands>(m_dialogs, *m_trash, desktopUrlOpener(), this);
+    m_navigation =
+        std::make_unique<Navigation>(m_state, m_treeState, m_dialogs, *m_tree, *m_list, *m_location,
+                                     *m_timer1, menu, std::move(hooks), this);
 }
 
 void Form1::applyListMenuState(const ListMenuState& state) {
@@ -94,16 +99,14 @@ void Form1::wireBrowser() {
     connect(m_menus.ExitQuorvane, &QAction::triggered, this, [this] { close(); });
     connect(m_location.get(), &LocationBox::itemChosen, nav, &Navigation::ImageCombo1_Click);
     connect(m_menus.MnuGrid, &QAction::toggled, m_list.get(), &FileList::setGridLines);
-    connect(m_menus.MnuIconSet, &QAction::triggered, this, [this](bool on) {
-        m_list->ListFolder(m_tree->SelectedFolderPath(), on);
-    });
+    connect(m_menus.MnuIconSet, &QAction::triggered, this,
+            [this](bool on) { m_list->ListFolder(m_tree->SelectedFolderPath(), on); });
 
     connect(m_tree.get(), &FolderTree::folderSelected, this, [this](const QString& path) {
         m_list->ListFolder(path, m_menus.MnuIconSet->isChecked());
     });
-    connect(m_tree.get(), &FolderTree::contextMenuRequested, this, [this](const QPoint& pos) {
-        showContextMenu(m_menus.quickAccess, pos, false);
-    });
+    connect(m_tree.get(), &FolderTree::contextMenuRequested, this,
+            [this](const QPoint& pos) { showContextMenu(m_menus.quickAccess, pos, false); });
     connect(m_list.get(), &FileList::contextMenuRequested, this,
             [this](const QPoint& pos, const ListMenuState& state) {
                 applyListMenuState(state);
@@ -111,8 +114,8 @@ void Form1::wireBrowser() {
             });
     connect(m_list.get(), &FileList::openFolderRequested, nav,
             [nav](const QString& path) { nav->GoToPath(path, true); });
-    const QList<QObject*> controls = {this,         m_treeView, m_listView, m_imageCombo,
-                                      m_slider,     m_toolbar,  m_statusBar};
+    const QList<QObject*> controls = {this,     m_treeView, m_listView, m_imageCombo,
+                                      m_slider, m_toolbar,  m_statusBar};
     for (QObject* control : controls) {
         m_keyPreview.insert(control);
         if (control != this) {

@@ -41,8 +41,8 @@ void Form1::Form_Load() {
     m_statusBar->setPanelText(5, m_menus.Opt[1]->isChecked() ? QStringLiteral("ミュートON")
                                                              : QStringLiteral("ミュートOFF"));
     const bool onTop = m_menus.Opt[2]->isChecked();
-    m_statusBar->setPanelText(6, onTop ? QStringLiteral("常に最前面ON")
-                                       : QStringLiteral("常に最前面OFF"));
+    m_statusBar->setPanelText(
+        6, onTop ? QStringLiteral("常に最前面ON") : QStringLiteral("常に最前面OFF"));
     setAlwaysOnTop(onTop);
     m_statusBar->setPanelText(7, QStringLiteral("1.0 x"));
     loadBrowser();

@@ -58,15 +58,16 @@ Form1Menus Form1Menus::build(QWidget* window) {
     }
     m.bar2 = item(m.quickAccess, "bar2", QStringLiteral("-"));
     m.QuickPathOnOff = submenu(m.quickAccess, "QuickPathOnOff", QStringLiteral("クイックパス記録"));
-    m.QuickPathSet[0] = arrayItem(m.QuickPathOnOff, "QuickPathSet", 0,
-                                  QStringLiteral("毎回記録する。"), true);
+    m.QuickPathSet[0] =
+        arrayItem(m.QuickPathOnOff, "QuickPathSet", 0, QStringLiteral("毎回記録する。"), true);
     m.QuickPathSet[1] = arrayItem(m.QuickPathOnOff, "QuickPathSet", 1,
                                   QStringLiteral("最後まで見た時、記録する。"), true);
     m.QuickPathSet[2] = arrayItem(m.QuickPathOnOff, "QuickPathSet", 2,
                                   QStringLiteral("まったく登録しない。"), true);
-    m.QuickPathAdd = item(m.quickAccess, "QuickPathAdd",
-                          QStringLiteral("クイックパスに現在のパスを追加"));
-    m.QuickPathClear = item(m.quickAccess, "QuickPathClear", QStringLiteral("クイックパスクリア(&C)"));
+    m.QuickPathAdd =
+        item(m.quickAccess, "QuickPathAdd", QStringLiteral("クイックパスに現在のパスを追加"));
+    m.QuickPathClear =
+        item(m.quickAccess, "QuickPathClear", QStringLiteral("クイックパスクリア(&C)"));
     m.bar1 = arrayItem(m.quickAccess, "bar1", 0, QStringLiteral("-"));
     m.GoMydoc = item(m.quickAccess, "GoMydoc", QStringLiteral("マイドキュメント(&M)"), false,
                      QKeySequence(Qt::Key_F6));
@@ -81,7 +82,8 @@ Form1Menus Form1Menus::build(QWidget* window) {
     m.bar8 = item(m.quickAccess, "bar8", QStringLiteral("-"));
     m.MnuMakeFolder = item(m.quickAccess, "MnuMakeFolder", QStringLiteral("フォルダ作成(K)"));
     m.MnuMovFolder = item(m.quickAccess, "MnuMovFolder", QStringLiteral("フォルダ移動(M)"));
-    m.MnuReNameFolder = item(m.quickAccess, "MnuReNameFolder", QStringLiteral("フォルダ名前変更(R)"));
+    m.MnuReNameFolder =
+        item(m.quickAccess, "MnuReNameFolder", QStringLiteral("フォルダ名前変更(R)"));
     m.MnuDelFolder4 = item(m.quickAccess, "MnuDelFolder4", QStringLiteral("フォルダ削除(DEL)"));
     m.bar4 = item(m.quickAccess, "bar4", QStringLiteral("-"));
     m.MnuTreeView = submenu(m.quickAccess, "MnuTreeView", QStringLiteral("ツリービュー"));
@@ -90,9 +92,12 @@ Form1Menus Form1Menus::build(QWidget* window) {
 
     m.DspOption = topMenu(window, "DspOption", QStringLiteral("オプション(&O)"));
     m.DspOpt = submenu(m.DspOption, "DspOpt", QStringLiteral("画面サイズ"));
-    const QString sizes[6] = {QStringLiteral("ウィンドウに合わせる"), QStringLiteral("50%"),
-                              QStringLiteral("100%"),                QStringLiteral("200%"),
-                              QStringLiteral("フルスクリーン"),      QStringLiteral("100% - フォーム連動")};
+    const QString sizes[6] = {QStringLiteral("ウィンドウに合わせる"),
+                              QStringLiteral("50%"),
+                              QStringLiteral("100%"),
+                              QStringLiteral("200%"),
+                              QStringLiteral("フルスクリーン"),
+                              QStringLiteral("100% - フォーム連動")};
     for (int i = 0; i < 6; ++i) {
         const QKeySequence key = i == 0   ? QKeySequence(Qt::Key_F11)
                                  : i == 4 ? QKeySequence(Qt::Key_F12)

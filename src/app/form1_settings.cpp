@@ -6,8 +6,8 @@
 
 #include "app/form1.h"
 #include "app/status_bar1.h"
-#include "browser/folder_tree.h"
 #include "browser/drive_ready.h"
+#include "browser/folder_tree.h"
 #include "browser/path_utils.h"
 #include "platform/error_box.h"
 #include "platform/run_error.h"
@@ -35,8 +35,10 @@ void Form1::centreWindow(int widthTwips, int heightTwips) {
     // The differences are made whole first and then halved with the fraction dropped.
     const auto screenWidth = static_cast<qint64>(m_twips.fromPixels(area.width()));
     const auto screenHeight = static_cast<qint64>(m_twips.fromPixels(area.height()));
-    const qint64 left = (screenWidth - widthTwips) / 2 + static_cast<qint64>(m_twips.fromPixels(area.x()));
-    const qint64 top = (screenHeight - heightTwips) / 2 + static_cast<qint64>(m_twips.fromPixels(area.y()));
+    const qint64 left =
+        (screenWidth - widthTwips) / 2 + static_cast<qint64>(m_twips.fromPixels(area.x()));
+    const qint64 top =
+        (screenHeight - heightTwips) / 2 + static_cast<qint64>(m_twips.fromPixels(area.y()));
     placeWindow(static_cast<int>(left), static_cast<int>(top), widthTwips, heightTwips);
 }
 

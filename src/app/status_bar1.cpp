@@ -48,7 +48,8 @@ QRect StatusBar1::panelRect(int panel) const {
     for (int i = 1; i < panel; ++i) {
         x += static_cast<int>(std::lround(m_panels.at(i - 1).widthTwips / m_twipsPerPixel));
     }
-    const int w = static_cast<int>(std::lround(m_panels.at(panel - 1).widthTwips / m_twipsPerPixel));
+    const int w =
+        static_cast<int>(std::lround(m_panels.at(panel - 1).widthTwips / m_twipsPerPixel));
     return QRect(x, 0, w, height());
 }
 
@@ -65,7 +66,9 @@ QSize StatusBar1::sizeHint() const {
     return QSize(200, fontMetrics().height() + 8);
 }
 
-QSize StatusBar1::minimumSizeHint() const { return QSize(0, sizeHint().height()); }
+QSize StatusBar1::minimumSizeHint() const {
+    return QSize(0, sizeHint().height());
+}
 
 void StatusBar1::paintEvent(QPaintEvent*) {
     QPainter painter(this);

@@ -51,7 +51,9 @@ Navigation::Navigation(Module1& module, TreeState& treeState, Dialogs& dialogs, 
       m_hooks(std::move(hooks)),
       m_window(window) {}
 
-Navigation::~Navigation() { delete m_findWindow; }
+Navigation::~Navigation() {
+    delete m_findWindow;
+}
 
 void Navigation::stopPlayback() {
     m_module.mPlayNextFlg = false;
@@ -182,9 +184,9 @@ void Navigation::GoNetWtok_Click() {
     try {
         stopPlayback();
         const QString root = ClsGetSpecialFolder().NetWorkPath();
-        const QString answer = BrowseForFolder(m_dialogs, nav_msg::chooseNetwork(),
-                                               root.isEmpty() ? m_tree.SelectedFolderPath() : root,
-                                               root);
+        const QString answer =
+            BrowseForFolder(m_dialogs, nav_msg::chooseNetwork(),
+                            root.isEmpty() ? m_tree.SelectedFolderPath() : root, root);
         if (!answer.isEmpty() && FolderExist(answer)) {
             m_location.clearText();
             GoToPath(answer, true);
@@ -290,13 +292,14 @@ void Navigation::AddQuickPath(const QString& folder) {
     }
 }
 
-void Navigation::QuickPathAdd_Click() { AddQuickPath(m_tree.SelectedFolderPath()); }
+void Navigation::QuickPathAdd_Click() {
+    AddQuickPath(m_tree.SelectedFolderPath());
+}
 
 void Navigation::QuickPathClear_Click() {
     m_timer1.stop();
-    const MsgResult answer =
-        m_dialogs.messageBox(nav_msg::clearQuickPaths(), MsgIcon::Question, MsgButtons::OkCancel,
-                             app_info::title());
+    const MsgResult answer = m_dialogs.messageBox(nav_msg::clearQuickPaths(), MsgIcon::Question,
+                                                  MsgButtons::OkCancel, app_info::title());
     if (answer == MsgResult::Cancel) {
         return;
     }

@@ -36,8 +36,8 @@ public:
     };
     // What navigation needs from the parts above it.
     struct Hooks {
-        std::function<void()> stopPlayback;       // clears nothing itself: PlayStop
-        std::function<bool()> iconView;           // the MnuIconSet tick
+        std::function<void()> stopPlayback;  // clears nothing itself: PlayStop
+        std::function<bool()> iconView;      // the MnuIconSet tick
         std::function<bool(const QString&)> openFolderInFileManager;
     };
 

@@ -1,4 +1,5 @@
 #include "fileops/file_properties_dialog.h"
+#include "platform/file_name_codec.h"
 
 #include <sys/stat.h>
 #include <QDialogButtonBox>
@@ -56,7 +57,7 @@ FilePropertiesDialog::FilePropertiesDialog(const QString& path,
     layout->addLayout(m_form);
 
     struct stat st {};
-    const bool haveStat = ::lstat(QFile::encodeName(path).constData(), &st) == 0;
+    const bool haveStat = ::lstat(encodeFileName(path).constData(), &st) == 0;
     const bool isFolder = info.isDir() && !info.isSymLink();
 
     addRow(fileops_msg::labelName(), name);
@@ -137,7 +138,7 @@ QString FilePropertiesDialog::rowText(const QString& label) const {
 int ShowFileProperties(const QString& path, QWidget* parent,
                        const PropertyRowsProvider& extraRows) {
     struct stat st {};
-    if (path.isEmpty() || ::lstat(QFile::encodeName(path).constData(), &st) != 0) {
+    if (path.isEmpty() || ::lstat(encodeFileName(path).constData(), &st) != 0) {
         return kFileNotFound;
     }
     auto* dialog = new FilePropertiesDialog(path, extraRows, parent);

@@ -1,4 +1,5 @@
 #include "platform/file_mover.h"
+#include "platform/file_name_codec.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -19,7 +20,7 @@
 namespace {
 
 QByteArray native(const QString& path) {
-    return QFile::encodeName(path);
+    return encodeFileName(path);
 }
 
 bool lstatPath(const QString& path, struct stat& st) {
@@ -46,7 +47,7 @@ QString realFolder(const QString& path) {
     if (::realpath(native(path).constData(), buffer) == nullptr) {
         return {};
     }
-    return QFile::decodeName(buffer);
+    return decodeFileName(buffer);
 }
 
 // True when the user may take entries out of folder and, for a folder tree, out of every folder

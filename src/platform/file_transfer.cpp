@@ -1,4 +1,5 @@
 #include "platform/file_transfer.h"
+#include "platform/file_name_codec.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -18,7 +19,7 @@ namespace {
 constexpr qsizetype kChunk = 2 * 1024 * 1024;
 
 std::string nativePath(const QString& path) {
-    return QFile::encodeName(path).toStdString();
+    return encodeFileName(path).toStdString();
 }
 
 // Closes a descriptor when it goes out of scope.

@@ -1,4 +1,7 @@
 #include "platform/trash.h"
+#include <dirent.h>
+#include <cstring>
+#include "platform/file_name_codec.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -20,7 +23,7 @@ constexpr int kNameMax = 255;
 const QString kInfoSuffix = QStringLiteral(".trashinfo");
 
 QByteArray native(const QString& path) {
-    return QFile::encodeName(path);
+    return encodeFileName(path);
 }
 
 bool lstatPath(const QString& path, struct stat& st) {
@@ -37,7 +40,7 @@ QString realFolder(const QString& path) {
     if (::realpath(native(path).constData(), buffer) == nullptr) {
         return {};
     }
-    return QFile::decodeName(buffer);
+    return decodeFileName(buffer);
 }
 
 // A folder of ours that nobody could have slipped in: a real folder (not a link) owned by us.
@@ -124,7 +127,7 @@ bool parseTrashInfo(const QByteArray& text, QString& pathValue, QDateTime& delet
             continue;
         }
         if (line.startsWith("Path=")) {
-            pathValue = QFile::decodeName(QByteArray::fromPercentEncoding(line.mid(5)));
+            pathValue = decodeFileName(QByteArray::fromPercentEncoding(line.mid(5)));
             havePath = !pathValue.isEmpty();
         } else if (line.startsWith("DeletionDate=")) {
             deletionDate = QDateTime::fromString(QString::fromLatin1(line.mid(13)), Qt::ISODate);
@@ -318,10 +321,20 @@ Trash::PutResult Trash::put(const QString& path) {
 
 QList<TrashEntry> Trash::list(const QString& trashDir) const {
     QList<TrashEntry> entries;
-    const QDir infoDir(trashDir + u"/info");
-    const QStringList infoFiles = infoDir.entryList(
-        {u'*' + kInfoSuffix}, QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+    const QString infoDir = trashDir + u"/info";
     const QString topDir = topDirOfTrash(trashDir);
+    // Names are read as the bytes on disk: an item whose name is not UTF-8 must still be found.
+    QStringList infoFiles;
+    if (DIR* dir = ::opendir(encodeFileName(infoDir).constData())) {
+        while (const dirent* e = ::readdir(dir)) {
+            const QString name = decodeFileName(e->d_name, qsizetype(strlen(e->d_name)));
+            if (name.endsWith(kInfoSuffix) && name.size() > kInfoSuffix.size()) {
+                infoFiles.append(name);
+            }
+        }
+        ::closedir(dir);
+    }
+    infoFiles.sort();
     for (const QString& infoName : infoFiles) {
         TrashEntry entry;
         entry.trashDir = trashDir;
@@ -329,10 +342,17 @@ QList<TrashEntry> Trash::list(const QString& trashDir) const {
         if (!file_transfer::exists(entry.filesPath())) {
             continue;
         }
-        QFile file(infoDir.filePath(infoName));
+        QByteArray info;
+        const int fd =
+            ::open(encodeFileName(QString(infoDir + u'/' + infoName)).constData(), O_RDONLY);
+        if (fd >= 0) {
+            info.resize(64 * 1024);
+            const ssize_t n = ::read(fd, info.data(), info.size());
+            info.resize(n > 0 ? n : 0);
+            ::close(fd);
+        }
         QString pathValue;
-        if (!file.open(QIODevice::ReadOnly) ||
-            !parseTrashInfo(file.read(64 * 1024), pathValue, entry.deletionDate)) {
+        if (fd < 0 || !parseTrashInfo(info, pathValue, entry.deletionDate)) {
             continue;
         }
         entry.originalPath = QDir::isAbsolutePath(pathValue)

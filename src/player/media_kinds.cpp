@@ -2,16 +2,16 @@
 
 const QStringList& mediaPlayerExtensions() {
     static const QStringList kList = {
-        QStringLiteral("m1v"),  QStringLiteral("mp2"),  QStringLiteral("mp3"),
-        QStringLiteral("mpa"),  QStringLiteral("mpe"),  QStringLiteral("au"),
-        QStringLiteral("mid"),  QStringLiteral("rmi"),  QStringLiteral("qt"),
-        QStringLiteral("aif"),  QStringLiteral("aifc"), QStringLiteral("aiff"),
-        QStringLiteral("asf"),  QStringLiteral("asx"),  QStringLiteral("mpeg"),
-        QStringLiteral("mpg"),  QStringLiteral("wmv"),  QStringLiteral("wma"),
-        QStringLiteral("wax"),  QStringLiteral("dat"),  QStringLiteral("avi"),
-        QStringLiteral("bmp"),  QStringLiteral("wav"),  QStringLiteral("jpeg"),
-        QStringLiteral("jpg"),  QStringLiteral("gif"),  QStringLiteral("tiff"),
-        QStringLiteral("tif"),  QStringLiteral("vob"),  QStringLiteral("ogm"),
+        QStringLiteral("m1v"), QStringLiteral("mp2"),  QStringLiteral("mp3"),
+        QStringLiteral("mpa"), QStringLiteral("mpe"),  QStringLiteral("au"),
+        QStringLiteral("mid"), QStringLiteral("rmi"),  QStringLiteral("qt"),
+        QStringLiteral("aif"), QStringLiteral("aifc"), QStringLiteral("aiff"),
+        QStringLiteral("asf"), QStringLiteral("asx"),  QStringLiteral("mpeg"),
+        QStringLiteral("mpg"), QStringLiteral("wmv"),  QStringLiteral("wma"),
+        QStringLiteral("wax"), QStringLiteral("dat"),  QStringLiteral("avi"),
+        QStringLiteral("bmp"), QStringLiteral("wav"),  QStringLiteral("jpeg"),
+        QStringLiteral("jpg"), QStringLiteral("gif"),  QStringLiteral("tiff"),
+        QStringLiteral("tif"), QStringLiteral("vob"),  QStringLiteral("ogm"),
         QStringLiteral("ogg"),
     };
     return kList;

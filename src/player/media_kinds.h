@@ -6,10 +6,10 @@
 // The program's one list of playable files: an extension (without the dot) decides which engine
 // plays it. The comparison is exact; callers that may hold upper case lower it first.
 enum class MediaKind {
-    None,          // no extension: nothing happens
-    MediaPlayer,   // played by the media-player engine MediaPlayer1
-    RealAudio,     // played by the streaming-audio engine RealAudio1
-    Other,         // handed to the program the desktop associates with it
+    None,         // no extension: nothing happens
+    MediaPlayer,  // played by the media-player engine MediaPlayer1
+    RealAudio,    // played by the streaming-audio engine RealAudio1
+    Other,        // handed to the program the desktop associates with it
 };
 
 const QStringList& mediaPlayerExtensions();

@@ -38,7 +38,9 @@ private:
 };
 
 // The path behind a streaming source: the source without its "file://".
-QString sourcePath(const QString& source) { return source.mid(7); }
+QString sourcePath(const QString& source) {
+    return source.mid(7);
+}
 
 qint32 toInt32(double value) {
     // Halves go to the even neighbour.
@@ -53,8 +55,8 @@ qint32 toInt32(double value) {
 
 }  // namespace
 
-clsMovie::clsMovie(Dialogs& dialogs, IntervalTimer& timer1, PlayerSet& players,
-                   UrlOpener openUrl, WaveVolumeAccess waveVolume, QObject* parent)
+clsMovie::clsMovie(Dialogs& dialogs, IntervalTimer& timer1, PlayerSet& players, UrlOpener openUrl,
+                   WaveVolumeAccess waveVolume, QObject* parent)
     : QObject(parent),
       m_dialogs(dialogs),
       m_timer1(timer1),
@@ -63,12 +65,14 @@ clsMovie::clsMovie(Dialogs& dialogs, IntervalTimer& timer1, PlayerSet& players,
       m_waveVolume(std::move(waveVolume)) {
     // A file found unplayable while it opens is reported like one refused at once. The box waits
     // until the engine has finished handling its events.
-    connect(&players.mediaPlayer(), &MediaPlayerEngine::error, this,
-            [this] { ShowPlayerError(m_mediaPlayerExt, player_error::kEngineRefused); },
-            Qt::QueuedConnection);
-    connect(&players.realAudio(), &StreamingAudioEngine::error, this,
-            [this] { ShowPlayerError(m_realAudioExt, player_error::kEngineRefused); },
-            Qt::QueuedConnection);
+    connect(
+        &players.mediaPlayer(), &MediaPlayerEngine::error, this,
+        [this] { ShowPlayerError(m_mediaPlayerExt, player_error::kEngineRefused); },
+        Qt::QueuedConnection);
+    connect(
+        &players.realAudio(), &StreamingAudioEngine::error, this,
+        [this] { ShowPlayerError(m_realAudioExt, player_error::kEngineRefused); },
+        Qt::QueuedConnection);
 }
 
 void clsMovie::configureAtStart() {

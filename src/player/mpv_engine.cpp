@@ -4,11 +4,11 @@
 
 #include <QElapsedTimer>
 #include <algorithm>
-#include <cmath>
-#include <QFile>
 #include <clocale>
+#include <cmath>
 #include <cstring>
 
+#include "platform/file_name_codec.h"
 #include "platform/run_error.h"
 #include "player/messages.h"
 #include "player/player_errors.h"
@@ -328,7 +328,7 @@ void MpvEngine::startLoad(bool sameClip) {
     m_videoWait.stop();
     // pause outlives loadfile, so every open says itself whether it plays.
     setFlag("pause", m_intent != Intent::Play);
-    const QByteArray path = QFile::encodeName(m_fileName);
+    const QByteArray path = encodeFileName(m_fileName);
     const char* args[] = {"loadfile", path.constData(), "replace", nullptr};
     mpv_node result{};
     const int rc = mpv_command_ret(m_handle, args, &result);
@@ -530,9 +530,13 @@ void MpvEngine::setPosition(double seconds) {
     }
 }
 
-double MpvEngine::duration() const { return m_open ? std::max(0.0, number("duration", 0)) : 0; }
+double MpvEngine::duration() const {
+    return m_open ? std::max(0.0, number("duration", 0)) : 0;
+}
 
-double MpvEngine::rate() const { return number("speed", 1.0); }
+double MpvEngine::rate() const {
+    return number("speed", 1.0);
+}
 
 void MpvEngine::setRate(double rate) {
     if (m_handle != nullptr && rate > 0) {
@@ -540,7 +544,9 @@ void MpvEngine::setRate(double rate) {
     }
 }
 
-bool MpvEngine::isMuted() const { return flag("mute", false); }
+bool MpvEngine::isMuted() const {
+    return flag("mute", false);
+}
 
 void MpvEngine::setMuted(bool muted) {
     if (m_handle != nullptr) {
@@ -548,7 +554,9 @@ void MpvEngine::setMuted(bool muted) {
     }
 }
 
-int MpvEngine::volume() const { return static_cast<int>(std::lround(number("volume", 100))); }
+int MpvEngine::volume() const {
+    return static_cast<int>(std::lround(number("volume", 100)));
+}
 
 void MpvEngine::setVolume(int volume) {
     if (m_handle != nullptr) {
@@ -596,7 +604,7 @@ void MpvEngine::setVideoReady(bool ready) {
         // Called before the render context goes: libmpv would drop the picture for good (and
         // end a file that has nothing else), so the file is closed first and opened again where
         // it was once the surface can draw.
-        if (m_entryFirst >= 0 && !m_parked) {
+        if ((m_open || m_state == EngineState::Opening) && m_entryFirst >= 0 && !m_parked) {
             park();
         }
         return;

@@ -20,7 +20,9 @@ MpvVideoWidget::MpvVideoWidget(MpvEngine& engine, QWidget* parent)
             &MpvVideoWidget::releaseRenderContext, Qt::DirectConnection);
 }
 
-MpvVideoWidget::~MpvVideoWidget() { releaseRenderContext(); }
+MpvVideoWidget::~MpvVideoWidget() {
+    releaseRenderContext();
+}
 
 void MpvVideoWidget::initializeGL() {
     // A new GL context (the first, or one made after a move to another window).

@@ -47,6 +47,12 @@ PlayerControlBar::PlayerControlBar(QWidget* parent) : QWidget(parent) {
     m_volume->setValue(100);
     m_volume->setFixedWidth(70);
 
+    // The bar never takes the keyboard: keys stay with the window's lists.
+    for (QWidget* control : {static_cast<QWidget*>(m_playPause), static_cast<QWidget*>(m_stop),
+                             static_cast<QWidget*>(m_seek), static_cast<QWidget*>(m_volume)}) {
+        control->setFocusPolicy(Qt::NoFocus);
+    }
+
     layout->addWidget(m_playPause);
     layout->addWidget(m_stop);
     layout->addWidget(m_seek, 1);
@@ -98,7 +104,9 @@ void PlayerControlBar::setVolume(int volume) {
     m_volume->setValue(volume);
 }
 
-QString PlayerControlBar::timeText() const { return m_time->text(); }
+QString PlayerControlBar::timeText() const {
+    return m_time->text();
+}
 
 void PlayerControlBar::updateTime() {
     m_time->setText(formatPlayTime(m_position) + u" / " + formatPlayTime(m_duration));

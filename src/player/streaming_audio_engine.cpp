@@ -17,9 +17,8 @@ int toMilliseconds(double seconds) {
 
 StreamingAudioEngine::StreamingAudioEngine(MediaEngine& engine, QObject* parent)
     : QObject(parent), m_engine(engine) {
-    connect(&engine, &MediaEngine::clipOpened, this, [this] {
-        emit clipOpened(QFileInfo(m_engine.fileName()).fileName(), source());
-    });
+    connect(&engine, &MediaEngine::clipOpened, this,
+            [this] { emit clipOpened(QFileInfo(m_engine.fileName()).fileName(), source()); });
     connect(&engine, &MediaEngine::clipClosed, this, &StreamingAudioEngine::clipClosed);
     connect(&engine, &MediaEngine::warning, this, &StreamingAudioEngine::errorMessage);
     connect(&engine, &MediaEngine::error, this, [this] { emit error(); });
@@ -76,18 +75,26 @@ int StreamingAudioEngine::playStateOf(EngineState state) {
     return Stopped;
 }
 
-int StreamingAudioEngine::position() const { return toMilliseconds(m_engine.position()); }
+int StreamingAudioEngine::position() const {
+    return toMilliseconds(m_engine.position());
+}
 
 void StreamingAudioEngine::setPosition(int milliseconds) {
     m_engine.setPosition(std::max(0, milliseconds) / 1000.0);
 }
 
-int StreamingAudioEngine::length() const { return toMilliseconds(m_engine.duration()); }
+int StreamingAudioEngine::length() const {
+    return toMilliseconds(m_engine.duration());
+}
 
 void StreamingAudioEngine::naturalSize() {
     m_engine.setDisplaySize(m_keepAspect ? VideoSize::Fit : VideoSize::Actual);
 }
 
-void StreamingAudioEngine::doubleSize() { m_engine.setDisplaySize(VideoSize::Double); }
+void StreamingAudioEngine::doubleSize() {
+    m_engine.setDisplaySize(VideoSize::Double);
+}
 
-void StreamingAudioEngine::fullScreen() { m_engine.setDisplaySize(VideoSize::FullScreen); }
+void StreamingAudioEngine::fullScreen() {
+    m_engine.setDisplaySize(VideoSize::FullScreen);
+}

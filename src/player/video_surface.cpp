@@ -82,16 +82,37 @@ void VideoSurface::enterFullScreen() {
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_video);
     window->installEventFilter(this);
+    window->setFocusPolicy(Qt::StrongFocus);
     m_fullScreen = window;
+    if (isVisible()) {
+        showFullScreenWindow();
+    }
+}
+
+void VideoSurface::showFullScreenWindow() {
+    QWidget* window = m_fullScreen.data();
     // The screen the surface is on.
     if (QScreen* screen = this->screen()) {
         window->setGeometry(screen->geometry());
     }
-    window->setFocusPolicy(Qt::StrongFocus);
     window->showFullScreen();
     window->activateWindow();
     window->setFocus();
     m_video->show();
+}
+
+void VideoSurface::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (!m_fullScreen.isNull() && !m_fullScreen->isVisible()) {
+        showFullScreenWindow();
+    }
+}
+
+void VideoSurface::hideEvent(QHideEvent* event) {
+    QWidget::hideEvent(event);
+    if (!m_fullScreen.isNull()) {
+        m_fullScreen->hide();
+    }
 }
 
 void VideoSurface::leaveFullScreen() {

@@ -4,7 +4,6 @@
 #include <QWidget>
 
 #include "player/display_size.h"
-
 #include "player/media_engine.h"
 
 class MpvEngine;
@@ -22,7 +21,9 @@ public:
 
     QWidget* videoWidget() const { return m_video; }
     VideoSize videoSize() const { return m_size; }
-    bool isFullScreenShown() const { return !m_fullScreen.isNull(); }
+    // True while the picture is in full-screen mode. Its window shows only while the surface
+    // itself is shown: a hidden engine's picture never stays on the screen.
+    bool isFullScreenMode() const { return !m_fullScreen.isNull(); }
 
 signals:
     // The user left the full screen; the engine's display size is back to fit.
@@ -30,12 +31,15 @@ signals:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void applySize(VideoSize size);
     void placeVideo();
     void enterFullScreen();
+    void showFullScreenWindow();
     void leaveFullScreen();
 
     QPointer<MediaEngine> m_engine;

@@ -11,20 +11,22 @@
 #include <QTreeView>
 
 #include "app/form1.h"
+#include "app/splitter_bar.h"
+#include "app/status_bar1.h"
+#include "app/toolbar1.h"
 #include "browser/file_list.h"
 #include "browser/folder_tree.h"
 #include "browser/navigation.h"
 #include "browser/navigation_messages.h"
-#include "app/splitter_bar.h"
-#include "app/status_bar1.h"
-#include "app/toolbar1.h"
 #include "platform/error_box.h"
 #include "platform/interval_timer.h"
 #include "platform/scripted_dialogs.h"
 
 namespace {
 
-QWidget* viewportOf(QWidget* view) { return static_cast<QAbstractScrollArea*>(view)->viewport(); }
+QWidget* viewportOf(QWidget* view) {
+    return static_cast<QAbstractScrollArea*>(view)->viewport();
+}
 
 QString readText(const QString& path) {
     QFile file(path);
@@ -109,20 +111,23 @@ private slots:
         for (QAction* a : m.MnuPlayOpt->actions()) {
             names << a->objectName();
         }
-        QCOMPARE(names, QStringList({u"MnuMoviePlay"_qs, u"MnuMovieStop"_qs, u"MnuPrevios"_qs,
-                                     u"MunNext"_qs, u"MnuLoop"_qs, u"MunOpen"_qs, u"bar"_qs,
-                                     u"MnuListView"_qs, u"bar5"_qs, u"ReFileNameFile"_qs,
-                                     u"ReNameFile"_qs, u"MoveFile"_qs, u"DelFile"_qs, u"bar11"_qs,
-                                     u"OpenRecycle"_qs, u"ClsRecycle"_qs, u"bar7"_qs,
-                                     u"Listkousin"_qs, u"FilePopa"_qs, u"bar6"_qs,
-                                     u"ExitQuorvane"_qs}));
+        QCOMPARE(
+            names,
+            QStringList(
+                {u"MnuMoviePlay"_qs, u"MnuMovieStop"_qs,   u"MnuPrevios"_qs,  u"MunNext"_qs,
+                 u"MnuLoop"_qs,      u"MunOpen"_qs,        u"bar"_qs,         u"MnuListView"_qs,
+                 u"bar5"_qs,         u"ReFileNameFile"_qs, u"ReNameFile"_qs,  u"MoveFile"_qs,
+                 u"DelFile"_qs,      u"bar11"_qs,          u"OpenRecycle"_qs, u"ClsRecycle"_qs,
+                 u"bar7"_qs,         u"Listkousin"_qs,     u"FilePopa"_qs,    u"bar6"_qs,
+                 u"ExitQuorvane"_qs}));
     }
 
     void toolbarAndStatusBarAsStored() {
         Window w(m_ini);
         Toolbar1* tb = w.form.toolbar();
         QCOMPARE(tb->button(11)->toolTip(), QStringLiteral("再生を始めます。(Space）"));
-        QCOMPARE(tb->button(17)->toolTip(), QStringLiteral("現在の動画をリピート再生します。（F9)"));
+        QCOMPARE(tb->button(17)->toolTip(),
+                 QStringLiteral("現在の動画をリピート再生します。（F9)"));
         QVERIFY(tb->button(4)->isSeparator());
         QVERIFY(tb->button(19)->isChecked());
         QVERIFY(!tb->button(7)->isChecked());
@@ -226,8 +231,9 @@ private slots:
         SplitterBar* bar = w.form.picSlider();
         QTest::mousePress(bar, Qt::LeftButton, {}, QPoint(2, 50));
         QVERIFY(w.form.SplitDragFlg());
-        QMouseEvent move(QEvent::MouseMove, QPointF(-bar->x() + 2, 50), bar->mapToGlobal(QPointF(-bar->x() + 2, 50)),
-                         Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+        QMouseEvent move(QEvent::MouseMove, QPointF(-bar->x() + 2, 50),
+                         bar->mapToGlobal(QPointF(-bar->x() + 2, 50)), Qt::NoButton, Qt::LeftButton,
+                         Qt::NoModifier);
         QCoreApplication::sendEvent(bar, &move);
         QVERIFY(w.form.picShadow()->isVisible());
         QTest::mouseRelease(bar, Qt::LeftButton, {}, QPoint(-bar->x() + 2, 50));
@@ -240,13 +246,14 @@ private slots:
         // The horizontal bar dropped near the top stops 1150 twips down.
         SplitterBar* bar2 = w.form.picSlider2();
         QTest::mousePress(bar2, Qt::LeftButton, {}, QPoint(20, 1));
-        QMouseEvent up(QEvent::MouseMove, QPointF(20, -bar2->y()), bar2->mapToGlobal(QPointF(20, -bar2->y())),
-                       Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+        QMouseEvent up(QEvent::MouseMove, QPointF(20, -bar2->y()),
+                       bar2->mapToGlobal(QPointF(20, -bar2->y())), Qt::NoButton, Qt::LeftButton,
+                       Qt::NoModifier);
         QCoreApplication::sendEvent(bar2, &up);
         QTest::mouseRelease(bar2, Qt::LeftButton, {}, QPoint(20, -bar2->y()));
         QCOMPARE(w.form.paneLayout().picShadow2.top, 1150.0f);
-        QCOMPARE(w.form.ListView1()->y(),
-                 t.toPixels(w.form.paneLayout().picSlider2.top + w.form.paneLayout().picSlider2.height));
+        QCOMPARE(w.form.ListView1()->y(), t.toPixels(w.form.paneLayout().picSlider2.top +
+                                                     w.form.paneLayout().picSlider2.height));
     }
 
     void settingsSurviveACloseAndAStart() {
@@ -335,7 +342,8 @@ private slots:
             QVERIFY(w.dialogs.calls().isEmpty());
             const Form1Menus& m = w.form.menus();
             QCOMPARE(w.form.width(), w.form.twips().toPixels(10500));
-            QCOMPARE(w.form.pos(), QPoint(w.form.twips().toPixels(300), w.form.twips().toPixels(450)));
+            QCOMPARE(w.form.pos(),
+                     QPoint(w.form.twips().toPixels(300), w.form.twips().toPixels(450)));
             // Saved minimised: opens normal.
             QVERIFY(!w.form.isMinimized());
             QCOMPARE(Form1Menus::firstChecked(m.Dspsize), 2);

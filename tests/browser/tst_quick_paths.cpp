@@ -44,7 +44,8 @@ private slots:
     }
 
     void menuCaptionPerRecordingMode() {
-        QCOMPARE(QuickPaths::quickAccessCaption(0), QStringLiteral("クイックパスアクセス-毎回(&Q)"));
+        QCOMPARE(QuickPaths::quickAccessCaption(0),
+                 QStringLiteral("クイックパスアクセス-毎回(&Q)"));
         QCOMPARE(QuickPaths::quickAccessCaption(1),
                  QStringLiteral("クイックパスアクセス-完了のみ(&Q)"));
         QCOMPARE(QuickPaths::quickAccessCaption(2),

@@ -1,3 +1,4 @@
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <QDir>
@@ -5,6 +6,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "platform/file_name_codec.h"
 #include "platform/trash.h"
 
 namespace {
@@ -54,6 +56,7 @@ private slots:
     void otherVolumeUsesItsOwnTrash();
     void sharedTrashOnlyWhenStickyAndReal();
     void volumeWithoutTrashIsLeftAlone();
+    void nameThatIsNotUtf8GoesAndComesBack();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -329,6 +332,24 @@ void TstTrash::volumeWithoutTrashIsLeftAlone() {
         m_home, [](const QString&) { return QString(); }, [] { return QStringList(); });
     QCOMPARE(noTop.put(file).error, Trash::kNoUsableTrash);
     QCOMPARE(readFile(file), QByteArray("x"));
+}
+
+void TstTrash::nameThatIsNotUtf8GoesAndComesBack() {
+    Trash trash(m_home, Trash::mountTopDir, [] { return QStringList(); });
+    // A name written on another system: Latin-1 bytes, not UTF-8.
+    const QByteArray folder = QFile::encodeName(m_dir->path());
+    const QByteArray raw = folder + "/caf\xe9.wav";
+    const int fd = ::open(raw.constData(), O_CREAT | O_WRONLY, 0644);
+    QVERIFY(fd >= 0);
+    ::close(fd);
+    const QString path = decodeFileName(raw);
+    const Trash::PutResult put = trash.put(path);
+    QCOMPARE(put.error, 0);
+    QVERIFY(::access(raw.constData(), F_OK) != 0);
+    const QList<TrashEntry> entries = trash.list();
+    QCOMPARE(entries.size(), 1);
+    QCOMPARE(trash.restore(entries.first()), 0);
+    QVERIFY(::access(raw.constData(), F_OK) == 0);
 }
 
 QTEST_GUILESS_MAIN(TstTrash)

@@ -162,8 +162,7 @@ void TestClsMovie::mediaPlayerPlaysPausesAndResumes() {
     QCOMPARE(rig.movie->GetPlayState(), qint16(2));
     rig.movie->SetPlayPosition(2, QStringLiteral("avi"));
     QTRY_VERIFY_WITH_TIMEOUT(
-        qAbs(rig.players->mediaEngine().mpvProperty("time-pos").toDouble() - 2.0) < 0.06,
-        kOpenMs);
+        qAbs(rig.players->mediaEngine().mpvProperty("time-pos").toDouble() - 2.0) < 0.06, kOpenMs);
 
     // The same file, paused: it goes on from where it was, without being opened again.
     rig.movie->PlayStart(file, QStringLiteral("avi"), 0, true);
@@ -244,8 +243,7 @@ void TestClsMovie::positionsInEachUnit() {
     rig.movie->SetPlayPosition(3, QStringLiteral("avi"));
     QCOMPARE(rig.movie->GetPlayPosition(QStringLiteral("avi")), 3);
     QTRY_VERIFY_WITH_TIMEOUT(
-        qAbs(rig.players->mediaEngine().mpvProperty("time-pos").toDouble() - 3.0) < 0.06,
-        kOpenMs);
+        qAbs(rig.players->mediaEngine().mpvProperty("time-pos").toDouble() - 3.0) < 0.06, kOpenMs);
     QCOMPARE(rig.movie->GetPlayPosition(QStringLiteral("avi")), 3);
     QCOMPARE(rig.movie->GetPlayPosition(QStringLiteral("txt")), 0);
 
@@ -273,7 +271,7 @@ void TestClsMovie::neverBothEnginesShown() {
     QCOMPARE(rig.movie->GetPlayState(), qint16(0));
 
     const QList<QPair<QString, QString>> files = {
-        {path("clip.avi"), QStringLiteral("avi")}, {path("picture.png"), QStringLiteral("png")},
+        {path("clip.avi"), QStringLiteral("avi")},    {path("picture.png"), QStringLiteral("png")},
         {path("picture.jpg"), QStringLiteral("jpg")}, {mov, QStringLiteral("mov")},
         {path("tone.mp3"), QStringLiteral("mp3")},
     };
@@ -403,9 +401,9 @@ void TestClsMovie::displaySizes() {
     for (qint16 i = 0; i < 6; ++i) {
         rig.movie->PlayScreenChange(i, QString(), QStringLiteral("avi"));
         QCOMPARE(rig.mp().displaySize(), values[i]);
-        QCOMPARE(rig.players->mediaSurface()->isFullScreenShown(), i == 4);
+        QCOMPARE(rig.players->mediaSurface()->isFullScreenMode(), i == 4);
     }
-    QVERIFY(!rig.players->mediaSurface()->isFullScreenShown());
+    QVERIFY(!rig.players->mediaSurface()->isFullScreenMode());
     // Out of range: the size stays.
     rig.movie->PlayScreenChange(9, QString(), QStringLiteral("avi"));
     QCOMPARE(rig.mp().displaySize(), 0);
@@ -419,7 +417,7 @@ void TestClsMovie::displaySizes() {
     for (qint16 i = 0; i < 6; ++i) {
         rig.movie->PlayScreenChange(i, QString(), QStringLiteral("png"));
         QCOMPARE(streaming.displaySize(), sizes[i]);
-        QCOMPARE(rig.players->streamingSurface()->isFullScreenShown(), i == 4);
+        QCOMPARE(rig.players->streamingSurface()->isFullScreenMode(), i == 4);
     }
     rig.movie->PlayScreenChange(-1, QString(), QStringLiteral("png"));
     QCOMPARE(streaming.displaySize(), VideoSize::Actual);

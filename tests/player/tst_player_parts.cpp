@@ -77,8 +77,8 @@ void TestPlayerParts::displaySizeTables() {
     QCOMPARE(videoSizeOfMediaPlayer(99), VideoSize::Fit);
 
     using S = StreamingSizeCall;
-    const std::pair<bool, S::Size> calls[] = {{true, S::Natural},  {false, S::Natural},
-                                              {false, S::Natural}, {false, S::Double},
+    const std::pair<bool, S::Size> calls[] = {{true, S::Natural},    {false, S::Natural},
+                                              {false, S::Natural},   {false, S::Double},
                                               {true, S::FullScreen}, {false, S::Natural}};
     for (int i = 0; i < 6; ++i) {
         const auto call = streamingSizeCall(i);
@@ -132,7 +132,7 @@ void TestPlayerParts::waveLevelScaling() {
     QCOMPARE(waveLevelFromMixer(50, 0, 100), quint16(32768));
     QCOMPARE(waveLevelFromMixer(-30, -60, 0), quint16(32768));
     QCOMPARE(waveLevelFromMixer(500, 0, 100), quint16(65535));  // out of range: clamped
-    QCOMPARE(waveLevelFromMixer(5, 7, 7), quint16(0));           // no range at all
+    QCOMPARE(waveLevelFromMixer(5, 7, 7), quint16(0));          // no range at all
     QCOMPARE(mixerFromWaveLevel(0, 0, 87), 0L);
     QCOMPARE(mixerFromWaveLevel(65535, 0, 87), 87L);
     QCOMPARE(mixerFromWaveLevel(32768, -60, 0), -30L);
@@ -244,7 +244,7 @@ void TestPlayerParts::surfaceFullScreenAndBack() {
     QSignalSpy left(&surface, &VideoSurface::fullScreenLeft);
 
     engine.setDisplaySize(VideoSize::FullScreen);
-    QVERIFY(surface.isFullScreenShown());
+    QVERIFY(surface.isFullScreenMode());
     QWidget* window = surface.videoWidget()->window();
     QVERIFY(window != host.window());
     QVERIFY(window->isWindow());
@@ -252,7 +252,7 @@ void TestPlayerParts::surfaceFullScreenAndBack() {
 
     // Back by the menu.
     engine.setDisplaySize(VideoSize::Fit);
-    QVERIFY(!surface.isFullScreenShown());
+    QVERIFY(!surface.isFullScreenMode());
     QCOMPARE(surface.videoWidget()->parentWidget(), &surface);
     QCOMPARE(surface.videoWidget()->geometry(), QRect(0, 0, 400, 300));
     QCOMPARE(left.count(), 0);

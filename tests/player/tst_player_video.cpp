@@ -1,3 +1,4 @@
+#include <unistd.h>
 #include <QApplication>
 #include <QFile>
 #include <QOpenGLWidget>
@@ -6,7 +7,6 @@
 #include <QtTest>
 #include <cstdlib>
 #include <memory>
-#include <unistd.h>
 
 #include "platform/interval_timer.h"
 #include "platform/scripted_dialogs.h"
@@ -98,8 +98,7 @@ void TestPlayerVideo::drawsThePicture() {
     // The streaming player's window draws too, pictures included.
     rig.movie->PlayStart(path("picture.png"), QStringLiteral("png"), 0, true);
     QTRY_COMPARE_WITH_TIMEOUT(rig.movie->GetPlayState(), qint16(1), kOpenMs);
-    QTRY_VERIFY_WITH_TIMEOUT(showsPicture(rig.players->streamingSurface()->videoWidget()),
-                             kOpenMs);
+    QTRY_VERIFY_WITH_TIMEOUT(showsPicture(rig.players->streamingSurface()->videoWidget()), kOpenMs);
     QVERIFY(rig.dialogs.calls().isEmpty());
 }
 
@@ -115,14 +114,14 @@ void TestPlayerVideo::fullScreenKeepsPlaying() {
     QTRY_VERIFY_WITH_TIMEOUT(showsPicture(video), kOpenMs);
 
     rig.movie->PlayScreenChange(4, QString(), QStringLiteral("avi"));
-    QVERIFY(rig.players->mediaSurface()->isFullScreenShown());
+    QVERIFY(rig.players->mediaSurface()->isFullScreenMode());
     QVERIFY(QTest::qWaitForWindowExposed(video->window()));
     QTRY_VERIFY_WITH_TIMEOUT(showsPicture(video), kOpenMs);
     const double at = engine.position();
     QTRY_VERIFY_WITH_TIMEOUT(engine.position() > at + 0.3, kOpenMs);
 
     rig.movie->PlayScreenChange(0, QString(), QStringLiteral("avi"));
-    QVERIFY(!rig.players->mediaSurface()->isFullScreenShown());
+    QVERIFY(!rig.players->mediaSurface()->isFullScreenMode());
     QTRY_VERIFY_WITH_TIMEOUT(showsPicture(video), kOpenMs);
     QCOMPARE(rig.movie->GetPlayState(), qint16(1));
     // The move was no new file, no end and no error.

@@ -1,4 +1,4 @@
-#include "browser/file_name_codec.h"
+#include "platform/file_name_codec.h"
 
 #include <QFile>
 
