@@ -46,19 +46,19 @@ Toolbar1::Toolbar1(const ImageList& images, QWidget* parent)
     setIconSize(QSize(16, 16));
     m_order->setExclusive(true);
     for (int i = 0; i < kButtonCount; ++i) {
-        const ButtonSpec& spec = kButtons[i];
+        const ButtonSpec& button = kButtons[i];
         QAction* action = nullptr;
-        if (spec.style == S::Separator) {
+        if (button.style == S::Separator) {
             action = addSeparator();
             m_imageKeys.append(QString());
         } else {
-            const QString key = QString::fromUtf16(spec.key);
-            const QString imageKey = imageKeyFor(spec.image);
+            const QString key = QString::fromUtf16(button.key);
+            const QString imageKey = imageKeyFor(button.image);
             action = addAction(m_images.icon(imageKey), key);
-            action->setToolTip(QString::fromUtf16(spec.toolTip));
-            action->setCheckable(spec.style != S::Normal);
-            action->setChecked(spec.pressed);
-            if (spec.style == S::Group) {
+            action->setToolTip(QString::fromUtf16(button.toolTip));
+            action->setCheckable(button.style != S::Normal);
+            action->setChecked(button.pressed);
+            if (button.style == S::Group) {
                 m_order->addAction(action);
             }
             const int index = i + 1;

@@ -16,25 +16,13 @@
 #include "browser/special_folder.h"
 #include "browser/tree_state.h"
 #include "platform/app_info.h"
+#include "platform/busy_cursor.h"
 #include "platform/dialogs.h"
 #include "platform/error_box.h"
 #include "platform/interval_timer.h"
 #include "platform/shell_execute.h"
 #include "platform/volumes.h"
 #include "settings/module1.h"
-
-namespace {
-
-// The hourglass for the length of a scope.
-class BusyCursor {
-public:
-    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
-    BusyCursor(const BusyCursor&) = delete;
-    BusyCursor& operator=(const BusyCursor&) = delete;
-};
-
-}  // namespace
 
 Navigation::Navigation(Module1& module, TreeState& treeState, Dialogs& dialogs, FolderTree& tree,
                        FileList& list, LocationBox& location, IntervalTimer& timer1,

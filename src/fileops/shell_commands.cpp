@@ -5,23 +5,11 @@
 #include <exception>
 
 #include "fileops/messages.h"
+#include "platform/busy_cursor.h"
 #include "platform/dialogs.h"
 #include "platform/error_box.h"
 #include "platform/messages.h"
 #include "platform/trash.h"
-
-namespace {
-
-// The hourglass for as long as the object lives.
-class BusyCursor {
-public:
-    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
-    BusyCursor(const BusyCursor&) = delete;
-    BusyCursor& operator=(const BusyCursor&) = delete;
-};
-
-}  // namespace
 
 ShellCommands::ShellCommands(Dialogs& dialogs, Trash& trash, UrlOpener openUrl, QWidget* window)
     : m_dialogs(dialogs), m_trash(trash), m_openUrl(std::move(openUrl)), m_window(window) {}

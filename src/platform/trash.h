@@ -17,7 +17,7 @@ struct TrashEntry {
     QString infoPath() const { return trashDir + u"/info/" + name + u".trashinfo"; }
 };
 
-// The desktop's trash, as the freedesktop.org trash specification (1.0) lays it out: the home
+// The desktop's trash, laid out as freedesktop.org's Trash 1.0 describes it: the home
 // trash under $XDG_DATA_HOME/Trash for files on the home file system, and $topdir/.Trash/<uid>
 // (when an administrator made .Trash sticky) or $topdir/.Trash-<uid> for files on other file
 // systems. An item is only ever renamed into a trash on its own file system: when there is none,

@@ -1,12 +1,11 @@
 #include "player/streaming_audio_engine.h"
 
 #include <QFileInfo>
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
 namespace {
-
-const QString kFileScheme = QStringLiteral("file://");
 
 int toMilliseconds(double seconds) {
     const double ms = std::round(seconds * 1000.0);
@@ -31,7 +30,7 @@ StreamingAudioEngine::StreamingAudioEngine(MediaEngine& engine, QObject* parent)
 }
 
 QString StreamingAudioEngine::source() const {
-    return m_source.isEmpty() ? QString() : kFileScheme + m_source;
+    return m_source.isEmpty() ? QString() : u"file://" + m_source;
 }
 
 void StreamingAudioEngine::setSource(const QString& path) {
