@@ -1,14 +1,18 @@
 // quorvane-bench playback: starting a file, from the start call to its first decoded picture (or
 // the start of its sound).
 //   play-h264: a 640x480 H.264 video; play-mp3: a short MP3; play-jpeg: a 640x480 picture;
-//   play-h264-bigdir: the same video inside a folder of 100,000 files.
+//   play-h264-bigdir: the same video inside a folder of 100,000 files. The files are those of
+//   the tests (tests/data/make_media.sh).
 // Ours is clsMovie::PlayStart on the ready engines; the baseline is a bare libmpv handle (libmpv's
 // own settings, no picture, no sound) loading the same file in the same run. baseline_noscan is
 // the bare handle with libmpv's folder scans switched off, as our engines have them;
-// start_call_ms is how long PlayStart itself holds the UI thread. No picture
+// start_call_ms is how long PlayStart itself holds the UI thread. Each start begins from a quiet
+// engine: the previous file was stopped and libmpv had time to wind it down. No picture
 // is drawn and no sound made in either, so the engines are timed, not the screen.
 #include <mpv/client.h>
 
+#include <fcntl.h>
+#include <unistd.h>
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -21,8 +25,6 @@
 #include <QWidget>
 #include <algorithm>
 #include <clocale>
-#include <fcntl.h>
-#include <unistd.h>
 #include <vector>
 
 #include "platform/interval_timer.h"
@@ -36,6 +38,15 @@ namespace {
 constexpr int kRounds = 7;
 constexpr int kBigFolderFiles = 100000;
 constexpr int kWaitMs = 20000;
+constexpr int kSettleMs = 150;
+
+// Lets libmpv finish with the file before (its decoders wind down after the file is closed),
+// so that each start is timed from the same quiet state, and the UI thread's queue is empty.
+void settle() {
+    QEventLoop loop;
+    QTimer::singleShot(kSettleMs, &loop, &QEventLoop::quit);
+    loop.exec();
+}
 
 double median(std::vector<double> values) {
     std::sort(values.begin(), values.end());
@@ -55,34 +66,12 @@ double rssMib() {
     return 0;
 }
 
-bool ffmpeg(const QStringList& args) {
-    QProcess process;
-    process.start(QStringLiteral("ffmpeg"),
-                  QStringList{QStringLiteral("-hide_banner"), QStringLiteral("-loglevel"),
-                              QStringLiteral("error"), QStringLiteral("-nostdin"),
-                              QStringLiteral("-y")} +
-                      args);
-    return process.waitForFinished(120000) && process.exitCode() == 0;
-}
-
+// The media of the tests, made by their script into the given folder.
 bool makeMedia(const QDir& dir) {
-    const QString lavfi = QStringLiteral("lavfi");
-    return ffmpeg({QStringLiteral("-f"), lavfi, QStringLiteral("-i"),
-                   QStringLiteral("testsrc2=size=640x480:rate=25:duration=5"),
-                   QStringLiteral("-f"), lavfi, QStringLiteral("-i"),
-                   QStringLiteral("sine=frequency=440:sample_rate=44100:duration=5"),
-                   QStringLiteral("-c:v"), QStringLiteral("libx264"), QStringLiteral("-preset"),
-                   QStringLiteral("veryfast"), QStringLiteral("-pix_fmt"),
-                   QStringLiteral("yuv420p"), QStringLiteral("-c:a"), QStringLiteral("libmp3lame"),
-                   QStringLiteral("-shortest"), dir.filePath(QStringLiteral("video.avi"))}) &&
-           ffmpeg({QStringLiteral("-f"), lavfi, QStringLiteral("-i"),
-                   QStringLiteral("sine=frequency=440:sample_rate=44100:duration=5"),
-                   QStringLiteral("-c:a"), QStringLiteral("libmp3lame"), QStringLiteral("-b:a"),
-                   QStringLiteral("128k"), dir.filePath(QStringLiteral("sound.mp3"))}) &&
-           ffmpeg({QStringLiteral("-f"), lavfi, QStringLiteral("-i"),
-                   QStringLiteral("testsrc2=size=640x480:rate=1:duration=1"),
-                   QStringLiteral("-frames:v"), QStringLiteral("1"),
-                   dir.filePath(QStringLiteral("picture.jpg"))});
+    QProcess process;
+    process.start(QStringLiteral(QUORVANE_MAKE_MEDIA), {dir.path()});
+    return process.waitForFinished(300000) && process.exitStatus() == QProcess::NormalExit &&
+           process.exitCode() == 0;
 }
 
 bool makeBigFolder(const QString& folder, const QString& video) {
@@ -99,7 +88,7 @@ bool makeBigFolder(const QString& folder, const QString& video) {
         }
         close(fd);
     }
-    return QFile::copy(video, folder + QStringLiteral("/video.avi"));
+    return QFile::copy(video, folder + QStringLiteral("/h264.avi"));
 }
 
 // A bare handle: libmpv's own settings apart from the outputs, or with its folder scans off.
@@ -131,6 +120,7 @@ public:
         const char* stop[] = {"stop", nullptr};
         mpv_command(m_handle, stop);
         drain(MPV_EVENT_IDLE, 5);
+        settle();
         const QByteArray path = QFile::encodeName(file);
         const char* load[] = {"loadfile", path.constData(), nullptr};
         QElapsedTimer timer;
@@ -176,15 +166,15 @@ public:
     // Milliseconds from PlayStart to the first playback start; -1 when it did not come.
     double start(const QString& file, const QString& ext) {
         m_movie->PlayStop();
-        QCoreApplication::processEvents();
+        settle();
         MpvEngine& engine = ext == u"png" ? m_players->streamingEngine() : m_players->mediaEngine();
         QEventLoop loop;
         bool started = false;
-        const auto connection = QObject::connect(&engine, &MpvEngine::playbackRestarted, &loop,
-                                                 [&] {
-                                                     started = true;
-                                                     loop.quit();
-                                                 });
+        const auto connection =
+            QObject::connect(&engine, &MpvEngine::playbackRestarted, &loop, [&] {
+                started = true;
+                loop.quit();
+            });
         QTimer::singleShot(kWaitMs, &loop, &QEventLoop::quit);
         QElapsedTimer timer;
         timer.start();
@@ -218,11 +208,12 @@ int runPlaybackBench() {
     QTemporaryDir temp;
     const QDir dir(temp.path());
     if (!temp.isValid() || !makeMedia(dir)) {
-        out << "playback: could not make the media (is ffmpeg installed?)\n";
+        out << "playback: could not make the media with " << QUORVANE_MAKE_MEDIA
+            << " (is ffmpeg installed?)\n";
         return 1;
     }
     const QString bigFolder = dir.filePath(QStringLiteral("big"));
-    if (!makeBigFolder(bigFolder, dir.filePath(QStringLiteral("video.avi")))) {
+    if (!makeBigFolder(bigFolder, dir.filePath(QStringLiteral("h264.avi")))) {
         out << "playback: could not make the folder of " << kBigFolderFiles << " files\n";
         return 1;
     }
@@ -240,10 +231,10 @@ int runPlaybackBench() {
         QString ext;
     };
     const Case cases[] = {
-        {"play-h264", dir.filePath(QStringLiteral("video.avi")), QStringLiteral("avi")},
-        {"play-mp3", dir.filePath(QStringLiteral("sound.mp3")), QStringLiteral("mp3")},
-        {"play-jpeg", dir.filePath(QStringLiteral("picture.jpg")), QStringLiteral("jpg")},
-        {"play-h264-bigdir", bigFolder + QStringLiteral("/video.avi"), QStringLiteral("avi")},
+        {"play-h264", dir.filePath(QStringLiteral("h264.avi")), QStringLiteral("avi")},
+        {"play-mp3", dir.filePath(QStringLiteral("tone.mp3")), QStringLiteral("mp3")},
+        {"play-jpeg", dir.filePath(QStringLiteral("photo.jpg")), QStringLiteral("jpg")},
+        {"play-h264-bigdir", bigFolder + QStringLiteral("/h264.avi"), QStringLiteral("avi")},
     };
     BareHandle bare(false);
     BareHandle noScan(true);

@@ -22,6 +22,10 @@ MpvVideoWidget::MpvVideoWidget(MpvEngine& engine, QWidget* parent)
 
 MpvVideoWidget::~MpvVideoWidget() {
     releaseRenderContext();
+    // The GL context goes only in QOpenGLWidget's destructor, when this part is gone already.
+    if (QOpenGLContext* gl = context()) {
+        disconnect(gl, nullptr, this, nullptr);
+    }
 }
 
 void MpvVideoWidget::initializeGL() {

@@ -29,10 +29,12 @@ for ext in png jpg gif bmp; do
     ff -f lavfi -i "testsrc=size=64x48:rate=1:duration=1" -frames:v 1 "picture.$ext"
 done
 
-# The benchmark's video: 640x480 H.264 with AAC-free audio so the decoder, not the audio, is timed.
+# The benchmark's files: a 640x480 H.264 video (in AVI, a kind the media player takes) and a
+# photo of the same size.
 ff -f lavfi -i "testsrc2=size=640x480:rate=25:duration=3" \
    -f lavfi -i "sine=frequency=440:sample_rate=44100:duration=3" \
-   -c:v libx264 -preset veryfast -pix_fmt yuv420p -c:a libmp3lame -b:a 64k -shortest bench.mp4
+   -c:v libx264 -preset veryfast -pix_fmt yuv420p -c:a libmp3lame -b:a 64k -shortest h264.avi
+ff -f lavfi -i "testsrc2=size=640x480:rate=1:duration=1" -frames:v 1 photo.jpg
 
 # Not media at all, under media names.
 printf 'This file only pretends to be a video.\n%.0s' {1..64} > notmedia.avi

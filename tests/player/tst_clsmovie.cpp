@@ -90,6 +90,7 @@ private slots:
     void nonMediaFileEndsInPlayerErrorBox();
     void playStopLetsGoOfTheFiles();
     void displaySizes();
+    void fullScreenGoesWithTheShownEngine();
     void pictureSizes();
 };
 
@@ -421,6 +422,28 @@ void TestClsMovie::displaySizes() {
     }
     rig.movie->PlayScreenChange(-1, QString(), QStringLiteral("png"));
     QCOMPARE(streaming.displaySize(), VideoSize::Actual);
+}
+
+void TestClsMovie::fullScreenGoesWithTheShownEngine() {
+    Rig rig;
+    QWidget* mediaVideo = rig.players->mediaSurface()->videoWidget();
+    QWidget* streamingVideo = rig.players->streamingSurface()->videoWidget();
+    rig.movie->PlayScreenChange(4, path("clip.avi"), QStringLiteral("avi"));
+    rig.movie->PlayStart(path("clip.avi"), QStringLiteral("avi"), 4, true);
+    QVERIFY(mediaVideo->window() != &rig.host);
+    QVERIFY(mediaVideo->window()->isVisible());
+
+    rig.movie->PlayScreenChange(4, path("picture.png"), QStringLiteral("png"));
+    rig.movie->PlayStart(path("picture.png"), QStringLiteral("png"), 4, true);
+    QVERIFY(!mediaVideo->window()->isVisible());
+    QVERIFY(streamingVideo->window() != &rig.host);
+    QVERIFY(streamingVideo->window()->isVisible());
+
+    rig.movie->PlayStart(path("clip.avi"), QStringLiteral("avi"), 4, true);
+    QVERIFY(mediaVideo->window()->isVisible());
+    QVERIFY(!streamingVideo->window()->isVisible());
+    rig.movie->PlayScreenChange(0, path("clip.avi"), QStringLiteral("avi"));
+    QCOMPARE(mediaVideo->window(), &rig.host);
 }
 
 void TestClsMovie::pictureSizes() {

@@ -270,6 +270,21 @@ void TestPlayerParts::surfaceFullScreenAndBack() {
     QTest::mouseDClick(surface.videoWidget(), Qt::LeftButton);
     QCOMPARE(left.count(), 2);
     QCOMPARE(surface.videoWidget()->parentWidget(), &surface);
+
+    // The full screen shows only while the surface does.
+    surface.hide();
+    engine.setDisplaySize(VideoSize::FullScreen);
+    QVERIFY(surface.isFullScreenMode());
+    window = surface.videoWidget()->window();
+    QVERIFY(!window->isVisible());
+    surface.show();
+    QVERIFY(window->isVisible());
+    surface.hide();
+    QVERIFY(!window->isVisible());
+    engine.setDisplaySize(VideoSize::Fit);
+    surface.show();
+    QCOMPARE(surface.videoWidget()->parentWidget(), &surface);
+    QVERIFY(surface.videoWidget()->isVisible());
 }
 
 QTEST_MAIN(TestPlayerParts)
