@@ -67,9 +67,6 @@ Form1::~Form1() = default;
 void Form1::buildControls() {
     m_timer1 = new IntervalTimer(this);
     m_timer1->setObjectName(QStringLiteral("Timer1"));
-    m_timer2 = new IntervalTimer(this);
-    m_timer2->setObjectName(QStringLiteral("Timer2"));
-    m_timer2->setInterval(1000);
     m_menus = Form1Menus::build(this);
     // The tree's and the options menus also stand in the menu bar; the list's menu is only ever
     // a context menu.

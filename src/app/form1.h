@@ -22,6 +22,7 @@ class Navigation;
 class TreeView1;
 class QComboBox;
 class QSlider;
+class QTimer;
 class ScreenSaverControl;
 class ShadowLine;
 class ShellCommands;
@@ -75,7 +76,8 @@ public:
     ShadowLine* picShadow() const { return m_picShadow; }
     ShadowLine* picShadow2() const { return m_picShadow2; }
     IntervalTimer* Timer1() const { return m_timer1; }
-    IntervalTimer* Timer2() const { return m_timer2; }
+    // The drag-hover timer belongs to the tree, whose handlers start and stop it.
+    QTimer& Timer2() const;
     QWidget* clientArea() const { return m_client; }
     ImageList& imlFile() { return m_images; }
 
@@ -164,5 +166,4 @@ private:
     ShadowLine* m_picShadow = nullptr;
     ShadowLine* m_picShadow2 = nullptr;
     IntervalTimer* m_timer1 = nullptr;
-    IntervalTimer* m_timer2 = nullptr;
 };

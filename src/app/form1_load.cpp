@@ -7,6 +7,7 @@
 #include "app/form1.h"
 #include "app/status_bar1.h"
 #include "app/toolbar1.h"
+#include "browser/folder_tree.h"
 #include "platform/interval_timer.h"
 #include "platform/screen_saver.h"
 
@@ -18,7 +19,7 @@ void Form1::Form_Load() {
     m_state.mSortOrder = 0;
     m_state.mSortColumn = 1;
     m_state.mPlayNextFlg = true;
-    m_timer2->stop();
+    m_tree->Timer2().stop();
     m_toolbar->button(8)->setVisible(false);
     m_toolbar->button(9)->setVisible(false);
     m_mediaPlayer->setVisible(false);

@@ -92,12 +92,16 @@ void SettingsReader::reject(const QString& section, const QString& key, int numb
     m_bad.append({section, key, number});
 }
 
-qint16 SettingsReader::stringInt16(const QString& section, const QString& key) {
-    const Converted<qint16> result = textToInt16(stored(section, key));
+template <typename T>
+T SettingsReader::accept(const Converted<T>& result, const QString& section, const QString& key) {
     if (result.error != 0) {
         reject(section, key, result.error);
     }
     return result.value;
+}
+
+qint16 SettingsReader::stringInt16(const QString& section, const QString& key) {
+    return accept(textToInt16(stored(section, key)), section, key);
 }
 
 qint16 SettingsReader::integerInt16(const QString& section, const QString& key) {
@@ -114,19 +118,11 @@ qint32 SettingsReader::integerInt32(const QString& section, const QString& key) 
 }
 
 bool SettingsReader::stringBool(const QString& section, const QString& key) {
-    const Converted<bool> result = textToBool(stored(section, key));
-    if (result.error != 0) {
-        reject(section, key, result.error);
-    }
-    return result.value;
+    return accept(textToBool(stored(section, key)), section, key);
 }
 
 float SettingsReader::stringSingle(const QString& section, const QString& key) {
-    const Converted<float> result = textToSingle(stored(section, key));
-    if (result.error != 0) {
-        reject(section, key, result.error);
-    }
-    return result.value;
+    return accept(textToSingle(stored(section, key)), section, key);
 }
 
 std::optional<float> SettingsReader::stringSingleUnlessZero(const QString& section,

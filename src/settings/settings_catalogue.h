@@ -61,6 +61,9 @@ public:
 
 private:
     QString stored(const QString& section, const QString& key);
+    // The converted value; a conversion error notes the key as bad (the value is then its default).
+    template <typename T>
+    T accept(const Converted<T>& result, const QString& section, const QString& key);
 
     clsIniFile& m_ini;
     QList<BadSetting>& m_bad;
