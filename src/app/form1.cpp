@@ -21,27 +21,17 @@
 #include "browser/location_box.h"
 #include "browser/navigation.h"
 #include "browser/tree_view1.h"
+#include "browser/file_list_view.h"
 #include "fileops/shell_commands.h"
+#include "player/movie.h"
+#include "player/play_list.h"
 #include "platform/app_info.h"
 #include "platform/interval_timer.h"
 #include "platform/screen_saver.h"
 #include "platform/trash.h"
 
-namespace {
-
-QWidget* playerSurface(QWidget* parent, const QString& name) {
-    auto* surface = new QWidget(parent);
-    surface->setObjectName(name);
-    surface->setAutoFillBackground(true);
-    QPalette palette = surface->palette();
-    palette.setColor(QPalette::Window, Qt::black);
-    surface->setPalette(palette);
-    return surface;
-}
-
-}  // namespace
-
-Form1::Form1(Module1& state, Dialogs& dialogs, QString iniPath, QWidget* parent)
+Form1::Form1(Module1& state, Dialogs& dialogs, QString iniPath, const Form1PlayerSetup& player,
+             QWidget* parent)
     : QMainWindow(parent),
       m_state(state),
       m_dialogs(dialogs),
@@ -54,17 +44,18 @@ Form1::Form1(Module1& state, Dialogs& dialogs, QString iniPath, QWidget* parent)
     m_twips = Twips::forDpi(screen ? screen->logicalDotsPerInch() : 96.0);
     m_titleText = app_info::captionText();
     setWindowTitle(m_titleText);
-    buildControls();
+    buildControls(player);
     wireMenus();
     wireSplitters();
     wireBrowser();
+    wirePlayer();
     const QSize design(m_twips.toPixels(12180), m_twips.toPixels(9165));
     resize(design);
 }
 
 Form1::~Form1() = default;
 
-void Form1::buildControls() {
+void Form1::buildControls(const Form1PlayerSetup& player) {
     m_timer1 = new IntervalTimer(this);
     m_timer1->setObjectName(QStringLiteral("Timer1"));
     m_menus = Form1Menus::build(this);
@@ -92,10 +83,7 @@ void Form1::buildControls() {
     m_imageCombo->setIconSize(QSize(16, 16));
 
     buildBrowser();
-
-    m_mediaPlayer = playerSurface(m_client, QStringLiteral("MediaPlayer1"));
-    m_realAudio[0] = playerSurface(m_client, QStringLiteral("RealAudio1_0"));
-    m_realAudio[1] = playerSurface(m_client, QStringLiteral("RealAudio1_1"));
+    buildPlayer(player);
 
     m_picSlider = new SplitterBar(Qt::Vertical, m_client);
     m_picSlider->setObjectName(QStringLiteral("picSlider"));
@@ -146,6 +134,10 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
         Form_Resize();
         return false;
     }
+    if (event->type() == QEvent::KeyPress && m_playerWidgets.contains(watched)) {
+        setFocus();
+        m_listView->setFocus();
+    }
     // The window sees every key released on its controls before they act on it.
     if (event->type() == QEvent::KeyRelease && m_keyPreview.contains(watched)) {
         auto* key = static_cast<QKeyEvent*>(event);
@@ -170,6 +162,7 @@ void Form1::Dspsize_Click(int index) {
     Form1Menus::checkOnly(m_menus.Dspsize, index);
     m_statusBar->setPanelText(4, dspsizeCaption(index));
     m_state.mScreenSize = static_cast<qint16>(index);
+    m_playList->changeDisplaySize(index);
 }
 
 void Form1::Opt_Click(int index) {
@@ -190,6 +183,12 @@ void Form1::Opt_Click(int index) {
         on ? m_timer1->start() : m_timer1->stop();
     }
     m_state.mSlideShow = m_menus.Opt[3]->isChecked();
+    if (m_list->rowCount() > 0) {
+        m_playList->applyOption(index, on);
+        if (index == 2) {
+            setAlwaysOnTop(on);
+        }
+    }
 }
 
 void Form1::TreeViewStyle_Click(QAction* item) {

@@ -10,6 +10,9 @@
 #include "app/pane_layout.h"
 #include "browser/image_list.h"
 #include "browser/tree_state.h"
+#include "player/player_set.h"
+#include "player/play_list.h"
+#include "player/wave_volume.h"
 #include "settings/module1.h"
 
 class Dialogs;
@@ -19,6 +22,8 @@ class FolderTree;
 class IntervalTimer;
 class LocationBox;
 class Navigation;
+class PlayList;
+class clsMovie;
 class TreeView1;
 class QComboBox;
 class QSlider;
@@ -31,6 +36,12 @@ class Trash;
 class StatusBar1;
 class Toolbar1;
 
+// How the window's players are made: libmpv's options, and the sound card's volume.
+struct Form1PlayerSetup {
+    PlayerOptions options;
+    WaveVolumeAccess waveVolume;
+};
+
 // Form1: the main window. It owns every control (named as the program knows them), lays the panes
 // out, carries the settings in and out, and hands each part of the program the controls and
 // services it works on. The work itself is done by those parts.
@@ -38,7 +49,8 @@ class Form1 : public QMainWindow {
     Q_OBJECT
 public:
     // iniPath: the settings file this window loads at start and saves at close.
-    Form1(Module1& state, Dialogs& dialogs, QString iniPath, QWidget* parent = nullptr);
+    Form1(Module1& state, Dialogs& dialogs, QString iniPath, const Form1PlayerSetup& player = {},
+          QWidget* parent = nullptr);
     ~Form1() override;
 
     // The caption the playing file's captions are built on ("Quorvane Ver1.1.6").
@@ -69,6 +81,9 @@ public:
     LocationBox& location() const { return *m_location; }
     Navigation& navigation() const { return *m_navigation; }
     TreeState& treeState() { return m_treeState; }
+    PlayerSet& players() const { return *m_players; }
+    clsMovie& MovieObj() const { return *m_movie; }
+    PlayList& playList() const { return *m_playList; }
     QWidget* MediaPlayer1() const { return m_mediaPlayer; }
     QWidget* RealAudio1(int index) const { return m_realAudio.at(index); }
     SplitterBar* picSlider() const { return m_picSlider; }
@@ -114,8 +129,12 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void buildControls();
+    void buildControls(const Form1PlayerSetup& player);
     void buildBrowser();
+    void buildPlayer(const Form1PlayerSetup& setup);
+    void wirePlayer();
+    PlayListWindow playListWindow();
+    void playerButtonClick(int index);
     void wireBrowser();
     void loadBrowser();
     void applyListMenuState(const struct ListMenuState& state);
@@ -159,6 +178,11 @@ private:
     std::unique_ptr<Navigation> m_navigation;
     std::unique_ptr<Trash> m_trash;
     std::unique_ptr<ShellCommands> m_shellCommands;
+    PlayerSet* m_players = nullptr;
+    WaveVolumeAccess m_waveVolume;
+    std::unique_ptr<clsMovie> m_movie;
+    std::unique_ptr<PlayList> m_playList;
+    QSet<QObject*> m_playerWidgets;  // a key pressed on them sends the focus to the list
     QWidget* m_mediaPlayer = nullptr;
     std::array<QWidget*, 2> m_realAudio{};
     SplitterBar* m_picSlider = nullptr;

@@ -18,7 +18,10 @@
 #include "browser/navigation.h"
 #include "browser/tree_view1.h"
 #include "fileops/shell_commands.h"
+#include "player/movie.h"
+#include "player/play_list.h"
 #include "platform/desktop_services.h"
+#include "platform/error_box.h"
 #include "platform/interval_timer.h"
 #include "platform/trash.h"
 
@@ -43,6 +46,7 @@ void Form1::buildBrowser() {
     menu.pass = m_menus.pass;
     menu.QuickPathSet = m_menus.QuickPathSet;
     Navigation::Hooks hooks;
+    hooks.stopPlayback = [this] { m_movie->PlayStop(); };
     hooks.iconView = [this] { return m_menus.MnuIconSet->isChecked(); };
     hooks.openFolderInFileManager = [](const QString& folder) {
         return desktopUrlOpener()(QUrl::fromLocalFile(folder));
@@ -170,7 +174,12 @@ void Form1::Toolbar1_ButtonClick(int index, const QString& key) {
             ToggleFileView();
             break;
         default:
-            break;  // the player's buttons
+            try {
+                playerButtonClick(index);
+            } catch (const std::exception& error) {
+                ErrMsgDsp(m_dialogs, error);
+            }
+            break;
     }
 }
 
@@ -184,8 +193,31 @@ void Form1::ToggleFileView() {
 }
 
 void Form1::Form_KeyUp(int key, Qt::KeyboardModifiers modifiers) {
-    Q_UNUSED(modifiers);
-    if (key == Qt::Key_F5) {
-        m_navigation->Listkousin_Click();
+    try {
+        switch (key) {
+            case Qt::Key_F5:
+                m_navigation->Listkousin_Click();
+                break;
+            case Qt::Key_F9:
+                m_playList->ToggleLoop(1);
+                break;
+            case Qt::Key_F11:
+                Dspsize_Click(0);
+                break;
+            case Qt::Key_F12:
+                Dspsize_Click(4);
+                break;
+            case Qt::Key_Space:
+                if (modifiers & Qt::ShiftModifier) {
+                    m_playList->MnuMovieStop_Click();
+                } else {
+                    m_playList->PlayKey();
+                }
+                break;
+            default:
+                break;
+        }
+    } catch (const std::exception& error) {
+        ErrMsgDsp(m_dialogs, error);
     }
 }

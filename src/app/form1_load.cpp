@@ -10,21 +10,23 @@
 #include "browser/folder_tree.h"
 #include "platform/interval_timer.h"
 #include "platform/screen_saver.h"
+#include "player/movie.h"
+#include "player/play_list.h"
 
 void Form1::Form_Load() {
     if (m_loaded) {
         return;
     }
     m_loaded = true;
+    m_state.mOldWaveVol = static_cast<qint32>(m_waveVolume.get ? m_waveVolume.get() : 0);
     m_state.mSortOrder = 0;
     m_state.mSortColumn = 1;
     m_state.mPlayNextFlg = true;
     m_tree->Timer2().stop();
     m_toolbar->button(8)->setVisible(false);
     m_toolbar->button(9)->setVisible(false);
-    m_mediaPlayer->setVisible(false);
-    m_realAudio[0]->setVisible(true);
-    m_realAudio[1]->setVisible(true);
+    m_movie->configureAtStart();
+    m_playList->takeStartRate();
     m_slider->setValue(10);
     setWindowTitle(m_titleText);
 
@@ -64,9 +66,15 @@ void Form1::Form_Unload() {
     }
     m_unloaded = true;
     m_timer1->stop();
+    // Playback stops before anything is written, so no file stays held open.
+    m_movie->PlayStop();
     IniDataSave();
     if (m_state.mScreenSaver == 1) {
         m_screenSaver->SetScreenSaver(true);
+    }
+    m_playList->restoreStartRate();
+    if (m_waveVolume.set) {
+        m_waveVolume.set(static_cast<quint32>(m_state.mOldWaveVol));
     }
     emit unloaded();
 }

@@ -114,6 +114,12 @@ void FileListView::keyPressEvent(QKeyEvent* event) {
         emit moveRequested();
         return;
     }
+    // Characters do nothing here: Space plays on its release, and there is no type-ahead.
+    if (!(event->modifiers() & Qt::ControlModifier) && !event->text().isEmpty() &&
+        event->text().at(0).isPrint()) {
+        event->accept();
+        return;
+    }
     QTreeView::keyPressEvent(event);
 }
 

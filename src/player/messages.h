@@ -79,4 +79,37 @@ inline QString tipLeaveFullScreen() {
     return QStringLiteral("Esc キーまたはダブルクリックで元の表示に戻ります。");
 }
 
+// Tool tips of a play-list row.
+inline QString playingTip(const QString& name) {
+    return name + u"は、再生しています。";
+}
+inline QString endedTip(const QString& name) {
+    return name + u"は、最後まで見ました。";
+}
+inline QString repeatTip(const QString& name) {
+    return name + u"は、リピート再生中です。";
+}
+
+// Window captions while a file plays.
+inline QString pathCaption(const QString& title, const QString& path) {
+    return title + u" - " + path;
+}
+inline QString clipCaption(const QString& title, const QString& name, const QString& sizeText,
+                           const QString& folder) {
+    return title + u" - " + name + u'(' + sizeText + u"KB) - " + folder;
+}
+inline QString clipCaption(const QString& title, const QString& name, int width, int height,
+                           const QString& sizeText, const QString& folder) {
+    return title + u" - " + name + u'(' + QString::number(width) + u'x' + QString::number(height) +
+           u" - " + sizeText + u"KB) - " + folder;
+}
+
+// The playback rate as the status bar and the slider show it: "1.0 x", "1.0".
+inline QString rateText(double rate) {
+    return QString::number(rate, 'f', 1);
+}
+inline QString ratePanelText(double rate) {
+    return rateText(rate) + u" x";
+}
+
 }  // namespace player_msg

@@ -238,12 +238,7 @@ void MpvEngine::onEndFile(const Event& e) {
         m_currentEntry = -1;
     }
     if (!inRange(e.entry)) {
-        // A file given up before: its end only closes its clip, if it had one open.
-        if (m_staleClipOpen) {
-            m_staleClipOpen = false;
-            emit clipClosed();
-        }
-        return;
+        return;  // a file given up before: its clip was closed when it was given up
     }
     if (e.reason == MPV_END_FILE_REASON_REDIRECT) {
         // The file was a play list: its entries take its place.
@@ -408,10 +403,12 @@ void MpvEngine::stopCurrent(bool waitForRelease) {
 }
 
 void MpvEngine::abandonClip() {
-    // The clip open now is closed by what comes next; libmpv reports its end later.
+    // The clip open now is closed by what comes next, and it is reported closed at once: the
+    // close must come before anything the next file reports (its opening, its own clip), or
+    // the listener would take it for the end of the next file.
     if (m_clipOpen) {
         m_clipOpen = false;
-        m_staleClipOpen = true;
+        emit clipClosed();
     }
 }
 

@@ -135,7 +135,6 @@ private:
     // The request's clip was reported open and not yet closed; the clip of a request given up
     // before waits for libmpv to report its end.
     bool m_clipOpen = false;
-    bool m_staleClipOpen = false;
 
     std::optional<double> m_pendingSeek;
     bool m_seekIssued = false;

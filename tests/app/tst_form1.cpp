@@ -14,6 +14,7 @@
 #include "app/splitter_bar.h"
 #include "app/status_bar1.h"
 #include "app/toolbar1.h"
+#include "test_player_setup.h"
 #include "browser/file_list.h"
 #include "browser/folder_tree.h"
 #include "browser/navigation.h"
@@ -41,7 +42,7 @@ void writeBytes(const QString& path, const QByteArray& bytes) {
 
 // A window on its own settings file, loaded as the program loads it.
 struct Window {
-    explicit Window(const QString& ini) : form(state, dialogs, ini) {
+    explicit Window(const QString& ini) : form(state, dialogs, ini, testPlayerSetup()) {
         form.Form_Load();
         form.showAsLoaded();
     }

@@ -1,0 +1,424 @@
+#include "player/play_list.h"
+
+#include <QFont>
+#include <QTreeWidgetItem>
+#include <QWidget>
+#include <algorithm>
+
+#include "browser/file_list.h"
+#include "browser/folder_tree.h"
+#include "browser/path_utils.h"
+#include "platform/app_info.h"
+#include "platform/dialogs.h"
+#include "platform/error_box.h"
+#include "platform/interval_timer.h"
+#include "player/media_player_engine.h"
+#include "player/messages.h"
+#include "player/movie.h"
+#include "player/player_set.h"
+#include "player/streaming_audio_engine.h"
+#include "settings/module1.h"
+
+namespace {
+
+constexpr QRgb kStartedColour = qRgb(0, 0, 0);
+constexpr QRgb kEndedColour = qRgb(255, 0, 0);
+
+}  // namespace
+
+PlayList::PlayList(Module1& state, Dialogs& dialogs, FileList& list, FolderTree& tree,
+                   clsMovie& movie, PlayerSet& players, IntervalTimer& timer1,
+                   PlayListWindow window, QObject* parent)
+    : QObject(parent),
+      m_state(state),
+      m_dialogs(dialogs),
+      m_list(list),
+      m_tree(tree),
+      m_movie(movie),
+      m_players(players),
+      m_timer1(timer1),
+      m_window(std::move(window)) {
+    MediaPlayerEngine& mp = players.mediaPlayer();
+    connect(&mp, &MediaPlayerEngine::endOfStream, this, &PlayList::OnMediaEnd);
+    connect(&mp, &MediaPlayerEngine::playStateChange, this,
+            [this](int, int newState) { onMediaPlayState(newState); });
+    connect(&mp, &MediaPlayerEngine::warning, this, &PlayList::showInformation);
+    connect(&mp, &MediaPlayerEngine::newStream, this, &PlayList::onNewStream);
+
+    StreamingAudioEngine& ra = players.realAudio();
+    connect(&ra, &StreamingAudioEngine::clipOpened, this, [this] {
+        ClipOpenFlg = true;
+        onNewStream();
+    });
+    connect(&ra, &StreamingAudioEngine::clipClosed, this, &PlayList::onClipClosed);
+    connect(&ra, &StreamingAudioEngine::stateChange, this, &PlayList::onStreamingState);
+    connect(&ra, &StreamingAudioEngine::errorMessage, this, &PlayList::showInformation);
+
+    connect(&timer1, &IntervalTimer::timeout, this, &PlayList::Timer1_Timer);
+}
+
+int PlayList::currentRow() const {
+    const int selected = m_list.selectedRow();
+    if (selected >= 0) {
+        return selected;
+    }
+    // Nothing selected: the focused row stands for the selection, as it did in the list the
+    // program was written for; failing that, the first row.
+    const QString text = m_list.CurrentRowText();
+    if (!text.isEmpty()) {
+        for (int row = 0; row < m_list.rowCount(); ++row) {
+            if (m_list.model().row(row).text == text) {
+                return row;
+            }
+        }
+    }
+    return 0;
+}
+
+QString PlayList::selectedPath() const {
+    return m_list.rowCount() == 0 ? QString() : m_list.keyOfRow(currentRow());
+}
+
+QString PlayList::selectedExtension() const {
+    return m_list.rowCount() == 0 ? QString()
+                                  : m_list.model().row(currentRow()).ext.toLower();
+}
+
+void PlayList::PlayStep(int mode) {
+    try {
+        const int count = m_list.rowCount();
+        if (count == 0) {
+            return;
+        }
+        int current = currentRow();
+        if (FolderExist(m_list.keyOfRow(current))) {
+            return;
+        }
+        m_timer1.stop();
+        m_state.mPlayNextFlg = true;
+        if (CurrentPlayPath.isEmpty()) {
+            // The first start takes the first selected row from the top.
+            const QList<int> rows = m_list.selectedRows();
+            if (!rows.isEmpty()) {
+                current = *std::min_element(rows.begin(), rows.end());
+            }
+            m_list.selectRow(current);
+        }
+
+        if (m_window.fileViewPressed && m_window.fileViewPressed()) {
+            // A plain file view: the selected file again, no walking, no slide show.
+            const QString path = m_list.keyOfRow(current);
+            const QString extension = m_list.model().row(current).ext.toLower();
+            m_window.setCaption(player_msg::pathCaption(m_window.titleText, path));
+            ClipOpenFlg = false;
+            m_movie.PlayScreenChange(m_state.mScreenSize, path, extension);
+            m_movie.PlayStart(path, extension, m_state.mScreenSize, true);
+            CurrentPlayPath = path;
+            return;
+        }
+
+        const StepMove move = stepMove(mode, current, count);
+        if (move.leftRow >= 0) {
+            m_list.model().setIconKey(move.leftRow, move.leftIcon);
+        }
+        m_list.selectRow(move.target);
+        markPlaying(move.target);
+
+        const QString path = m_list.keyOfRow(move.target);
+        const QString extension = m_list.model().row(move.target).ext.toLower();
+        recordQuickPath(path);
+
+        ClipOpenFlg = false;
+        m_movie.PlayScreenChange(m_state.mScreenSize, path, extension);
+        m_movie.PlayStart(path, extension, m_state.mScreenSize, mode != 3);
+        CurrentPlayPath = path;
+        ArmSlideTimer(extension);
+    } catch (const std::exception& error) {
+        reportError(error);
+    }
+}
+
+void PlayList::markPlaying(int row) {
+    FileListModel& model = m_list.model();
+    model.setForeColor(row, kStartedColour);
+    model.setBold(row, true);
+    model.setIconKey(row, playingIcon(ReverseFlg));
+    model.setToolTip(row, player_msg::playingTip(model.row(row).text));
+}
+
+void PlayList::recordQuickPath(const QString& path) {
+    const int mode = m_window.quickPathMode ? m_window.quickPathMode() : 2;
+    bool record = false;
+    if (mode == 0) {
+        record = true;
+    } else if (mode == 1) {
+        record = mEndSeenFlg;
+        mEndSeenFlg = false;
+    }
+    if (record && m_window.addQuickPath) {
+        m_window.addQuickPath(GetParentFolder(path));
+    }
+}
+
+void PlayList::OnMediaEnd() {
+    if (!m_state.mPlayNextFlg) {
+        return;
+    }
+    // A row a refresh has taken away simply gets no mark.
+    FileListModel& model = m_list.model();
+    if (LoopFlg) {
+        int row = m_list.rowOfKey(CurrentPlayPath);
+        if (row >= 0) {
+            model.setToolTip(row, player_msg::repeatTip(model.row(row).text));
+        }
+        PlayStep(2);
+        row = m_list.rowOfKey(CurrentPlayPath);
+        if (row >= 0) {
+            model.setIconKey(row, QStringLiteral("LOOP_KEY"));
+        }
+        return;
+    }
+    const QString ended = CurrentPlayPath;
+    int row = m_list.rowOfKey(ended);
+    if (row >= 0) {
+        model.setForeColor(row, kEndedColour);
+        model.setBold(row, true);
+        model.setToolTip(row, player_msg::endedTip(model.row(row).text));
+    }
+    mEndSeenFlg = true;
+    PlayStep(ReverseFlg ? 1 : 0);
+    row = m_list.rowOfKey(ended);
+    if (row >= 0) {
+        model.setIconKey(row, QStringLiteral("PLAY_END_KEY"));
+    }
+}
+
+void PlayList::ArmSlideTimer(const QString& extension) {
+    if (!slideTimerApplies(m_state.mSlideShow, m_state.mSlideType, extension)) {
+        return;
+    }
+    m_timer1.stop();
+    m_timer1.setInterval(slideTimerInterval(m_state.mSlideTime));
+    m_timer1.start();
+}
+
+void PlayList::Timer1_Timer() {
+    if (!LoopFlg && m_state.mSlideShow) {
+        OnMediaEnd();
+    }
+}
+
+void PlayList::ShowClipInfo() {
+    try {
+        if (m_list.rowCount() == 0) {
+            return;
+        }
+        const int row = currentRow();
+        m_list.selectRow(row);
+        const FileListModel& model = m_list.model();
+        QString folder = m_tree.SelectedFolderPath();
+        if (folder.isEmpty()) {
+            folder = m_list.ListedFolder();
+        }
+        const QString sizeText = model.columnText(row, FileListModel::SizeColumn).trimmed();
+        const QString name = model.row(row).text;
+        const QString extension = model.row(row).ext;
+        m_movie.SetPlayMute(m_window.muteChecked && m_window.muteChecked(), m_list.keyOfRow(row),
+                            extension);
+        qint32 height = 0;
+        qint32 width = 0;
+        m_movie.GetDspSize(extension, height, width);
+        if (height < 1 || width < 1) {
+            m_window.setCaption(player_msg::clipCaption(m_window.titleText, name, sizeText, folder));
+            return;
+        }
+        m_window.setCaption(
+            player_msg::clipCaption(m_window.titleText, name, width, height, sizeText, folder));
+        if (m_window.windowFit) {
+            if (const std::optional<WindowFit> fit = m_window.windowFit()) {
+                if (const auto size = fittedWindowSize(*fit, QSize(width, height))) {
+                    m_window.resizeWindow(*size);
+                }
+            }
+        }
+    } catch (const std::exception& error) {
+        reportError(error);
+    }
+}
+
+void PlayList::ToggleLoop(int source) {
+    LoopFlg = !LoopFlg;
+    if (m_window.showLoop) {
+        m_window.showLoop(LoopFlg, source == 1);
+    }
+    LoopFlg ? m_timer1.stop() : m_timer1.start();
+}
+
+void PlayList::MnuMoviePlay_Click() {
+    if (m_movie.GetPlayState() == 1) {
+        m_movie.PlayPause();
+    } else {
+        PlayStep(2);
+    }
+}
+
+void PlayList::MnuMovieStop_Click() {
+    m_state.mPlayNextFlg = false;
+    m_movie.PlayStop();
+}
+
+void PlayList::MunOpen_Click() {
+    try {
+        if (m_list.rowCount() == 0) {
+            return;
+        }
+        const int row = currentRow();
+        m_list.model().setForeColor(row, kStartedColour);
+        m_list.model().setBold(row, true);
+        if (m_window.openWithDesktop) {
+            m_window.openWithDesktop(m_list.keyOfRow(row));
+        }
+    } catch (const std::exception& error) {
+        reportError(error);
+    }
+}
+
+void PlayList::PlayButton_Click() {
+    if (m_list.rowCount() == 0) {
+        return;
+    }
+    m_timer1.stop();
+    if (m_movie.GetPlayState() == 1) {
+        m_movie.PlayPause();
+    } else {
+        PlayStep(3);
+    }
+}
+
+void PlayList::PlayKey() {
+    if (m_list.rowCount() == 0) {
+        return;
+    }
+    m_timer1.stop();
+    MnuMoviePlay_Click();
+}
+
+void PlayList::setReverse(bool reverse) {
+    ReverseFlg = reverse;
+    m_timer1.start();
+}
+
+void PlayList::RateOne() {
+    PlayRate = 1.0;
+    m_players.mediaPlayer().setRate(1.0);
+    if (m_window.setSliderValue) {
+        m_window.setSliderValue(10);
+    }
+    if (m_window.showRate) {
+        m_window.showRate(1.0);
+    }
+    m_timer1.start();
+}
+
+void PlayList::Slider1_Scroll(int value) {
+    PlayRate = value / 10.0;
+    if (m_window.showRateTip) {
+        m_window.showRateTip(PlayRate);
+    }
+}
+
+void PlayList::Slider1_Change(int value) {
+    m_timer1.stop();
+    PlayRate = value / 10.0;
+    if (m_window.showRate) {
+        m_window.showRate(PlayRate);
+    }
+    m_players.mediaPlayer().setRate(PlayRate);
+    m_timer1.start();
+}
+
+void PlayList::takeStartRate() {
+    StartRate = m_players.mediaPlayer().rate();
+    PlayRate = 1.0;
+    m_players.mediaPlayer().setRate(1.0);
+}
+
+void PlayList::restoreStartRate() {
+    m_players.mediaPlayer().setRate(StartRate);
+}
+
+void PlayList::changeDisplaySize(int index) {
+    if (m_list.rowCount() == 0) {
+        return;
+    }
+    const QString path = selectedPath();
+    const QString extension = selectedExtension();
+    m_movie.PlayScreenChange(static_cast<qint16>(index), path, extension);
+    if (m_movie.GetPlayState() == 1 && m_players.RealAudio1(0)->isVisible() && index >= 1 &&
+        index <= 3) {
+        const qint32 position = m_movie.GetPlayPosition(extension);
+        PlayStep(2);
+        m_movie.SetPlayPosition(position, extension);
+    }
+    ShowClipInfo();
+}
+
+void PlayList::applyOption(int index, bool checked) {
+    if (m_list.rowCount() == 0) {
+        return;
+    }
+    const QString path = selectedPath();
+    m_window.setCaption(player_msg::pathCaption(m_window.titleText, path));
+    if (index == 1) {
+        m_movie.SetPlayMute(checked, path, selectedExtension());
+    }
+}
+
+void PlayList::onNewStream() {
+    ShowClipInfo();
+    if (QTreeWidgetItem* node = m_tree.SelectedNode()) {
+        QFont font = node->font(0);
+        if (!font.bold()) {
+            font.setBold(true);
+            node->setFont(0, font);
+            node->setForeground(0, QColor(kEndedColour));
+        }
+    }
+}
+
+void PlayList::onMediaPlayState(int newState) {
+    showPlayState(newState == MediaPlayerEngine::Paused,
+                  newState == MediaPlayerEngine::Stopped || newState == MediaPlayerEngine::Playing);
+}
+
+void PlayList::onStreamingState(int newState) {
+    showPlayState(newState == StreamingAudioEngine::Paused,
+                  newState == StreamingAudioEngine::Stopped ||
+                      newState == StreamingAudioEngine::Playing);
+}
+
+void PlayList::showPlayState(bool paused, bool settled) {
+    m_window.setPlayButtonImage(paused ? QStringLiteral("Pause") : QStringLiteral("Play"));
+    // A state on the way (opening, buffering) means a clip is being opened.
+    if (!paused && !settled) {
+        ClipOpenFlg = true;
+    }
+}
+
+void PlayList::onClipClosed() {
+    // The close a start request causes only sets the flag; the close at the real end advances.
+    if (ClipOpenFlg) {
+        OnMediaEnd();
+    } else {
+        ClipOpenFlg = true;
+        m_state.mPlayNextFlg = true;
+    }
+}
+
+void PlayList::showInformation(const QString& text) {
+    m_dialogs.messageBox(text, MsgIcon::Information, MsgButtons::Ok, app_info::title());
+}
+
+void PlayList::reportError(const std::exception& error) {
+    ErrMsgDsp(m_dialogs, error);
+}

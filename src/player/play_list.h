@@ -1,0 +1,127 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <functional>
+#include <optional>
+
+#include "player/play_steps.h"
+
+class Dialogs;
+class FileList;
+class FolderTree;
+class IntervalTimer;
+class PlayerSet;
+class clsMovie;
+struct Module1;
+
+// What the play list asks of the window around it: the caption, the option marks it reads, and
+// the controls that show the player's state.
+struct PlayListWindow {
+    QString titleText;
+    std::function<void(const QString&)> setCaption;
+    std::function<bool()> fileViewPressed;  // toolbar button 7
+    std::function<bool()> muteChecked;      // Opt(1)
+    // The first ticked QuickPathSet item (0 every time, 1 when played to the end, 2 never);
+    // -1 when none is ticked.
+    std::function<int()> quickPathMode;
+    std::function<void(const QString& folder)> addQuickPath;
+    // MnuLoop's tick; the repeat button too when setButton is true.
+    std::function<void(bool loop, bool setButton)> showLoop;
+    std::function<void(const QString& imageKey)> setPlayButtonImage;  // toolbar button 11
+    // The rate as the slider's tip and tool tip, and status panel 7 show it.
+    std::function<void(double rate)> showRate;
+    std::function<void(double rate)> showRateTip;  // while the slider is dragged
+    std::function<void(int value)> setSliderValue;
+    // Display size 5: the measures the window is fitted by, when "100% - フォーム連動" is
+    // ticked and the window is in its normal state; nothing otherwise.
+    std::function<std::optional<WindowFit>()> windowFit;
+    std::function<void(QSize twips)> resizeWindow;
+    // Opens a file with the program the desktop has for it; false when it could not.
+    std::function<void(const QString& path)> openWithDesktop;
+};
+
+// The play list: the file list of the folder on show, walked by PlayStep. It starts the selected
+// file through clsMovie, moves up and down the rows with wrap-round, repeats, runs the slide
+// show on Timer1, marks each row with what happened to it, records played folders in the quick
+// paths, and answers the engines' events (end of a file, play state, a new stream).
+class PlayList : public QObject {
+    Q_OBJECT
+public:
+    PlayList(Module1& state, Dialogs& dialogs, FileList& list, FolderTree& tree, clsMovie& movie,
+             PlayerSet& players, IntervalTimer& timer1, PlayListWindow window,
+             QObject* parent = nullptr);
+
+    QString CurrentPlayPath;
+    bool LoopFlg = false;
+    bool ReverseFlg = false;
+    bool ClipOpenFlg = false;
+    bool mEndSeenFlg = false;  // a file has just played to its end
+    double PlayRate = 1.0;
+    double StartRate = 1.0;
+
+    // 0 next row, 1 previous row, 2 the selected row again, 3 the selected row resuming a
+    // paused clip.
+    void PlayStep(int mode);
+    void OnMediaEnd();
+    void ArmSlideTimer(const QString& extension);
+    void Timer1_Timer();
+    void ShowClipInfo();
+    // Source 1 also sets the repeat button; 0 leaves it.
+    void ToggleLoop(int source);
+
+    // The options-menu commands and the list's context menu.
+    void MnuMoviePlay_Click();
+    void MnuMovieStop_Click();
+    void MnuPrevios_Click() { PlayStep(1); }
+    void MunNext_Click() { PlayStep(0); }
+    void MnuLoop_Click() { ToggleLoop(0); }
+    void MunOpen_Click();
+
+    // Toolbar and keys: "再生" (play, or resume a paused streaming clip), Space (play the
+    // selected row again, or pause), stop, the order buttons and "RateOne".
+    void PlayButton_Click();
+    void PlayKey();
+    void setReverse(bool reverse);
+    void RateOne();
+
+    // The rate slider (values 1-40, ten times the rate).
+    void Slider1_Scroll(int value);
+    void Slider1_Change(int value);
+
+    // At start: the rate the media player came with is kept and 1.0 set; at exit it goes back.
+    void takeStartRate();
+    void restoreStartRate();
+
+    // A new display size (0-5) for the file on show; a streaming clip that plays is restarted
+    // where it was, as the streaming engine takes a new size only on a start.
+    void changeDisplaySize(int index);
+    // Applies a player option (1 mute) ticked or unticked to the file on show, and shows its
+    // path in the caption.
+    void applyOption(int index, bool checked);
+
+    // The selected row's full path and lowered extension; empty when the list has no rows.
+    QString selectedPath() const;
+    QString selectedExtension() const;
+
+private:
+    int currentRow() const;
+    void markPlaying(int row);
+    void recordQuickPath(const QString& path);
+    void onNewStream();
+    void onMediaPlayState(int newState);
+    void onStreamingState(int newState);
+    void showPlayState(bool paused, bool settled);
+    void onClipClosed();
+    void showInformation(const QString& text);
+    void reportError(const std::exception& error);
+
+    Module1& m_state;
+    Dialogs& m_dialogs;
+    FileList& m_list;
+    FolderTree& m_tree;
+    clsMovie& m_movie;
+    PlayerSet& m_players;
+    IntervalTimer& m_timer1;
+    PlayListWindow m_window;
+};

@@ -1,0 +1,338 @@
+// Playing through the main window as a user does: the file list is the play list, walked by a
+// double-click, the toolbar, the keys and the ends of the files, with real libmpv (no picture,
+// no sound) on small media made at build time.
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QSlider>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTreeWidgetItem>
+
+#include "app/form1.h"
+#include "app/status_bar1.h"
+#include "app/toolbar1.h"
+#include "browser/file_list.h"
+#include "browser/file_list_view.h"
+#include "browser/folder_tree.h"
+#include "platform/app_info.h"
+#include "platform/interval_timer.h"
+#include "platform/scripted_dialogs.h"
+#include "player/media_player_engine.h"
+#include "player/messages.h"
+#include "player/mpv_engine.h"
+#include "player/movie.h"
+#include "player/play_list.h"
+#include "player/streaming_audio_engine.h"
+#include "test_player_setup.h"
+
+namespace {
+
+QString media(const char* name) {
+    return QStringLiteral(QUORVANE_PLAYER_MEDIA) + u'/' + QString::fromUtf8(name);
+}
+
+QString readText(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
+
+// A window started on a settings file that shows `folder`, loaded and shown as the program does.
+struct Window {
+    Window(const QString& ini, const QString& folder) : form(state, dialogs, ini, testPlayerSetup()) {
+        QFile file(ini);
+        if (file.open(QIODevice::WriteOnly)) {
+            file.write("[Boot]\nSearchPath=1\n[FilePath]\nPath=" + folder.toUtf8() +
+                       "\n[ListFile]\nDspFile=*.wav;*.avi;*.jpg;*.mov;\n");
+        }
+        file.close();
+        form.Form_Load();
+        form.showAsLoaded();
+        form.openStartFolder();
+    }
+
+    FileList& list() { return form.list(); }
+    PlayList& play() { return form.playList(); }
+    const FileRow& row(const QString& name) {
+        return list().model().row(list().rowOfKey(list().ListedFolder() + u'/' + name));
+    }
+    QString selectedName() {
+        const int r = list().selectedRow();
+        return r < 0 ? QString() : list().model().row(r).text;
+    }
+    void doubleClick(const QString& name) {
+        FileListView& view = list().view();
+        const int r = list().rowOfKey(list().ListedFolder() + u'/' + name);
+        const QRect rect = view.visualRect(list().model().index(r, 0));
+        QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, rect.center());
+        QTest::mouseDClick(view.viewport(), Qt::LeftButton, {}, rect.center());
+    }
+    void key(int k, Qt::KeyboardModifiers modifiers = {}) {
+        QTest::keyClick(form.ListView1(), static_cast<Qt::Key>(k), modifiers);
+    }
+    int playState() { return form.MovieObj().GetPlayState(); }
+
+    Module1 state;
+    ScriptedDialogs dialogs;
+    Form1 form;
+};
+
+}  // namespace
+
+class TestPlayback : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() {
+        QVERIFY(m_dir.isValid());
+        m_folder = m_dir.filePath(QStringLiteral("media"));
+        QDir(m_folder).removeRecursively();
+        QVERIFY(QDir().mkpath(m_folder));
+        m_ini = m_dir.filePath(QStringLiteral("quorvane.ini"));
+        QFile::remove(m_ini);
+    }
+
+    // Copies media into the folder under new names (which set the order of the list).
+    void put(std::initializer_list<std::pair<const char*, const char*>> files) {
+        for (const auto& [from, to] : files) {
+            QVERIFY(QFile::copy(media(from), m_folder + u'/' + QString::fromUtf8(to)));
+        }
+    }
+
+    void doubleClickPlaysAndEachEndMovesDown() {
+        put({{"tone.wav", "a.wav"}, {"tone.wav", "b.wav"}, {"clip.avi", "c.avi"}});
+        Window w(m_ini, m_folder);
+        QCOMPARE(w.list().rowCount(), 3);
+        // The start made the folder's node bold blue; a folder reached otherwise is plain.
+        QTreeWidgetItem* node = w.form.tree().SelectedNode();
+        QVERIFY(node->font(0).bold());
+        QFont plain = node->font(0);
+        plain.setBold(false);
+        node->setFont(0, plain);
+
+        w.doubleClick(QStringLiteral("a.wav"));
+        QTRY_COMPARE(w.playState(), 1);
+        // The media player shows, never beside the streaming player.
+        QVERIFY(w.form.MediaPlayer1()->isVisible());
+        QVERIFY(!w.form.RealAudio1(0)->isVisible());
+        QVERIFY(!w.form.RealAudio1(1)->isVisible());
+        QCOMPARE(w.row(u"a.wav"_qs).iconKey, QStringLiteral("PlayDwn"));
+        QVERIFY(w.row(u"a.wav"_qs).bold);
+        QCOMPARE(w.row(u"a.wav"_qs).toolTip, QStringLiteral("a.wavは、再生しています。"));
+        // A sound has no picture size: name, size text and folder.
+        const QString sizeText = w.list().model().columnText(0, 2).trimmed();
+        QTRY_COMPARE(w.form.windowTitle(), app_info::captionText() + u" - a.wav(" + sizeText +
+                                               u"KB) - " + m_folder);
+
+        // The end of the one-second tone starts the next row.
+        QTRY_COMPARE_WITH_TIMEOUT(w.selectedName(), QStringLiteral("b.wav"), 10000);
+        QCOMPARE(w.row(u"a.wav"_qs).iconKey, QStringLiteral("PLAY_END_KEY"));
+        QCOMPARE(w.row(u"a.wav"_qs).foreColor, qRgb(255, 0, 0));
+        QCOMPARE(w.row(u"a.wav"_qs).toolTip, QStringLiteral("a.wavは、最後まで見ました。"));
+        QCOMPARE(w.row(u"b.wav"_qs).iconKey, QStringLiteral("PlayDwn"));
+        // The folder that played is marked in the tree.
+        QVERIFY(node->font(0).bold());
+        QCOMPARE(node->foreground(0).color(), QColor(255, 0, 0));
+
+        // Next by the toolbar: the row left behind says so; the video's caption has its size.
+        w.form.toolbar()->button(15)->trigger();
+        QCOMPARE(w.selectedName(), QStringLiteral("c.avi"));
+        QCOMPARE(w.row(u"b.wav"_qs).iconKey, QStringLiteral("NextDwn"));
+        QTRY_VERIFY(w.form.windowTitle().contains(u"c.avi(160x120 - "));
+        // Next on the last row wraps round to the first and leaves the last row's icon.
+        w.key(Qt::Key_Down, Qt::ControlModifier);
+        QCOMPARE(w.selectedName(), QStringLiteral("a.wav"));
+        QCOMPARE(w.row(u"c.avi"_qs).iconKey, QStringLiteral("PlayDwn"));
+        // Previous on the first row starts the last.
+        w.form.toolbar()->button(14)->trigger();
+        QCOMPARE(w.selectedName(), QStringLiteral("c.avi"));
+        QTRY_COMPARE(w.playState(), 1);
+
+        // "再生" pauses what plays and resumes it.
+        w.form.toolbar()->button(11)->trigger();
+        QTRY_COMPARE(w.playState(), 2);
+        QTRY_COMPARE(w.form.toolbar()->buttonImage(11), QStringLiteral("Pause"));
+        w.form.toolbar()->button(11)->trigger();
+        QTRY_COMPARE(w.playState(), 1);
+        QTRY_COMPARE(w.form.toolbar()->buttonImage(11), QStringLiteral("Play"));
+
+        // Closing while a file plays lets go of it before the settings are written.
+        w.form.close();
+        QVERIFY(w.state.mPlayNextFlg == false || w.playState() != 1);
+        QFile held(m_folder + u"/c.avi");
+        QVERIFY(held.rename(m_folder + u"/moved.avi"));
+        QVERIFY(readText(m_ini).contains(u"[MoviePlay]"));
+        QVERIFY(w.dialogs.messages().isEmpty());
+    }
+
+    void reverseRepeatAndStop() {
+        put({{"tone.wav", "a.wav"}, {"tone.wav", "b.wav"}, {"tone.wav", "c.wav"}});
+        Window w(m_ini, m_folder);
+        // The list runs upward: the end of c starts b, marked as playing upward.
+        w.form.toolbar()->button(20)->trigger();
+        QVERIFY(w.play().ReverseFlg);
+        QVERIFY(w.form.Timer1()->isEnabled());
+        w.list().SelectRowByKey(m_folder + u"/c.wav");
+        w.key(Qt::Key_Space);
+        QTRY_COMPARE(w.playState(), 1);
+        QTRY_COMPARE_WITH_TIMEOUT(w.selectedName(), QStringLiteral("b.wav"), 10000);
+        QCOMPARE(w.row(u"b.wav"_qs).iconKey, QStringLiteral("PlayUp"));
+        QCOMPARE(w.row(u"c.wav"_qs).iconKey, QStringLiteral("PLAY_END_KEY"));
+        w.form.toolbar()->button(19)->trigger();
+        QVERIFY(!w.play().ReverseFlg);
+
+        // F9: repeat on, ticked in the menu and pressed on the toolbar; the end of b starts b.
+        w.key(Qt::Key_F9);
+        QVERIFY(w.play().LoopFlg);
+        QVERIFY(w.form.menus().MnuLoop->isChecked());
+        QVERIFY(w.form.toolbar()->button(17)->isChecked());
+        QVERIFY(!w.form.Timer1()->isEnabled());
+        QTRY_COMPARE_WITH_TIMEOUT(w.row(u"b.wav"_qs).iconKey, QStringLiteral("LOOP_KEY"), 10000);
+        QCOMPARE(w.selectedName(), QStringLiteral("b.wav"));
+        // The start overwrote the repeat tip.
+        QCOMPARE(w.row(u"b.wav"_qs).toolTip, QStringLiteral("b.wavは、再生しています。"));
+        // F9 again: off everywhere, and the timer runs again.
+        w.key(Qt::Key_F9);
+        QVERIFY(!w.play().LoopFlg);
+        QVERIFY(!w.form.menus().MnuLoop->isChecked());
+        QVERIFY(!w.form.toolbar()->button(17)->isChecked());
+        QVERIFY(w.form.Timer1()->isEnabled());
+
+        // Shift+Space stops; the end of the stopped file, arriving late, moves nothing.
+        w.play().PlayStep(2);
+        QTRY_COMPARE(w.playState(), 1);
+        w.key(Qt::Key_Space, Qt::ShiftModifier);
+        QTRY_COMPARE(w.playState(), 0);
+        QVERIFY(!w.state.mPlayNextFlg);
+        w.play().OnMediaEnd();
+        QTest::qWait(1500);
+        QCOMPARE(w.selectedName(), QStringLiteral("b.wav"));
+        QCOMPARE(w.playState(), 0);
+        // The file is free to be moved at once.
+        QVERIFY(QFile::rename(m_folder + u"/b.wav", m_folder + u"/z.wav"));
+        QVERIFY(w.dialogs.messages().isEmpty());
+    }
+
+    void slideShowAndTheFileView() {
+        put({{"picture.jpg", "p1.jpg"}, {"picture.jpg", "p2.jpg"}, {"clip.avi", "v.avi"}});
+        Window w(m_ini, m_folder);
+        w.state.mSlideTime = 1;
+        w.state.mSlideType = 0;
+        // Ticking the slide show sets it on; ticking mute leaves it.
+        w.form.Opt_Click(3);
+        QVERIFY(w.state.mSlideShow);
+        w.form.Opt_Click(1);
+        QVERIFY(w.state.mSlideShow);
+        QCOMPARE(w.form.statusBar1()->panelText(5), QStringLiteral("ミュートON"));
+
+        w.doubleClick(QStringLiteral("p1.jpg"));
+        QCOMPARE(w.form.Timer1()->interval(), 2000);
+        QVERIFY(w.form.Timer1()->isArmed());
+        // Mute applies when the stream opens.
+        QTRY_VERIFY(w.form.players().mediaPlayer().mute());
+        QTRY_VERIFY(w.form.windowTitle().contains(u"p1.jpg(64x48 - "));
+        // A picture stays its interval plus a second, then the next row comes.
+        QTest::qWait(1500);
+        QCOMPARE(w.selectedName(), QStringLiteral("p1.jpg"));
+        QTRY_COMPARE_WITH_TIMEOUT(w.selectedName(), QStringLiteral("p2.jpg"), 3000);
+        QCOMPARE(w.row(u"p1.jpg"_qs).iconKey, QStringLiteral("PLAY_END_KEY"));
+        // Pictures only: the video plays without the timer.
+        QTRY_COMPARE_WITH_TIMEOUT(w.selectedName(), QStringLiteral("v.avi"), 4000);
+        QVERIFY(!w.form.Timer1()->isArmed());
+        // Every file: the video is given the same interval.
+        w.state.mSlideType = 1;
+        w.play().PlayStep(2);
+        QVERIFY(w.form.Timer1()->isArmed());
+
+        // The file view: next starts the selected row again, the caption shows its path and
+        // no timer is armed.
+        w.form.toolbar()->button(7)->trigger();
+        w.list().SelectRowByKey(m_folder + u"/p1.jpg");
+        w.form.toolbar()->button(15)->trigger();
+        QCOMPARE(w.selectedName(), QStringLiteral("p1.jpg"));
+        QCOMPARE(w.form.windowTitle(), app_info::captionText() + u" - " + m_folder + u"/p1.jpg");
+        QVERIFY(!w.form.Timer1()->isArmed());
+        QVERIFY(w.dialogs.messages().isEmpty());
+    }
+
+    void streamingClipKeepsItsPlaceAcrossASizeChange() {
+        put({{"clip.avi", "m.mov"}, {"clip.avi", "n.avi"}});
+        Window w(m_ini, m_folder);
+        w.doubleClick(QStringLiteral("m.mov"));
+        QTRY_COMPARE(w.playState(), 1);
+        QVERIFY(w.form.RealAudio1(0)->isVisible());
+        QVERIFY(w.form.RealAudio1(1)->isVisible());
+        QVERIFY(!w.form.MediaPlayer1()->isVisible());
+        StreamingAudioEngine& ra = w.form.players().realAudio();
+        QTRY_VERIFY_WITH_TIMEOUT(ra.position() >= 1500, 5000);
+        // 200 %: a restart at the same place, in double size.
+        w.form.Dspsize_Click(3);
+        QCOMPARE(w.state.mScreenSize, 3);
+        QCOMPARE(w.form.statusBar1()->panelText(4), QStringLiteral("200%"));
+        QVERIFY(ra.position() >= 1400);
+        QTRY_COMPARE(w.playState(), 1);
+        QCOMPARE(w.selectedName(), QStringLiteral("m.mov"));
+        QVERIFY(ra.position() >= 1400);
+        QCOMPARE(w.form.players().streamingEngine().displaySize(), VideoSize::Double);
+
+        // A media-player file changes its size without a restart.
+        w.form.toolbar()->button(15)->trigger();
+        QTRY_COMPARE(w.playState(), 1);
+        QVERIFY(w.form.MediaPlayer1()->isVisible());
+        QVERIFY(!w.form.RealAudio1(0)->isVisible());
+        MediaPlayerEngine& mp = w.form.players().mediaPlayer();
+        QTRY_VERIFY_WITH_TIMEOUT(mp.currentPosition() >= 1.0, 5000);
+        w.form.Dspsize_Click(1);
+        QVERIFY(mp.currentPosition() >= 1.0);
+        QCOMPARE(mp.displaySize(), 1);
+
+        // The rate slider and "RateOne".
+        w.form.Slider1()->setValue(20);
+        QCOMPARE(w.play().PlayRate, 2.0);
+        QCOMPARE(mp.rate(), 2.0);
+        QCOMPARE(w.form.statusBar1()->panelText(7), QStringLiteral("2.0 x"));
+        QCOMPARE(w.form.Slider1()->toolTip(), QStringLiteral("2.0"));
+        w.form.toolbar()->button(22)->trigger();
+        QCOMPARE(mp.rate(), 1.0);
+        QCOMPARE(w.form.Slider1()->value(), 10);
+        QCOMPARE(w.form.statusBar1()->panelText(7), QStringLiteral("1.0 x"));
+
+        // The size is what the next start comes back with.
+        w.form.close();
+        QVERIFY(readText(m_ini).contains(u"ScreenSize=1"));
+        QVERIFY(w.dialogs.messages().isEmpty());
+    }
+
+    void recordingQuickPathsAndFilesThatDoNotPlay() {
+        put({{"tone.wav", "a.wav"}, {"notmedia.avi", "b.avi"}});
+        Window w(m_ini, m_folder);
+        const Form1Menus& m = w.form.menus();
+        // When played to the end: nothing at the first start, the folder after an end, once.
+        m.QuickPathSet[1]->trigger();
+        w.doubleClick(QStringLiteral("a.wav"));
+        QVERIFY(m.pass[0]->text().isEmpty());
+        // The end starts b, which is no media: the player error box, and the program goes on.
+        QTRY_COMPARE_WITH_TIMEOUT(w.selectedName(), QStringLiteral("b.avi"), 10000);
+        QCOMPARE(m.pass[0]->text(), m_folder);
+        QTRY_VERIFY_WITH_TIMEOUT(!w.dialogs.messages().isEmpty(), 5000);
+        QCOMPARE(w.dialogs.messages().first().title, player_msg::playerErrorTitle());
+        m.pass[0]->setText(QString());
+        w.play().PlayStep(1);
+        QVERIFY(m.pass[0]->text().isEmpty());
+        // Every time: the folder is recorded at each start, once.
+        m.QuickPathSet[0]->trigger();
+        w.play().PlayStep(0);
+        QCOMPARE(m.pass[0]->text(), m_folder);
+        w.play().PlayStep(0);
+        QVERIFY(m.pass[1]->text().isEmpty());
+        w.play().MnuMovieStop_Click();
+    }
+
+private:
+    QTemporaryDir m_dir;
+    QString m_folder;
+    QString m_ini;
+};
+
+QTEST_MAIN(TestPlayback)
+#include "tst_playback.moc"
