@@ -3,12 +3,15 @@
 //   play-h264: a 640x480 H.264 video; play-mp3: a short MP3; play-jpeg: a 640x480 picture;
 //   play-h264-bigdir: the same video inside a folder of 100,000 files. The files are those of
 //   the tests (tests/data/make_media.sh).
-// Ours is clsMovie::PlayStart on the ready engines; the baseline is a bare libmpv handle (libmpv's
-// own settings, no picture, no sound) loading the same file in the same run. baseline_noscan is
-// the bare handle with libmpv's folder scans switched off, as our engines have them;
-// start_call_ms is how long PlayStart itself holds the UI thread. Each start begins from a quiet
-// engine: the previous file was stopped and libmpv had time to wind it down. No picture
-// is drawn and no sound made in either, so the engines are timed, not the screen.
+// Ours is PlayStep on the file's row of the listed folder, with the engines ready; the baseline
+// is a bare libmpv handle (libmpv's own settings, no picture, no sound) loading the same file in
+// the same run. baseline_noscan is the bare handle with libmpv's folder scans switched off, as
+// our engines have them; start_call_ms is how long PlayStep itself holds the UI thread. Memory:
+// idle with a folder of 10,000 files listed, while each case plays, and across a slide show of
+// 1,000 pictures. The play-h264 figure is taken while ours plays alone, before the bare handles
+// exist; the later cases' figures include those handles. Each start begins from a quiet engine:
+// the previous file was stopped and libmpv had time to wind it down. No picture is drawn and no
+// sound made in either, so the engines are timed, not the screen.
 #include <mpv/client.h>
 
 #include <fcntl.h>
@@ -18,6 +21,7 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTextStream>
@@ -25,13 +29,22 @@
 #include <QWidget>
 #include <algorithm>
 #include <clocale>
+#include <string_view>
 #include <vector>
 
+#include "browser/file_list.h"
+#include "browser/file_list_view.h"
+#include "browser/folder_tree.h"
+#include "browser/image_list.h"
+#include "browser/tree_state.h"
+#include "browser/tree_view1.h"
 #include "platform/interval_timer.h"
 #include "platform/scripted_dialogs.h"
 #include "player/movie.h"
 #include "player/mpv_engine.h"
+#include "player/play_list.h"
 #include "player/player_set.h"
+#include "settings/module1.h"
 
 namespace {
 
@@ -39,6 +52,7 @@ constexpr int kRounds = 7;
 constexpr int kBigFolderFiles = 100000;
 constexpr int kWaitMs = 20000;
 constexpr int kSettleMs = 150;
+constexpr int kSlideShowPictures = 1000;
 
 // Lets libmpv finish with the file before (its decoders wind down after the file is closed),
 // so that each start is timed from the same quiet state, and the UI thread's queue is empty.
@@ -148,25 +162,64 @@ private:
     mpv_handle* m_handle = nullptr;
 };
 
-// The program's side: the facade with both engines ready, as the window holds them.
+// The program's side: the play list over a listed folder, with both engines ready, as the
+// window holds them.
 class Ours {
 public:
-    Ours() {
+    Ours()
+        : m_images(ImageList::withBuiltinImages()),
+          m_list(m_state, m_dialogs, m_images, m_listView),
+          m_tree(m_treeView, m_state, m_treeState, m_dialogs, m_images) {
+        m_state.mDspFile = QStringLiteral("*.avi;*.mp3;*.jpg");
         PlayerOptions options;
         options.audioOutput = QStringLiteral("null");
         options.renderApi = false;
         m_players = std::make_unique<PlayerSet>(&m_host, options);
         m_movie = std::make_unique<clsMovie>(m_dialogs, m_timer, *m_players,
                                              [](const QUrl&) { return true; });
+        PlayListWindow window;
+        window.setCaption = [](const QString&) {};
+        window.setPlayButtonImage = [](const QString&) {};
+        m_playList = std::make_unique<PlayList>(m_state, m_dialogs, m_list, m_tree, *m_movie,
+                                                *m_players, m_timer, window);
         m_movie->configureAtStart();
+        m_list.CreateColumns();
         m_host.resize(800, 600);
         m_host.show();
     }
 
-    // Milliseconds from PlayStart to the first playback start; -1 when it did not come.
+    // Lists a folder as the window does when it is chosen.
+    void list(const QString& folder) {
+        if (m_list.ListedFolder() != folder) {
+            m_list.ListFolder(folder, false);
+        }
+    }
+
+    // Milliseconds from PlayStep on the file's row to the first playback start; -1 when it did
+    // not come.
     double start(const QString& file, const QString& ext) {
         m_movie->PlayStop();
         settle();
+        list(QFileInfo(file).path());
+        if (!m_list.SelectRowByKey(file)) {
+            return -1;
+        }
+        return timed(ext, [this] { m_playList->PlayStep(2); });
+    }
+
+    // One tick of the slide show: the next row, as the timer moves it.
+    double slideTick() {
+        return timed(QStringLiteral("jpg"), [this] { m_playList->Timer1_Timer(); });
+    }
+    Module1& state() { return m_state; }
+
+    void stop() { m_movie->PlayStop(); }
+    // How long the last start itself kept the UI thread.
+    double lastCallMs() const { return m_lastCallMs; }
+
+private:
+    template <typename Start>
+    double timed(const QString& ext, Start startFile) {
         MpvEngine& engine = ext == u"png" ? m_players->streamingEngine() : m_players->mediaEngine();
         QEventLoop loop;
         bool started = false;
@@ -178,7 +231,7 @@ public:
         QTimer::singleShot(kWaitMs, &loop, &QEventLoop::quit);
         QElapsedTimer timer;
         timer.start();
-        m_movie->PlayStart(file, ext, 0, true);
+        startFile();
         m_lastCallMs = timer.nsecsElapsed() / 1e6;
         if (!started) {
             loop.exec();
@@ -188,18 +241,55 @@ public:
         return started ? ms : -1;
     }
 
-    void stop() { m_movie->PlayStop(); }
-    // How long the last PlayStart itself kept the UI thread.
-    double lastCallMs() const { return m_lastCallMs; }
-
-private:
     QWidget m_host;
+    Module1 m_state;
+    TreeState m_treeState;
     ScriptedDialogs m_dialogs;
     IntervalTimer m_timer;
+    ImageList m_images;
+    FileListView m_listView;
+    TreeView1 m_treeView;
+    FileList m_list;
+    FolderTree m_tree;
     std::unique_ptr<PlayerSet> m_players;
     std::unique_ptr<clsMovie> m_movie;
+    std::unique_ptr<PlayList> m_playList;
     double m_lastCallMs = 0;
 };
+
+bool makeFiles(const QString& folder, int count, const QString& suffix) {
+    if (!QDir().mkpath(folder)) {
+        return false;
+    }
+    const QByteArray native = QFile::encodeName(folder);
+    for (int i = 0; i < count; ++i) {
+        const QByteArray name =
+            native + "/file " + QByteArray::number(i).rightJustified(5, '0') + suffix.toUtf8();
+        const int fd = open(name.constData(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+        if (fd < 0) {
+            return false;
+        }
+        close(fd);
+    }
+    return true;
+}
+
+// A folder of pictures that are all the same photo (hard links, so the folder costs no space).
+bool makePictures(const QString& folder, const QString& photo, int count) {
+    if (!QDir().mkpath(folder)) {
+        return false;
+    }
+    const QByteArray from = QFile::encodeName(photo);
+    for (int i = 0; i < count; ++i) {
+        const QByteArray name = QFile::encodeName(folder) + "/photo " +
+                                QByteArray::number(i).rightJustified(4, '0') + ".jpg";
+        if (link(from.constData(), name.constData()) != 0 &&
+            !QFile::copy(photo, QFile::decodeName(name))) {
+            return false;
+        }
+    }
+    return true;
+}
 
 }  // namespace
 
@@ -218,12 +308,31 @@ int runPlaybackBench() {
         return 1;
     }
 
+    const QString tenThousand = dir.filePath(QStringLiteral("ten-thousand"));
+    const QString pictures = dir.filePath(QStringLiteral("pictures"));
+    if (!makeFiles(tenThousand, 10000, QStringLiteral(".avi")) ||
+        !makePictures(pictures, dir.filePath(QStringLiteral("photo.jpg")), kSlideShowPictures)) {
+        out << "playback: could not make the folders to list\n";
+        return 1;
+    }
+
     const double before = rssMib();
     Ours ours;
+    ours.list(tenThousand);
     QCoreApplication::processEvents();
-    out << "idle: rss_mib=" << QString::number(rssMib(), 'f', 1)
+    out << "idle-10000-listed: rss_mib=" << QString::number(rssMib(), 'f', 1)
         << " before_engines_mib=" << QString::number(before, 'f', 1) << '\n';
     out.flush();
+
+    // Playing the video, before any bare handle shares the process.
+    double playingMib = 0;
+    if (ours.start(dir.filePath(QStringLiteral("h264.avi")), QStringLiteral("avi")) >= 0) {
+        QEventLoop loop;
+        QTimer::singleShot(1000, &loop, &QEventLoop::quit);
+        loop.exec();
+        playingMib = rssMib();
+    }
+    ours.stop();
 
     struct Case {
         const char* name;
@@ -264,10 +373,38 @@ int runPlaybackBench() {
         out << c.name << ": ours=" << QString::number(o, 'f', 1)
             << " ms baseline=" << QString::number(b, 'f', 1)
             << " ms ratio=" << QString::number(b > 0 ? o / b : 0, 'f', 2)
-            << " rss_mib=" << QString::number(rssMib(), 'f', 1)
+            << " rss_mib="
+            << QString::number(c.name == std::string_view("play-h264") ? playingMib : rssMib(),
+                               'f', 1)
             << " baseline_noscan=" << QString::number(n, 'f', 1)
             << " start_call_ms=" << QString::number(median(callMs), 'f', 1) << '\n';
         out.flush();
     }
+
+    // The slide show over a folder of pictures: the memory after the first hundred and after
+    // all of them.
+    ours.state().mSlideShow = true;
+    ours.state().mSlideType = 0;
+    ours.state().mSlideTime = 1;
+    ours.start(pictures + QStringLiteral("/photo 0000.jpg"), QStringLiteral("jpg"));
+    double afterHundred = 0;
+    std::vector<double> tickMs;
+    for (int i = 1; i < kSlideShowPictures; ++i) {
+        tickMs.push_back(ours.slideTick());
+        if (tickMs.back() < 0) {
+            ++failures;
+            break;
+        }
+        if (i == 100) {
+            afterHundred = rssMib();
+        }
+    }
+    ours.stop();
+    const double afterAll = rssMib();
+    out << "slideshow-" << kSlideShowPictures
+        << ": step_ms=" << QString::number(median(tickMs), 'f', 1)
+        << " rss_mib=" << QString::number(afterAll, 'f', 1)
+        << " rss_after_100_mib=" << QString::number(afterHundred, 'f', 1)
+        << " growth_mib=" << QString::number(afterAll - afterHundred, 'f', 1) << '\n';
     return failures == 0 ? 0 : 1;
 }
