@@ -62,8 +62,13 @@ void FileListView::editLabel(int row) {
 
 void FileListView::fitColumnsToRows() {
     if (model() && model()->rowCount() > 0) {
+        // Rows listed without icons get one when they play: the name column keeps room for it.
+        const bool iconsToCome = !model()->index(0, 0).data(Qt::DecorationRole).isValid();
         for (int column = 0; column < header()->count(); ++column) {
-            const int width = sizeHintForColumn(column);
+            int width = sizeHintForColumn(column);
+            if (column == 0 && iconsToCome && width > 0) {
+                width += 16 + 4;
+            }
             if (width > 0) {
                 header()->resizeSection(column, width);
             }
