@@ -372,10 +372,9 @@ int runPlaybackBench() {
         }
         out << c.name << ": ours=" << QString::number(o, 'f', 1)
             << " ms baseline=" << QString::number(b, 'f', 1)
-            << " ms ratio=" << QString::number(b > 0 ? o / b : 0, 'f', 2)
-            << " rss_mib="
-            << QString::number(c.name == std::string_view("play-h264") ? playingMib : rssMib(),
-                               'f', 1)
+            << " ms ratio=" << QString::number(b > 0 ? o / b : 0, 'f', 2) << " rss_mib="
+            << QString::number(c.name == std::string_view("play-h264") ? playingMib : rssMib(), 'f',
+                               1)
             << " baseline_noscan=" << QString::number(n, 'f', 1)
             << " start_call_ms=" << QString::number(median(callMs), 'f', 1) << '\n';
         out.flush();

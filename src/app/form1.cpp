@@ -21,14 +21,13 @@
 #include "browser/location_box.h"
 #include "browser/navigation.h"
 #include "browser/tree_view1.h"
-#include "browser/file_list_view.h"
 #include "fileops/shell_commands.h"
-#include "player/movie.h"
-#include "player/play_list.h"
 #include "platform/app_info.h"
 #include "platform/interval_timer.h"
 #include "platform/screen_saver.h"
 #include "platform/trash.h"
+#include "player/movie.h"
+#include "player/play_list.h"
 
 Form1::Form1(Module1& state, Dialogs& dialogs, QString iniPath, const Form1PlayerSetup& player,
              QWidget* parent)

@@ -10,8 +10,8 @@
 #include "app/pane_layout.h"
 #include "browser/image_list.h"
 #include "browser/tree_state.h"
-#include "player/player_set.h"
 #include "player/play_list.h"
+#include "player/player_set.h"
 #include "player/wave_volume.h"
 #include "settings/module1.h"
 

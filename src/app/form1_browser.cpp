@@ -18,12 +18,12 @@
 #include "browser/navigation.h"
 #include "browser/tree_view1.h"
 #include "fileops/shell_commands.h"
-#include "player/movie.h"
-#include "player/play_list.h"
 #include "platform/desktop_services.h"
 #include "platform/error_box.h"
 #include "platform/interval_timer.h"
 #include "platform/trash.h"
+#include "player/movie.h"
+#include "player/play_list.h"
 
 QWidget* Form1::TreeView1() const {
     return m_treeView;

@@ -80,8 +80,7 @@ QString PlayList::selectedPath() const {
 }
 
 QString PlayList::selectedExtension() const {
-    return m_list.rowCount() == 0 ? QString()
-                                  : m_list.model().row(currentRow()).ext.toLower();
+    return m_list.rowCount() == 0 ? QString() : m_list.model().row(currentRow()).ext.toLower();
 }
 
 void PlayList::PlayStep(int mode) {
@@ -117,7 +116,8 @@ void PlayList::PlayStep(int mode) {
             return;
         }
 
-        const StepMove move = stepMove(mode, current, count);
+        const StepMove move = stepMove(
+            mode, current, count, [this](int row) { return FolderExist(m_list.keyOfRow(row)); });
         if (move.leftRow >= 0) {
             m_list.model().setIconKey(move.leftRow, move.leftIcon);
         }
@@ -229,7 +229,8 @@ void PlayList::ShowClipInfo() {
         qint32 width = 0;
         m_movie.GetDspSize(extension, height, width);
         if (height < 1 || width < 1) {
-            m_window.setCaption(player_msg::clipCaption(m_window.titleText, name, sizeText, folder));
+            m_window.setCaption(
+                player_msg::clipCaption(m_window.titleText, name, sizeText, folder));
             return;
         }
         m_window.setCaption(
@@ -392,9 +393,9 @@ void PlayList::onMediaPlayState(int newState) {
 }
 
 void PlayList::onStreamingState(int newState) {
-    showPlayState(newState == StreamingAudioEngine::Paused,
-                  newState == StreamingAudioEngine::Stopped ||
-                      newState == StreamingAudioEngine::Playing);
+    showPlayState(
+        newState == StreamingAudioEngine::Paused,
+        newState == StreamingAudioEngine::Stopped || newState == StreamingAudioEngine::Playing);
 }
 
 void PlayList::showPlayState(bool paused, bool settled) {

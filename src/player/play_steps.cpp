@@ -2,29 +2,40 @@
 
 #include <cmath>
 
-StepMove stepMove(int mode, int current, int count) {
+namespace {
+
+// One row on in a direction, wrapping round; `wrapped` tells whether the end was crossed.
+int oneStep(int mode, int row, int count, bool& wrapped) {
+    if (mode == 0) {
+        wrapped = row >= count - 1;
+        return wrapped ? 0 : row + 1;
+    }
+    wrapped = row < 1;
+    return wrapped ? count - 1 : row - 1;
+}
+
+}  // namespace
+
+StepMove stepMove(int mode, int current, int count, const std::function<bool(int row)>& isFolder) {
     StepMove move;
     move.target = current;
     if (count <= 0) {
         move.target = -1;
         return move;
     }
-    if (mode == 0) {
-        if (current < count - 1) {
-            move.leftRow = current;
-            move.leftIcon = QStringLiteral("NextDwn");
-            move.target = current + 1;
-        } else {
-            move.target = 0;
-        }
-    } else if (mode == 1) {
-        if (current < 1) {
-            move.target = count - 1;
-        } else {
-            move.leftRow = current;
-            move.leftIcon = QStringLiteral("NextUp");
-            move.target = current - 1;
-        }
+    if (mode != 0 && mode != 1) {
+        return move;
+    }
+    bool wrapped = false;
+    move.target = oneStep(mode, current, count, wrapped);
+    if (!wrapped) {
+        move.leftRow = current;
+        move.leftIcon = mode == 0 ? QStringLiteral("NextDwn") : QStringLiteral("NextUp");
+    }
+    // Past folder rows, at most once round the list.
+    for (int tries = 1; isFolder && tries < count && isFolder(move.target); ++tries) {
+        bool more = false;
+        move.target = oneStep(mode, move.target, count, more);
     }
     return move;
 }

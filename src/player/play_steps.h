@@ -2,19 +2,22 @@
 
 #include <QSize>
 #include <QString>
+#include <functional>
 #include <optional>
 
 // The arithmetic of the play list, apart from the list and the engines.
 
 // Where a play-list step goes from row `current` (0-based) of `count` rows. Mode 0 next, 1
 // previous, 2 and 3 the same row. Moving on leaves a mark on the row left behind, except when
-// the step wraps round the end of the list.
+// the step wraps round the end of the list. Folder rows (isFolder) are passed over: a step lands
+// on the next file in its direction, wrapping round as often as it must.
 struct StepMove {
     int target = 0;
     int leftRow = -1;  // -1: no row is marked
     QString leftIcon;  // "NextDwn" or "NextUp"
 };
-StepMove stepMove(int mode, int current, int count);
+StepMove stepMove(int mode, int current, int count,
+                  const std::function<bool(int row)>& isFolder = {});
 
 // The icon of the row that is playing, by the direction the list runs in.
 QString playingIcon(bool reverse);

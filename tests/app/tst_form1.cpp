@@ -14,7 +14,6 @@
 #include "app/splitter_bar.h"
 #include "app/status_bar1.h"
 #include "app/toolbar1.h"
-#include "test_player_setup.h"
 #include "browser/file_list.h"
 #include "browser/folder_tree.h"
 #include "browser/navigation.h"
@@ -22,6 +21,7 @@
 #include "platform/error_box.h"
 #include "platform/interval_timer.h"
 #include "platform/scripted_dialogs.h"
+#include "test_player_setup.h"
 
 namespace {
 

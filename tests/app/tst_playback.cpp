@@ -20,8 +20,8 @@
 #include "platform/scripted_dialogs.h"
 #include "player/media_player_engine.h"
 #include "player/messages.h"
-#include "player/mpv_engine.h"
 #include "player/movie.h"
+#include "player/mpv_engine.h"
 #include "player/play_list.h"
 #include "player/streaming_audio_engine.h"
 #include "test_player_setup.h"
@@ -39,7 +39,8 @@ QString readText(const QString& path) {
 
 // A window started on a settings file that shows `folder`, loaded and shown as the program does.
 struct Window {
-    Window(const QString& ini, const QString& folder) : form(state, dialogs, ini, testPlayerSetup()) {
+    Window(const QString& ini, const QString& folder)
+        : form(state, dialogs, ini, testPlayerSetup()) {
         QFile file(ini);
         if (file.open(QIODevice::WriteOnly)) {
             file.write("[Boot]\nSearchPath=1\n[FilePath]\nPath=" + folder.toUtf8() +
@@ -121,8 +122,8 @@ private slots:
         QCOMPARE(w.row(u"a.wav"_qs).toolTip, QStringLiteral("a.wavは、再生しています。"));
         // A sound has no picture size: name, size text and folder.
         const QString sizeText = w.list().model().columnText(0, 2).trimmed();
-        QTRY_COMPARE(w.form.windowTitle(), app_info::captionText() + u" - a.wav(" + sizeText +
-                                               u"KB) - " + m_folder);
+        QTRY_COMPARE(w.form.windowTitle(),
+                     app_info::captionText() + u" - a.wav(" + sizeText + u"KB) - " + m_folder);
 
         // The end of the one-second tone starts the next row.
         QTRY_COMPARE_WITH_TIMEOUT(w.selectedName(), QStringLiteral("b.wav"), 10000);

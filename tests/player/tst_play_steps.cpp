@@ -36,6 +36,20 @@ private slots:
         QTEST(move.leftIcon, "leftIcon");
     }
 
+    void stepsPassOverFolders() {
+        // Rows 0-1 folders, 2-4 files, 5 a folder.
+        const auto folder = [](int row) { return row < 2 || row == 5; };
+        StepMove move = stepMove(0, 4, 6, folder);
+        QCOMPARE(move.target, 2);  // over the folder at the end and the two at the top
+        QCOMPARE(move.leftRow, 4);
+        move = stepMove(1, 2, 6, folder);
+        QCOMPARE(move.target, 4);
+        QCOMPARE(move.leftRow, 2);
+        QCOMPARE(move.leftIcon, u"NextUp"_qs);
+        // Nothing but folders besides the row on show: the step comes back to it.
+        QCOMPARE(stepMove(0, 3, 4, [](int row) { return row != 3; }).target, 3);
+    }
+
     void slideTimerByKindAndInterval() {
         for (const char* ext : {"bmp", "png", "jpeg", "jpg", "gif"}) {
             QVERIFY(slideTimerApplies(true, 0, QString::fromLatin1(ext)));
