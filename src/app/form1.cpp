@@ -137,6 +137,16 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
         setFocus();
         m_listView->setFocus();
     }
+    // Characters typed on the window's own bars and players do nothing (the tree and the list
+    // have keys of their own); Space and the others act on their release.
+    if (event->type() == QEvent::KeyPress && m_keyPreview.contains(watched) &&
+        watched != m_treeView && watched != m_listView && watched != m_imageCombo) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (!(key->modifiers() & Qt::ControlModifier) && !key->text().isEmpty() &&
+            key->text().at(0).isPrint()) {
+            return true;
+        }
+    }
     // The window sees every key released on its controls before they act on it.
     if (event->type() == QEvent::KeyRelease && m_keyPreview.contains(watched)) {
         auto* key = static_cast<QKeyEvent*>(event);
