@@ -135,6 +135,8 @@ private:
     void wirePlayer();
     PlayListWindow playListWindow();
     void playerButtonClick(int index);
+    // Keys released on a full-screen picture: the window's accelerators and the list's keys.
+    void fullScreenKeyUp(int key, Qt::KeyboardModifiers modifiers);
     void wireBrowser();
     void loadBrowser();
     void applyListMenuState(const struct ListMenuState& state);

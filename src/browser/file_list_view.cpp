@@ -1,9 +1,12 @@
 #include "browser/file_list_view.h"
 
+#include <QFontMetrics>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -67,7 +70,13 @@ void FileListView::fitColumnsToRows() {
         for (int column = 0; column < header()->count(); ++column) {
             int width = sizeHintForColumn(column);
             if (column == 0 && iconsToCome && width > 0) {
-                width += 16 + 4;
+                // ... and for its name in bold.
+                QFont bold = font();
+                bold.setBold(true);
+                const QString sample = QStringLiteral("abcdefghijklmnopqrstuvwxyz0123456789");
+                const double widening = double(QFontMetrics(bold).horizontalAdvance(sample)) /
+                                        std::max(1, fontMetrics().horizontalAdvance(sample));
+                width = static_cast<int>(std::ceil(width * widening)) + 16 + 4;
             }
             if (width > 0) {
                 header()->resizeSection(column, width);

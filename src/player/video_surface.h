@@ -28,6 +28,8 @@ public:
 signals:
     // The user left the full screen; the engine's display size is back to fit.
     void fullScreenLeft();
+    // A key was released on the full-screen picture, which the main window's keys cannot reach.
+    void fullScreenKeyReleased(int key, Qt::KeyboardModifiers modifiers);
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

@@ -24,6 +24,7 @@
 #include "player/mpv_engine.h"
 #include "player/play_list.h"
 #include "player/streaming_audio_engine.h"
+#include "player/video_surface.h"
 #include "test_player_setup.h"
 
 namespace {
@@ -156,6 +157,20 @@ private slots:
         w.form.toolbar()->button(11)->trigger();
         QTRY_COMPARE(w.playState(), 1);
         QTRY_COMPARE(w.form.toolbar()->buttonImage(11), QStringLiteral("Play"));
+
+        // F12: the picture on a screen of its own, where the window's keys still work.
+        QTest::keyClick(w.form.ListView1(), Qt::Key_F12);
+        VideoSurface* surface = w.form.players().mediaSurface();
+        QTRY_VERIFY(surface->isFullScreenMode());
+        QCOMPARE(w.form.statusBar1()->panelText(4), QStringLiteral("フルスクリーン"));
+        QWidget* screen = surface->videoWidget()->window();
+        QVERIFY(screen != &w.form);
+        QTest::keyClick(screen, Qt::Key_Space);
+        QTRY_COMPARE(w.playState(), 2);
+        QTest::keyClick(screen, Qt::Key_F11);
+        QTRY_VERIFY(!surface->isFullScreenMode());
+        QVERIFY(w.form.menus().Dspsize[0]->isChecked());
+        QCOMPARE(w.state.mScreenSize, 0);
 
         // Closing while a file plays lets go of it before the settings are written.
         w.form.close();
