@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "browser/file_list.h"
+#include "browser/file_list_view.h"
 #include "browser/folder_tree.h"
 #include "browser/path_utils.h"
 #include "platform/app_info.h"
@@ -64,13 +65,9 @@ int PlayList::currentRow() const {
     }
     // Nothing selected: the focused row stands for the selection, as it did in the list the
     // program was written for; failing that, the first row.
-    const QString text = m_list.CurrentRowText();
-    if (!text.isEmpty()) {
-        for (int row = 0; row < m_list.rowCount(); ++row) {
-            if (m_list.model().row(row).text == text) {
-                return row;
-            }
-        }
+    const int focused = m_list.view().currentIndex().row();
+    if (focused >= 0 && focused < m_list.rowCount()) {
+        return focused;
     }
     return 0;
 }
