@@ -26,6 +26,7 @@
 #include "platform/interval_timer.h"
 #include "platform/screen_saver.h"
 #include "platform/trash.h"
+#include "platform/typed_key.h"
 #include "player/movie.h"
 #include "player/play_list.h"
 
@@ -141,9 +142,7 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
     // have keys of their own); Space and the others act on their release.
     if (event->type() == QEvent::KeyPress && m_keyPreview.contains(watched) &&
         watched != m_treeView && watched != m_listView && watched != m_imageCombo) {
-        auto* key = static_cast<QKeyEvent*>(event);
-        if (!(key->modifiers() & Qt::ControlModifier) && !key->text().isEmpty() &&
-            key->text().at(0).isPrint()) {
+        if (isTypedCharacter(*static_cast<QKeyEvent*>(event))) {
             return true;
         }
     }

@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/typed_key.h"
+
 namespace {
 
 // Letter commands take no Control or Alt: those belong to the menus' shortcuts.
@@ -129,8 +131,7 @@ void FileListView::keyPressEvent(QKeyEvent* event) {
         return;
     }
     // Characters do nothing here: Space plays on its release, and there is no type-ahead.
-    if (!(event->modifiers() & Qt::ControlModifier) && !event->text().isEmpty() &&
-        event->text().at(0).isPrint()) {
+    if (isTypedCharacter(*event)) {
         event->accept();
         return;
     }

@@ -195,6 +195,10 @@ private slots:
         QVERIFY(w.play().ReverseFlg);
         QVERIFY(w.form.Timer1()->isEnabled());
         w.list().SelectRowByKey(m_folder + u"/c.wav");
+        // A typed letter neither searches the list nor plays.
+        w.key(Qt::Key_A);
+        QCOMPARE(w.selectedName(), QStringLiteral("c.wav"));
+        QCOMPARE(w.playState(), 0);
         w.key(Qt::Key_Space);
         QTRY_COMPARE(w.playState(), 1);
         QTRY_COMPARE_WITH_TIMEOUT(w.selectedName(), QStringLiteral("b.wav"), 10000);
