@@ -24,6 +24,18 @@ MpvEngineOptions silent() {
     return options;
 }
 
+// A silent engine's picture surface, 400 x 300, shown on a window of its own.
+struct HostedSurface {
+    HostedSurface() {
+        host.resize(400, 300);
+        surface.resize(400, 300);
+        host.show();
+    }
+    MpvEngine engine{silent()};
+    QWidget host;
+    VideoSurface surface{engine, false, &host};
+};
+
 }  // namespace
 
 // The player's smaller parts: the media kinds, the display sizes and where a picture goes, the
@@ -209,12 +221,9 @@ void TestPlayerParts::controlBarFollowsTheEngine() {
 }
 
 void TestPlayerParts::surfaceFollowsDisplaySize() {
-    MpvEngine engine(silent());
-    QWidget host;
-    host.resize(400, 300);
-    VideoSurface surface(engine, false, &host);
-    surface.resize(400, 300);
-    host.show();
+    HostedSurface hosted;
+    MpvEngine& engine = hosted.engine;
+    VideoSurface& surface = hosted.surface;
     QSignalSpy opened(&engine, &MediaEngine::newStream);
     engine.load(player_media::path("clip.avi"));
     QTRY_COMPARE_WITH_TIMEOUT(opened.count(), 1, 10000);
@@ -235,12 +244,10 @@ void TestPlayerParts::surfaceFollowsDisplaySize() {
 }
 
 void TestPlayerParts::surfaceFullScreenAndBack() {
-    MpvEngine engine(silent());
-    QWidget host;
-    host.resize(400, 300);
-    VideoSurface surface(engine, false, &host);
-    surface.resize(400, 300);
-    host.show();
+    HostedSurface hosted;
+    MpvEngine& engine = hosted.engine;
+    QWidget& host = hosted.host;
+    VideoSurface& surface = hosted.surface;
     QSignalSpy left(&surface, &VideoSurface::fullScreenLeft);
 
     engine.setDisplaySize(VideoSize::FullScreen);
