@@ -1,59 +1,38 @@
 #include "platform/file_mover.h"
-#include "platform/file_name_codec.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <algorithm>
 #include <cerrno>
-#include <climits>
-#include <cstdlib>
 
-#include "platform/dialogs.h"
+#include "platform/file_name_codec.h"
 #include "platform/file_op_progress.h"
 #include "platform/file_transfer.h"
-#include "platform/messages.h"
+#include "platform/path_parts.h"
 #include "platform/run_error.h"
+
+using path_parts::join;
+using path_parts::nameOf;
+using path_parts::parentOf;
 
 namespace {
 
-QByteArray native(const QString& path) {
-    return encodeFileName(path);
-}
+// From this many items into one folder on, the folder's names are read in one go.
+constexpr qsizetype kListFolderFrom = 64;
 
 bool lstatPath(const QString& path, struct stat& st) {
-    return ::lstat(native(path).constData(), &st) == 0;
+    return ::lstat(encodeFileName(path).constData(), &st) == 0;
 }
 
 bool statPath(const QString& path, struct stat& st) {
-    return ::stat(native(path).constData(), &st) == 0;
+    return ::stat(encodeFileName(path).constData(), &st) == 0;
 }
 
-QString joinPath(const QString& folder, const QString& name) {
-    return folder.endsWith(u'/') ? QString(folder + name) : QString(folder + u'/' + name);
-}
-
-QString parentOf(const QString& path) {
-    return QFileInfo(path).path();
-}
-QString nameOf(const QString& path) {
-    return QFileInfo(path).fileName();
-}
-
-QString realFolder(const QString& path) {
-    char buffer[PATH_MAX];
-    if (::realpath(native(path).constData(), buffer) == nullptr) {
-        return {};
-    }
-    return decodeFileName(buffer);
-}
-
-// True when the user may take entries out of folder and, for a folder tree, out of every folder
-// in it: what removing a source after its copy needs.
+// True when the user may take entries out of folder: what removing a source after its copy
+// needs, for the folder it is in and for every folder in it.
 bool canEmpty(const QString& folder) {
-    return ::access(native(folder).constData(), W_OK | X_OK) == 0;
+    return ::access(encodeFileName(folder).constData(), W_OK | X_OK) == 0;
 }
 
 bool canRemoveTree(const QString& path) {
@@ -61,91 +40,120 @@ bool canRemoveTree(const QString& path) {
     if (!lstatPath(path, st) || !S_ISDIR(st.st_mode)) {
         return true;
     }
-    if (!canEmpty(path) || ::access(native(path).constData(), R_OK) != 0) {
+    QStringList names;
+    if (!canEmpty(path) || ::access(encodeFileName(path).constData(), R_OK) != 0 ||
+        file_transfer::namesIn(path, names) != 0) {
         return false;
     }
-    const QStringList names = QDir(path).entryList(QDir::Dirs | QDir::Hidden | QDir::System |
-                                                   QDir::NoDotAndDotDot | QDir::NoSymLinks);
     return std::all_of(names.cbegin(), names.cend(),
-                       [&](const QString& name) { return canRemoveTree(joinPath(path, name)); });
+                       [&](const QString& name) { return canRemoveTree(join(path, name)); });
 }
 
 }  // namespace
 
-int shellErrorFromErrno(int err) {
-    const int number = runErrorFromErrno(err);
-    return number == shell_result::kCancelled || number == 0 ? run_error::kInternal : number;
+FileMover::FileMover(FileOpProgress& progress, MoveQuestions& questions)
+    : m_progress(progress), m_questions(questions) {}
+
+void FileMover::setProgressText(const QString& title, LabelFor label) {
+    m_title = title;
+    m_label = std::move(label);
 }
 
-QStringList normalizeSources(const QStringList& paths, FileOperations::Outcome& outcome) {
-    QStringList sources;
-    for (const QString& path : paths) {
-        if (!QDir::isAbsolutePath(path)) {
-            outcome = {shellErrorFromErrno(EINVAL), platform_msg::notFullPath(path)};
-            return {};
-        }
-        const QString clean = QDir::cleanPath(path);
-        if (!sources.contains(clean)) {
-            sources.append(clean);
-        }
-    }
-    if (sources.isEmpty()) {
-        outcome = {run_error::kBadFileName, platform_msg::noPathsGiven()};
-        return {};
-    }
-    // An item inside another listed folder goes with that folder.
-    QStringList outer;
-    for (const QString& path : sources) {
-        const bool inside =
-            std::any_of(sources.cbegin(), sources.cend(), [&](const QString& other) {
-                return other != path && (other == u"/" || path.startsWith(other + u'/'));
-            });
-        if (!inside) {
-            outer.append(path);
-        }
-    }
-    return outer;
-}
-
-FileMover::FileMover(Dialogs& dialogs, FileOpProgress& progress)
-    : m_dialogs(dialogs), m_progress(progress) {}
-
-bool FileMover::fail(const QString& path, int err, FileOperations::Outcome& outcome) const {
-    const int code = shellErrorFromErrno(err);
-    outcome = {code, platform_msg::cannotMove(path, runErrorText(code))};
-    return false;
-}
-
-FileOperations::Outcome FileMover::move(const QStringList& sources, const QString& destination,
-                                        bool confirm) {
-    FileOperations::Outcome outcome;
+FileOpOutcome FileMover::targetsFor(const QStringList& sources, const QString& destination,
+                                    QList<MovedItem>& items) {
+    items.clear();
     if (!QDir::isAbsolutePath(destination)) {
-        outcome = {shellErrorFromErrno(EINVAL), platform_msg::notFullPath(destination)};
-        return outcome;
+        return FileOpOutcome::fromErrno(FileOpFailure::NotFullPath, destination, EINVAL);
     }
     const QString dest = QDir::cleanPath(destination);
     struct stat st {};
-    QList<std::pair<QString, QString>> moves;
     if (statPath(dest, st) && S_ISDIR(st.st_mode)) {
+        items.reserve(sources.size());
+        const QString folder = dest.endsWith(u'/') ? dest : QString(dest + u'/');
         for (const QString& source : sources) {
-            moves.append({source, joinPath(dest, nameOf(source))});
+            items.append(
+                {source, folder + QStringView(source).sliced(source.lastIndexOf(u'/') + 1)});
         }
-    } else if (sources.size() == 1 && statPath(parentOf(dest), st) && S_ISDIR(st.st_mode)) {
-        moves.append({sources.first(), dest});
-    } else {
-        outcome = {run_error::kPathNotFound, platform_msg::destinationMissing(dest)};
-        return outcome;
+        return {};
     }
+    if (sources.size() == 1 && statPath(parentOf(dest), st) && S_ISDIR(st.st_mode)) {
+        items.append({sources.first(), dest});
+        return {};
+    }
+    return {run_error::kPathNotFound, FileOpFailure::DestinationMissing, dest, {}};
+}
 
-    if (confirm &&
-        m_dialogs.messageBox(
-            platform_msg::confirmMove(sources.size(), nameOf(sources.first()), dest),
-            MsgIcon::Question, MsgButtons::YesNo, platform_msg::moveTitle()) != MsgResult::Yes) {
-        outcome.code = shell_result::kCancelled;
-        return outcome;
+bool FileMover::fail(const QString& path, int err, FileOpOutcome& outcome) const {
+    outcome = FileOpOutcome::fromErrno(FileOpFailure::CannotMove, path, err);
+    return false;
+}
+
+// The items of a move mostly share their folders: the last one looked up is at hand without a
+// copy of its path.
+FileMover::Folder FileMover::folderOf(const QString& item) {
+    const qsizetype slash = item.lastIndexOf(u'/');
+    const QStringView path = slash <= 0 ? QStringView(u"/") : QStringView(item).left(slash);
+    if (m_hasLastFolder && path == m_lastFolderPath) {
+        return m_lastFolder;
     }
-    for (const auto& [source, target] : moves) {
-        if (const int code = plan(source, target, outcome); code != 0) {
+    m_lastFolderPath = path.toString();
+    m_lastFolder = folder(m_lastFolderPath);
+    m_hasLastFolder = true;
+    return m_lastFolder;
+}
+
+FileMover::Folder FileMover::folder(const QString& path) {
+    const auto found = m_folders.constFind(path);
+    if (found != m_folders.constEnd()) {
+        return *found;
+    }
+    Folder folder;
+    struct stat st {};
+    if (!statPath(path, st)) {
+        folder.err = errno;
+    } else {
+        folder.device = st.st_dev;
+        folder.real = file_transfer::realPath(path);
+        folder.err = folder.real.isEmpty() ? ENOENT : 0;
+    }
+    m_folders.insert(path, folder);
+    return folder;
+}
+
+void FileMover::listBusyFolders(const QList<MovedItem>& items) {
+    QHash<QString, qsizetype> itemsInto;
+    for (const MovedItem& item : items) {
+        ++itemsInto[parentOf(item.to)];
+    }
+    for (auto it = itemsInto.cbegin(); it != itemsInto.cend(); ++it) {
+        if (it.value() < kListFolderFrom) {
+            continue;
+        }
+        // A folder much larger than the move is not read: looking for each target costs less.
+        QStringList names;
+        if (file_transfer::namesIn(it.key(), names, 4 * it.value() + 1024) != 0) {
+            continue;
+        }
+        Folder listed = folder(it.key());
+        listed.names = std::make_shared<const QSet<QString>>(names.cbegin(), names.cend());
+        m_folders.insert(it.key(), listed);
+    }
+}
+
+// A name that a folder's listing lacks was not there when the move began; one made since then
+// is still never replaced: the rename refuses it and the move is put back.
+bool FileMover::targetExists(const Folder& folder, const QString& target, struct stat& st) const {
+    if (folder.names && !folder.names->contains(nameOf(target))) {
+        return false;
+    }
+    return lstatPath(target, st);
+}
+
+FileOpOutcome FileMover::move(const QList<MovedItem>& items) {
+    FileOpOutcome outcome;
+    listBusyFolders(items);
+    for (const MovedItem& item : items) {
+        if (const int code = plan(item.from, item.to, outcome); code != 0) {
             outcome.code = code;
             return outcome;
         }
@@ -177,43 +185,44 @@ FileOperations::Outcome FileMover::move(const QStringList& sources, const QStrin
     return outcome;
 }
 
-int FileMover::plan(const QString& source, const QString& target,
-                    FileOperations::Outcome& outcome) {
+int FileMover::plan(const QString& source, const QString& target, FileOpOutcome& outcome) {
     struct stat s {};
     if (!lstatPath(source, s)) {
         fail(source, errno, outcome);
         return outcome.code;
     }
     const bool sourceIsFolder = S_ISDIR(s.st_mode);
-    struct stat sourceFolder {};
-    struct stat targetFolder {};
-    if (!statPath(parentOf(source), sourceFolder)) {
-        fail(source, errno, outcome);
+    const Folder sourceFolder = folderOf(source);
+    if (sourceFolder.err != 0) {
+        fail(source, sourceFolder.err, outcome);
         return outcome.code;
     }
-    if (!statPath(parentOf(target), targetFolder)) {
-        outcome = {run_error::kPathNotFound, platform_msg::destinationMissing(parentOf(target))};
+    const Folder targetFolder = folderOf(target);
+    if (targetFolder.err != 0) {
+        outcome = {
+            run_error::kPathNotFound, FileOpFailure::DestinationMissing, parentOf(target), {}};
         return outcome.code;
     }
-    const QString realSource = joinPath(realFolder(parentOf(source)), nameOf(source));
-    const QString realTarget = joinPath(realFolder(parentOf(target)), nameOf(target));
-    if (realSource == realTarget) {
+    const QString sourceName = nameOf(source);
+    const QString targetName = nameOf(target);
+    if (sourceName == targetName && sourceFolder.real == targetFolder.real) {
         return 0;  // already where it is asked to go
     }
-    if (sourceIsFolder && realTarget.startsWith(realSource + u'/')) {
-        outcome = {run_error::kPathFileAccess, platform_msg::moveIntoItself(source)};
+    if (sourceIsFolder && join(targetFolder.real, targetName)
+                              .startsWith(join(sourceFolder.real, sourceName) + u'/')) {
+        outcome = {run_error::kPathFileAccess, FileOpFailure::MoveIntoItself, source, {}};
         return outcome.code;
     }
     // A folder on a file system of its own is a mount point: copying it over and removing it
     // would empty that file system.
-    if (sourceIsFolder && s.st_dev != sourceFolder.st_dev) {
+    if (sourceIsFolder && s.st_dev != sourceFolder.device) {
         fail(source, EBUSY, outcome);
         return outcome.code;
     }
-    const bool crossDevice = sourceFolder.st_dev != targetFolder.st_dev;
+    const bool crossDevice = sourceFolder.device != targetFolder.device;
 
     struct stat t {};
-    if (!lstatPath(target, t)) {
+    if (!targetExists(targetFolder, target, t)) {
         m_steps.append({StepKind::Move, source, target, crossDevice});
         return 0;
     }
@@ -222,29 +231,29 @@ int FileMover::plan(const QString& source, const QString& target,
     }
     const bool targetIsFolder = S_ISDIR(t.st_mode);
     if (sourceIsFolder != targetIsFolder) {
-        outcome = {run_error::kFileAlreadyExists, platform_msg::kindConflict(target)};
+        outcome = {run_error::kFileAlreadyExists, FileOpFailure::KindConflict, target, {}};
         return outcome.code;
     }
-    const QString question = sourceIsFolder
-                                 ? platform_msg::mergeFolder(nameOf(target), parentOf(target))
-                                 : platform_msg::replaceFile(nameOf(target), parentOf(target));
-    const MsgResult answer = m_dialogs.messageBox(
-        question, MsgIcon::Exclamation, MsgButtons::YesNoCancel, platform_msg::moveTitle());
-    if (answer == MsgResult::No) {
+    const ConflictAnswer answer =
+        sourceIsFolder ? m_questions.mergeFolder(target) : m_questions.replaceFile(target);
+    if (answer == ConflictAnswer::No) {
         return 0;
     }
-    if (answer != MsgResult::Yes) {
+    if (answer != ConflictAnswer::Yes) {
         return shell_result::kCancelled;
     }
     if (!sourceIsFolder) {
         m_steps.append({StepKind::Replace, source, target, crossDevice});
         return 0;
     }
-    const QStringList names = QDir(source).entryList(
-        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+    QStringList names;
+    if (const int err = file_transfer::namesIn(source, names); err != 0) {
+        fail(source, err, outcome);
+        return outcome.code;
+    }
+    std::sort(names.begin(), names.end());
     for (const QString& name : names) {
-        if (const int code = plan(joinPath(source, name), joinPath(target, name), outcome);
-            code != 0) {
+        if (const int code = plan(join(source, name), join(target, name), outcome); code != 0) {
             return code;
         }
     }
@@ -252,7 +261,7 @@ int FileMover::plan(const QString& source, const QString& target,
     return 0;
 }
 
-bool FileMover::checkRemovable(const Step& step, FileOperations::Outcome& outcome) const {
+bool FileMover::checkRemovable(const Step& step, FileOpOutcome& outcome) const {
     if (!step.crossDevice || step.kind == StepKind::MergeFolder) {
         return true;
     }
@@ -262,38 +271,36 @@ bool FileMover::checkRemovable(const Step& step, FileOperations::Outcome& outcom
     return fail(step.source, EACCES, outcome);
 }
 
-bool FileMover::copyToTemporary(const Step& step, QString& temporary,
-                                FileOperations::Outcome& outcome) {
+bool FileMover::copyToTemporary(const Step& step, QString& temporary, FileOpOutcome& outcome) {
     const QString folder = parentOf(step.target);
-    temporary = joinPath(folder, file_transfer::unusedHiddenName(folder, nameOf(step.target),
-                                                                 QStringLiteral("part")));
+    temporary = join(folder, file_transfer::unusedHiddenName(folder, nameOf(step.target),
+                                                             QStringLiteral("part")));
     if (!m_progressShown) {
         // A move that turned out to cross file systems only when it was tried.
         if (!step.crossDevice) {
             m_work += file_transfer::copyWork(step.source);
         }
-        m_progress.begin(platform_msg::moveTitle(), m_work);
+        m_progress.begin(m_title, m_work);
         m_progressShown = true;
     }
-    const QString label = platform_msg::progressLabel(nameOf(step.source));
+    const QString name = nameOf(step.source);
+    const QString label = m_label ? m_label(name) : name;
     const int err = file_transfer::copyTreeVerified(step.source, temporary, [&](qint64 bytes) {
         m_workDone += bytes;
         return m_progress.advance(label, m_workDone);
     });
     if (err == ECANCELED) {
-        outcome = {shell_result::kCancelled, {}};
+        outcome = FileOpOutcome::cancel();
         return false;
     }
     if (err != 0) {
         return fail(step.source, err, outcome);
     }
-    if (!m_touchedFolders.contains(folder)) {
-        m_touchedFolders.append(folder);
-    }
+    m_touchedFolders.insert(folder);
     return true;
 }
 
-bool FileMover::run(const Step& step, FileOperations::Outcome& outcome) {
+bool FileMover::run(const Step& step, FileOpOutcome& outcome) {
     if (step.kind == StepKind::MergeFolder) {
         m_foldersWhenDone.append(step.source);
         return true;
@@ -306,8 +313,8 @@ bool FileMover::run(const Step& step, FileOperations::Outcome& outcome) {
     if (step.kind == StepKind::Replace) {
         const QString folder = parentOf(step.target);
         const QString backup =
-            joinPath(folder, file_transfer::unusedHiddenName(folder, nameOf(step.target),
-                                                             QStringLiteral("replaced")));
+            join(folder, file_transfer::unusedHiddenName(folder, nameOf(step.target),
+                                                         QStringLiteral("replaced")));
         if (const int err = file_transfer::renameNoReplace(step.target, backup); err != 0) {
             if (!temporary.isEmpty()) {
                 file_transfer::removeTree(temporary);
@@ -321,6 +328,7 @@ bool FileMover::run(const Step& step, FileOperations::Outcome& outcome) {
         const int err = file_transfer::renameNoReplace(step.source, step.target);
         if (err == 0) {
             m_done.append({DoneKind::Renamed, step.source, step.target});
+            m_moved.append({step.source, step.target});
             return true;
         }
         if (err != EXDEV) {
@@ -335,6 +343,7 @@ bool FileMover::run(const Step& step, FileOperations::Outcome& outcome) {
         return fail(step.source, err, outcome);
     }
     m_done.append({DoneKind::Copied, step.source, step.target});
+    m_moved.append({step.source, step.target});
     m_sourcesWhenDone.append(step.source);
     return true;
 }
@@ -343,35 +352,33 @@ void FileMover::rollBack() {
     for (auto it = m_done.crbegin(); it != m_done.crend(); ++it) {
         switch (it->kind) {
             case DoneKind::Renamed:
+            case DoneKind::BackedUp:
                 file_transfer::renameNoReplace(it->to, it->from);
                 break;
             case DoneKind::Copied:
                 file_transfer::removeTree(it->to);
                 break;
-            case DoneKind::BackedUp:
-                file_transfer::renameNoReplace(it->to, it->from);
-                break;
         }
     }
     m_done.clear();
+    m_moved.clear();
 }
 
-void FileMover::commit(FileOperations::Outcome& outcome) {
+void FileMover::commit(FileOpOutcome& outcome) {
     // The copies reach the disk before their sources leave it.
-    for (const QString& folder : m_touchedFolders) {
+    for (const QString& folder : std::as_const(m_touchedFolders)) {
         file_transfer::syncFolder(folder);
     }
-    for (const QString& source : m_sourcesWhenDone) {
+    for (const QString& source : std::as_const(m_sourcesWhenDone)) {
         if (const int err = file_transfer::removeTree(source); err != 0 && outcome.code == 0) {
-            const int code = shellErrorFromErrno(err);
-            outcome = {code, platform_msg::sourceLeftBehind(source, runErrorText(code))};
+            outcome = FileOpOutcome::fromErrno(FileOpFailure::SourceLeftBehind, source, err);
         }
     }
-    for (const QString& backup : m_backupsWhenDone) {
+    for (const QString& backup : std::as_const(m_backupsWhenDone)) {
         file_transfer::removeTree(backup);
     }
     // Emptied by the merge unless the user kept some of its items where they were.
-    for (const QString& folder : m_foldersWhenDone) {
-        ::rmdir(native(folder).constData());
+    for (const QString& folder : std::as_const(m_foldersWhenDone)) {
+        ::rmdir(encodeFileName(folder).constData());
     }
 }

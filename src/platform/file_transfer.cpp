@@ -5,10 +5,11 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <QCryptographicHash>
-#include <QFile>
+#include <QHash>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -44,8 +45,9 @@ private:
     int m_fd;
 };
 
-// The names in a folder, without "." and "..".
-int listFolder(const std::string& folder, std::vector<std::string>& names) {
+// The names in a folder, without "." and ".."; E2BIG when there are more than limit (when one
+// is given).
+int listFolder(const std::string& folder, std::vector<std::string>& names, qsizetype limit = -1) {
     DIR* dir = ::opendir(folder.c_str());
     if (dir == nullptr) {
         return errno;
@@ -54,6 +56,10 @@ int listFolder(const std::string& folder, std::vector<std::string>& names) {
     while (const dirent* entry = ::readdir(dir)) {
         const std::string name = entry->d_name;
         if (name != "." && name != "..") {
+            if (limit >= 0 && static_cast<qsizetype>(names.size()) >= limit) {
+                ::closedir(dir);
+                return E2BIG;
+            }
             names.push_back(name);
         }
         errno = 0;
@@ -88,44 +94,54 @@ int removeNative(const std::string& path) {
     return ::rmdir(path.c_str()) == 0 ? 0 : errno;
 }
 
-int writeAll(int fd, const char* data, qsizetype size) {
-    while (size > 0) {
-        const ssize_t written = ::write(fd, data, static_cast<size_t>(size));
-        if (written < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return errno;
-        }
-        data += written;
-        size -= written;
-    }
-    return 0;
-}
-
 // A buffer for a file of that size: small files do not need a chunk's worth.
 QByteArray bufferFor(qint64 fileSize) {
     return QByteArray(static_cast<qsizetype>(qBound<qint64>(4096, fileSize + 1, kChunk)),
                       Qt::Uninitialized);
 }
 
-// Reads a whole file and hashes it; the counter hears of every chunk.
-int hashFile(int fd, qint64 fileSize, QCryptographicHash& hash, qint64& total,
-             const ByteCounter& counter) {
-    QByteArray buffer = bufferFor(fileSize);
-    total = 0;
-    for (;;) {
-        const ssize_t got = ::read(fd, buffer.data(), static_cast<size_t>(buffer.size()));
+// Reads until buffer is full or the file ends; the number of bytes read, or -1 with errno set.
+ssize_t readFull(int fd, QByteArray& buffer) {
+    qsizetype total = 0;
+    while (total < buffer.size()) {
+        const ssize_t got =
+            ::read(fd, buffer.data() + total, static_cast<size_t>(buffer.size() - total));
         if (got < 0) {
             if (errno == EINTR) {
                 continue;
             }
+            return -1;
+        }
+        if (got == 0) {
+            break;
+        }
+        total += got;
+    }
+    return total;
+}
+
+// The check of a copy: a chain of quick hashes, one link per full buffer. It is there to catch
+// bytes lost or changed on their way to the disk, not forgeries, so a fast hash does; a
+// cryptographic one would take longer than the copy itself.
+size_t chainHash(size_t chain, const QByteArray& buffer, ssize_t size) {
+    return qHashBits(buffer.constData(), static_cast<size_t>(size), chain);
+}
+constexpr size_t kChainStart = 0x9e3779b97f4a7c15ULL;
+
+// Reads a whole file and hashes it; the counter hears of every chunk.
+int hashFile(int fd, qint64 fileSize, size_t& hash, qint64& total, const ByteCounter& counter) {
+    QByteArray buffer = bufferFor(fileSize);
+    hash = kChainStart;
+    total = 0;
+    for (;;) {
+        const ssize_t got = readFull(fd, buffer);
+        if (got < 0) {
             return errno;
         }
         if (got == 0) {
             return 0;
         }
-        hash.addData(QByteArrayView(buffer.constData(), got));
+        hash = chainHash(hash, buffer, got);
         total += got;
         if (counter && !counter(got)) {
             return ECANCELED;
@@ -153,15 +169,12 @@ int copyFile(const std::string& source, const struct stat& st, const std::string
     if (out.get() < 0) {
         return errno;
     }
-    QCryptographicHash written(QCryptographicHash::Sha1);
     QByteArray buffer = bufferFor(st.st_size);
+    size_t written = kChainStart;
     qint64 total = 0;
     for (;;) {
-        const ssize_t got = ::read(in.get(), buffer.data(), static_cast<size_t>(buffer.size()));
+        const ssize_t got = readFull(in.get(), buffer);
         if (got < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
             return errno;
         }
         if (got == 0) {
@@ -170,7 +183,7 @@ int copyFile(const std::string& source, const struct stat& st, const std::string
         if (const int err = writeAll(out.get(), buffer.constData(), got); err != 0) {
             return err;
         }
-        written.addData(QByteArrayView(buffer.constData(), got));
+        written = chainHash(written, buffer, got);
         total += got;
         if (counter && !counter(got)) {
             return ECANCELED;
@@ -187,12 +200,12 @@ int copyFile(const std::string& source, const struct stat& st, const std::string
     if (back.get() < 0) {
         return errno;
     }
-    QCryptographicHash readBack(QCryptographicHash::Sha1);
+    size_t readBack = 0;
     qint64 backTotal = 0;
     if (const int err = hashFile(back.get(), total, readBack, backTotal, counter); err != 0) {
         return err;
     }
-    if (backTotal != total || readBack.result() != written.result()) {
+    if (backTotal != total || readBack != written) {
         return EIO;
     }
     keepOwnerAndTimes(out.get(), st);
@@ -277,10 +290,26 @@ qint64 nativeWork(const std::string& path) {
 
 }  // namespace
 
+int writeAll(int fd, const char* data, qsizetype size) {
+    while (size > 0) {
+        const ssize_t written = ::write(fd, data, static_cast<size_t>(size));
+        if (written < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return errno;
+        }
+        data += written;
+        size -= written;
+    }
+    return 0;
+}
+
 int renameNoReplace(const QString& from, const QString& to) {
-    const std::string source = nativePath(from);
-    const std::string target = nativePath(to);
-    if (::renameat2(AT_FDCWD, source.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0) {
+    const QByteArray source = encodeFileName(from);
+    const QByteArray target = encodeFileName(to);
+    if (::renameat2(AT_FDCWD, source.constData(), AT_FDCWD, target.constData(), RENAME_NOREPLACE) ==
+        0) {
         return 0;
     }
     const int err = errno;
@@ -289,10 +318,10 @@ int renameNoReplace(const QString& from, const QString& to) {
     }
     // The file system cannot refuse to replace by itself: look first.
     struct stat st {};
-    if (::lstat(target.c_str(), &st) == 0) {
+    if (::lstat(target.constData(), &st) == 0) {
         return EEXIST;
     }
-    return ::rename(source.c_str(), target.c_str()) == 0 ? 0 : errno;
+    return ::rename(source.constData(), target.constData()) == 0 ? 0 : errno;
 }
 
 int removeTree(const QString& path) {
@@ -321,6 +350,50 @@ void syncFolder(const QString& folder) {
     }
 }
 
+int syncFileSystem(const QString& path) {
+    Fd fd(::open(nativePath(path).c_str(), O_RDONLY | O_CLOEXEC));
+    if (fd.get() < 0) {
+        return errno;
+    }
+    return ::syncfs(fd.get()) == 0 ? 0 : errno;
+}
+
+int makeFolders(const QString& path) {
+    const std::string native = nativePath(path);
+    struct stat st {};
+    if (::stat(native.c_str(), &st) == 0) {
+        return S_ISDIR(st.st_mode) ? 0 : ENOTDIR;
+    }
+    const qsizetype slash = path.lastIndexOf(u'/');
+    if (slash > 0) {
+        if (const int err = makeFolders(path.left(slash)); err != 0) {
+            return err;
+        }
+    }
+    return ::mkdir(native.c_str(), 0777) == 0 || errno == EEXIST ? 0 : errno;
+}
+
+int namesIn(const QString& folder, QStringList& names, qsizetype limit) {
+    std::vector<std::string> native;
+    const int err = listFolder(nativePath(folder), native, limit);
+    names.clear();
+    names.reserve(static_cast<qsizetype>(native.size()));
+    for (const std::string& name : native) {
+        names.append(decodeFileName(name.data(), static_cast<qsizetype>(name.size())));
+    }
+    return err;
+}
+
+QString realPath(const QString& path) {
+    char* real = ::realpath(nativePath(path).c_str(), nullptr);
+    if (real == nullptr) {
+        return {};
+    }
+    const QString text = decodeFileName(real, static_cast<qsizetype>(std::strlen(real)));
+    std::free(real);
+    return text;
+}
+
 QString unusedHiddenName(const QString& folder, const QString& name, const QString& tag) {
     // Short enough for any file system, whatever the name's length.
     const QString stem = u'.' + name.left(80) + u'.' + tag;
@@ -333,7 +406,7 @@ QString unusedHiddenName(const QString& folder, const QString& name, const QStri
 
 bool exists(const QString& path) {
     struct stat st {};
-    return ::lstat(nativePath(path).c_str(), &st) == 0;
+    return ::lstat(encodeFileName(path).constData(), &st) == 0;
 }
 
 }  // namespace file_transfer

@@ -12,3 +12,9 @@ QStringList parsePathList(const QString& list);
 
 // The list form of paths: each path and a NUL, then one more NUL.
 QString makePathList(const QStringList& paths);
+
+struct FileOpOutcome;
+
+// The sources of an operation as clean absolute paths, each once, without those inside another
+// one (they go with it); an explanation in outcome when a path is not absolute or there is none.
+QStringList normalizeSources(const QStringList& paths, FileOpOutcome& outcome);

@@ -77,6 +77,7 @@ int runErrorFromErrno(int err) {
             return run_error::kFileAlreadyExists;
         case ENOSPC:
         case EDQUOT:
+        case EFBIG:  // larger than the file system (or the process) lets a file grow
             return run_error::kDiskFull;
         case EIO:
             return run_error::kDeviceIo;

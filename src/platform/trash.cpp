@@ -11,10 +11,11 @@
 #include <QFileInfo>
 #include <QSet>
 #include <cerrno>
-#include <climits>
 #include <cstdlib>
 
 #include "platform/file_transfer.h"
+#include "platform/path_parts.h"
+#include "platform/trash_batch.h"
 #include "platform/volumes.h"
 
 namespace {
@@ -30,18 +31,8 @@ bool lstatPath(const QString& path, struct stat& st) {
     return ::lstat(native(path).constData(), &st) == 0;
 }
 
-QString joinPath(const QString& folder, const QString& name) {
-    return folder.endsWith(u'/') ? QString(folder + name) : QString(folder + u'/' + name);
-}
-
-// The real path of an existing folder; empty when it cannot be resolved.
-QString realFolder(const QString& path) {
-    char buffer[PATH_MAX];
-    if (::realpath(native(path).constData(), buffer) == nullptr) {
-        return {};
-    }
-    return decodeFileName(buffer);
-}
+using file_transfer::realPath;
+using path_parts::join;
 
 // A folder of ours that nobody could have slipped in: a real folder (not a link) owned by us.
 bool isOwnFolder(const QString& path) {
@@ -82,9 +73,13 @@ bool isPseudoFileSystem(const QString& fsType) {
     return kPseudo.contains(fsType);
 }
 
-// The name an item gets under files/: its own, or with a number before the extension when that
-// is taken, cut so that the info file's name still fits the file system.
-QString candidateName(const QString& name, int n) {
+}  // namespace
+
+QString trashItemName(const QString& name, int n) {
+    // At most three bytes a character: most names fit without a look at their bytes.
+    if (n == 1 && name.size() * 3 + kInfoSuffix.size() <= kNameMax) {
+        return name;
+    }
     QString base = name;
     QString ext;
     const qsizetype dot = name.lastIndexOf(u'.');
@@ -106,12 +101,17 @@ QString candidateName(const QString& name, int n) {
     return base + number + ext;
 }
 
-}  // namespace
+QByteArray trashInfoDate(const QDateTime& deletionDate) {
+    return deletionDate.toString(QStringLiteral("yyyy-MM-dd'T'HH:mm:ss")).toLatin1();
+}
+
+QByteArray trashInfoText(const QString& pathValue, const QByteArray& deletionDate) {
+    return QByteArrayLiteral("[Trash Info]\nPath=") + native(pathValue).toPercentEncoding("/") +
+           QByteArrayLiteral("\nDeletionDate=") + deletionDate + '\n';
+}
 
 QByteArray trashInfoText(const QString& pathValue, const QDateTime& deletionDate) {
-    return QByteArrayLiteral("[Trash Info]\nPath=") + native(pathValue).toPercentEncoding("/") +
-           QByteArrayLiteral("\nDeletionDate=") +
-           deletionDate.toString(QStringLiteral("yyyy-MM-dd'T'HH:mm:ss")).toLatin1() + '\n';
+    return trashInfoText(pathValue, trashInfoDate(deletionDate));
 }
 
 bool parseTrashInfo(const QByteArray& text, QString& pathValue, QDateTime& deletionDate) {
@@ -155,7 +155,7 @@ bool Trash::makeHomeTrash() const {
 
 QString Trash::mountTopDir(const QString& path) {
     struct stat st {};
-    QString current = realFolder(path);
+    QString current = realPath(path);
     if (current.isEmpty() || ::stat(native(current).constData(), &st) != 0) {
         return {};
     }
@@ -191,7 +191,7 @@ QString Trash::topDirTrash(const QString& topDir, bool create) const {
     }
     const QString uid = QString::number(::geteuid());
     // An administrator's shared .Trash counts only as a sticky folder, never through a link.
-    const QString shared = joinPath(topDir, QStringLiteral(".Trash"));
+    const QString shared = join(topDir, QStringLiteral(".Trash"));
     struct stat st {};
     if (lstatPath(shared, st) && S_ISDIR(st.st_mode) && (st.st_mode & S_ISVTX) != 0) {
         const QString own = shared + u'/' + uid;
@@ -202,7 +202,7 @@ QString Trash::topDirTrash(const QString& topDir, bool create) const {
             return own;
         }
     }
-    const QString own = joinPath(topDir, u".Trash-" + uid);
+    const QString own = join(topDir, u".Trash-" + uid);
     if (create && !lstatPath(own, st)) {
         ::mkdir(native(own).constData(), 0700);
     }
@@ -213,7 +213,7 @@ QString Trash::topDirTrash(const QString& topDir, bool create) const {
 }
 
 QString Trash::trashDirFor(const QString& path) const {
-    const QString folder = realFolder(QFileInfo(path).path());
+    const QString folder = realPath(QFileInfo(path).path());
     struct stat item {};
     if (folder.isEmpty() || ::stat(native(folder).constData(), &item) != 0) {
         return {};
@@ -244,79 +244,21 @@ QString Trash::topDirOfTrash(const QString& trashDir) const {
 }
 
 Trash::PutResult Trash::put(const QString& path) {
+    TrashBatch batch(*this);
     PutResult result;
-    if (!QDir::isAbsolutePath(path)) {
-        result.error = EINVAL;
-        return result;
+    if (batch.check({path}).failed() || batch.put().failed()) {
+        result.error = batch.error();
+    } else {
+        result.entry = batch.entries().value(0);
     }
-    const QString item = QDir::cleanPath(path);
-    const QString name = QFileInfo(item).fileName();
-    struct stat st {};
-    if (name.isEmpty() || item == u"/") {
-        result.error = EINVAL;
-        return result;
-    }
-    if (!lstatPath(item, st)) {
-        result.error = errno;
-        return result;
-    }
-    const QString trashDir = trashDirFor(item);
-    if (trashDir.isEmpty()) {
-        result.error = kNoUsableTrash;
-        return result;
-    }
-    // Written as the item's real place, so it can be found again whatever links led to it.
-    const QString realItem = joinPath(realFolder(QFileInfo(item).path()), name);
-    QString pathValue = realItem;
-    if (trashDir != m_homeTrash) {
-        const QString topDir = topDirOfTrash(trashDir);
-        pathValue = QDir(topDir).relativeFilePath(realItem);
-    }
-    const QDateTime now = QDateTime::currentDateTime();
-    const QByteArray info = trashInfoText(pathValue, now);
-
-    for (int n = 1; n < 10000; ++n) {
-        const QString trashName = candidateName(name, n);
-        const QString filesPath = trashDir + u"/files/" + trashName;
-        const QString infoPath = trashDir + u"/info/" + trashName + kInfoSuffix;
-        if (file_transfer::exists(filesPath)) {
-            continue;
-        }
-        // The info file is made exclusively: whoever makes it owns the name.
-        const int fd =
-            ::open(native(infoPath).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-        if (fd < 0) {
-            if (errno == EEXIST) {
-                continue;
-            }
-            result.error = errno;
-            return result;
-        }
-        const bool written =
-            ::write(fd, info.constData(), static_cast<size_t>(info.size())) == info.size() &&
-            ::fsync(fd) == 0;
-        const int writeErr = errno;
-        ::close(fd);
-        if (!written) {
-            ::unlink(native(infoPath).constData());
-            result.error = writeErr != 0 ? writeErr : EIO;
-            return result;
-        }
-        const int err = file_transfer::renameNoReplace(item, filesPath);
-        if (err == EEXIST) {
-            ::unlink(native(infoPath).constData());
-            continue;
-        }
-        if (err != 0) {
-            ::unlink(native(infoPath).constData());
-            result.error = err == EXDEV ? kNoUsableTrash : err;
-            return result;
-        }
-        result.entry = {trashDir, trashName, realItem, now};
-        return result;
-    }
-    result.error = EEXIST;
     return result;
+}
+
+QString Trash::infoPathValue(const QString& trashDir, const QString& realItem) const {
+    if (trashDir == m_homeTrash) {
+        return realItem;
+    }
+    return QDir(topDirOfTrash(trashDir)).relativeFilePath(realItem);
 }
 
 QList<TrashEntry> Trash::list(const QString& trashDir) const {
@@ -357,7 +299,7 @@ QList<TrashEntry> Trash::list(const QString& trashDir) const {
         }
         entry.originalPath = QDir::isAbsolutePath(pathValue)
                                  ? QDir::cleanPath(pathValue)
-                                 : QDir::cleanPath(joinPath(topDir, pathValue));
+                                 : QDir::cleanPath(join(topDir, pathValue));
         entries.append(entry);
     }
     return entries;
@@ -371,13 +313,13 @@ QList<TrashEntry> Trash::list() const {
     return entries;
 }
 
+// Names are read as the bytes on disk: Qt's listing drops a name that is not UTF-8.
 int Trash::itemCount() const {
     int count = 0;
+    QStringList names;
     for (const QString& trashDir : trashDirs()) {
-        count += static_cast<int>(
-            QDir(trashDir + u"/files")
-                .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot)
-                .size());
+        file_transfer::namesIn(trashDir + u"/files", names);
+        count += static_cast<int>(names.size());
     }
     return count;
 }
@@ -389,9 +331,9 @@ int Trash::restore(const TrashEntry& entry) {
     if (!file_transfer::exists(entry.filesPath())) {
         return ENOENT;
     }
-    const QString folder = QFileInfo(entry.originalPath).path();
-    if (!QDir().mkpath(folder)) {
-        return EACCES;
+    if (const int err = file_transfer::makeFolders(path_parts::parentOf(entry.originalPath));
+        err != 0) {
+        return err;
     }
     if (const int err = file_transfer::renameNoReplace(entry.filesPath(), entry.originalPath);
         err != 0) {
@@ -408,17 +350,19 @@ int Trash::empty() {
             firstError = err;
         }
     };
-    const QDir::Filters all = QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot;
+    QStringList names;
     for (const QString& trashDir : trashDirs()) {
         // Items first, their info files after: an info file never outlives a failed item.
-        for (const QString& name : QDir(trashDir + u"/files").entryList(all)) {
+        file_transfer::namesIn(trashDir + u"/files", names);
+        for (const QString& name : std::as_const(names)) {
             const int err = file_transfer::removeTree(trashDir + u"/files/" + name);
             note(err);
             if (err == 0 || err == ENOENT) {
                 ::unlink(native(trashDir + u"/info/" + name + kInfoSuffix).constData());
             }
         }
-        for (const QString& name : QDir(trashDir + u"/info").entryList(all)) {
+        file_transfer::namesIn(trashDir + u"/info", names);
+        for (const QString& name : std::as_const(names)) {
             if (name.endsWith(kInfoSuffix) &&
                 !file_transfer::exists(trashDir + u"/files/" + name.chopped(kInfoSuffix.size()))) {
                 ::unlink(native(trashDir + u"/info/" + name).constData());
@@ -438,13 +382,13 @@ QStringList Trash::trashDirs() const {
     const QStringList topDirs = m_topDirs ? m_topDirs() : QStringList();
     for (const QString& topDir : topDirs) {
         const QString uid = QString::number(::geteuid());
-        const QString shared = joinPath(topDir, QStringLiteral(".Trash"));
+        const QString shared = join(topDir, QStringLiteral(".Trash"));
         struct stat st {};
         QStringList candidates;
         if (lstatPath(shared, st) && S_ISDIR(st.st_mode) && (st.st_mode & S_ISVTX) != 0) {
             candidates.append(shared + u'/' + uid);
         }
-        candidates.append(joinPath(topDir, u".Trash-" + uid));
+        candidates.append(join(topDir, u".Trash-" + uid));
         for (const QString& candidate : candidates) {
             if (isOwnFolder(candidate) && !dirs.contains(candidate)) {
                 dirs.append(candidate);

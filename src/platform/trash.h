@@ -52,12 +52,16 @@ public:
     };
     // Moves a file or folder (given by its absolute path) into the trash of its file system:
     // the .trashinfo is written first, under a name nothing else has, and removed again when the
-    // item cannot be moved.
+    // item cannot be moved. Many items at once go faster through a TrashBatch.
     PutResult put(const QString& path);
 
     // The trash folder an item at path would go to, made when it is missing; empty when its file
     // system has no usable trash.
     QString trashDirFor(const QString& path) const;
+
+    // What the Path line of an info file in trashDir says for the item whose real path is
+    // realItem: the absolute path in the home trash, else the path below the trash's top folder.
+    QString infoPathValue(const QString& trashDir, const QString& realItem) const;
 
     // Every item of every trash folder of ours, in no particular order.
     QList<TrashEntry> list() const;
@@ -88,5 +92,11 @@ private:
 // The .trashinfo text for an item: pathValue is written %-encoded (as in a URL path), the time
 // as local ISO time without zone.
 QByteArray trashInfoText(const QString& pathValue, const QDateTime& deletionDate);
+// The same with the time already in its written form (trashInfoDate), for many items at once.
+QByteArray trashInfoDate(const QDateTime& deletionDate);
+QByteArray trashInfoText(const QString& pathValue, const QByteArray& deletionDate);
+// The name an item called name gets under files/ at the n-th try (n from 1): its own, then with
+// a number before the extension, cut so that its info file's name still fits the file system.
+QString trashItemName(const QString& name, int n);
 // Path and DeletionDate of a .trashinfo text (the path %-decoded); false when it is not one.
 bool parseTrashInfo(const QByteArray& text, QString& pathValue, QDateTime& deletionDate);

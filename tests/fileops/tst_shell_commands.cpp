@@ -13,6 +13,7 @@
 #include "browser/icon_to_picture.h"
 #include "fileops/file_properties_dialog.h"
 #include "fileops/messages.h"
+#include "fileops/operation_messages.h"
 #include "fileops/shell_commands.h"
 #include "platform/app_info.h"
 #include "platform/folder_size.h"
@@ -346,7 +347,7 @@ void TstShellCommands::iconsAreAddedOncePerKey() {
 
 void TstShellCommands::progressDialogOffersCancel() {
     ProgressDialogProgress progress;
-    progress.begin(platform_msg::moveTitle(), 1000);
+    progress.begin(fileops_msg::moveTitle(), 1000);
     auto dialog = [] {
         for (QWidget* widget : QApplication::topLevelWidgets()) {
             if (auto* found = qobject_cast<QProgressDialog*>(widget)) {
@@ -359,9 +360,9 @@ void TstShellCommands::progressDialogOffersCancel() {
     // It shows itself only once the work has gone on for a while.
     qint64 done = 0;
     QTRY_VERIFY_WITH_TIMEOUT(progress.advance(u"a"_s, ++done) && dialog()->isVisible(), 5000);
-    QCOMPARE(dialog()->windowTitle(), platform_msg::moveTitle());
+    QCOMPARE(dialog()->windowTitle(), fileops_msg::moveTitle());
     QCOMPARE(dialog()->labelText(), u"a"_s);
-    QVERIFY(progress.advance(platform_msg::progressLabel(u"b.bin"_s), 500));
+    QVERIFY(progress.advance(fileops_msg::progressLabel(u"b.bin"_s), 500));
     QCOMPARE(dialog()->value(), 500);
     QCOMPARE(dialog()->labelText(), u"「b.bin」を移動しています..."_s);
 

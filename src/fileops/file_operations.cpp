@@ -1,0 +1,152 @@
+#include "fileops/file_operations.h"
+
+#include <QCoreApplication>
+#include <QDir>
+
+#include "fileops/operation_messages.h"
+#include "fileops/outcome_text.h"
+#include "fileops/undo_history.h"
+#include "platform/app_info.h"
+#include "platform/dialogs.h"
+#include "platform/file_mover.h"
+#include "platform/path_list.h"
+#include "platform/path_parts.h"
+#include "platform/rename_item.h"
+#include "platform/trash_batch.h"
+
+namespace {
+
+// The move's conflict questions, asked in message boxes.
+class AskedMoveQuestions : public MoveQuestions {
+public:
+    explicit AskedMoveQuestions(Dialogs& dialogs) : m_dialogs(dialogs) {}
+
+    ConflictAnswer replaceFile(const QString& target) override {
+        return ask(
+            fileops_msg::replaceFile(path_parts::nameOf(target), path_parts::parentOf(target)));
+    }
+    ConflictAnswer mergeFolder(const QString& target) override {
+        return ask(
+            fileops_msg::mergeFolder(path_parts::nameOf(target), path_parts::parentOf(target)));
+    }
+
+private:
+    ConflictAnswer ask(const QString& question) {
+        switch (m_dialogs.messageBox(question, MsgIcon::Exclamation, MsgButtons::YesNoCancel,
+                                     fileops_msg::moveTitle())) {
+            case MsgResult::Yes:
+                return ConflictAnswer::Yes;
+            case MsgResult::No:
+                return ConflictAnswer::No;
+            default:
+                return ConflictAnswer::Cancel;
+        }
+    }
+
+    Dialogs& m_dialogs;
+};
+
+}  // namespace
+
+FileOperations::FileOperations(Dialogs& dialogs, Trash& trash, FileOpProgress& progress,
+                               std::function<void()> afterOperation)
+    : m_dialogs(dialogs),
+      m_trash(trash),
+      m_progress(progress),
+      m_afterOperation(std::move(afterOperation)) {}
+
+int FileOperations::ShellDeleteFiles(const QString& pathList, bool confirm) {
+    return finish(deleteToTrash(pathList, confirm), fileops_msg::deleteTitle(),
+                  fileops_msg::deleteFailed());
+}
+
+int FileOperations::ShellMoveFiles(const QString& pathList, const QString& destination,
+                                   bool confirm) {
+    return finish(move(pathList, destination, confirm), fileops_msg::moveTitle(),
+                  fileops_msg::moveFailed());
+}
+
+int FileOperations::ShellRenameFile(const QString& from, const QString& to) {
+    return finish(rename(from, to), fileops_msg::renameItemTitle(), fileops_msg::renameFailed());
+}
+
+bool FileOperations::confirmed(const QString& question, const QString& title) {
+    return m_dialogs.messageBox(question, MsgIcon::Question, MsgButtons::YesNo, title) ==
+           MsgResult::Yes;
+}
+
+FileOpOutcome FileOperations::deleteToTrash(const QString& pathList, bool confirm) {
+    FileOpOutcome outcome;
+    const QStringList paths = normalizeSources(parsePathList(pathList), outcome);
+    if (paths.isEmpty()) {
+        return outcome;
+    }
+    // Everything that can be known beforehand is checked before the question, so that a "yes"
+    // is not followed by half a deletion.
+    TrashBatch batch(m_trash);
+    if (outcome = batch.check(paths); outcome.failed()) {
+        return outcome;
+    }
+    if (confirm &&
+        !confirmed(fileops_msg::confirmDelete(paths.size(), path_parts::nameOf(paths.first())),
+                   fileops_msg::deleteTitle())) {
+        return FileOpOutcome::cancel();
+    }
+    outcome = batch.put();
+    if (m_history != nullptr && !batch.entries().isEmpty()) {
+        m_history->recordTrashed(batch.entries());
+    }
+    return outcome;
+}
+
+FileOpOutcome FileOperations::move(const QString& pathList, const QString& destination,
+                                   bool confirm) {
+    FileOpOutcome outcome;
+    const QStringList sources = normalizeSources(parsePathList(pathList), outcome);
+    if (sources.isEmpty()) {
+        return outcome;
+    }
+    QList<MovedItem> items;
+    if (outcome = FileMover::targetsFor(sources, destination, items); outcome.failed()) {
+        return outcome;
+    }
+    if (confirm &&
+        !confirmed(fileops_msg::confirmMove(sources.size(), path_parts::nameOf(sources.first()),
+                                            QDir::cleanPath(destination)),
+                   fileops_msg::moveTitle())) {
+        return FileOpOutcome::cancel();
+    }
+    AskedMoveQuestions questions(m_dialogs);
+    FileMover mover(m_progress, questions);
+    mover.setProgressText(fileops_msg::moveTitle(), fileops_msg::progressLabel);
+    outcome = mover.move(items);
+    if (m_history != nullptr && !mover.moved().isEmpty()) {
+        m_history->recordMoved(mover.moved());
+    }
+    return outcome;
+}
+
+FileOpOutcome FileOperations::rename(const QString& from, const QString& to) {
+    const FileOpOutcome outcome = renameItem(from, to);
+    const QString source = QDir::cleanPath(from);
+    const QString target = QDir::cleanPath(to);
+    if (m_history != nullptr && outcome.code == shell_result::kOk && source != target) {
+        m_history->recordRenamed(source, target);
+    }
+    return outcome;
+}
+
+int FileOperations::finish(const FileOpOutcome& outcome, const QString& title,
+                           const QString& failedText) {
+    if (outcome.failed() && outcome.failure != FileOpFailure::None) {
+        m_dialogs.messageBox(outcomeText(outcome), MsgIcon::Exclamation, MsgButtons::Ok, title);
+    }
+    QCoreApplication::processEvents();
+    if (m_afterOperation) {
+        m_afterOperation();
+    }
+    if (outcome.failed()) {
+        m_dialogs.messageBox(failedText, MsgIcon::None, MsgButtons::Ok, app_info::title());
+    }
+    return outcome.code;
+}
