@@ -1,20 +1,25 @@
 #include "browser/file_list.h"
 
+#include <sys/stat.h>
 #include <QCursor>
+#include <QDrag>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <algorithm>
 #include <exception>
 
+#include "browser/drop_data.h"
 #include "browser/file_icon_source.h"
 #include "browser/file_list_view.h"
 #include "browser/file_lister.h"
+#include "browser/file_name_codec.h"
 #include "browser/folder_scan.h"
 #include "browser/image_list.h"
 #include "browser/messages.h"
 #include "platform/dialogs.h"
 #include "platform/error_box.h"
+#include "platform/file_transfer.h"
 #include "settings/module1.h"
 
 namespace {
@@ -62,6 +67,9 @@ FileList::FileList(Module1& state, Dialogs& dialogs, ImageList& images, FileList
     connect(&m_view, &FileListView::playStepRequested, this, &FileList::playRequested);
     connect(&m_view, &FileListView::deleteRequested, this, &FileList::deleteFilesRequested);
     connect(&m_view, &FileListView::renameRequested, this, &FileList::renameFileRequested);
+    connect(&m_view, &FileListView::undoRequested, this, &FileList::undoRequested);
+    connect(&m_view, &FileListView::pathsDropped, this, &FileList::pathsDropped);
+    connect(&m_view, &FileListView::dragRequested, this, &FileList::startRowDrag);
 }
 
 FileList::~FileList() {
@@ -176,8 +184,8 @@ int FileList::selectedRow() const {
     if (current.isValid() && selection->isRowSelected(current.row())) {
         return current.row();
     }
-    const QModelIndexList rows = selection->selectedRows();
-    return rows.isEmpty() ? -1 : rows.first().row();
+    const QList<int> rows = selectedRows();
+    return rows.isEmpty() ? -1 : rows.first();
 }
 
 QString FileList::SelectedPath() const {
@@ -191,12 +199,19 @@ QString FileList::CurrentRowText() const {
 
 QList<int> FileList::selectedRows() const {
     QList<int> rows;
-    if (const QItemSelectionModel* selection = m_view.selectionModel()) {
-        for (const QModelIndex& index : selection->selectedRows()) {
-            rows << index.row();
+    const QItemSelectionModel* selection = m_view.selectionModel();
+    if (selection == nullptr) {
+        return rows;
+    }
+    // Read range by range: asking the selection model row by row costs the square of the number
+    // of ranges, and every other row of a long list is many thousands of them.
+    for (const QItemSelectionRange& range : selection->selection()) {
+        for (int row = range.top(); row <= range.bottom(); ++row) {
+            rows << row;
         }
     }
     std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
     return rows;
 }
 
@@ -214,6 +229,28 @@ bool FileList::SelectRowByKey(const QString& key) {
     const int row = m_model.rowOfKey(key);
     selectRow(row);
     return row >= 0;
+}
+
+void FileList::selectKeys(const QStringList& keys) {
+    QItemSelection selection;
+    int first = -1;
+    for (const QString& key : keys) {
+        const int row = m_model.rowOfKey(key);
+        if (row < 0) {
+            continue;
+        }
+        if (first < 0) {
+            first = row;
+        }
+        selection.select(m_model.index(row, 0), m_model.index(row, FileListModel::ColumnCount - 1));
+    }
+    if (first < 0) {
+        return;
+    }
+    QItemSelectionModel* model = m_view.selectionModel();
+    model->setCurrentIndex(m_model.index(first, 0), QItemSelectionModel::NoUpdate);
+    model->select(selection, QItemSelectionModel::ClearAndSelect);
+    m_view.scrollTo(m_model.index(first, 0));
 }
 
 void FileList::DblClick(const QPoint& viewportPos) {
@@ -236,4 +273,70 @@ void FileList::DblClick(const QPoint& viewportPos) {
 
 void FileList::MouseDownRight(const QPoint& globalPos) {
     emit contextMenuRequested(globalPos, menuState());
+}
+
+QStringList FileList::selectedKeys() const {
+    QStringList keys;
+    for (const int row : selectedRows()) {
+        keys.append(m_model.row(row).key);
+    }
+    return keys;
+}
+
+int FileList::removeGoneRows(const QStringList& keys) {
+    QStringList gone;
+    for (const QString& key : keys) {
+        if (!file_transfer::exists(key)) {
+            gone.append(key);
+        }
+    }
+    const int removed = m_model.removeKeys(gone);
+    if (removed > 0) {
+        recountStatus();
+    }
+    return removed;
+}
+
+void FileList::recountStatus() {
+    int folders = 0;
+    for (int r = 0; r < m_model.count(); ++r) {
+        if (m_model.isFolderRow(r)) {
+            ++folders;
+        }
+    }
+    setStatusText(browser_msg::listStatus(m_model.count() - folders, folders));
+}
+
+bool FileList::addMadeFolderRow(const QString& path, const QString& iconKey) {
+    FileRow row;
+    row.key = path;
+    row.text = path.mid(path.lastIndexOf(u'/') + 1);
+    row.ext = QString::fromUtf16(browser_msg::kFolderExtension);
+    row.sizeText = QString::fromUtf16(browser_msg::kFolderSizeAdded);
+    row.type = QString::fromUtf16(browser_msg::kFolderTypeAdded);
+    row.iconKey = iconKey;
+    row.folder = true;
+    struct stat st {};
+    if (::stat(encodeFileName(path).constData(), &st) == 0) {
+        row.time = st.st_mtim.tv_sec;
+    }
+    if (!m_model.addRow(std::move(row))) {
+        return false;
+    }
+    recountStatus();
+    return true;
+}
+
+void FileList::startRowDrag() {
+    const QStringList keys = selectedKeys();
+    if (keys.isEmpty()) {
+        return;
+    }
+    auto* drag = new QDrag(&m_view);
+    drag->setMimeData(makeDragData(DropKind::ListRows, keys));
+    const Qt::DropAction done =
+        drag->exec(Qt::CopyAction | Qt::MoveAction | Qt::LinkAction, Qt::CopyAction);
+    if (done == Qt::MoveAction) {
+        removeGoneRows(keys);
+    }
 }

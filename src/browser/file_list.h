@@ -85,7 +85,24 @@ public:
     void selectRow(int row);
     // selectRow on the row of a key; false when no row has it.
     bool SelectRowByKey(const QString& key);
+    // Selects the rows of those keys that are listed (the first of them current and in view);
+    // nothing changes when none is.
+    void selectKeys(const QStringList& keys);
     ListMenuState menuState() const { return ListMenuState::of(rowCount() == 0, m_fileView); }
+
+    // The keys of the selected rows, in list order.
+    QStringList selectedKeys() const;
+    // Takes out the rows of those keys whose items are no longer on disk; returns how many went.
+    // The status text follows.
+    int removeGoneRows(const QStringList& keys);
+    // Counts the rows again into the status text ("N個のﾌｧｲﾙ(M個のﾌｫﾙﾀﾞ)").
+    void recountStatus();
+    // Adds the row of a folder just made (its size column "フォルダﾞ"), unsorted, at the end;
+    // false when a row has that key.
+    bool addMadeFolderRow(const QString& path, const QString& iconKey);
+    // Starts dragging the selected rows: to the tree to move them, or out to other programs as
+    // files. Rows whose items another program moved away are taken out afterwards.
+    void startRowDrag();
 
 signals:
     void statusTextChanged(const QString& text);
@@ -99,6 +116,9 @@ signals:
     void moveFilesRequested();
     void deleteFilesRequested();
     void renameFileRequested();
+    void undoRequested();
+    // Items of another program were dropped on the list: go to the folder of the one item.
+    void pathsDropped(const QStringList& paths);
     // A right-button press: show MnuPlayOpt at a screen position with these items.
     void contextMenuRequested(const QPoint& globalPos, const ListMenuState& state);
 

@@ -274,7 +274,8 @@ Qt::ItemFlags FileListModel::flags(const QModelIndex& index) const {
     if (!index.isValid()) {
         return Qt::NoItemFlags;
     }
-    Qt::ItemFlags f = Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemNeverHasChildren;
+    Qt::ItemFlags f =
+        Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemNeverHasChildren | Qt::ItemIsDragEnabled;
     if (index.column() == NameColumn) {
         f |= Qt::ItemIsEditable;  // the view edits a label only when asked to
     }
@@ -349,6 +350,62 @@ bool FileListModel::removeRowAt(int r) {
     markIndexDirty();
     endRemoveRows();
     return true;
+}
+
+int FileListModel::removeKeys(const QStringList& keys) {
+    std::vector<int> rows;
+    rows.reserve(static_cast<size_t>(keys.size()));
+    for (const QString& key : keys) {
+        if (const int r = rowOfKey(key); r >= 0) {
+            rows.push_back(r);
+        }
+    }
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    if (rows.empty()) {
+        return 0;
+    }
+    // Contiguous runs, last first, so the earlier row numbers stay valid.
+    std::vector<std::pair<int, int>> runs;
+    for (const int r : rows) {
+        if (!runs.empty() && runs.back().second + 1 == r) {
+            runs.back().second = r;
+        } else {
+            runs.emplace_back(r, r);
+        }
+    }
+    constexpr size_t kRunsRemovedOneByOne = 16;
+    if (runs.size() <= kRunsRemovedOneByOne) {
+        for (auto it = runs.crbegin(); it != runs.crend(); ++it) {
+            beginRemoveRows({}, it->first, it->second);
+            for (int r = it->first; r <= it->second; ++r) {
+                m_index.remove(m_rows[static_cast<size_t>(r)].key);
+            }
+            m_rows.erase(m_rows.begin() + it->first, m_rows.begin() + it->second + 1);
+            markIndexDirty();
+            endRemoveRows();
+        }
+        return static_cast<int>(rows.size());
+    }
+    beginResetModel();
+    std::vector<bool> gone(m_rows.size(), false);
+    for (const int r : rows) {
+        gone[static_cast<size_t>(r)] = true;
+    }
+    size_t kept = 0;
+    for (size_t i = 0; i < m_rows.size(); ++i) {
+        if (!gone[i]) {
+            if (kept != i) {
+                m_rows[kept] = std::move(m_rows[i]);
+            }
+            ++kept;
+        }
+    }
+    m_rows.resize(kept);
+    m_index.clear();
+    markIndexDirty();
+    endResetModel();
+    return static_cast<int>(rows.size());
 }
 
 void FileListModel::rowChanged(int r) {

@@ -51,6 +51,10 @@ public:
     bool addRow(FileRow row);
     bool removeRowAt(int r);
     bool removeKey(const QString& key) { return removeRowAt(rowOfKey(key)); }
+    // Removes the rows of these keys at once (keys without a row are passed over); returns how
+    // many went. Many rows scattered over the list go in one pass, at the price of the view's
+    // selection, which the caller sets again.
+    int removeKeys(const QStringList& keys);
 
     void setText(int r, const QString& text);
     // False when another row has that key.

@@ -1,13 +1,16 @@
 #include "browser/file_list_view.h"
 
+#include <QDropEvent>
 #include <QFontMetrics>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
 #include <algorithm>
 #include <cmath>
 
+#include "browser/drop_data.h"
 #include "platform/typed_key.h"
 
 namespace {
@@ -16,6 +19,11 @@ namespace {
 bool isPlainLetter(const QKeyEvent* event, int key) {
     return event->key() == key &&
            !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
+}
+
+// Only a single item from another program means something here: its folder is shown.
+bool acceptsDrop(const QMimeData* data) {
+    return dropKindOf(data) == DropKind::OutsideItems && droppedPaths(data).size() == 1;
 }
 
 bool isControlArrow(const QKeyEvent* event) {
@@ -39,6 +47,11 @@ FileListView::FileListView(QWidget* parent) : QTreeView(parent) {
     header()->setSortIndicatorShown(false);
     header()->setStretchLastSection(false);
     header()->setSectionsMovable(false);
+    // Rows are dragged out as files; items of other programs may be dropped in.
+    setDragEnabled(true);
+    setAcceptDrops(true);
+    setDragDropMode(QAbstractItemView::DragDrop);
+    setDropIndicatorShown(false);
     connect(header(), &QHeaderView::sectionClicked, this,
             [this](int section) { emit columnClicked(section + 1); });
 
@@ -125,6 +138,11 @@ void FileListView::keyPressEvent(QKeyEvent* event) {
         emit selectAllRequested();
         return;
     }
+    if ((event->modifiers() & Qt::ControlModifier) && event->key() == Qt::Key_Z) {
+        event->accept();
+        emit undoRequested();
+        return;
+    }
     if (isPlainLetter(event, Qt::Key_M)) {
         event->accept();
         emit moveRequested();
@@ -173,4 +191,35 @@ void FileListView::mousePressEvent(QMouseEvent* event) {
     if (event->button() == Qt::RightButton) {
         emit contextMenuRequested(event->globalPosition().toPoint());
     }
+}
+
+void FileListView::startDrag(Qt::DropActions) {
+    emit dragRequested();
+}
+
+void FileListView::dragEnterEvent(QDragEnterEvent* event) {
+    if (acceptsDrop(event->mimeData())) {
+        event->acceptProposedAction();
+    } else {
+        event->ignore();
+    }
+}
+
+void FileListView::dragMoveEvent(QDragMoveEvent* event) {
+    if (acceptsDrop(event->mimeData())) {
+        event->acceptProposedAction();
+    } else {
+        event->ignore();
+    }
+}
+
+void FileListView::dropEvent(QDropEvent* event) {
+    if (!acceptsDrop(event->mimeData())) {
+        event->ignore();
+        return;
+    }
+    // Nothing is copied or moved: the drop only says where to go.
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+    emit pathsDropped(droppedPaths(event->mimeData()));
 }

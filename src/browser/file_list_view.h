@@ -37,8 +37,17 @@ signals:
     void playStepRequested(int mode);  // Ctrl+Up released: 1, Ctrl+Down released: 0
     void deleteRequested();            // Delete released
     void renameRequested();            // R released
+    void undoRequested();              // Ctrl+Z pressed
+    // The selected rows are being dragged: whoever drives the view starts the drag.
+    void dragRequested();
+    // Items from another program were dropped on the list (local paths, in order).
+    void pathsDropped(const QStringList& paths);
 
 protected:
+    void startDrag(Qt::DropActions supportedActions) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
     void drawRow(QPainter* painter, const QStyleOptionViewItem& option,
                  const QModelIndex& index) const override;
     void focusInEvent(QFocusEvent* event) override;

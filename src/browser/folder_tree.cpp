@@ -1,10 +1,12 @@
 #include "browser/folder_tree.h"
 
 #include <QApplication>
+#include <QDrag>
 #include <QStyle>
 #include <algorithm>
 #include <exception>
 
+#include "browser/drop_data.h"
 #include "browser/file_name_codec.h"
 #include "browser/image_list.h"
 #include "browser/tree_state.h"
@@ -72,6 +74,9 @@ FolderTree::FolderTree(TreeView1& view, Module1& module, TreeState& state, Dialo
     connect(&m_view, &TreeView1::focusEntered, this, &FolderTree::GotFocus);
     connect(&m_view, &TreeView1::keyReleased, this, &FolderTree::KeyUp);
     connect(&m_view, &TreeView1::rightButtonPressed, this, &FolderTree::contextMenuRequested);
+    connect(&m_view, &TreeView1::leftButtonPressed, this, &FolderTree::MouseDownLeft);
+    connect(&m_view, &TreeView1::dragRequested, this, &FolderTree::startFolderDrag);
+    connect(&m_view, &TreeView1::undoRequested, this, &FolderTree::undoRequested);
     connect(&m_view, &QTreeWidget::currentItemChanged, this,
             [this](QTreeWidgetItem* current, QTreeWidgetItem* previous) {
                 showImage(previous, false);
@@ -284,9 +289,6 @@ void FolderTree::DeleteTreeFolder() {
             return;  // declined or failed: nothing changes
         }
         RemoveNode(path);
-        if (QTreeWidgetItem* now = m_view.currentItem()) {
-            now->setSelected(true);
-        }
         const QString shown = SelectedFolderPath();
         if (!shown.isEmpty()) {
             listFolder(shown);
@@ -358,6 +360,10 @@ bool FolderTree::RemoveNode(const QString& key) {
         SelectNode(node);
     }
     removeItem(node);
+    // The node the tree makes current in its place is the selected folder from now on.
+    if (QTreeWidgetItem* now = m_view.currentItem(); now != nullptr && SelectedNode() == nullptr) {
+        now->setSelected(true);
+    }
     return true;
 }
 
@@ -612,6 +618,35 @@ void FolderTree::KeyUp(int key) {
         }
     } catch (const std::exception& e) {
         reportError(e);
+    }
+}
+
+void FolderTree::MouseDownLeft() {
+    m_state.DragNodeKey = NodeKey(SelectedNode());
+    m_view.setDropHighlight(nullptr);
+}
+
+void FolderTree::startFolderDrag() {
+    QTreeWidgetItem* node = m_view.currentItem();
+    if (node == nullptr || node == m_root || IsPlaceholder(node)) {
+        return;
+    }
+    const QString key = NodeKey(node);
+    m_state.DragNodeKey = key;
+    // Qt starts a drag only past the drag distance, so a click never begins one: the request to
+    // end the next drag is answered here.
+    m_state.DragEndRequest = false;
+    auto* drag = new QDrag(&m_view);
+    drag->setMimeData(makeDragData(DropKind::TreeFolder, {key}));
+    drag->exec(Qt::CopyAction | Qt::MoveAction | Qt::LinkAction, Qt::CopyAction);
+    // Another program may have taken the folder away.
+    if (!folderExistsOnDisk(key) && Node(key) != nullptr) {
+        RemoveNode(key);
+    }
+    // The press that began the drag selected its node: the list shows what the tree selects.
+    const QString shown = SelectedFolderPath();
+    if (!shown.isEmpty() && shown != m_state.CurrentFolder) {
+        listFolder(shown);
     }
 }
 

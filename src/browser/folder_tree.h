@@ -91,6 +91,11 @@ public:
     void DblClick();
     void GotFocus();
     void KeyUp(int key);
+    // The left button went down on the tree: a drop highlight left over goes.
+    void MouseDownLeft();
+    // Drags the folder of the pressed node (never the root): onto another node to move it, or
+    // out to other programs as a folder.
+    void startFolderDrag();
 
 signals:
     // The file list must show this folder.
@@ -102,6 +107,7 @@ signals:
     void renameFolderRequested();
     void moveFolderRequested();
     void makeFolderRequested();
+    void undoRequested();
 
 private:
     QTreeWidgetItem* newFolderNode(const QString& key, const QString& name,

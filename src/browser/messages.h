@@ -41,6 +41,7 @@ inline const char16_t* const kFolderSize = u"フォルダ";
 // The size text of folder rows added by the create-folder command; still a folder row.
 inline const char16_t* const kFolderSizeAdded = u"フォルダﾞ";
 inline const char16_t* const kFolderType = u"ファイル フォルダ";
+inline const char16_t* const kFolderTypeAdded = u"ファイル フォルダﾞ";
 inline const char16_t* const kSortMarkAscending = u"▲ ";
 inline const char16_t* const kSortMarkDescending = u"▼ ";
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPoint>
 #include <QString>
 
 // The main window's browsing state that the folder tree keeps and shares with the file list,
@@ -15,4 +16,12 @@ struct TreeState {
     int FocusPane = 0;
     // An expansion is being filled.
     bool TreeBusy = false;
+
+    // Drag and drop over the tree: the key of the folder node being dragged, the node under the
+    // cursor at the last drag-over, the selected folder and its name then, and the position.
+    QString DragNodeKey;
+    QString DropKey;
+    QString DragSourcePath;
+    QString DragSourceText;
+    QPoint DragPos;
 };

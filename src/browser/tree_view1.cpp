@@ -1,9 +1,25 @@
 #include "browser/tree_view1.h"
 
+#include <QDropEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
+
+#include "browser/drop_data.h"
+
+namespace {
+
+// Folders of the tree, rows of the list, and one item from another program (whose folder is
+// then shown); several items from elsewhere are refused.
+bool takesDrop(const QMimeData* data) {
+    const DropKind kind = dropKindOf(data);
+    return kind == DropKind::TreeFolder || kind == DropKind::ListRows ||
+           (kind == DropKind::OutsideItems && droppedPaths(data).size() == 1);
+}
+
+}  // namespace
 
 TreeView1::TreeView1(QWidget* parent) : QTreeWidget(parent) {
     setColumnCount(1);
@@ -13,6 +29,12 @@ TreeView1::TreeView1(QWidget* parent) : QTreeWidget(parent) {
     setSortingEnabled(false);  // children are inserted in order by FolderTree
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_iconSize = iconSize();  // invalid: the style's small icon size
+    // Folders are dragged from here and dropped here; the drop itself is the folder commands'.
+    setDragEnabled(true);
+    setAcceptDrops(true);
+    setDragDropMode(QAbstractItemView::DragDrop);
+    setDropIndicatorShown(false);
+    setAutoExpandDelay(-1);  // a hovered node opens after its own second (Timer2)
     connect(this, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* node) {
         if (node->flags() & Qt::ItemIsEnabled) {
             emit nodeClicked(node);
@@ -66,6 +88,11 @@ void TreeView1::mouseDoubleClickEvent(QMouseEvent* event) {
 }
 
 void TreeView1::keyPressEvent(QKeyEvent* event) {
+    if ((event->modifiers() & Qt::ControlModifier) && event->key() == Qt::Key_Z) {
+        event->accept();
+        emit undoRequested();
+        return;
+    }
     QTreeWidgetItem* before = currentItem();
     QTreeWidget::keyPressEvent(event);
     QTreeWidgetItem* after = currentItem();
@@ -84,6 +111,71 @@ void TreeView1::keyReleaseEvent(QKeyEvent* event) {
 void TreeView1::focusInEvent(QFocusEvent* event) {
     QTreeWidget::focusInEvent(event);
     emit focusEntered();
+}
+
+void TreeView1::setDropHighlight(QTreeWidgetItem* node) {
+    const QPersistentModelIndex index(node ? indexFromItem(node) : QModelIndex());
+    if (index == m_dropHighlight) {
+        return;
+    }
+    m_dropHighlight = index;
+    viewport()->update();
+}
+
+QTreeWidgetItem* TreeView1::dropHighlight() const {
+    return m_dropHighlight.isValid() ? itemFromIndex(m_dropHighlight) : nullptr;
+}
+
+void TreeView1::startDrag(Qt::DropActions) {
+    emit dragRequested();
+}
+
+void TreeView1::dragEnterEvent(QDragEnterEvent* event) {
+    if (takesDrop(event->mimeData())) {
+        event->acceptProposedAction();
+    } else {
+        event->ignore();
+    }
+}
+
+void TreeView1::dragMoveEvent(QDragMoveEvent* event) {
+    if (!takesDrop(event->mimeData())) {
+        event->ignore();
+        return;
+    }
+    // The base class scrolls the tree near its edges; whether the drop is taken is ours.
+    QTreeWidget::dragMoveEvent(event);
+    event->acceptProposedAction();
+    emit dragMovedOver(event->position().toPoint());
+}
+
+void TreeView1::dragLeaveEvent(QDragLeaveEvent* event) {
+    QTreeWidget::dragLeaveEvent(event);
+    emit dragLeft();
+}
+
+void TreeView1::dropEvent(QDropEvent* event) {
+    const QMimeData* data = event->mimeData();
+    if (!takesDrop(data)) {
+        event->ignore();
+        return;
+    }
+    event->setDropAction(dropKindOf(data) == DropKind::OutsideItems ? Qt::CopyAction
+                                                                    : Qt::MoveAction);
+    event->accept();
+    emit droppedAt(event->position().toPoint(), static_cast<int>(dropKindOf(data)),
+                   droppedPaths(data));
+}
+
+void TreeView1::drawRow(QPainter* painter, const QStyleOptionViewItem& option,
+                        const QModelIndex& index) const {
+    if (m_dropHighlight.isValid() && index == m_dropHighlight) {
+        QStyleOptionViewItem highlighted = option;
+        highlighted.state |= QStyle::State_Selected;
+        QTreeWidget::drawRow(painter, highlighted, index);
+        return;
+    }
+    QTreeWidget::drawRow(painter, option, index);
 }
 
 void TreeView1::drawBranches(QPainter* painter, const QRect& rect, const QModelIndex& index) const {

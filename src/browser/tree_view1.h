@@ -21,6 +21,13 @@ public:
     void setIconsVisible(bool visible);
     bool iconsVisible() const { return m_icons; }
 
+    // The node a drag is over, drawn as selected while the drag lasts; nullptr clears it.
+    void setDropHighlight(QTreeWidgetItem* node);
+    QTreeWidgetItem* dropHighlight() const;
+
+    // Typing does not jump to a node: letters are the folder commands' keys.
+    void keyboardSearch(const QString&) override {}
+
 signals:
     // A node was clicked with the left button, or became the selected node by a key.
     void nodeClicked(QTreeWidgetItem* node);
@@ -32,6 +39,14 @@ signals:
     // The right button went down over the tree; the selection is left as it is.
     void rightButtonPressed(const QPoint& globalPos);
     void leftButtonPressed(const QPoint& pos);
+    void undoRequested();  // Ctrl+Z pressed
+    // A drag began on a node: whoever drives the tree starts it.
+    void dragRequested();
+    // A drag the tree takes is over a point of the viewport; it left the tree; it was dropped.
+    // kind is a DropKind; paths are the local paths the drag carries.
+    void dragMovedOver(const QPoint& pos);
+    void dragLeft();
+    void droppedAt(const QPoint& pos, int kind, const QStringList& paths);
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
@@ -40,10 +55,18 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
+    void startDrag(Qt::DropActions supportedActions) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dragLeaveEvent(QDragLeaveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    void drawRow(QPainter* painter, const QStyleOptionViewItem& option,
+                 const QModelIndex& index) const override;
     void drawBranches(QPainter* painter, const QRect& rect,
                       const QModelIndex& index) const override;
 
 private:
+    QPersistentModelIndex m_dropHighlight;
     bool m_lines = true;
     bool m_icons = true;
     QSize m_iconSize;

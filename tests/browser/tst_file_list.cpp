@@ -8,11 +8,13 @@
 #include <QHeaderView>
 #include <QImage>
 #include <QLocale>
+#include <QMimeData>
 #include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "browser/drop_data.h"
 #include "browser/file_icon_source.h"
 #include "browser/file_list.h"
 #include "browser/file_list_view.h"
@@ -120,6 +122,8 @@ private slots:
     void clicksAndKeysBecomeRequests();
     void columnsAndGridLines();
     void rowEditsByKey();
+    void goneRowsLeaveInRunsOrAtOnce();
+    void dragDataKeepsNameBytes();
 };
 
 void TestFileList::initTestCase() {
@@ -661,6 +665,60 @@ void TestFileList::rowEditsByKey() {
     QVERIFY(model.data(first, Qt::FontRole).value<QFont>().bold());
     QCOMPARE(model.data(first, Qt::ToolTipRole).toString(), u"a.mpgは、再生しています。"_s);
     QVERIFY(!model.data(first, Qt::DecorationRole).value<QIcon>().isNull());
+}
+
+void TestFileList::goneRowsLeaveInRunsOrAtOnce() {
+    QTemporaryDir dir;
+    const QString p = dir.path() + u'/';
+    for (int i = 0; i < 60; ++i) {
+        makeFile(p + QString::asprintf("f%02d.mpg", i));
+    }
+    Fixture f;
+    f.list.ListFolder(dir.path(), false);
+    QCOMPARE(f.list.rowCount(), 60);
+
+    // A few runs go one by one; a key not listed and a file still there are passed over.
+    QStringList keys = {p + u"f03.mpg", p + u"f04.mpg", p + u"f10.mpg", p + u"nothing.mpg"};
+    for (const QString& key : keys.mid(0, 3)) {
+        QVERIFY(QFile::remove(key));
+    }
+    keys << p + u"f20.mpg";
+    QCOMPARE(f.list.removeGoneRows(keys), 3);
+    QCOMPARE(f.list.rowCount(), 57);
+    QCOMPARE(f.list.rowOfKey(p + u"f05.mpg"), 3);
+    QCOMPARE(f.list.StatusText(), u"57個のﾌｧｲﾙ(0個のﾌｫﾙﾀﾞ)"_s);
+
+    // Every other row: many runs, taken out at once; the key index follows.
+    keys.clear();
+    for (int i = 21; i < 60; i += 2) {
+        keys << p + QString::asprintf("f%02d.mpg", i);
+        QVERIFY(QFile::remove(keys.last()));
+    }
+    QCOMPARE(f.list.removeGoneRows(keys), 20);
+    QCOMPARE(f.list.rowCount(), 37);
+    QCOMPARE(f.list.rowOfKey(p + u"f59.mpg"), -1);
+    QCOMPARE(f.list.rowOfKey(p + u"f58.mpg"), 36);
+    QCOMPARE(f.list.keyOfRow(17), p + u"f20.mpg");
+}
+
+void TestFileList::dragDataKeepsNameBytes() {
+    const QString odd = decodeFileName(QByteArray("/tmp/caf\xe9 #1.mpg"));
+    const QString plain = u"/tmp/日本語 a%b.mpg"_s;
+    std::unique_ptr<QMimeData> rows(makeDragData(DropKind::ListRows, {odd, plain}));
+    QCOMPARE(dropKindOf(rows.get()), DropKind::ListRows);
+    QCOMPARE(droppedPaths(rows.get()), (QStringList{odd, plain}));
+    QCOMPARE(rows->urls().at(1).toLocalFile(), plain);  // other programs read the same path
+    std::unique_ptr<QMimeData> folder(makeDragData(DropKind::TreeFolder, {plain}));
+    QCOMPARE(dropKindOf(folder.get()), DropKind::TreeFolder);
+
+    // From elsewhere: local files only; nothing usable is no drop at all.
+    QMimeData outside;
+    outside.setUrls({QUrl(u"https://example.org/a.mpg"_s), QUrl::fromLocalFile(plain)});
+    QCOMPARE(dropKindOf(&outside), DropKind::OutsideItems);
+    QCOMPARE(droppedPaths(&outside), QStringList{plain});
+    QMimeData text;
+    text.setText(u"/tmp/a.mpg"_s);
+    QCOMPARE(dropKindOf(&text), DropKind::None);
 }
 
 QTEST_MAIN(TestFileList)
