@@ -21,9 +21,17 @@
 #include "browser/location_box.h"
 #include "browser/navigation.h"
 #include "browser/tree_view1.h"
+#include "fileops/command_context.h"
+#include "fileops/file_operations.h"
+#include "fileops/list_commands.h"
 #include "fileops/shell_commands.h"
+#include "fileops/tree_commands.h"
+#include "fileops/tree_drag_drop.h"
+#include "fileops/undo_command.h"
+#include "fileops/undo_history.h"
 #include "platform/app_info.h"
 #include "platform/interval_timer.h"
+#include "platform/progress_dialog.h"
 #include "platform/screen_saver.h"
 #include "platform/trash.h"
 #include "platform/typed_key.h"
@@ -49,6 +57,7 @@ Form1::Form1(Module1& state, Dialogs& dialogs, QString iniPath, const Form1Playe
     wireSplitters();
     wireBrowser();
     wirePlayer();
+    wireFileCommands();
     const QSize design(m_twips.toPixels(12180), m_twips.toPixels(9165));
     resize(design);
 }
@@ -84,6 +93,7 @@ void Form1::buildControls(const Form1PlayerSetup& player) {
 
     buildBrowser();
     buildPlayer(player);
+    buildFileCommands();
 
     m_picSlider = new SplitterBar(Qt::Vertical, m_client);
     m_picSlider->setObjectName(QStringLiteral("picSlider"));
@@ -168,7 +178,7 @@ QString Form1::dspsizeCaption(int index) const {
 void Form1::Dspsize_Click(int index) {
     m_timer1->stop();
     Form1Menus::checkOnly(m_menus.Dspsize, index);
-    m_statusBar->setPanelText(4, dspsizeCaption(index));
+    m_statusBar->setPanelText(StatusBar1::DisplaySizePanel, dspsizeCaption(index));
     m_state.mScreenSize = static_cast<qint16>(index);
     m_playList->changeDisplaySize(index);
 }
@@ -182,11 +192,11 @@ void Form1::Opt_Click(int index) {
     item->setChecked(!item->isChecked());
     const bool on = item->isChecked();
     if (index == 1) {
-        m_statusBar->setPanelText(
-            5, on ? QStringLiteral("ミュートON") : QStringLiteral("ミュートOFF"));
+        m_statusBar->setPanelText(StatusBar1::MutePanel, on ? QStringLiteral("ミュートON")
+                                                            : QStringLiteral("ミュートOFF"));
     } else if (index == 2) {
-        m_statusBar->setPanelText(
-            6, on ? QStringLiteral("常に最前面ON") : QStringLiteral("常に最前面OFF"));
+        m_statusBar->setPanelText(StatusBar1::OnTopPanel, on ? QStringLiteral("常に最前面ON")
+                                                             : QStringLiteral("常に最前面OFF"));
     } else if (index == 3) {
         on ? m_timer1->start() : m_timer1->stop();
     }

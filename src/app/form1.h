@@ -17,6 +17,14 @@
 
 class Dialogs;
 class FileList;
+class FileOperations;
+class ListCommands;
+class ProgressDialogProgress;
+class TreeCommands;
+class TreeDragDrop;
+class UndoCommand;
+class UndoHistory;
+struct FileCommandContext;
 class FileListView;
 class FolderTree;
 class IntervalTimer;
@@ -84,6 +92,10 @@ public:
     PlayerSet& players() const { return *m_players; }
     clsMovie& MovieObj() const { return *m_movie; }
     PlayList& playList() const { return *m_playList; }
+    ListCommands& listCommands() const { return *m_listCommands; }
+    TreeCommands& treeCommands() const { return *m_treeCommands; }
+    TreeDragDrop& dragDrop() const { return *m_dragDrop; }
+    UndoCommand& undoCommand() const { return *m_undo; }
     QWidget* MediaPlayer1() const { return m_mediaPlayer; }
     QWidget* RealAudio1(int index) const { return m_realAudio.at(index); }
     SplitterBar* picSlider() const { return m_picSlider; }
@@ -138,6 +150,8 @@ private:
     // Keys released on a full-screen picture: the window's accelerators and the list's keys.
     void fullScreenKeyUp(int key, Qt::KeyboardModifiers modifiers);
     void wireBrowser();
+    void buildFileCommands();
+    void wireFileCommands();
     void loadBrowser();
     void applyListMenuState(const struct ListMenuState& state);
     void wireMenus();
@@ -180,6 +194,14 @@ private:
     std::unique_ptr<Navigation> m_navigation;
     std::unique_ptr<Trash> m_trash;
     std::unique_ptr<ShellCommands> m_shellCommands;
+    std::unique_ptr<ProgressDialogProgress> m_progress;
+    std::unique_ptr<UndoHistory> m_history;
+    std::unique_ptr<FileOperations> m_fileOps;
+    std::unique_ptr<FileCommandContext> m_commandContext;
+    std::unique_ptr<ListCommands> m_listCommands;
+    std::unique_ptr<TreeCommands> m_treeCommands;
+    std::unique_ptr<TreeDragDrop> m_dragDrop;
+    std::unique_ptr<UndoCommand> m_undo;
     PlayerSet* m_players = nullptr;
     WaveVolumeAccess m_waveVolume;
     std::unique_ptr<clsMovie> m_movie;

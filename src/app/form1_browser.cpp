@@ -31,6 +31,9 @@ QWidget* Form1::TreeView1() const {
 QWidget* Form1::ListView1() const {
     return m_listView;
 }
+QTimer& Form1::Timer2() const {
+    return m_tree->Timer2();
+}
 
 void Form1::buildBrowser() {
     m_treeView = new class TreeView1(m_client);
@@ -64,8 +67,9 @@ void Form1::applyListMenuState(const ListMenuState& state) {
                           m_menus.MunNext, m_menus.MnuLoop}) {
         item->setVisible(state.playItemsVisible);
     }
-    for (QAction* item : {m_menus.MunOpen, m_menus.MnuListView->menuAction(), m_menus.FilePopa,
-                          m_menus.DelFile, m_menus.bar, m_menus.MoveFile, m_menus.ReNameFile}) {
+    // The grid-line item stays: only the icon-view item of the sub-menu goes with the list.
+    for (QAction* item : {m_menus.MunOpen, m_menus.MnuIconSet, m_menus.FilePopa, m_menus.DelFile,
+                          m_menus.bar, m_menus.MoveFile, m_menus.ReNameFile}) {
         item->setVisible(state.fileItemsVisible);
     }
 }

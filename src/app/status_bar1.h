@@ -14,6 +14,16 @@ class StatusBar1 : public QWidget {
     Q_OBJECT
 public:
     static constexpr int kPanelCount = 8;
+    // The panels by what they show (1-based, left to right).
+    enum PanelIndex {
+        FilesPanel = 1,  // "N個のﾌｧｲﾙ(M個のﾌｫﾙﾀﾞ)" of the listing, or what an undo did
+        DatePanel,
+        TimePanel,
+        DisplaySizePanel,
+        MutePanel,
+        OnTopPanel,
+        RatePanel,
+    };
 
     explicit StatusBar1(float twipsPerPixel, QWidget* parent = nullptr);
 

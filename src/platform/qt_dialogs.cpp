@@ -77,6 +77,13 @@ MsgResult fromQt(int button, MsgButtons buttons) {
     return MsgResult::Ok;
 }
 
+// Texts may break lines with a lone CR, which a Qt label does not treat as a line break.
+QString withLineBreaks(const QString& text) {
+    QString shown = text;
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(u'\r', u'\n');
+    return shown;
+}
+
 }  // namespace
 
 QWidget* QtDialogs::parentWidget() const {
@@ -88,18 +95,15 @@ QWidget* QtDialogs::parentWidget() const {
 
 MsgResult QtDialogs::messageBox(const QString& text, MsgIcon icon, MsgButtons buttons,
                                 const QString& title) {
-    // Texts may break lines with a lone CR, which a Qt label does not treat as a line break.
-    QString shown = text;
-    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(u'\r', u'\n');
-    QMessageBox box(toQt(icon), title, shown, toQt(buttons), parentWidget());
+    QMessageBox box(toQt(icon), title, withLineBreaks(text), toQt(buttons), parentWidget());
     return fromQt(box.exec(), buttons);
 }
 
 std::optional<QString> QtDialogs::inputBox(const QString& prompt, const QString& title,
                                            const QString& defaultText) {
     bool ok = false;
-    const QString text =
-        QInputDialog::getText(parentWidget(), title, prompt, QLineEdit::Normal, defaultText, &ok);
+    const QString text = QInputDialog::getText(parentWidget(), title, withLineBreaks(prompt),
+                                               QLineEdit::Normal, defaultText, &ok);
     if (!ok) {
         return std::nullopt;
     }
@@ -127,4 +131,6 @@ QString QtDialogs::browseForFolder(const QString& caption, const QString& initia
     return insideRoot(chosen) ? chosen : QString();
 }
 
-void QtDialogs::beep() { QApplication::beep(); }
+void QtDialogs::beep() {
+    QApplication::beep();
+}

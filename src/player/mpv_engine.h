@@ -73,6 +73,8 @@ public:
 
 signals:
     // Playback has (re)started after an open or a seek: its first picture or sound is ready.
+    // The engine tests wait on it; the player's seek of synthesized MIDI (the media-kinds work)
+    // will receive it in the program.
     void playbackRestarted();
     // The handle is about to go: whatever draws with it must let go of it now.
     void handleAboutToBeDestroyed();

@@ -26,7 +26,9 @@ public:
     bool isFullScreenMode() const { return !m_fullScreen.isNull(); }
 
 signals:
-    // The user left the full screen; the engine's display size is back to fit.
+    // The user left the full screen; the engine's display size is back to fit. Received once
+    // the display size is one observable setting of the program (the options-dialog and
+    // input-map work); until then the size menu keeps its tick.
     void fullScreenLeft();
     // A key was released on the full-screen picture, which the main window's keys cannot reach.
     void fullScreenKeyReleased(int key, Qt::KeyboardModifiers modifiers);

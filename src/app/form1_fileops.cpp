@@ -1,0 +1,104 @@
+// Form1: the file and folder commands of the list and the tree, drag and drop, and undo, reached
+// from the menus, the keys and the views' signals.
+#include <QAction>
+#include <QApplication>
+#include <QMenu>
+
+#include "app/form1.h"
+#include "app/status_bar1.h"
+#include "browser/file_list.h"
+#include "browser/file_list_view.h"
+#include "browser/folder_tree.h"
+#include "browser/navigation.h"
+#include "browser/tree_view1.h"
+#include "fileops/command_context.h"
+#include "fileops/file_operations.h"
+#include "fileops/list_commands.h"
+#include "fileops/tree_commands.h"
+#include "fileops/tree_drag_drop.h"
+#include "fileops/undo_command.h"
+#include "fileops/undo_history.h"
+#include "platform/interval_timer.h"
+#include "platform/progress_dialog.h"
+#include "platform/trash.h"
+#include "player/movie.h"
+
+void Form1::buildFileCommands() {
+    m_progress = std::make_unique<ProgressDialogProgress>(this);
+    m_history = std::make_unique<UndoHistory>(m_dialogs, *m_trash, *m_progress);
+    m_fileOps = std::make_unique<FileOperations>(m_dialogs, *m_trash, *m_progress, [this] {
+        // The operation's own windows close before the window is drawn again.
+        QApplication::processEvents();
+        repaint();
+    });
+    m_fileOps->setUndoHistory(m_history.get());
+    m_commandContext = std::make_unique<FileCommandContext>(FileCommandContext{m_state,
+                                                                               m_treeState,
+                                                                               m_dialogs,
+                                                                               *m_fileOps,
+                                                                               *m_history,
+                                                                               *m_list,
+                                                                               *m_tree,
+                                                                               {},
+                                                                               {},
+                                                                               {},
+                                                                               {},
+                                                                               {},
+                                                                               {},
+                                                                               nullptr,
+                                                                               {}});
+    FileCommandContext& c = *m_commandContext;
+    c.stopPlayback = [this] { m_movie->PlayStop(); };
+    c.iconView = [this] { return m_menus.MnuIconSet->isChecked(); };
+    c.refreshList = [this] { m_navigation->Listkousin_Click(); };
+    c.reopenSelectedFolder = [this] { m_navigation->ReopenSelectedFolder(); };
+    c.goToPath = [this](const QString& path) { m_navigation->GoToPath(path, true); };
+    c.repaint = [this] { repaint(); };
+    c.window = this;
+    c.iniPath = m_iniPath;
+    m_listCommands = std::make_unique<ListCommands>(c);
+    m_treeCommands = std::make_unique<TreeCommands>(c);
+    m_dragDrop = std::make_unique<TreeDragDrop>(c, *m_treeView, *m_treeCommands);
+    m_undo = std::make_unique<UndoCommand>(c);
+}
+
+void Form1::wireFileCommands() {
+    ListCommands* list = m_listCommands.get();
+    TreeCommands* tree = m_treeCommands.get();
+    // A command started from a menu runs with the slide show held, as every menu command does.
+    const auto fromMenu = [this](QAction* item, auto command) {
+        connect(item, &QAction::triggered, this, [this, command] {
+            m_timer1->stop();
+            command();
+        });
+    };
+    fromMenu(m_menus.DelFile, [list] { list->DelFile(); });
+    fromMenu(m_menus.MoveFile, [list] { list->MoveFile(); });
+    fromMenu(m_menus.ReFileNameFile, [list] { list->ReFileNameFile(); });
+    fromMenu(m_menus.ReNameFile, [list] { list->ReNameFile(); });
+    fromMenu(m_menus.MnuMakeFolder, [tree] { tree->MnuMakeFolder(); });
+    fromMenu(m_menus.MnuMovFolder, [tree] { tree->MnuMovFolder(); });
+    fromMenu(m_menus.MnuReNameFolder, [tree] { tree->MnuReNameFolder(); });
+    fromMenu(m_menus.MnuDelFolder4, [tree] { tree->MnuDelFolder4(); });
+
+    // The keys of the list and the tree.
+    connect(m_list.get(), &FileList::deleteFilesRequested, list, &ListCommands::DelFile);
+    connect(m_list.get(), &FileList::moveFilesRequested, list, &ListCommands::MoveFile);
+    connect(m_list.get(), &FileList::renameFileRequested, list, &ListCommands::ReFileNameFile);
+    connect(m_tree.get(), &FolderTree::deleteFolderRequested, tree, &TreeCommands::MnuDelFolder4);
+    connect(m_tree.get(), &FolderTree::moveFolderRequested, tree, &TreeCommands::MnuMovFolder);
+    connect(m_tree.get(), &FolderTree::makeFolderRequested, tree, &TreeCommands::MnuMakeFolder);
+    connect(m_tree.get(), &FolderTree::renameFolderRequested, tree, &TreeCommands::MnuReNameFolder);
+    connect(m_list.get(), &FileList::undoRequested, m_undo.get(), &UndoCommand::Undo);
+    connect(m_tree.get(), &FolderTree::undoRequested, m_undo.get(), &UndoCommand::Undo);
+
+    // The list is the pane the commands and drops act on once it has the focus.
+    connect(m_list.get(), &FileList::gotFocus, this, [this] { m_treeState.FocusPane = 1; });
+    connect(m_list.get(), &FileList::statusTextChanged, this, [this](const QString& text) {
+        m_statusBar->setPanelText(StatusBar1::FilesPanel, text);
+    });
+    // The widest panel, the one always in sight, says what an undo did until the next listing.
+    connect(m_undo.get(), &UndoCommand::notice, this, [this](const QString& text) {
+        m_statusBar->setPanelText(StatusBar1::FilesPanel, text);
+    });
+}

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+
+class Dialogs;
+class FileList;
+class FileOperations;
+class FolderTree;
+class QWidget;
+class UndoHistory;
+struct Module1;
+struct TreeState;
+
+// What the file and folder commands work on: the shared state, the two views' objects, the
+// services built at start, and what they ask of the parts above them. The window builds one and
+// hands it to each command object.
+struct FileCommandContext {
+    Module1& state;
+    TreeState& treeState;
+    Dialogs& dialogs;
+    FileOperations& operations;
+    UndoHistory& history;
+    FileList& list;
+    FolderTree& tree;
+
+    std::function<void()> stopPlayback;            // the engine's PlayStop
+    std::function<bool()> iconView;                // the MnuIconSet tick
+    std::function<void()> refreshList;             // Listkousin: tree and list read again
+    std::function<void()> reopenSelectedFolder;    // navigation's reopen of the selected folder
+    std::function<void(const QString&)> goToPath;  // GoToPath with the tree opened along it
+    std::function<void()> repaint;                 // the main window repaints
+    QWidget* window = nullptr;                     // owner of the commands' dialogs
+    QString iniPath;                               // the settings file
+};
+
+// Everything a command changes on disk while it lives is undone as one step.
+class UndoStep {
+public:
+    UndoStep(UndoHistory& history, const QString& description);
+    ~UndoStep();
+    UndoStep(const UndoStep&) = delete;
+    UndoStep& operator=(const UndoStep&) = delete;
+
+private:
+    UndoHistory& m_history;
+};
+
+namespace file_commands {
+
+// Clears the flag that lets the end of a file move the play list on, then stops playback, so no
+// file is held open and nothing advances while the disk changes.
+void stopPlayback(FileCommandContext& context);
+// Lists the folder of the tree's selected node again (icon view as the menu says).
+void listSelectedFolder(FileCommandContext& context);
+void repaint(FileCommandContext& context);
+
+}  // namespace file_commands

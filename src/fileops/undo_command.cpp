@@ -1,0 +1,63 @@
+#include "fileops/undo_command.h"
+
+#include <QTreeWidgetItem>
+#include <exception>
+
+#include "browser/file_list.h"
+#include "browser/folder_scan.h"
+#include "browser/folder_tree.h"
+#include "browser/path_utils.h"
+#include "browser/tree_state.h"
+#include "fileops/command_context.h"
+#include "fileops/messages.h"
+#include "fileops/undo_history.h"
+#include "platform/busy_cursor.h"
+#include "platform/error_box.h"
+
+UndoCommand::UndoCommand(FileCommandContext& context, QObject* parent)
+    : QObject(parent), m_context(context) {}
+
+void UndoCommand::Undo() {
+    try {
+        UndoHistory& history = m_context.history;
+        if (!history.canUndo()) {
+            emit notice(fileops_msg::nothingToUndo());
+            return;
+        }
+        file_commands::stopPlayback(m_context);
+        const UndoHistory::Result result = history.undo();
+        if (result.reverted.isEmpty()) {
+            emit notice(result.statusText);
+            m_context.state.mPlayNextFlg = true;
+            return;
+        }
+        BusyCursor busy;
+        FolderTree& tree = m_context.tree;
+        bool folders = false;
+        QStringList restored;
+        for (const MovedItem& item : result.reverted) {
+            folders = folders || FolderExist(item.to) ||
+                      (!item.from.isEmpty() && tree.Node(item.from) != nullptr);
+            restored.append(item.to);
+        }
+        if (folders && m_context.goToPath) {
+            // The tree is read again from the nearest folder that is still there.
+            QString target = tree.SelectedFolderPath();
+            while (!target.isEmpty() && !FolderExist(target)) {
+                target = GetParentFolder(target);
+            }
+            if (!target.isEmpty()) {
+                m_context.treeState.CurrentFolder.clear();
+                m_context.goToPath(target);
+            }
+        } else {
+            file_commands::listSelectedFolder(m_context);
+        }
+        m_context.list.selectKeys(restored);
+        m_context.state.mPlayNextFlg = true;
+        // Said once the rows are back, so the listing's own count does not hide it.
+        emit notice(result.statusText);
+    } catch (const std::exception& e) {
+        ErrMsgDsp(m_context.dialogs, e);
+    }
+}
