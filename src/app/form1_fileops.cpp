@@ -1,7 +1,6 @@
 // Form1: the file and folder commands of the list and the tree, drag and drop, and undo, reached
 // from the menus, the keys and the views' signals.
 #include <QAction>
-#include <QApplication>
 #include <QMenu>
 
 #include "app/form1.h"
@@ -26,11 +25,10 @@
 void Form1::buildFileCommands() {
     m_progress = std::make_unique<ProgressDialogProgress>(this);
     m_history = std::make_unique<UndoHistory>(m_dialogs, *m_trash, *m_progress);
-    m_fileOps = std::make_unique<FileOperations>(m_dialogs, *m_trash, *m_progress, [this] {
-        // The operation's own windows close before the window is drawn again.
-        QApplication::processEvents();
-        repaint();
-    });
+    // After an operation the window is drawn again at the next turn of the event loop, once the
+    // rows show the result; the operation's own windows are closed by then.
+    m_fileOps = std::make_unique<FileOperations>(m_dialogs, *m_trash, *m_progress,
+                                                 [this] { update(); });
     m_fileOps->setUndoHistory(m_history.get());
     m_commandContext = std::make_unique<FileCommandContext>(FileCommandContext{m_state,
                                                                                m_treeState,
@@ -53,7 +51,8 @@ void Form1::buildFileCommands() {
     c.refreshList = [this] { m_navigation->Listkousin_Click(); };
     c.reopenSelectedFolder = [this] { m_navigation->ReopenSelectedFolder(); };
     c.goToPath = [this](const QString& path) { m_navigation->GoToPath(path, true); };
-    c.repaint = [this] { repaint(); };
+    // Drawn again at the next turn of the event loop, once, however many changes came first.
+    c.repaint = [this] { update(); };
     c.window = this;
     c.iniPath = m_iniPath;
     m_listCommands = std::make_unique<ListCommands>(c);

@@ -1,6 +1,8 @@
 #include "browser/file_list.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <QCursor>
 #include <QDrag>
 #include <QGuiApplication>
@@ -285,12 +287,37 @@ QStringList FileList::selectedKeys() const {
 
 int FileList::removeGoneRows(const QStringList& keys) {
     QStringList gone;
+    // The keys of a listing share their folder: it is opened once and each name looked up in it.
+    QStringView openFolder;
+    int folder = -1;
     for (const QString& key : keys) {
-        if (!file_transfer::exists(key)) {
+        const qsizetype slash = key.lastIndexOf(u'/');
+        const QStringView parent = slash <= 0 ? QStringView(u"/") : QStringView(key).left(slash);
+        if (folder < 0 || parent != openFolder) {
+            if (folder >= 0) {
+                ::close(folder);
+            }
+            openFolder = parent;
+            folder = ::open(encodeFileName(parent).constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+        }
+        struct stat st {};
+        const bool there =
+            folder >= 0
+                ? ::fstatat(folder, encodeFileName(QStringView(key).sliced(slash + 1)).constData(),
+                            &st, AT_SYMLINK_NOFOLLOW) == 0
+                : file_transfer::exists(key);
+        if (!there) {
             gone.append(key);
         }
     }
-    const int removed = m_model.removeKeys(gone);
+    if (folder >= 0) {
+        ::close(folder);
+    }
+    return removeRowsOfKeys(gone);
+}
+
+int FileList::removeRowsOfKeys(const QStringList& keys) {
+    const int removed = m_model.removeKeys(keys);
     if (removed > 0) {
         recountStatus();
     }

@@ -95,6 +95,9 @@ public:
     // Takes out the rows of those keys whose items are no longer on disk; returns how many went.
     // The status text follows.
     int removeGoneRows(const QStringList& keys);
+    // Takes out the rows of those keys (keys without a row are passed over): the items an
+    // operation reported gone. The status text follows.
+    int removeRowsOfKeys(const QStringList& keys);
     // Counts the rows again into the status text ("N個のﾌｧｲﾙ(M個のﾌｫﾙﾀﾞ)").
     void recountStatus();
     // Adds the row of a folder just made (its size column "フォルダﾞ"), unsorted, at the end;

@@ -1,6 +1,5 @@
 #include "fileops/file_operations.h"
 
-#include <QCoreApplication>
 #include <QDir>
 
 #include "fileops/operation_messages.h"
@@ -9,6 +8,7 @@
 #include "platform/app_info.h"
 #include "platform/dialogs.h"
 #include "platform/file_mover.h"
+#include "platform/file_transfer.h"
 #include "platform/path_list.h"
 #include "platform/path_parts.h"
 #include "platform/rename_item.h"
@@ -56,17 +56,20 @@ FileOperations::FileOperations(Dialogs& dialogs, Trash& trash, FileOpProgress& p
       m_afterOperation(std::move(afterOperation)) {}
 
 int FileOperations::ShellDeleteFiles(const QString& pathList, bool confirm) {
+    m_lastGone.clear();
     return finish(deleteToTrash(pathList, confirm), fileops_msg::deleteTitle(),
                   fileops_msg::deleteFailed());
 }
 
 int FileOperations::ShellMoveFiles(const QString& pathList, const QString& destination,
                                    bool confirm) {
+    m_lastGone.clear();
     return finish(move(pathList, destination, confirm), fileops_msg::moveTitle(),
                   fileops_msg::moveFailed());
 }
 
 int FileOperations::ShellRenameFile(const QString& from, const QString& to) {
+    m_lastGone.clear();
     return finish(rename(from, to), fileops_msg::renameItemTitle(), fileops_msg::renameFailed());
 }
 
@@ -93,6 +96,16 @@ FileOpOutcome FileOperations::deleteToTrash(const QString& pathList, bool confir
         return FileOpOutcome::cancel();
     }
     outcome = batch.put();
+    if (outcome.code == shell_result::kOk) {
+        m_lastGone = paths;
+    } else {
+        // Backed out as a whole; whatever could not be put back is gone all the same.
+        for (const QString& path : paths) {
+            if (!file_transfer::exists(path)) {
+                m_lastGone.append(path);
+            }
+        }
+    }
     if (m_history != nullptr && !batch.entries().isEmpty()) {
         m_history->recordTrashed(batch.entries());
     }
@@ -120,6 +133,9 @@ FileOpOutcome FileOperations::move(const QString& pathList, const QString& desti
     FileMover mover(m_progress, questions);
     mover.setProgressText(fileops_msg::moveTitle(), fileops_msg::progressLabel);
     outcome = mover.move(items);
+    for (const MovedItem& item : mover.moved()) {
+        m_lastGone.append(item.from);
+    }
     if (m_history != nullptr && !mover.moved().isEmpty()) {
         m_history->recordMoved(mover.moved());
     }
@@ -130,6 +146,9 @@ FileOpOutcome FileOperations::rename(const QString& from, const QString& to) {
     const FileOpOutcome outcome = renameItem(from, to);
     const QString source = QDir::cleanPath(from);
     const QString target = QDir::cleanPath(to);
+    if (outcome.code == shell_result::kOk && source != target) {
+        m_lastGone.append(source);
+    }
     if (m_history != nullptr && outcome.code == shell_result::kOk && source != target) {
         m_history->recordRenamed(source, target);
     }
@@ -141,7 +160,8 @@ int FileOperations::finish(const FileOpOutcome& outcome, const QString& title,
     if (outcome.failed() && outcome.failure != FileOpFailure::None) {
         m_dialogs.messageBox(outcomeText(outcome), MsgIcon::Exclamation, MsgButtons::Ok, title);
     }
-    QCoreApplication::processEvents();
+    // The operation's own boxes have closed; the window draws itself again (no event loop is
+    // run here: the rows are not yet brought in line with the disk).
     if (m_afterOperation) {
         m_afterOperation();
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <functional>
 
 #include "platform/file_op_outcome.h"
@@ -23,7 +24,7 @@ class UndoHistory;
 class FileOperations {
 public:
     // afterOperation runs when an operation is over, before its failure message: the window
-    // lets pending events run and repaints itself there.
+    // asks to be drawn again there.
     FileOperations(Dialogs& dialogs, Trash& trash, FileOpProgress& progress,
                    std::function<void()> afterOperation = {});
 
@@ -42,6 +43,11 @@ public:
     // Renames from to to on the same file system; a name that is taken is never replaced.
     int ShellRenameFile(const QString& from, const QString& to);
 
+    // The paths the last operation took away from where they were (moved, trashed, renamed), as
+    // they were given: the callers' rows and nodes of these paths are gone. Empty after a
+    // declined or failed operation, which leaves everything where it was.
+    const QStringList& lastGone() const { return m_lastGone; }
+
 private:
     FileOpOutcome deleteToTrash(const QString& pathList, bool confirm);
     FileOpOutcome move(const QString& pathList, const QString& destination, bool confirm);
@@ -54,4 +60,5 @@ private:
     FileOpProgress& m_progress;
     std::function<void()> m_afterOperation;
     UndoHistory* m_history = nullptr;
+    QStringList m_lastGone;
 };

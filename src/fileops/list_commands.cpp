@@ -82,7 +82,8 @@ void ListCommands::dropGoneRows(const Selection& selection) {
     if (file_transfer::exists(selection.lastKey)) {
         return;
     }
-    m_context.list.removeGoneRows(selection.keys);
+    // The rows of the items the operation took away; the rest are still on disk.
+    m_context.list.removeRowsOfKeys(m_context.operations.lastGone());
     if (selection.folderAmong && m_context.refreshList) {
         m_context.refreshList();
     } else {

@@ -152,7 +152,7 @@ void TreeDragDrop::dropListRows(const QString& dropKey, const QStringList& keys)
         m_context.operations.ShellMoveFiles(makePathList(keys), dropKey, true);
     }
     if (!file_transfer::exists(lastKey)) {
-        list.removeGoneRows(keys);
+        list.removeRowsOfKeys(m_context.operations.lastGone());
         if (folderAmong && m_context.refreshList) {
             m_context.refreshList();
         } else {

@@ -1,8 +1,10 @@
 #include "platform/file_mover.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <QDir>
+#include <QFile>
 #include <algorithm>
 #include <cerrno>
 
@@ -11,6 +13,7 @@
 #include "platform/file_transfer.h"
 #include "platform/path_parts.h"
 #include "platform/run_error.h"
+#include "platform/volumes.h"
 
 using path_parts::join;
 using path_parts::nameOf;
@@ -20,6 +23,8 @@ namespace {
 
 // From this many items into one folder on, the folder's names are read in one go.
 constexpr qsizetype kListFolderFrom = 64;
+// How many folders a move keeps open at most.
+constexpr int kMaxFolderHandles = 32;
 
 bool lstatPath(const QString& path, struct stat& st) {
     return ::lstat(encodeFileName(path).constData(), &st) == 0;
@@ -115,6 +120,18 @@ FileMover::Folder FileMover::folder(const QString& path) {
         folder.device = st.st_dev;
         folder.real = file_transfer::realPath(path);
         folder.err = folder.real.isEmpty() ? ENOENT : 0;
+        // A few folders are kept open: a merge of a large tree must not use up the
+        // descriptors its copies need.
+        const int fd = m_handlesOpen < kMaxFolderHandles ? ::open(encodeFileName(path).constData(),
+                                                                  O_PATH | O_DIRECTORY | O_CLOEXEC)
+                                                         : -1;
+        if (fd >= 0) {
+            ++m_handlesOpen;
+            folder.handle = FolderHandle(new int(fd), [](const int* open) {
+                ::close(*open);
+                delete open;
+            });
+        }
     }
     m_folders.insert(path, folder);
     return folder;
@@ -186,12 +203,6 @@ FileOpOutcome FileMover::move(const QList<MovedItem>& items) {
 }
 
 int FileMover::plan(const QString& source, const QString& target, FileOpOutcome& outcome) {
-    struct stat s {};
-    if (!lstatPath(source, s)) {
-        fail(source, errno, outcome);
-        return outcome.code;
-    }
-    const bool sourceIsFolder = S_ISDIR(s.st_mode);
     const Folder sourceFolder = folderOf(source);
     if (sourceFolder.err != 0) {
         fail(source, sourceFolder.err, outcome);
@@ -208,24 +219,37 @@ int FileMover::plan(const QString& source, const QString& target, FileOpOutcome&
     if (sourceName == targetName && sourceFolder.real == targetFolder.real) {
         return 0;  // already where it is asked to go
     }
-    if (sourceIsFolder && join(targetFolder.real, targetName)
-                              .startsWith(join(sourceFolder.real, sourceName) + u'/')) {
+    // Only a folder can have the target inside it.
+    const QString realSource = join(sourceFolder.real, sourceName);
+    if (join(targetFolder.real, targetName).startsWith(realSource + u'/')) {
         outcome = {run_error::kPathFileAccess, FileOpFailure::MoveIntoItself, source, {}};
         return outcome.code;
     }
-    // A folder on a file system of its own is a mount point: copying it over and removing it
-    // would empty that file system.
-    if (sourceIsFolder && s.st_dev != sourceFolder.device) {
+    // A mount point: copying it over and removing it would empty that file system.
+    if (isMountPoint(realSource)) {
         fail(source, EBUSY, outcome);
         return outcome.code;
     }
     const bool crossDevice = sourceFolder.device != targetFolder.device;
 
+    // A free target needs nothing more of the source here: a source that has gone by now fails
+    // its move, and the move is rolled back as for any failure.
     struct stat t {};
     if (!targetExists(targetFolder, target, t)) {
-        m_steps.append({StepKind::Move, source, target, crossDevice});
+        m_steps.append({StepKind::Move, source, target, crossDevice, sourceFolder.handle,
+                        targetFolder.handle});
         return 0;
     }
+    struct stat s {};
+    const bool found = sourceFolder.handle
+                           ? ::fstatat(*sourceFolder.handle, encodeFileName(sourceName), &s,
+                                       AT_SYMLINK_NOFOLLOW) == 0
+                           : lstatPath(source, s);
+    if (!found) {
+        fail(source, errno, outcome);
+        return outcome.code;
+    }
+    const bool sourceIsFolder = S_ISDIR(s.st_mode);
     if (s.st_dev == t.st_dev && s.st_ino == t.st_ino) {
         return 0;  // the same file under another name
     }
@@ -243,7 +267,7 @@ int FileMover::plan(const QString& source, const QString& target, FileOpOutcome&
         return shell_result::kCancelled;
     }
     if (!sourceIsFolder) {
-        m_steps.append({StepKind::Replace, source, target, crossDevice});
+        m_steps.append({StepKind::Replace, source, target, crossDevice, {}, {}});
         return 0;
     }
     QStringList names;
@@ -257,7 +281,7 @@ int FileMover::plan(const QString& source, const QString& target, FileOpOutcome&
             return code;
         }
     }
-    m_steps.append({StepKind::MergeFolder, source, target, crossDevice});
+    m_steps.append({StepKind::MergeFolder, source, target, crossDevice, {}, {}});
     return 0;
 }
 
@@ -300,6 +324,19 @@ bool FileMover::copyToTemporary(const Step& step, QString& temporary, FileOpOutc
     return true;
 }
 
+bool FileMover::isMountPoint(const QString& realPath) {
+    if (!m_mountPointsRead) {
+        m_mountPointsRead = true;
+        QFile mountInfo(QStringLiteral("/proc/self/mountinfo"));
+        if (mountInfo.open(QIODevice::ReadOnly)) {
+            for (const MountEntry& entry : parseMountInfo(mountInfo.readAll())) {
+                m_mountPoints.insert(entry.mountPoint);
+            }
+        }
+    }
+    return m_mountPoints.contains(realPath);
+}
+
 bool FileMover::run(const Step& step, FileOpOutcome& outcome) {
     if (step.kind == StepKind::MergeFolder) {
         m_foldersWhenDone.append(step.source);
@@ -325,7 +362,11 @@ bool FileMover::run(const Step& step, FileOpOutcome& outcome) {
         m_backupsWhenDone.append(backup);
     }
     if (temporary.isEmpty()) {
-        const int err = file_transfer::renameNoReplace(step.source, step.target);
+        const int err = step.sourceFolder && step.targetFolder
+                            ? file_transfer::renameNoReplaceAt(
+                                  *step.sourceFolder, encodeFileName(nameOf(step.source)),
+                                  *step.targetFolder, encodeFileName(nameOf(step.target)))
+                            : file_transfer::renameNoReplace(step.source, step.target);
         if (err == 0) {
             m_done.append({DoneKind::Renamed, step.source, step.target});
             m_moved.append({step.source, step.target});

@@ -63,11 +63,16 @@ public:
 
 private:
     enum class StepKind { Move, Replace, MergeFolder };
+    // An open folder (O_PATH): the items in it are reached by name without a new look-up of
+    // the folder's path.
+    using FolderHandle = std::shared_ptr<const int>;
     struct Step {
         StepKind kind;
         QString source;
         QString target;
         bool crossDevice = false;
+        FolderHandle sourceFolder;
+        FolderHandle targetFolder;
     };
     enum class DoneKind { Renamed, Copied, BackedUp };
     struct Done {
@@ -81,6 +86,7 @@ private:
         QString real;
         // Its names, when many items go into it: read once instead of a look for each target.
         std::shared_ptr<const QSet<QString>> names;
+        FolderHandle handle;
     };
 
     Folder folder(const QString& path);
@@ -88,6 +94,8 @@ private:
     void listBusyFolders(const QList<MovedItem>& items);
     bool targetExists(const Folder& folder, const QString& target, struct stat& st) const;
     int plan(const QString& source, const QString& target, FileOpOutcome& outcome);
+    // True when a path (its folder's real path and its name) is where a file system is mounted.
+    bool isMountPoint(const QString& realPath);
     bool checkRemovable(const Step& step, FileOpOutcome& outcome) const;
     bool run(const Step& step, FileOpOutcome& outcome);
     bool copyToTemporary(const Step& step, QString& temporary, FileOpOutcome& outcome);
@@ -103,6 +111,9 @@ private:
     QString m_lastFolderPath;
     Folder m_lastFolder;
     bool m_hasLastFolder = false;
+    int m_handlesOpen = 0;
+    QSet<QString> m_mountPoints;
+    bool m_mountPointsRead = false;
     QList<Step> m_steps;
     QList<Done> m_done;
     QList<MovedItem> m_moved;

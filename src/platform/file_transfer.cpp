@@ -324,6 +324,24 @@ int renameNoReplace(const QString& from, const QString& to) {
     return ::rename(source.constData(), target.constData()) == 0 ? 0 : errno;
 }
 
+int renameNoReplaceAt(int fromFolder, const QByteArray& fromName, int toFolder,
+                      const QByteArray& toName) {
+    if (::renameat2(fromFolder, fromName.constData(), toFolder, toName.constData(),
+                    RENAME_NOREPLACE) == 0) {
+        return 0;
+    }
+    const int err = errno;
+    if (err != EINVAL && err != ENOSYS && err != ENOTSUP) {
+        return err;
+    }
+    struct stat st {};
+    if (::fstatat(toFolder, toName.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0) {
+        return EEXIST;
+    }
+    return ::renameat(fromFolder, fromName.constData(), toFolder, toName.constData()) == 0 ? 0
+                                                                                           : errno;
+}
+
 int removeTree(const QString& path) {
     return removeNative(nativePath(path));
 }

@@ -17,6 +17,11 @@ int writeAll(int fd, const char* data, qsizetype size);
 // rename without replacing).
 int renameNoReplace(const QString& from, const QString& to);
 
+// renameNoReplace for names in folders given by open descriptors (O_PATH will do): the folders'
+// paths are not looked up again for each item.
+int renameNoReplaceAt(int fromFolder, const QByteArray& fromName, int toFolder,
+                      const QByteArray& toName);
+
 // Removes a file, link or folder with everything in it. Folders the user owns but may not
 // write are made writable first.
 int removeTree(const QString& path);
