@@ -9,6 +9,7 @@
 int runListingBench();
 int runTreeBench();
 int runPlaybackBench();
+int runFileopsBench();
 
 int main(int argc, char** argv) {
     // Some cases drive real widgets; they need no screen.
@@ -20,6 +21,7 @@ int main(int argc, char** argv) {
         {QStringLiteral("listing"), runListingBench},
         {QStringLiteral("tree"), runTreeBench},
         {QStringLiteral("playback"), runPlaybackBench},
+        {QStringLiteral("fileops"), runFileopsBench},
     };
     const QStringList args = QCoreApplication::arguments();
     QTextStream out(stdout);

@@ -17,6 +17,7 @@
 #include <QTimer>
 #include <QTreeWidgetItem>
 #include <cstdio>
+#include <filesystem>
 
 #include "app/form1.h"
 #include "app/status_bar1.h"
@@ -166,6 +167,16 @@ private slots:
         m_root = m_dir->filePath(u"root"_s);
         m_ini = m_dir->filePath(u"quorvane.ini"_s);
         QVERIFY(QDir().mkpath(m_root));
+    }
+
+    // QTemporaryDir cannot remove names that are not UTF-8: the folders go by their bytes.
+    void cleanup() {
+        std::error_code ignored;
+        std::filesystem::remove_all(encodeFileName(m_dir->path()).toStdString(), ignored);
+    }
+    void cleanupTestCase() {
+        std::error_code ignored;
+        std::filesystem::remove_all(encodeFileName(m_home.path()).toStdString(), ignored);
     }
 
     void deleteAsksOnceKeepsTheSelectionPlaceAndUndoes();
