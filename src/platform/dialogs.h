@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 // The one way the program asks the user something or tells them something: message boxes, input
@@ -30,6 +31,17 @@ public:
                                     const QString& rootFolder) = 0;
 
     virtual void beep() = 0;
+
+    // A modal box with buttons of the caller's own words; the index of the button pressed (the
+    // last one, which should be the cancel, when the box is closed).
+    virtual int choose(const QString& text, MsgIcon icon, const QStringList& buttons,
+                       const QString& title) = 0;
+
+    // A modal input box whose typing is not shown (a password); std::nullopt when cancelled.
+    // Where nothing is on a screen it is an ordinary input box.
+    virtual std::optional<QString> passwordBox(const QString& prompt, const QString& title) {
+        return inputBox(prompt, title, QString());
+    }
 
     // Shorthand for the common case: OK only, under the program's title.
     MsgResult message(const QString& text, MsgIcon icon);

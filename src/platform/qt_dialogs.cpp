@@ -5,6 +5,7 @@
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace {
 
@@ -129,6 +130,34 @@ QString QtDialogs::browseForFolder(const QString& caption, const QString& initia
     }
     chosen = QDir::cleanPath(chosen);
     return insideRoot(chosen) ? chosen : QString();
+}
+
+int QtDialogs::choose(const QString& text, MsgIcon icon, const QStringList& buttons,
+                      const QString& title) {
+    QMessageBox box(toQt(icon), title, withLineBreaks(text), QMessageBox::NoButton, parentWidget());
+    QList<QAbstractButton*> added;
+    for (qsizetype i = 0; i < buttons.size(); ++i) {
+        const bool last = i + 1 == buttons.size();
+        added.append(
+            box.addButton(buttons.at(i), last ? QMessageBox::RejectRole : QMessageBox::AcceptRole));
+    }
+    if (!added.isEmpty()) {
+        box.setDefaultButton(qobject_cast<QPushButton*>(added.first()));
+        box.setEscapeButton(added.last());
+    }
+    box.exec();
+    const qsizetype pressed = added.indexOf(box.clickedButton());
+    return static_cast<int>(pressed >= 0 ? pressed : added.size() - 1);
+}
+
+std::optional<QString> QtDialogs::passwordBox(const QString& prompt, const QString& title) {
+    bool ok = false;
+    const QString text = QInputDialog::getText(parentWidget(), title, withLineBreaks(prompt),
+                                               QLineEdit::Password, QString(), &ok);
+    if (!ok) {
+        return std::nullopt;
+    }
+    return text;
 }
 
 void QtDialogs::beep() {

@@ -19,6 +19,9 @@ public:
     QString browseForFolder(const QString& caption, const QString& initialFolder,
                             const QString& rootFolder) override;
     void beep() override;
+    int choose(const QString& text, MsgIcon icon, const QStringList& buttons,
+               const QString& title) override;
+    std::optional<QString> passwordBox(const QString& prompt, const QString& title) override;
 
 private:
     QWidget* parentWidget() const;

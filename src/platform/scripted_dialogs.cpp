@@ -58,7 +58,20 @@ QString ScriptedDialogs::browseForFolder(const QString& caption, const QString& 
     return answer;
 }
 
-void ScriptedDialogs::beep() { record({Kind::Beep, {}, {}, MsgIcon::None, MsgButtons::Ok, {}}); }
+void ScriptedDialogs::beep() {
+    record({Kind::Beep, {}, {}, MsgIcon::None, MsgButtons::Ok, {}});
+}
+
+int ScriptedDialogs::choose(const QString& text, MsgIcon icon, const QStringList& buttons,
+                            const QString& title) {
+    record({Kind::Choice, text, title, icon, MsgButtons::Ok, buttons.join(u'|')});
+    if (m_choiceAnswers.empty()) {
+        return 0;
+    }
+    const int answer = m_choiceAnswers.front();
+    m_choiceAnswers.pop_front();
+    return answer;
+}
 
 void ScriptedDialogs::record(const Call& call) {
     m_calls.append(call);
@@ -67,7 +80,7 @@ void ScriptedDialogs::record(const Call& call) {
     }
     // One line per call; line breaks inside a text are written as \r and \n so a reader can
     // compare the exact text.
-    static const char* const kKinds[] = {"message", "input", "folder", "beep"};
+    static const char* const kKinds[] = {"message", "input", "folder", "beep", "choice"};
     auto escaped = [](QString s) {
         return s.replace(QStringLiteral("\\"), QStringLiteral("\\\\"))
             .replace(u'\r', QStringLiteral("\\r"))

@@ -12,14 +12,15 @@
 // them to a log file.
 class ScriptedDialogs : public Dialogs {
 public:
-    enum class Kind { Message, Input, Folder, Beep };
+    enum class Kind { Message, Input, Folder, Beep, Choice };
     struct Call {
         Kind kind = Kind::Message;
         QString text;   // message text, input prompt or picker caption
         QString title;  // title, or the picker's initial folder
         MsgIcon icon = MsgIcon::None;
         MsgButtons buttons = MsgButtons::Ok;
-        QString extra;  // the input box's default text or the picker's root
+        QString extra;  // the input box's default text, the picker's root, or a choice's buttons
+                        // joined by "|"
     };
 
     explicit ScriptedDialogs(QString logFile = {});
@@ -30,6 +31,8 @@ public:
         m_inputAnswers.push_back({text.has_value(), text.value_or(QString())});
     }
     void answerFolder(QString path) { m_folderAnswers.push_back(std::move(path)); }
+    // The index of the button pressed in the next choice box.
+    void answerChoice(int index) { m_choiceAnswers.push_back(index); }
 
     const QList<Call>& calls() const { return m_calls; }
     QList<Call> messages() const;
@@ -43,6 +46,8 @@ public:
     QString browseForFolder(const QString& caption, const QString& initialFolder,
                             const QString& rootFolder) override;
     void beep() override;
+    int choose(const QString& text, MsgIcon icon, const QStringList& buttons,
+               const QString& title) override;
 
 private:
     void record(const Call& call);
@@ -56,6 +61,7 @@ private:
     };
     std::deque<InputAnswer> m_inputAnswers;
     std::deque<QString> m_folderAnswers;
+    std::deque<int> m_choiceAnswers;
 };
 
 QString toString(MsgIcon icon);
