@@ -9,7 +9,7 @@ packages=(
     libmpv-dev libarchive-dev libasound2-dev
     fonts-ipafont-gothic
     xvfb xauth
-    ffmpeg jlha-utils
+    ffmpeg jlha-utils libarchive-tools zip python3
 )
 
 missing=()

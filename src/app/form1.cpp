@@ -14,6 +14,8 @@
 #include "app/splitter_bar.h"
 #include "app/status_bar1.h"
 #include "app/toolbar1.h"
+#include "archive/archive_commands.h"
+#include "archive/dialog_extraction_prompts.h"
 #include "browser/file_list.h"
 #include "browser/file_list_view.h"
 #include "browser/find_files_window.h"

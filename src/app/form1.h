@@ -15,6 +15,8 @@
 #include "player/wave_volume.h"
 #include "settings/module1.h"
 
+class ArchiveCommands;
+class DialogExtractionPrompts;
 class Dialogs;
 class FileList;
 class FileOperations;
@@ -96,6 +98,7 @@ public:
     TreeCommands& treeCommands() const { return *m_treeCommands; }
     TreeDragDrop& dragDrop() const { return *m_dragDrop; }
     UndoCommand& undoCommand() const { return *m_undo; }
+    ArchiveCommands& archiveCommands() const { return *m_archiveCommands; }
     QWidget* MediaPlayer1() const { return m_mediaPlayer; }
     QWidget* RealAudio1(int index) const { return m_realAudio.at(index); }
     SplitterBar* picSlider() const { return m_picSlider; }
@@ -202,6 +205,8 @@ private:
     std::unique_ptr<TreeCommands> m_treeCommands;
     std::unique_ptr<TreeDragDrop> m_dragDrop;
     std::unique_ptr<UndoCommand> m_undo;
+    std::unique_ptr<DialogExtractionPrompts> m_extractionPrompts;
+    std::unique_ptr<ArchiveCommands> m_archiveCommands;
     PlayerSet* m_players = nullptr;
     WaveVolumeAccess m_waveVolume;
     std::unique_ptr<clsMovie> m_movie;

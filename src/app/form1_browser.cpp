@@ -11,6 +11,7 @@
 #include "app/form1.h"
 #include "app/status_bar1.h"
 #include "app/toolbar1.h"
+#include "archive/archive_commands.h"
 #include "browser/file_list.h"
 #include "browser/file_list_view.h"
 #include "browser/folder_tree.h"
@@ -176,6 +177,12 @@ void Form1::Toolbar1_ButtonClick(int index, const QString& key) {
             break;
         case 7:
             ToggleFileView();
+            break;
+        case 8:
+            m_archiveCommands->ExtractArchives(false);
+            break;
+        case 9:
+            m_archiveCommands->ExtractArchives(true);
             break;
         default:
             try {

@@ -5,6 +5,8 @@
 
 #include "app/form1.h"
 #include "app/status_bar1.h"
+#include "archive/archive_commands.h"
+#include "archive/dialog_extraction_prompts.h"
 #include "browser/file_list.h"
 #include "browser/file_list_view.h"
 #include "browser/folder_tree.h"
@@ -27,8 +29,8 @@ void Form1::buildFileCommands() {
     m_history = std::make_unique<UndoHistory>(m_dialogs, *m_trash, *m_progress);
     // After an operation the window is drawn again at the next turn of the event loop, once the
     // rows show the result; the operation's own windows are closed by then.
-    m_fileOps = std::make_unique<FileOperations>(m_dialogs, *m_trash, *m_progress,
-                                                 [this] { update(); });
+    m_fileOps =
+        std::make_unique<FileOperations>(m_dialogs, *m_trash, *m_progress, [this] { update(); });
     m_fileOps->setUndoHistory(m_history.get());
     m_commandContext = std::make_unique<FileCommandContext>(FileCommandContext{m_state,
                                                                                m_treeState,
@@ -59,6 +61,17 @@ void Form1::buildFileCommands() {
     m_treeCommands = std::make_unique<TreeCommands>(c);
     m_dragDrop = std::make_unique<TreeDragDrop>(c, *m_treeView, *m_treeCommands);
     m_undo = std::make_unique<UndoCommand>(c);
+
+    m_extractionPrompts = std::make_unique<DialogExtractionPrompts>(m_dialogs, *m_progress);
+    ArchiveCommands::Hooks archiveHooks;
+    archiveHooks.stopPlayback = c.stopPlayback;
+    archiveHooks.iconView = c.iconView;
+    archiveHooks.deleteToTrash = [this](const QString& pathList) {
+        return m_fileOps->ShellDeleteFiles(pathList);
+    };
+    archiveHooks.repaint = c.repaint;
+    m_archiveCommands = std::make_unique<ArchiveCommands>(
+        m_state, m_dialogs, *m_list, *m_tree, *m_extractionPrompts, std::move(archiveHooks));
 }
 
 void Form1::wireFileCommands() {

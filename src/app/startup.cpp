@@ -10,9 +10,12 @@
 #include "app/splash.h"
 #include "app/toolbar1.h"
 #include "app/ui_setup.h"
+#include "archive/dialog_extraction_prompts.h"
+#include "archive/extract_archive.h"
 #include "platform/app_info.h"
 #include "platform/dialogs_factory.h"
 #include "platform/os_version.h"
+#include "platform/progress_dialog.h"
 #include "platform/single_instance.h"
 #include "platform/termination_signals.h"
 #include "settings/ini_file.h"
@@ -62,4 +65,12 @@ int Main(QApplication& app) {
     form.openStartFolder();
     QApplication::restoreOverrideCursor();
     return QApplication::exec();
+}
+
+int ExtractHereMain(QApplication& app, const QStringList& files) {
+    installJapaneseUi(app);
+    std::unique_ptr<Dialogs> dialogs = makeDialogs();
+    ProgressDialogProgress progress;
+    DialogExtractionPrompts prompts(*dialogs, progress);
+    return extractHere(*dialogs, prompts, files);
 }

@@ -1,0 +1,106 @@
+#include "archive/archive_commands.h"
+
+#include <exception>
+
+#include "archive/archiver_entries.h"
+#include "archive/extract_archive.h"
+#include "archive/messages.h"
+#include "browser/file_list.h"
+#include "browser/folder_scan.h"
+#include "browser/folder_tree.h"
+#include "browser/path_utils.h"
+#include "platform/app_info.h"
+#include "platform/dialogs.h"
+#include "platform/error_box.h"
+#include "platform/file_name_codec.h"
+#include "platform/path_list.h"
+#include "platform/shell_execute.h"
+#include "settings/module1.h"
+
+namespace {
+
+// The entry points are part of the program; a build without them looks for the libraries.
+bool libraryAvailable(const QString& name) {
+    return archiveEntriesBuiltIn() || IsOnSearchPath(name);
+}
+
+}  // namespace
+
+ArchiveCommands::ArchiveCommands(Module1& state, Dialogs& dialogs, FileList& list, FolderTree& tree,
+                                 ExtractionPrompts& prompts, Hooks hooks, QObject* parent)
+    : QObject(parent),
+      m_state(state),
+      m_dialogs(dialogs),
+      m_list(list),
+      m_tree(tree),
+      m_prompts(prompts),
+      m_hooks(std::move(hooks)) {}
+
+bool ArchiveCommands::selectArchiveRows() {
+    const int remembered = m_list.selectedRow();
+    m_list.SetAllListItemsState(false);
+    QStringList keys;
+    for (int row = 0; row < m_list.rowCount(); ++row) {
+        if (isArchiveName(m_list.model().row(row).text)) {
+            keys.append(m_list.keyOfRow(row));
+        }
+    }
+    if (keys.isEmpty()) {
+        m_list.selectRow(remembered);
+        return false;
+    }
+    m_list.selectKeys(keys);
+    return m_dialogs.messageBox(archive_msg::confirmExtract(static_cast<int>(keys.size())),
+                                MsgIcon::Question, MsgButtons::OkCancel,
+                                app_info::title()) == MsgResult::Ok;
+}
+
+bool ArchiveCommands::extractRow(int row, const QString& folder) {
+    return extractArchive(m_dialogs, m_prompts, folderPrefix(folder) + m_list.model().row(row).text,
+                          folder);
+}
+
+void ArchiveCommands::ExtractArchives(bool selectAll) {
+    try {
+        if (!libraryAvailable(QStringLiteral("UnZip32.DLL"))) {
+            m_dialogs.message(archive_msg::unzipLibraryMissing(), MsgIcon::Critical);
+            return;
+        }
+        if (!libraryAvailable(QStringLiteral("Unlha32.DLL"))) {
+            m_dialogs.message(archive_msg::unlhaLibraryMissing(), MsgIcon::Critical);
+            return;
+        }
+        if (m_list.rowCount() == 0) {
+            return;
+        }
+        m_state.mPlayNextFlg = false;
+        if (m_hooks.stopPlayback) {
+            m_hooks.stopPlayback();
+        }
+        if (selectAll && !selectArchiveRows()) {
+            return;
+        }
+        const QString folder = m_tree.SelectedFolderPath();
+        QStringList extracted;
+        for (const int row : m_list.selectedRows()) {
+            if (m_list.model().isFolderRow(row) || folderExistsOnDisk(m_list.keyOfRow(row))) {
+                continue;
+            }
+            if (extractRow(row, folder)) {
+                extracted.append(folderPrefix(folder) + m_list.model().row(row).text);
+            }
+        }
+        if (extracted.isEmpty()) {
+            return;
+        }
+        if (m_hooks.deleteToTrash) {
+            m_hooks.deleteToTrash(makePathList(extracted));
+        }
+        if (m_hooks.repaint) {
+            m_hooks.repaint();
+        }
+        m_list.ListFolder(folder, m_hooks.iconView && m_hooks.iconView());
+    } catch (const std::exception& e) {
+        ErrMsgDsp(m_dialogs, e);
+    }
+}

@@ -1,0 +1,62 @@
+#include "archive/extract_archive.h"
+
+#include <QDir>
+
+#include "archive/lha_zip.h"
+#include "archive/messages.h"
+#include "browser/folder_scan.h"
+#include "browser/path_utils.h"
+#include "platform/app_info.h"
+#include "platform/dialogs.h"
+#include "platform/file_name_codec.h"
+
+namespace {
+
+QString kindOf(const QString& name) {
+    return GetExtName(name).toLower();
+}
+
+}  // namespace
+
+bool isArchiveName(const QString& name) {
+    const QString kind = kindOf(name);
+    return kind == u"zip" || kind == u"lzh";
+}
+
+bool extractArchive(Dialogs& dialogs, ExtractionPrompts& prompts, const QString& path,
+                    const QString& destination) {
+    const QString kind = kindOf(path);
+    if (kind == u"zip") {
+        const qint16 encrypted = LhaZip::ZipFirstEntryEncrypted(&prompts, path);
+        // An encrypted archive cannot be checked without its password: the run asks for it.
+        if (encrypted == 1 || (encrypted == 0 && LhaZip::IsValidZip(path))) {
+            return LhaZip::ZipMelt(dialogs, &prompts, path, destination, LhaZip::kZipSwitches) == 0;
+        }
+    } else if (kind == u"lzh") {
+        if (LhaZip::IsValidLzh(path)) {
+            return LhaZip::LzhMelt(dialogs, &prompts, path, destination, LhaZip::kLzhCommand,
+                                   LhaZip::kLzhSwitches) == 0;
+        }
+    } else {
+        return false;
+    }
+    dialogs.messageBox(archive_msg::notAnArchive(displayFileName(path)), MsgIcon::None,
+                       MsgButtons::Ok, app_info::title());
+    return false;
+}
+
+int extractHere(Dialogs& dialogs, ExtractionPrompts& prompts, const QStringList& paths) {
+    bool all = !paths.isEmpty();
+    for (const QString& given : paths) {
+        const QString path = QDir::cleanPath(
+            QDir::isAbsolutePath(given) ? given : QDir::currentPath() + u'/' + given);
+        if (!isArchiveName(path) || folderExistsOnDisk(path)) {
+            dialogs.messageBox(archive_msg::notAnArchive(displayFileName(path)), MsgIcon::None,
+                               MsgButtons::Ok, app_info::title());
+            all = false;
+            continue;
+        }
+        all = extractArchive(dialogs, prompts, path, GetParentFolder(path)) && all;
+    }
+    return all ? 0 : 1;
+}

@@ -1,0 +1,55 @@
+#pragma once
+
+#include "archive/archive_reader.h"
+#include "archive/command_line.h"
+
+#include <QByteArray>
+#include <QString>
+
+class ExtractionPrompts;
+struct archive;
+struct archive_entry;
+
+// The free space an extraction leaves on the destination's file system; by default the larger of
+// 64 MiB and 1 % of the file system. A value of 0 or more replaces it (tests); below 0 restores
+// the default.
+void setDiskReserveOverride(qint64 bytes);
+
+// Extracts one archive into one folder without ever writing outside it. Every entry's name is
+// checked before it is joined to the destination (absolute names, "..", links that point out,
+// special files are refused and reported, and the rest goes on); libarchive's disk writer then
+// refuses to write through symbolic links. Data streams through in blocks. A damaged archive
+// stops the run and removes the file that was being written; files completed before stay.
+//
+// Result: 0 when every entry was extracted; otherwise the first code that applies: a stop
+// (damage, disk full, cancel, password) returns its own code at once; refused entries give
+// kCannotOpenForWrite, entries the user skipped kSkipped, entries left alone because nobody could
+// be asked kExists.
+class SecureExtractor {
+public:
+    SecureExtractor(ArchiveKind kind, ExtractionPrompts* prompts);
+    int extract(const ExtractionRequest& request);
+
+private:
+    enum class Step { Next, Stop };
+    Step extractEntry(archive* reader, archive* writer, archive_entry* entry, int index);
+    Step copyData(archive* reader, archive* writer, const QByteArray& target, const QString& name);
+    bool mayReplace(const QByteArray& target, const QString& name, Step& step);
+    void refuse(const QString& name, const QString& reason);
+    void note(int code);
+    Step stop(int code);
+    bool belowReserve(qint64 extra) const;
+
+    ArchiveKind m_kind;
+    ExtractionPrompts* m_prompts;
+    ExtractionRequest m_request;
+    ArchiveReader* m_reader = nullptr;
+    RawEntryNames* m_rawNames = nullptr;
+    QByteArray m_root;  // the destination, resolved, without a trailing "/"
+    qint64 m_done = 0;
+    int m_result = 0;
+    bool m_replaceAll = false;
+};
+
+// Reads every entry's data as an extraction would, writing nothing. 0 when the archive is whole.
+int verifyArchive(ArchiveKind kind, const QString& path);

@@ -1,0 +1,71 @@
+#!/usr/bin/env python3
+"""Writes the test archives that the usual tools cannot: ZIP entries with raw name bytes (CP932
+with the UTF-8 flag clear, or any bytes), links and special files, and LZH level-0 entries.
+
+usage: make_archive.py zip|lzh OUT SPEC.json
+SPEC: a list of {"name": hex bytes, "data": hex bytes, "zeros": n, "utf8": bool,
+                 "kind": "file"|"symlink"|"fifo" (ZIP), "mode": unix mode (LZH), "badcrc": bool}
+"""
+import json
+import struct
+import sys
+import zipfile
+
+
+class RawInfo(zipfile.ZipInfo):
+    def __init__(self, raw, utf8):
+        super().__init__("x")
+        self.raw = raw
+        self.utf8 = utf8
+
+    def _encodeFilenameFlags(self):
+        flags = self.flag_bits | 0x800 if self.utf8 else self.flag_bits & ~0x800
+        return self.raw, flags
+
+
+def payload(item):
+    if "zeros" in item:
+        return bytes(item["zeros"])
+    return bytes.fromhex(item.get("data", ""))
+
+
+def write_zip(out, items):
+    kinds = {"file": 0o100644, "symlink": 0o120777, "fifo": 0o010644}
+    with zipfile.ZipFile(out, "w", zipfile.ZIP_DEFLATED) as archive:
+        for item in items:
+            info = RawInfo(bytes.fromhex(item["name"]), item.get("utf8", False))
+            info.create_system = 3
+            info.external_attr = kinds[item.get("kind", "file")] << 16
+            info.compress_type = zipfile.ZIP_DEFLATED
+            archive.writestr(info, payload(item))
+
+
+def crc16(data):
+    crc = 0
+    for byte in data:
+        crc ^= byte
+        for _ in range(8):
+            crc = (crc >> 1) ^ 0xA001 if crc & 1 else crc >> 1
+    return crc
+
+
+def write_lzh(out, items):
+    blob = b""
+    for item in items:
+        name = bytes.fromhex(item["name"])
+        data = payload(item)
+        crc = crc16(data) ^ (0x5555 if item.get("badcrc") else 0)
+        body = (b"-lh0-" + struct.pack("<IIIBB", len(data), len(data), 0x5A34232C, 0x20, 0)
+                + bytes([len(name)]) + name + struct.pack("<H", crc))
+        if "mode" in item:  # the UNIX extension of level 0: time, mode, uid, gid
+            body += b"U\0" + struct.pack("<IHHH", 0x5F000000, item["mode"], 0, 0)
+        blob += bytes([len(body), sum(body) & 0xFF]) + body + data
+    with open(out, "wb") as f:
+        f.write(blob + b"\0")
+
+
+if __name__ == "__main__":
+    kind, out, spec = sys.argv[1:4]
+    with open(spec) as f:
+        items = json.load(f)
+    (write_zip if kind == "zip" else write_lzh)(out, items)
