@@ -100,6 +100,12 @@ void ArchiveCommands::ExtractArchives(bool selectAll) {
             m_hooks.repaint();
         }
         m_list.ListFolder(folder, m_hooks.iconView && m_hooks.iconView());
+        // Folders that came out of the archives get their nodes under the folder on show.
+        try {
+            m_tree.AddSubFolders(folder);
+        } catch (const std::exception&) {
+            // The folder's node is gone from the tree: nothing to add to.
+        }
     } catch (const std::exception& e) {
         ErrMsgDsp(m_dialogs, e);
     }

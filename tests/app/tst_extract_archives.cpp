@@ -14,6 +14,7 @@
 #include "app/toolbar1.h"
 #include "archive/messages.h"
 #include "browser/file_list.h"
+#include "browser/folder_tree.h"
 #include "platform/file_name_codec.h"
 #include "platform/scripted_dialogs.h"
 #include "test_player_setup.h"
@@ -119,6 +120,7 @@ private slots:
                  u"書庫ファイルが、2個選択されました。\r解凍しますか？"_s);
         QCOMPARE(readFile(m_root + u"/zipped.txt"), QByteArray("from the zip"));
         QCOMPARE(readFile(m_root + u"/sub/inner.txt"), QByteArray("inner"));
+        QVERIFY(w.form.tree().Node(m_root + u"/sub") != nullptr);
         QCOMPARE(readFile(m_root + u"/lzhed.txt"), QByteArray("from the lzh"));
         // The offer to put both in the trash, declined; the list shows what came out.
         QCOMPARE(w.dialogs.messages().size(), 2);
