@@ -10,6 +10,7 @@ int runListingBench();
 int runTreeBench();
 int runPlaybackBench();
 int runFileopsBench();
+int runArchiveBench();
 
 int main(int argc, char** argv) {
     // Some cases drive real widgets; they need no screen.
@@ -22,6 +23,7 @@ int main(int argc, char** argv) {
         {QStringLiteral("tree"), runTreeBench},
         {QStringLiteral("playback"), runPlaybackBench},
         {QStringLiteral("fileops"), runFileopsBench},
+        {QStringLiteral("archive"), runArchiveBench},
     };
     const QStringList args = QCoreApplication::arguments();
     QTextStream out(stdout);
