@@ -1,6 +1,7 @@
 #include "archive/dialog_extraction_prompts.h"
 
 #include "archive/messages.h"
+#include "browser/path_utils.h"
 #include "platform/dialogs.h"
 #include "platform/file_name_codec.h"
 #include "platform/file_op_progress.h"
@@ -49,7 +50,8 @@ void DialogExtractionPrompts::begin(const QString& archive, qint64 totalBytes) {
 }
 
 bool DialogExtractionPrompts::advance(const QString& entry, qint64 doneBytes) {
-    return m_progress.advance(archive_msg::progressLabel(displayFileName(entry)), doneBytes);
+    return m_progress.advance(
+        archive_msg::progressLabel(displayFileName(entry), FormatByteSize(doneBytes)), doneBytes);
 }
 
 void DialogExtractionPrompts::end() {

@@ -103,8 +103,8 @@ inline QString passwordTitle() {
 inline QString progressTitle() {
     return QStringLiteral("解凍");
 }
-inline QString progressLabel(const QString& entry) {
-    return u"「" + entry + u"」を解凍しています...";
+inline QString progressLabel(const QString& entry, const QString& done) {
+    return u"「" + entry + u"」を解凍しています... (" + done + u")";
 }
 // Entries that were not written, told once at the end of their archive's run.
 inline QString refusedEntries(const QString& archive, const QString& lines, qsizetype more) {

@@ -21,6 +21,10 @@ void ProgressDialogProgress::begin(const QString& title, qint64 totalWork) {
     m_dialog->setMinimumDuration(500);
     m_dialog->setAutoClose(false);
     m_dialog->setAutoReset(false);
+    // Work of unknown size shows a busy bar; its label says how far it has got.
+    if (totalWork <= 0) {
+        m_dialog->setRange(0, 0);
+    }
     m_dialog->setValue(0);
 }
 
