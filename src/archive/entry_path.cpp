@@ -40,14 +40,20 @@ bool linkStaysInside(const QString& entryRelative, const QString& target) {
     if (!place.isEmpty()) {
         place.removeLast();  // the link's own name
     }
+    // ".." may only lead the target: it then climbs real folders (the disk writer never makes
+    // an entry through a link). After a name it would climb from wherever that name leads, and
+    // the name may be another link of the archive ("x/l" -> "..", then "y" -> "x/l/.."): no
+    // reading of the text alone can tell where that ends.
+    bool named = false;
     for (const QString& part : target.split(u'/', Qt::SkipEmptyParts)) {
         if (part == u"..") {
-            if (place.isEmpty()) {
+            if (named || place.isEmpty()) {
                 return false;
             }
             place.removeLast();
         } else if (part != u".") {
             place << part;
+            named = true;
         }
     }
     return true;

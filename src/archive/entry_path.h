@@ -15,5 +15,6 @@ struct EntryPath {
 EntryPath checkEntryPath(const QString& name);
 
 // True when a link at `entryRelative` (a checked relative path) whose target is `target` points
-// to a place inside the destination.
+// to a place inside the destination, wherever the archive's other links lead. A ".." after a
+// name in the target is refused.
 bool linkStaysInside(const QString& entryRelative, const QString& target);
