@@ -30,38 +30,18 @@
 #include "app/toolbar1.h"
 #include "archive/archive_commands.h"
 #include "archive/lha_zip.h"
+#include "bench_window.h"
 #include "browser/file_list.h"
 #include "browser/folder_tree.h"
 #include "browser/navigation.h"
 #include "platform/scripted_dialogs.h"
 
 using namespace Qt::StringLiterals;
+using namespace bench;
 
 namespace {
 
 constexpr qint64 kMiB = 1024 * 1024;
-
-double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
-double elapsedMs(const QElapsedTimer& timer) {
-    return timer.nsecsElapsed() / 1e6;
-}
-
-QString figure(double value) {
-    return QString::number(value, 'f', 2);
-}
-
-QByteArray native(const QString& path) {
-    return QFile::encodeName(path);
-}
-
-void removeTree(const QString& path) {
-    std::error_code ignored;
-    std::filesystem::remove_all(std::filesystem::path(native(path).toStdString()), ignored);
-}
 
 qint64 freeBytes(const QString& path) {
     struct statvfs fs {};
@@ -190,44 +170,13 @@ bool resetPeakRss() {
     return refs.open(QIODevice::WriteOnly) && refs.write("5") == 1;
 }
 
-// Players that make no sound and leave the sound card's volume alone.
-Form1PlayerSetup quietPlayers() {
-    Form1PlayerSetup setup;
-    setup.options.audioOutput = QStringLiteral("null");
-    setup.waveVolume.get = [] { return quint32{0}; };
-    setup.waveVolume.set = [](quint32) {};
-    return setup;
+// Selects the one row of a file of the listed folder; false when it is not listed.
+bool selectOnly(FileList& list, const QString& path) {
+    list.SetAllListItemsState(false);
+    list.selectKeys({path});
+    const QList<int> rows = list.selectedRows();
+    return rows.size() == 1 && list.keyOfRow(rows.first()) == path;
 }
-
-// The main window on a settings file of its own, loaded as the program loads it, in the file
-// view, where archives are listed and the extraction buttons are.
-struct Window {
-    explicit Window(const QString& ini) : form(state, dialogs, ini, quietPlayers()) {
-        form.Form_Load();
-        form.showAsLoaded();
-        form.toolbar()->button(7)->trigger();
-    }
-
-    // Goes to a folder as the user does; false when the list does not show rows of it.
-    bool open(const QString& folder, int rows) {
-        form.navigation().GoToPath(folder, true);
-        QCoreApplication::processEvents();
-        return form.tree().SelectedFolderPath() == folder && form.list().rowCount() == rows;
-    }
-
-    // Selects the one row of a file of the listed folder; false when it is not listed.
-    bool selectOnly(const QString& path) {
-        FileList& list = form.list();
-        list.SetAllListItemsState(false);
-        list.selectKeys({path});
-        const QList<int> rows = list.selectedRows();
-        return rows.size() == 1 && list.keyOfRow(rows.first()) == path;
-    }
-
-    Module1 state;
-    ScriptedDialogs dialogs;
-    Form1 form;
-};
 
 struct ArchiveCase {
     const char* name;
@@ -262,7 +211,7 @@ bool oursRound(QTextStream& out, Window& w, const ArchiveCase& c, const QString&
     }
     // Away and back, so that the folder is read as the user would find it.
     w.form.navigation().GoToPath(root, true);
-    if (!w.open(folder, 1) || !w.selectOnly(archive)) {
+    if (!w.open(folder, 1) || !selectOnly(w.form.list(), archive)) {
         out << c.name << ": could not list and select the archive\n";
         return false;
     }
@@ -456,42 +405,25 @@ int oneGibCase(QTextStream& out, Window& w, const QString& root) {
 
 int runArchiveBench() {
     QTextStream out(stdout);
-    // On the build folder's file system (not a tmpfs /tmp), with the trash beside the data.
-    QTemporaryDir dir(QCoreApplication::applicationDirPath() + u"/archive-XXXXXX");
-    if (!dir.isValid()) {
+    // Nothing should reach the window's trash; if something does, it stays in here.
+    WorkFolder work(u"archive"_s);
+    if (!work.isValid()) {
         out << "archive: could not make the temporary folder\n";
         return 1;
     }
-    const QString root = dir.path();
-    const QByteArray oldDataHome = qgetenv("XDG_DATA_HOME");
-    const bool hadDataHome = qEnvironmentVariableIsSet("XDG_DATA_HOME");
-    // The window's trash follows XDG_DATA_HOME; nothing should reach it, but if something does,
-    // it stays in here.
-    qputenv("XDG_DATA_HOME", native(root + u"/data"));
+    const QString root = work.path();
+    Window w(root + u"/quorvane.ini", true);
     int result = 0;
-    {
-        Window w(root + u"/quorvane.ini");
-        // quorvane-bench archive [CASE]: one case alone, or all of them.
-        const QString only = QCoreApplication::arguments().value(2);
-        const auto wanted = [&only](const char* name) {
-            return only.isEmpty() || only == QLatin1String(name);
-        };
-        if (wanted("zip-2000")) {
-            result = textCase(out, w, root, "zip-2000", u"texts.zip"_s, 2000, 20, 200 * kMiB);
-        }
-        if (wanted("lzh-500")) {
-            result = std::max(result,
-                              textCase(out, w, root, "lzh-500", u"texts.lzh"_s, 500, 5, 50 * kMiB));
-        }
-        if (wanted("zip-1gib-one-file")) {
-            result = std::max(result, oneGibCase(out, w, root));
-        }
-        w.form.close();
+    if (caseWanted("zip-2000")) {
+        result = textCase(out, w, root, "zip-2000", u"texts.zip"_s, 2000, 20, 200 * kMiB);
     }
-    if (hadDataHome) {
-        qputenv("XDG_DATA_HOME", oldDataHome);
-    } else {
-        qunsetenv("XDG_DATA_HOME");
+    if (caseWanted("lzh-500")) {
+        result =
+            std::max(result, textCase(out, w, root, "lzh-500", u"texts.lzh"_s, 500, 5, 50 * kMiB));
     }
+    if (caseWanted("zip-1gib-one-file")) {
+        result = std::max(result, oneGibCase(out, w, root));
+    }
+    w.form.close();
     return result;
 }

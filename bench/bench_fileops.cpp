@@ -29,6 +29,7 @@
 #include <vector>
 
 #include "app/form1.h"
+#include "bench_window.h"
 #include "browser/file_list.h"
 #include "browser/folder_tree.h"
 #include "browser/navigation.h"
@@ -37,6 +38,7 @@
 #include "platform/scripted_dialogs.h"
 
 using namespace Qt::StringLiterals;
+using namespace bench;
 
 namespace {
 
@@ -48,27 +50,10 @@ constexpr int kExtRounds = 7;
 constexpr int kBigFiles = 100;
 constexpr qint64 kBigFileBytes = 10 * 1024 * 1024;
 
-double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
-double elapsedMs(const QElapsedTimer& timer) {
-    return timer.nsecsElapsed() / 1e6;
-}
-
-QString figure(double value) {
-    return QString::number(value, 'f', 2);
-}
-
 void printCase(QTextStream& out, const char* name, double ours, double baseline,
                const QString& extra) {
     out << name << ": ours=" << figure(ours) << " ms baseline=" << figure(baseline)
         << " ms ratio=" << figure(ours / baseline) << ' ' << extra << Qt::endl;
-}
-
-QByteArray native(const QString& path) {
-    return QFile::encodeName(path);
 }
 
 // Zero-padded, so that the list's name order is the order they were made in.
@@ -119,11 +104,6 @@ bool makeBigFiles(const QString& folder) {
     return true;
 }
 
-void removeTree(const QString& path) {
-    std::error_code ignored;
-    std::filesystem::remove_all(std::filesystem::path(native(path).toStdString()), ignored);
-}
-
 dev_t deviceOf(const QString& path) {
     struct stat st {};
     return ::stat(native(path).constData(), &st) == 0 ? st.st_dev : dev_t(-1);
@@ -134,50 +114,21 @@ int entryCount(const QString& folder) {
         QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).size());
 }
 
-// Players that make no sound and leave the sound card's volume alone.
-Form1PlayerSetup quietPlayers() {
-    Form1PlayerSetup setup;
-    setup.options.audioOutput = QStringLiteral("null");
-    setup.waveVolume.get = [] { return quint32{0}; };
-    setup.waveVolume.set = [](quint32) {};
-    return setup;
+// Rows 0, 2, 4, ...: a selection of many single-row ranges, as Ctrl+clicks make it. Returns how
+// long the list takes to read the selected rows back (the first thing every command does with
+// them), or -1 when they are not the rows chosen.
+double selectEveryOtherRow(FileList& list) {
+    QStringList keys;
+    for (int row = 0; row < list.rowCount(); row += 2) {
+        keys.append(list.keyOfRow(row));
+    }
+    list.selectKeys(keys);
+    QElapsedTimer timer;
+    timer.start();
+    const qsizetype selected = list.selectedRows().size();
+    const double ms = elapsedMs(timer);
+    return selected == keys.size() ? ms : -1;
 }
-
-// The main window on a settings file of its own, loaded as the program loads it.
-struct Window {
-    explicit Window(const QString& ini) : form(state, dialogs, ini, quietPlayers()) {
-        form.Form_Load();
-        form.showAsLoaded();
-    }
-
-    // Goes to a folder as the user does; false when the list does not show rows of it.
-    bool open(const QString& folder, int rows) {
-        form.navigation().GoToPath(folder, true);
-        QCoreApplication::processEvents();
-        return form.tree().SelectedFolderPath() == folder && form.list().rowCount() == rows;
-    }
-
-    // Rows 0, 2, 4, ...: a selection of many single-row ranges, as Ctrl+clicks make it.
-    // Returns how long the list takes to read the selected rows back (the first thing every
-    // command does with them), or -1 when they are not the rows chosen.
-    double selectEveryOtherRow() {
-        FileList& list = form.list();
-        QStringList keys;
-        for (int row = 0; row < list.rowCount(); row += 2) {
-            keys.append(list.keyOfRow(row));
-        }
-        list.selectKeys(keys);
-        QElapsedTimer timer;
-        timer.start();
-        const qsizetype selected = list.selectedRows().size();
-        const double ms = elapsedMs(timer);
-        return selected == keys.size() ? ms : -1;
-    }
-
-    Module1 state;
-    ScriptedDialogs dialogs;
-    Form1 form;
-};
 
 // What a command was timed at: until it returned with the rows in place, and with the events
 // it left (layout, painting) run as well.
@@ -278,7 +229,7 @@ int trashCase(QTextStream& out, Window& w, const QString& root, const QString& h
 
         const QString folder = root + u"/trash-ours";
         const double read = makeFiles(folder, kListed, "avi") && w.open(folder, kListed)
-                                ? w.selectEveryOtherRow()
+                                ? selectEveryOtherRow(w.form.list())
                                 : -1;
         if (read < 0) {
             out << "trash-10000: could not list and select the test files\n";
@@ -327,7 +278,7 @@ int moveSameFsCase(QTextStream& out, Window& w, const QString& root) {
         const QString target = root + u"/move-ours-target";
         const double read =
             makeFiles(folder, kListed, "avi") && QDir().mkpath(target) && w.open(folder, kListed)
-                ? w.selectEveryOtherRow()
+                ? selectEveryOtherRow(w.form.list())
                 : -1;
         if (read < 0) {
             out << "move-10000-same-fs: could not list and select the test files\n";
@@ -491,43 +442,27 @@ int extChangeCase(QTextStream& out, Window& w, const QString& root) {
 
 int runFileopsBench() {
     QTextStream out(stdout);
-    // On the build folder's file system (not a tmpfs /tmp), with the trash beside the data.
-    QTemporaryDir dir(QCoreApplication::applicationDirPath() + u"/fileops-XXXXXX");
-    if (!dir.isValid()) {
+    // The window's trash lies beside the data, on one file system.
+    WorkFolder work(u"fileops"_s);
+    if (!work.isValid()) {
         out << "fileops: could not make the temporary folder\n";
         return 1;
     }
-    const QString root = dir.path();
-    const QByteArray oldDataHome = qgetenv("XDG_DATA_HOME");
-    const bool hadDataHome = qEnvironmentVariableIsSet("XDG_DATA_HOME");
-    // The window's trash follows XDG_DATA_HOME: it lies beside the data, on one file system.
-    qputenv("XDG_DATA_HOME", native(root + u"/data"));
+    const QString root = work.path();
+    Window w(root + u"/quorvane.ini", false);
     int result = 0;
-    {
-        Window w(root + u"/quorvane.ini");
-        // quorvane-bench fileops [CASE]: one case alone, or all of them.
-        const QString only = QCoreApplication::arguments().value(2);
-        const auto wanted = [&only](const char* name) {
-            return only.isEmpty() || only == QLatin1String(name);
-        };
-        if (wanted("trash-10000")) {
-            result = trashCase(out, w, root, root + u"/data/Trash");
-        }
-        if (wanted("move-10000-same-fs")) {
-            result = std::max(result, moveSameFsCase(out, w, root));
-        }
-        if (wanted("move-1gib-cross-fs")) {
-            result = std::max(result, moveCrossFsCase(out, w, root));
-        }
-        if (wanted("ext-change-1000")) {
-            result = std::max(result, extChangeCase(out, w, root));
-        }
-        w.form.close();
+    if (caseWanted("trash-10000")) {
+        result = trashCase(out, w, root, root + u"/data/Trash");
     }
-    if (hadDataHome) {
-        qputenv("XDG_DATA_HOME", oldDataHome);
-    } else {
-        qunsetenv("XDG_DATA_HOME");
+    if (caseWanted("move-10000-same-fs")) {
+        result = std::max(result, moveSameFsCase(out, w, root));
     }
+    if (caseWanted("move-1gib-cross-fs")) {
+        result = std::max(result, moveCrossFsCase(out, w, root));
+    }
+    if (caseWanted("ext-change-1000")) {
+        result = std::max(result, extChangeCase(out, w, root));
+    }
+    w.form.close();
     return result;
 }

@@ -17,6 +17,7 @@
 #include "browser/folder_tree.h"
 #include "platform/file_name_codec.h"
 #include "platform/scripted_dialogs.h"
+#include "test_list_rows.h"
 #include "test_player_setup.h"
 
 using namespace Qt::StringLiterals;
@@ -58,21 +59,8 @@ struct Window {
         form.toolbar()->button(7)->trigger();  // file view, where the two buttons are
     }
     FileList& list() { return form.list(); }
-    QStringList names() {
-        QStringList result;
-        for (int r = 0; r < list().rowCount(); ++r) {
-            result << list().model().row(r).text;
-        }
-        result.sort();
-        return result;
-    }
-    void select(const QStringList& names) {
-        QStringList keys;
-        for (const QString& name : names) {
-            keys << list().ListedFolder() + u'/' + name;
-        }
-        list().selectKeys(keys);
-    }
+    QStringList names() { return rowNames(list()); }
+    void select(const QStringList& names) { selectNames(list(), names); }
     Module1 state;
     ScriptedDialogs dialogs;
     Form1 form;

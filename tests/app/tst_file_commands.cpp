@@ -32,6 +32,7 @@
 #include "fileops/messages.h"
 #include "platform/file_name_codec.h"
 #include "platform/scripted_dialogs.h"
+#include "test_list_rows.h"
 #include "test_player_setup.h"
 
 using namespace Qt::StringLiterals;
@@ -97,25 +98,12 @@ struct Window {
     FileList& list() { return form.list(); }
     FolderTree& tree() { return form.tree(); }
     TreeView1& treeView() { return *static_cast<TreeView1*>(form.TreeView1()); }
-    QStringList names() {
-        QStringList result;
-        for (int r = 0; r < list().rowCount(); ++r) {
-            result << list().model().row(r).text;
-        }
-        result.sort();
-        return result;
-    }
+    QStringList names() { return rowNames(list()); }
     QString selectedName() {
         const int r = list().selectedRow();
         return r < 0 ? QString() : list().model().row(r).text;
     }
-    void select(const QStringList& names) {
-        QStringList keys;
-        for (const QString& name : names) {
-            keys << list().ListedFolder() + u'/' + name;
-        }
-        list().selectKeys(keys);
-    }
+    void select(const QStringList& names) { selectNames(list(), names); }
     void listKey(Qt::Key key, Qt::KeyboardModifiers modifiers = {}) {
         QTest::keyClick(form.ListView1(), key, modifiers);
     }

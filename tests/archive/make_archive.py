@@ -2,9 +2,9 @@
 """Writes the test archives that the usual tools cannot: ZIP entries with raw name bytes (CP932
 with the UTF-8 flag clear, or any bytes), links and special files, and LZH level-0 entries.
 
-usage: make_archive.py zip|lzh OUT SPEC.json
-SPEC: a list of {"name": hex bytes, "data": hex bytes, "zeros": n, "utf8": bool,
-                 "kind": "file"|"symlink"|"fifo" (ZIP), "mode": unix mode (LZH), "badcrc": bool}
+usage: make_archive.py zip|lzh OUT ENTRIES.json
+ENTRIES: a list of {"name": hex bytes, "data": hex bytes, "zeros": n, "utf8": bool,
+                    "kind": "file"|"symlink"|"fifo" (ZIP), "mode": unix mode (LZH), "badcrc": bool}
 """
 import json
 import struct
@@ -65,7 +65,7 @@ def write_lzh(out, items):
 
 
 if __name__ == "__main__":
-    kind, out, spec = sys.argv[1:4]
-    with open(spec) as f:
+    kind, out, entries_file = sys.argv[1:4]
+    with open(entries_file) as f:
         items = json.load(f)
     (write_zip if kind == "zip" else write_lzh)(out, items)

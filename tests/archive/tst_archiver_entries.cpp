@@ -119,15 +119,16 @@ private:
     // An archive from the script: kind "zip" or "lzh".
     QString scripted(const QString& kind, const QJsonArray& items) {
         const QString out = m_dir.filePath(QStringLiteral("s%1.%2").arg(++m_serial).arg(kind));
-        const QString spec = out + QStringLiteral(".json");
-        QFile file(spec);
+        const QString entriesFile = out + QStringLiteral(".json");
+        QFile file(entriesFile);
         if (!file.open(QIODevice::WriteOnly)) {
             return {};
         }
         file.write(QJsonDocument(items).toJson());
         file.close();
         const QString script = QString::fromUtf8(ARCHIVE_TEST_TOOLS) + u"/make_archive.py";
-        return runTool(QStringLiteral("python3"), {script, kind, out, spec}) ? out : QString();
+        return runTool(QStringLiteral("python3"), {script, kind, out, entriesFile}) ? out
+                                                                                    : QString();
     }
     static QString zipLine(const QString& archive, const QString& dest) {
         return u"-x -s -V -i -C \"" + archive + u"\" " + dest + u"/ ";

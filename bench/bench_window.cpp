@@ -1,0 +1,84 @@
+#include "bench_window.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QFile>
+#include <algorithm>
+#include <filesystem>
+
+#include "app/toolbar1.h"
+#include "browser/file_list.h"
+#include "browser/folder_tree.h"
+#include "browser/navigation.h"
+
+namespace bench {
+
+namespace {
+
+Form1PlayerSetup quietPlayers() {
+    Form1PlayerSetup setup;
+    setup.options.audioOutput = QStringLiteral("null");
+    setup.waveVolume.get = [] { return quint32{0}; };
+    setup.waveVolume.set = [](quint32) {};
+    return setup;
+}
+
+}  // namespace
+
+double median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+double elapsedMs(const QElapsedTimer& timer) {
+    return timer.nsecsElapsed() / 1e6;
+}
+
+QString figure(double value) {
+    return QString::number(value, 'f', 2);
+}
+
+QByteArray native(const QString& path) {
+    return QFile::encodeName(path);
+}
+
+void removeTree(const QString& path) {
+    std::error_code ignored;
+    std::filesystem::remove_all(std::filesystem::path(native(path).toStdString()), ignored);
+}
+
+Window::Window(const QString& ini, bool fileView) : form(state, dialogs, ini, quietPlayers()) {
+    form.Form_Load();
+    form.showAsLoaded();
+    if (fileView) {
+        form.toolbar()->button(7)->trigger();
+    }
+}
+
+bool Window::open(const QString& folder, int rows) {
+    form.navigation().GoToPath(folder, true);
+    QCoreApplication::processEvents();
+    return form.tree().SelectedFolderPath() == folder && form.list().rowCount() == rows;
+}
+
+WorkFolder::WorkFolder(const QString& tag)
+    : m_dir(QCoreApplication::applicationDirPath() + u'/' + tag + u"-XXXXXX"),
+      m_oldDataHome(qgetenv("XDG_DATA_HOME")),
+      m_hadDataHome(qEnvironmentVariableIsSet("XDG_DATA_HOME")) {
+    qputenv("XDG_DATA_HOME", native(m_dir.path() + u"/data"));
+}
+
+WorkFolder::~WorkFolder() {
+    if (m_hadDataHome) {
+        qputenv("XDG_DATA_HOME", m_oldDataHome);
+    } else {
+        qunsetenv("XDG_DATA_HOME");
+    }
+}
+
+bool caseWanted(const char* name) {
+    const QString only = QCoreApplication::arguments().value(2);
+    return only.isEmpty() || only == QLatin1String(name);
+}
+
+}  // namespace bench
