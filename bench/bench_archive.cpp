@@ -7,7 +7,6 @@
 //   lzh-500: an LZH (lh5) of 500 text files in 5 folders, about 50 MiB in all.
 //   zip-1gib-one-file: a ZIP holding one entry of 1 GiB of zeros (deflate); rss_growth_mib is the
 //   largest rise of the resident set over the command's start in any round.
-// check_ms: the whole-archive check the command makes before extracting, timed alone.
 #include <sys/statvfs.h>
 #include <unistd.h>
 #include <QCoreApplication>
@@ -29,7 +28,6 @@
 #include "app/form1.h"
 #include "app/toolbar1.h"
 #include "archive/archive_commands.h"
-#include "archive/lha_zip.h"
 #include "bench_window.h"
 #include "browser/file_list.h"
 #include "browser/folder_tree.h"
@@ -195,7 +193,6 @@ struct Times {
     std::vector<double> ours;
     std::vector<double> withEvents;
     std::vector<double> baseline;
-    std::vector<double> check;
     qint64 rssGrowthKiB = -1;
 };
 
@@ -281,7 +278,6 @@ bool baselineRound(QTextStream& out, const ArchiveCase& c, const QString& target
 // Runs the rounds on the case's archive, each side in fresh folders under root; prints the
 // case's line.
 int measure(QTextStream& out, Window& w, const ArchiveCase& c, const QString& root) {
-    const bool zip = c.archive.endsWith(u".zip"_s);
     Times times;
     for (int round = 0; round < c.rounds; ++round) {
         const QString prefix = root + u'/' + QLatin1String(c.name) + u'-';
@@ -298,19 +294,10 @@ int measure(QTextStream& out, Window& w, const ArchiveCase& c, const QString& ro
         if (!oursFirst && !oursRound(out, w, c, root, shown, times)) {
             return 1;
         }
-        QElapsedTimer timer;
-        timer.start();
-        const bool valid = zip ? LhaZip::IsValidZip(c.archive) : LhaZip::IsValidLzh(c.archive);
-        times.check.push_back(elapsedMs(timer));
-        if (!valid) {
-            out << c.name << ": the archive does not pass the check\n";
-            return 1;
-        }
     }
     const double ours = median(times.ours);
     const double baseline = median(times.baseline);
-    QString extra = u"with_events_ms="_s + figure(median(times.withEvents)) + u" check_ms="_s +
-                    figure(median(times.check));
+    QString extra = u"with_events_ms="_s + figure(median(times.withEvents));
     if (c.measureRss) {
         extra += u" rss_growth_mib="_s +
                  (times.rssGrowthKiB >= 0 ? figure(times.rssGrowthKiB / 1024.0) : u"unknown"_s);

@@ -10,7 +10,6 @@
 namespace {
 
 constexpr size_t kReadBlock = 64 * 1024;
-constexpr int kMaxPasswordAttempts = 3;
 
 }  // namespace
 
@@ -55,14 +54,13 @@ int ArchiveReader::open(const QString& path) {
 }
 
 const char* ArchiveReader::passphraseCallback(archive*, void* self) {
+    // libarchive asks again for as long as answers come; the source decides when to stop.
     auto* reader = static_cast<ArchiveReader*>(self);
-    if (!reader->m_passwords || reader->m_attempts >= kMaxPasswordAttempts) {
+    if (!reader->m_passwords) {
         return nullptr;
     }
-    ++reader->m_attempts;
-    const std::optional<QByteArray> answer = reader->m_passwords(reader->m_attempts);
+    const std::optional<QByteArray> answer = reader->m_passwords(++reader->m_attempts);
     if (!answer) {
-        reader->m_attempts = kMaxPasswordAttempts;  // the user gave up: ask no more
         return nullptr;
     }
     reader->m_password = *answer;

@@ -13,7 +13,8 @@ enum class ArchiveKind { Lha, Zip };
 // (unless an entry says UTF-8), passwords asked for through a callback. Owns the handle.
 class ArchiveReader {
 public:
-    // Called for a password: attempt counts from 1; nullopt gives up.
+    // Called for a password for as long as libarchive wants one: attempt counts from 1; nullopt
+    // gives up. It must give up at some point.
     using PasswordSource = std::function<std::optional<QByteArray>(int attempt)>;
 
     explicit ArchiveReader(ArchiveKind kind, bool convertNames = true);

@@ -13,12 +13,20 @@
 
 namespace {
 
-int runExtraction(ArchiveKind kind, ExtractionPrompts* prompts, const ParsedCommand& parsed,
-                  QString* output) {
+enum class Run { Plain, Checked };
+
+int runExtraction(ArchiveKind kind, ExtractionPrompts* prompts, ParsedCommand parsed,
+                  QString* output, Run run = Run::Plain, bool* damaged = nullptr) {
     int result = parsed.error;
+    bool archiveFailed = false;
     if (result == archive_code::kOk) {
         SecureExtractor extractor(kind, prompts);
+        parsed.request.wholeOrNothing = run == Run::Checked;
         result = extractor.extract(parsed.request);
+        archiveFailed = result != archive_code::kOk && extractor.archiveFailed();
+    }
+    if (damaged != nullptr) {
+        *damaged = archiveFailed;
     }
     if (output != nullptr) {
         output->clear();  // the program never reads it; the libraries' report is not kept
@@ -44,6 +52,16 @@ int UnZip(ExtractionPrompts* prompts, const QString& commandLine, QString* outpu
 int UnZipCheckArchive(const QString& path, int mode) {
     Q_UNUSED(mode);
     return verifyArchive(ArchiveKind::Zip, path) == archive_code::kOk ? 1 : 0;
+}
+
+int UnlhaChecked(ExtractionPrompts* prompts, const QString& commandLine, bool* damaged) {
+    return runExtraction(ArchiveKind::Lha, prompts, parseLhaCommand(commandLine), nullptr,
+                         Run::Checked, damaged);
+}
+
+int UnZipChecked(ExtractionPrompts* prompts, const QString& commandLine, bool* damaged) {
+    return runExtraction(ArchiveKind::Zip, prompts, parseZipCommand(commandLine), nullptr,
+                         Run::Checked, damaged);
 }
 
 // The open archive behind a ZipHandle: its reader and the entry last found.

@@ -46,5 +46,12 @@ int UnZipGetAttribute(ZipHandle handle);
 // 0; -1 for a null handle.
 int UnZipCloseArchive(ZipHandle handle);
 
+// Unlha and UnZip with their check in the same pass: the archive is extracted into a staging
+// folder inside the destination and moved into place only when every entry read back whole, so
+// a damaged archive leaves nothing behind. `damaged` tells a failure of the archive itself (one
+// the check calls would have found) from one of the disk or the user.
+int UnlhaChecked(ExtractionPrompts* prompts, const QString& commandLine, bool* damaged);
+int UnZipChecked(ExtractionPrompts* prompts, const QString& commandLine, bool* damaged);
+
 // True: these entry points are built into the program (the window's library check uses it).
 bool archiveEntriesBuiltIn();

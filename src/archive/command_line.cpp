@@ -14,7 +14,13 @@ std::optional<QStringList> splitCommandLine(const QString& line) {
         QString token;
         while (i < n && line[i] != u' ' && line[i] != u'\t') {
             if (line[i] == u'"') {
-                const qsizetype close = line.indexOf(u'"', i + 1);
+                // The quote that closes is one followed by a blank or the end: a name may hold
+                // quotes of its own.
+                qsizetype close = line.indexOf(u'"', i + 1);
+                while (close >= 0 && close + 1 < n && line[close + 1] != u' ' &&
+                       line[close + 1] != u'\t') {
+                    close = line.indexOf(u'"', close + 1);
+                }
                 if (close < 0) {
                     return std::nullopt;
                 }

@@ -7,7 +7,8 @@
 // The command lines the archiver entry points take, as the program builds them:
 //   LHA: e -x1m1 "<archive>" <dest/>
 //   ZIP: -x -s -V -i -C "<archive>" <dest/>
-// Tokens are separated by blanks; a token in double quotes may hold blanks. Only extraction of
+// Tokens are separated by blanks; a token in double quotes may hold blanks, and quotes that are
+// not followed by a blank. Only extraction of
 // the whole archive into one folder is understood; anything else is refused as a bad command.
 
 // Splits a line into tokens; nullopt when a quote is left open.
@@ -19,6 +20,9 @@ struct ExtractionRequest {
     QString destination;        // ends in "/"
     bool keepPaths = true;      // false: every file goes straight into the destination
     bool overwriteAll = false;  // replace existing files without asking
+    // Check and extract in one pass: nothing lands in the destination unless the whole archive
+    // read back whole (no command line asks for this; the program's own checked runs do).
+    bool wholeOrNothing = false;
 };
 
 struct ParsedCommand {

@@ -25,20 +25,26 @@ bool isArchiveName(const QString& name) {
 
 bool extractArchive(Dialogs& dialogs, ExtractionPrompts& prompts, const QString& path,
                     const QString& destination) {
+    // The check of the archive runs in the same pass as its extraction, which lands only when
+    // the archive proved whole: the same outcome as checking first, in one reading.
     const QString kind = kindOf(path);
+    LhaZip::Melt melt = LhaZip::Melt::NotValid;
     if (kind == u"zip") {
         const qint16 encrypted = LhaZip::ZipFirstEntryEncrypted(&prompts, path);
         // An encrypted archive cannot be checked without its password: the run asks for it.
-        if (encrypted == 1 || (encrypted == 0 && LhaZip::IsValidZip(path))) {
+        if (encrypted == 1) {
             return LhaZip::ZipMelt(dialogs, &prompts, path, destination, LhaZip::kZipSwitches) == 0;
         }
-    } else if (kind == u"lzh") {
-        if (LhaZip::IsValidLzh(path)) {
-            return LhaZip::LzhMelt(dialogs, &prompts, path, destination, LhaZip::kLzhCommand,
-                                   LhaZip::kLzhSwitches) == 0;
+        if (encrypted == 0) {
+            melt = LhaZip::ZipMeltChecked(dialogs, &prompts, path, destination);
         }
+    } else if (kind == u"lzh") {
+        melt = LhaZip::LzhMeltChecked(dialogs, &prompts, path, destination);
     } else {
         return false;
+    }
+    if (melt != LhaZip::Melt::NotValid) {
+        return melt == LhaZip::Melt::Extracted;
     }
     dialogs.messageBox(archive_msg::notAnArchive(displayFileName(path)), MsgIcon::None,
                        MsgButtons::Ok, app_info::title());

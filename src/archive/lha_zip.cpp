@@ -81,6 +81,37 @@ qint16 ZipMelt(Dialogs& dialogs, ExtractionPrompts* prompts, const QString& arch
     return 0;
 }
 
+namespace {
+
+Melt checkedResult(Dialogs& dialogs, int result, bool damaged, QString (*text)(qint32)) {
+    if (result == 0) {
+        return Melt::Extracted;
+    }
+    if (damaged) {
+        return Melt::NotValid;
+    }
+    dialogs.message(text(result), MsgIcon::Exclamation);
+    return Melt::Failed;
+}
+
+}  // namespace
+
+Melt LzhMeltChecked(Dialogs& dialogs, ExtractionPrompts* prompts, const QString& archive,
+                    const QString& destination) {
+    bool damaged = false;
+    const int result = UnlhaChecked(
+        prompts, LzhCommandLine(kLzhCommand, kLzhSwitches, archive, destination), &damaged);
+    return checkedResult(dialogs, result, damaged, &LzhErrorText);
+}
+
+Melt ZipMeltChecked(Dialogs& dialogs, ExtractionPrompts* prompts, const QString& archive,
+                    const QString& destination) {
+    bool damaged = false;
+    const int result =
+        UnZipChecked(prompts, ZipCommandLine(kZipSwitches, archive, destination), &damaged);
+    return checkedResult(dialogs, result, damaged, &ZipErrorText);
+}
+
 bool IsValidLzh(const QString& path) {
     return UnlhaCheckArchive(path, 2) != 0;
 }

@@ -35,6 +35,15 @@ qint16 LzhMelt(Dialogs& dialogs, ExtractionPrompts* prompts, const QString& arch
 qint16 ZipMelt(Dialogs& dialogs, ExtractionPrompts* prompts, const QString& archive,
                const QString& destination, const QString& switches);
 
+// LzhMelt and ZipMelt with IsValidLzh and IsValidZip in the same pass (one reading of the
+// archive instead of two): NotValid when the file is no whole archive of its kind (nothing was
+// extracted, nothing shown); Failed when it could not be extracted for another reason (shown).
+enum class Melt { Extracted, NotValid, Failed };
+Melt LzhMeltChecked(Dialogs& dialogs, ExtractionPrompts* prompts, const QString& archive,
+                    const QString& destination);
+Melt ZipMeltChecked(Dialogs& dialogs, ExtractionPrompts* prompts, const QString& archive,
+                    const QString& destination);
+
 // Whether the file is an archive whose every entry reads back whole.
 bool IsValidLzh(const QString& path);
 bool IsValidZip(const QString& path);

@@ -5,6 +5,7 @@
 #include "archive/engine_messages.h"
 #include "archive/entry_path.h"
 #include "archive/name_charset.h"
+#include "archive/staging_folder.h"
 #include "platform/file_name_codec.h"
 
 #include <archive.h>
@@ -16,6 +17,7 @@
 #include <climits>
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 
 namespace {
 
@@ -48,8 +50,8 @@ QByteArray resolveDestination(const QString& destination) {
     return root;
 }
 
-int writeFailureCode(archive* writer, int fallback) {
-    switch (archive_errno(writer)) {
+int writeFailureCode(int error, int fallback) {
+    switch (error) {
         case ENOSPC:
         case EDQUOT:
             return archive_code::kDiskFull;
@@ -79,8 +81,10 @@ int SecureExtractor::extract(const ExtractionRequest& request) {
     m_replaceAll = request.overwriteAll;
     m_result = 0;
     m_done = 0;
+    m_archiveFailed = false;
     struct stat info {};
     if (::stat(encodeFileName(request.archive).constData(), &info) != 0 || !S_ISREG(info.st_mode)) {
+        m_archiveFailed = true;
         return archive_code::kCannotOpenArchive;
     }
     m_root = resolveDestination(request.destination);
@@ -89,19 +93,26 @@ int SecureExtractor::extract(const ExtractionRequest& request) {
     }
 
     Utf8CtypeScope utf8Names;
-    ArchiveReader reader(m_kind);
-    if (m_prompts != nullptr) {
-        reader.setPasswordSource([this, &request](int attempt) -> std::optional<QByteArray> {
-            const std::optional<QString> answer = m_prompts->askPassword(request.archive, attempt);
-            return answer ? std::optional<QByteArray>(answer->toUtf8()) : std::nullopt;
-        });
-    }
-    if (const int opened = reader.open(request.archive); opened != 0) {
+    m_passwords.emplace(m_prompts == nullptr ? PasswordOffers::Ask()
+                                             : [this](int attempt) {
+                                                   return m_prompts->askPassword(
+                                                       m_request.archive, attempt);
+                                               });
+    int opened = 0;
+    std::unique_ptr<EntrySource> source = openSource(opened);
+    if (opened != 0) {
+        m_archiveFailed = true;
         return opened;
     }
-    RawEntryNames rawNames(m_kind, request.archive);
-    m_reader = &reader;
-    m_rawNames = &rawNames;
+    std::optional<StagingFolder> staging;
+    m_writeRoot = m_root;
+    if (request.wholeOrNothing) {
+        staging.emplace(m_root);
+        if (staging->path().isEmpty()) {
+            return writeFailureCode(errno, archive_code::kCannotMakeFolder);
+        }
+        m_writeRoot = staging->path();
+    }
 
     archive* writer = archive_write_disk_new();
     if (writer == nullptr) {
@@ -113,49 +124,73 @@ int SecureExtractor::extract(const ExtractionRequest& request) {
     archive_write_disk_set_options(writer, ARCHIVE_EXTRACT_SECURE_NODOTDOT |
                                                ARCHIVE_EXTRACT_SECURE_SYMLINKS |
                                                ARCHIVE_EXTRACT_TIME | ARCHIVE_EXTRACT_PERM);
-
     if (m_prompts != nullptr) {
         m_prompts->begin(request.archive, -1);
     }
-    int index = -1;
-    int stopCode = 0;
-    bool sawEntry = false;
-    for (;;) {
-        archive_entry* entry = nullptr;
-        const int header = archive_read_next_header(reader.handle(), &entry);
-        if (header == ARCHIVE_EOF) {
-            break;
-        }
-        if (header < ARCHIVE_WARN) {
-            stopCode = reader.failureCode(ArchiveReader::Stage::Header);
-            // Bytes that never made a first header are no archive of this kind at all.
-            if (!sawEntry && stopCode == archive_code::kBadHeader) {
-                stopCode = archive_code::kNotAnArchive;
-            }
-            break;
-        }
-        sawEntry = true;
-        ++index;
-        // A warning here is a name libarchive could not convert: extractEntry deals with it.
-        if (extractEntry(reader.handle(), writer, entry, index) == Step::Stop) {
-            stopCode = m_result;
-            break;
-        }
-    }
+    const int stopCode = run(source, writer);
+    // Freeing the writer sets the folders' times and modes, which it leaves to the end.
     archive_write_free(writer);
+    if (staging && stopCode == 0) {
+        staging->moveInto([this](const QString& name, const QString& reason) {
+            refuse(name.isEmpty() ? decodeFileName(m_root) : name, reason);
+        });
+    }
     if (m_prompts != nullptr) {
         m_prompts->end();
     }
-    m_reader = nullptr;
-    m_rawNames = nullptr;
     return stopCode != 0 ? stopCode : m_result;
 }
 
-SecureExtractor::Step SecureExtractor::extractEntry(archive* reader, archive* writer,
-                                                    archive_entry* entry, int index) {
-    const char* converted = archive_entry_pathname(entry);
-    const QString name =
-        decodeEntryName(converted, converted ? QByteArray() : m_rawNames->nameAt(index));
+std::unique_ptr<EntrySource> SecureExtractor::openSource(int& code) {
+    std::unique_ptr<EntrySource> source = makeEntrySource(m_kind, m_request.archive);
+    source->setPasswordSource([this](int) { return m_passwords->next(); });
+    code = source->open(m_request.archive);
+    return source;
+}
+
+int SecureExtractor::run(std::unique_ptr<EntrySource>& source, archive* writer) {
+    for (int index = 0;; ++index) {
+        const EntrySource::Step header = source->next();
+        if (header == EntrySource::Step::End) {
+            return 0;
+        }
+        if (header == EntrySource::Step::Failed) {
+            m_archiveFailed = true;
+            // Bytes that never made a first header are no archive of this kind at all.
+            const int code = source->failureCode();
+            return index == 0 && code == archive_code::kBadHeader ? archive_code::kNotAnArchive
+                                                                   : code;
+        }
+        const qint64 doneBefore = m_done;
+        const Step step = extractEntry(*source, writer, index);
+        if (step == Step::Stop) {
+            return m_result;
+        }
+        if (step == Step::Retry) {
+            // The entry again, from a new reader that asks for the next password; the entries
+            // before it are passed over unread.
+            int code = 0;
+            source = openSource(code);
+            for (int skipped = 0; code == 0 && skipped < index; ++skipped) {
+                if (source->next() != EntrySource::Step::Ok) {
+                    code = source->failureCode();
+                }
+            }
+            if (code != 0) {
+                m_archiveFailed = true;
+                return code;
+            }
+            m_result = 0;
+            m_done = doneBefore;
+            --index;
+        }
+    }
+}
+
+SecureExtractor::Step SecureExtractor::extractEntry(EntrySource& source, archive* writer,
+                                                    int index) {
+    archive_entry* entry = source.entry();
+    const QString name = source.name();
     if (name.isNull()) {
         refuse(QString::number(index + 1), engine_msg::refusedUnreadableName());
         return Step::Next;
@@ -187,17 +222,16 @@ SecureExtractor::Step SecureExtractor::extractEntry(archive* reader, archive* wr
         relative = relative.section(u'/', -1);
     }
     if (type == AE_IFLNK && hardlink == nullptr) {
-        const char* target = archive_entry_symlink(entry);
-        if (target == nullptr) {
+        const QString target = source.linkTarget();
+        if (target.isNull()) {
             refuse(name, engine_msg::refusedUnreadableName());
             return Step::Next;
         }
-        const QString targetText = decodeEntryName(target, {});
-        if (!linkStaysInside(relative, targetText)) {
+        if (!linkStaysInside(relative, target)) {
             refuse(name, engine_msg::refusedLinkOutside());
             return Step::Next;
         }
-        archive_entry_copy_symlink(entry, encodeFileName(targetText).constData());
+        archive_entry_copy_symlink(entry, encodeFileName(target).constData());
     }
     if (hardlink != nullptr) {
         const EntryPath linked = checkEntryPath(decodeEntryName(hardlink, {}));
@@ -205,13 +239,14 @@ SecureExtractor::Step SecureExtractor::extractEntry(archive* reader, archive* wr
             refuse(name, engine_msg::refusedLinkOutside());
             return Step::Next;
         }
-        const QByteArray linkedPath = m_root + '/' + encodeFileName(linked.relative);
+        const QByteArray linkedPath = m_writeRoot + '/' + encodeFileName(linked.relative);
         archive_entry_copy_hardlink(entry, linkedPath.constData());
     }
 
-    const QByteArray target = m_root + '/' + encodeFileName(relative);
+    const QByteArray relativeBytes = encodeFileName(relative);
+    const QByteArray target = m_writeRoot + '/' + relativeBytes;
     Step step = Step::Next;
-    if (type != AE_IFDIR && !mayReplace(target, name, step)) {
+    if (type != AE_IFDIR && !mayReplace(relativeBytes, step)) {
         return step;
     }
     // Never set-user-id, set-group-id or sticky; folders stay open to their owner so that what
@@ -228,7 +263,7 @@ SecureExtractor::Step SecureExtractor::extractEntry(archive* reader, archive* wr
             refuse(name, engine_msg::refusedThroughSymlink());
             return Step::Next;
         }
-        const int code = writeFailureCode(writer, archive_code::kCannotOpenForWrite);
+        const int code = writeFailureCode(archive_errno(writer), archive_code::kCannotOpenForWrite);
         if (code == archive_code::kDiskFull) {
             return stop(code);
         }
@@ -237,35 +272,51 @@ SecureExtractor::Step SecureExtractor::extractEntry(archive* reader, archive* wr
         return Step::Next;
     }
     if (type == AE_IFREG && hardlink == nullptr) {
-        if (copyData(reader, writer, target, name) == Step::Stop) {
+        const int resultBefore = m_result;
+        if (copyData(source, writer, name) == Step::Stop) {
             archive_write_finish_entry(writer);
             ::unlink(target.constData());
+            const bool dataFailed =
+                m_archiveFailed &&
+                (m_result == archive_code::kChecksum || m_result == archive_code::kBadData);
+            if (dataFailed && archive_entry_is_encrypted(entry) && m_passwords->offered()) {
+                switch (m_passwords->failedOnData()) {
+                    case PasswordOffers::Verdict::Retry:
+                        m_archiveFailed = false;
+                        m_result = resultBefore;
+                        return Step::Retry;
+                    case PasswordOffers::Verdict::Wrong:
+                        m_result = archive_code::kPassword;
+                        break;
+                    case PasswordOffers::Verdict::Damaged:
+                        break;
+                }
+            }
             return Step::Stop;
         }
     }
     if (archive_write_finish_entry(writer) < ARCHIVE_WARN) {
-        note(writeFailureCode(writer, archive_code::kWriteError));
+        note(writeFailureCode(archive_errno(writer), archive_code::kWriteError));
     }
     return Step::Next;
 }
 
-SecureExtractor::Step SecureExtractor::copyData(archive* reader, archive* writer,
-                                                const QByteArray& target, const QString& name) {
-    Q_UNUSED(target);
+SecureExtractor::Step SecureExtractor::copyData(EntrySource& source, archive* writer,
+                                                const QString& name) {
     for (;;) {
         const void* block = nullptr;
         size_t size = 0;
-        la_int64_t offset = 0;
-        const int read = archive_read_data_block(reader, &block, &size, &offset);
-        if (read == ARCHIVE_EOF) {
+        qint64 offset = 0;
+        const EntrySource::Step read = source.read(block, size, offset);
+        if (read == EntrySource::Step::End) {
             return Step::Next;
         }
-        // libarchive reports a CRC mismatch as a warning after the data: a warning is a failure.
-        if (read != ARCHIVE_OK) {
-            return stop(m_reader->failureCode(ArchiveReader::Stage::Data));
+        if (read == EntrySource::Step::Failed) {
+            m_archiveFailed = true;
+            return stop(source.failureCode());
         }
         if (archive_write_data_block(writer, block, size, offset) < ARCHIVE_OK) {
-            return stop(writeFailureCode(writer, archive_code::kWriteError));
+            return stop(writeFailureCode(archive_errno(writer), archive_code::kWriteError));
         }
         m_done += static_cast<qint64>(size);
         if (belowReserve(0)) {
@@ -277,16 +328,23 @@ SecureExtractor::Step SecureExtractor::copyData(archive* reader, archive* writer
     }
 }
 
-bool SecureExtractor::mayReplace(const QByteArray& target, const QString& name, Step& step) {
+bool SecureExtractor::mayReplace(const QByteArray& relative, Step& step) {
+    // In a staged run the file may also be in the staging folder already (an archive that holds
+    // one name twice, or names folded together without their paths).
+    const QByteArray there = m_root + '/' + relative;
     struct stat info {};
-    if (::lstat(target.constData(), &info) != 0 || S_ISDIR(info.st_mode) || m_replaceAll) {
+    const bool inRoot = ::lstat(there.constData(), &info) == 0 && !S_ISDIR(info.st_mode);
+    const bool staged = m_writeRoot != m_root &&
+                        ::lstat(QByteArray(m_writeRoot + '/' + relative).constData(), &info) == 0 &&
+                        !S_ISDIR(info.st_mode);
+    if ((!inRoot && !staged) || m_replaceAll) {
         return true;
     }
     if (m_prompts == nullptr) {
         note(archive_code::kExists);
         return false;
     }
-    switch (m_prompts->askOverwrite(decodeFileName(target))) {
+    switch (m_prompts->askOverwrite(decodeFileName(there))) {
         case ExtractionPrompts::Overwrite::Replace:
             return true;
         case ExtractionPrompts::Overwrite::ReplaceAll:
@@ -298,7 +356,6 @@ bool SecureExtractor::mayReplace(const QByteArray& target, const QString& name, 
         case ExtractionPrompts::Overwrite::Cancel:
             break;
     }
-    Q_UNUSED(name);
     step = stop(archive_code::kCancelled);
     return false;
 }
@@ -336,32 +393,28 @@ int verifyArchive(ArchiveKind kind, const QString& path) {
         return archive_code::kCannotOpenArchive;
     }
     Utf8CtypeScope utf8Names;
-    ArchiveReader reader(kind);
-    if (const int opened = reader.open(path); opened != 0) {
+    const std::unique_ptr<EntrySource> source = makeEntrySource(kind, path);
+    if (const int opened = source->open(path); opened != 0) {
         return opened;
     }
-    bool sawEntry = false;
-    for (;;) {
-        archive_entry* entry = nullptr;
-        const int header = archive_read_next_header(reader.handle(), &entry);
-        if (header == ARCHIVE_EOF) {
+    for (bool sawEntry = false;; sawEntry = true) {
+        const EntrySource::Step header = source->next();
+        if (header == EntrySource::Step::End) {
             return archive_code::kOk;
         }
-        if (header < ARCHIVE_WARN) {
-            return sawEntry ? reader.failureCode(ArchiveReader::Stage::Header)
-                            : archive_code::kNotAnArchive;
+        if (header == EntrySource::Step::Failed) {
+            return sawEntry ? source->failureCode() : archive_code::kNotAnArchive;
         }
-        sawEntry = true;
         for (;;) {
             const void* block = nullptr;
             size_t size = 0;
-            la_int64_t offset = 0;
-            const int read = archive_read_data_block(reader.handle(), &block, &size, &offset);
-            if (read == ARCHIVE_EOF) {
+            qint64 offset = 0;
+            const EntrySource::Step read = source->read(block, size, offset);
+            if (read == EntrySource::Step::End) {
                 break;
             }
-            if (read != ARCHIVE_OK) {
-                return reader.failureCode(ArchiveReader::Stage::Data);
+            if (read == EntrySource::Step::Failed) {
+                return source->failureCode();
             }
         }
     }

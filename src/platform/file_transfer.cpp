@@ -1,5 +1,7 @@
 #include "platform/file_transfer.h"
+
 #include "platform/file_name_codec.h"
+#include "platform/unique_fd.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -23,27 +25,6 @@ std::string nativePath(const QString& path) {
     return encodeFileName(path).toStdString();
 }
 
-// Closes a descriptor when it goes out of scope.
-class Fd {
-public:
-    explicit Fd(int fd) : m_fd(fd) {}
-    ~Fd() {
-        if (m_fd >= 0) {
-            ::close(m_fd);
-        }
-    }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-    int get() const { return m_fd; }
-    int release() {
-        const int fd = m_fd;
-        m_fd = -1;
-        return fd;
-    }
-
-private:
-    int m_fd;
-};
 
 // The names in a folder, without "." and ".."; E2BIG when there are more than limit (when one
 // is given).
@@ -161,11 +142,11 @@ void keepOwnerAndTimes(int fd, const struct stat& st) {
 
 int copyFile(const std::string& source, const struct stat& st, const std::string& target,
              const ByteCounter& counter) {
-    Fd in(::open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
+    UniqueFd in(::open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
     if (in.get() < 0) {
         return errno;
     }
-    Fd out(::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
+    UniqueFd out(::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
     if (out.get() < 0) {
         return errno;
     }
@@ -196,7 +177,7 @@ int copyFile(const std::string& source, const struct stat& st, const std::string
     if (::fsync(out.get()) != 0) {
         return errno;
     }
-    Fd back(::open(target.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
+    UniqueFd back(::open(target.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
     if (back.get() < 0) {
         return errno;
     }
@@ -258,7 +239,7 @@ int copyNative(const std::string& source, const std::string& target, const ByteC
             return err;
         }
     }
-    Fd folder(::open(target.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    UniqueFd folder(::open(target.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (folder.get() < 0) {
         return errno;
     }
@@ -362,14 +343,14 @@ qint64 copyWork(const QString& path) {
 }
 
 void syncFolder(const QString& folder) {
-    Fd fd(::open(nativePath(folder).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    UniqueFd fd(::open(nativePath(folder).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (fd.get() >= 0) {
         ::fsync(fd.get());
     }
 }
 
 int syncFileSystem(const QString& path) {
-    Fd fd(::open(nativePath(path).c_str(), O_RDONLY | O_CLOEXEC));
+    UniqueFd fd(::open(nativePath(path).c_str(), O_RDONLY | O_CLOEXEC));
     if (fd.get() < 0) {
         return errno;
     }

@@ -4,7 +4,9 @@ with the UTF-8 flag clear, or any bytes), links and special files, and LZH level
 
 usage: make_archive.py zip|lzh OUT ENTRIES.json
 ENTRIES: a list of {"name": hex bytes, "data": hex bytes, "zeros": n, "utf8": bool,
-                    "kind": "file"|"symlink"|"fifo" (ZIP), "mode": unix mode (LZH), "badcrc": bool}
+                    "kind": "file"|"symlink"|"fifo" (ZIP), "mode": unix mode (LZH), "badcrc": bool,
+                    "method": "lh0" (stored, the default), "lz4", "pm0" (stored), "lzs", "lz5"
+                    (literals only) (LZH)}
 """
 import json
 import struct
@@ -49,17 +51,35 @@ def crc16(data):
     return crc
 
 
+def literals_lzs(data):
+    """LArc's -lzs-: each byte as a 1 bit (a literal) and its 8 bits, most significant first."""
+    bits = "".join("1" + format(byte, "08b") for byte in data)
+    bits += "0" * (-len(bits) % 8)
+    return bytes(int(bits[i:i + 8], 2) for i in range(0, len(bits), 8))
+
+
+def literals_lz5(data):
+    """LArc's -lz5-: a flag byte for every eight items (a set bit: a literal), then the items."""
+    return b"".join(b"\xff" + data[i:i + 8] for i in range(0, len(data), 8))
+
+
+PACKERS = {"lh0": bytes, "lz4": bytes, "pm0": bytes, "lzs": literals_lzs, "lz5": literals_lz5}
+
+
 def write_lzh(out, items):
     blob = b""
     for item in items:
         name = bytes.fromhex(item["name"])
         data = payload(item)
         crc = crc16(data) ^ (0x5555 if item.get("badcrc") else 0)
-        body = (b"-lh0-" + struct.pack("<IIIBB", len(data), len(data), 0x5A34232C, 0x20, 0)
+        method = item.get("method", "lh0")
+        packed = PACKERS[method](data)
+        body = (b"-" + method.encode() + b"-"
+                + struct.pack("<IIIBB", len(packed), len(data), 0x5A34232C, 0x20, 0)
                 + bytes([len(name)]) + name + struct.pack("<H", crc))
         if "mode" in item:  # the UNIX extension of level 0: time, mode, uid, gid
             body += b"U\0" + struct.pack("<IHHH", 0x5F000000, item["mode"], 0, 0)
-        blob += bytes([len(body), sum(body) & 0xFF]) + body + data
+        blob += bytes([len(body), sum(body) & 0xFF]) + body + packed
     with open(out, "wb") as f:
         f.write(blob + b"\0")
 

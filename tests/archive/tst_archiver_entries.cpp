@@ -22,6 +22,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <cstdio>
+#include <tuple>
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -102,6 +105,49 @@ bool exists(const QString& path) {
     return ::lstat(encodeFileName(path).constData(), &info) == 0;
 }
 
+// Whether a password gets past the one-byte check of the old ZIP encryption on the first entry
+// of a ZIP (libarchive tests no more than that before it decrypts).
+bool passesZipCryptoCheck(const QByteArray& zip, const QByteArray& password) {
+    quint32 keys[3] = {0x12345678, 0x23456789, 0x34567890};
+    const auto crc = [](quint32 value, quint8 byte) {
+        value ^= byte;
+        for (int bit = 0; bit < 8; ++bit) {
+            value = (value & 1) != 0 ? (value >> 1) ^ 0xEDB88320U : value >> 1;
+        }
+        return value;
+    };
+    const auto update = [&](quint8 byte) {
+        keys[0] = crc(keys[0], byte);
+        keys[1] = (keys[1] + (keys[0] & 0xFF)) * 134775813U + 1;
+        keys[2] = crc(keys[2], static_cast<quint8>(keys[1] >> 24));
+    };
+    for (const char c : password) {
+        update(static_cast<quint8>(c));
+    }
+    const auto at = [&](int offset) { return static_cast<quint8>(zip.at(offset)); };
+    const int data = 30 + (at(26) | at(27) << 8) + (at(28) | at(29) << 8);
+    quint8 plain = 0;
+    for (int i = 0; i < 12; ++i) {
+        const quint16 temp = static_cast<quint16>(keys[2] | 2);
+        plain = static_cast<quint8>(at(data + i) ^ ((temp * (temp ^ 1)) >> 8));
+        update(plain);
+    }
+    const quint8 check = (at(6) & 8) != 0 ? at(11) : at(17);
+    return plain == check;
+}
+
+// Everything in a folder, hidden names too, sorted.
+QStringList entriesOf(const QString& folder) {
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System |
+                                      QDir::NoDotAndDotDot,
+                                  QDir::Name);
+}
+
+QJsonObject packed(QJsonObject entry, const char* method) {
+    entry.insert(QStringLiteral("method"), QString::fromLatin1(method));
+    return entry;
+}
+
 }  // namespace
 
 class TestArchiverEntries : public QObject {
@@ -149,7 +195,7 @@ private slots:
     void init() { setDiskReserveOverride(0); }
 
     void commandLines() {
-        const QString odd = u"/t/a b" + QChar(0xDC81) + u".lzh";
+        const QString odd = u"/t/a \"b\"" + QChar(0xDC81) + u".lzh";
         ParsedCommand lha = parseLhaCommand(u"e -x1m1 \"" + odd + u"\" /t/out/ ");
         QCOMPARE(lha.error, 0);
         QCOMPARE(lha.request.archive, odd);
@@ -267,6 +313,50 @@ private slots:
         const QString rightDest = fresh(QStringLiteral("enc"));
         QCOMPARE(UnZip(&right, zipLine(zip, rightDest)), 0);
         QCOMPARE(readBytes(rightDest + QStringLiteral("/secret.txt")), QByteArray(100000, 's'));
+
+        // A wrong password that gets past the check is asked again; given twice it is taken
+        // for the right one on damaged data; three wrong ones end in the password's code.
+        const QByteArray bytes = readBytes(zip);
+        QString lucky;
+        for (int i = 0; i < 20000 && lucky.isEmpty(); ++i) {
+            if (passesZipCryptoCheck(bytes, "w" + QByteArray::number(i))) {
+                lucky = u"w"_s + QString::number(i);
+            }
+        }
+        QVERIFY(!lucky.isEmpty());
+        struct Case {
+            QStringList answers;
+            int result;
+            int questions;
+        };
+        for (const Case& c : {Case{{lucky, u"right"_s}, 0, 2},
+                              Case{{lucky, lucky}, -1, 2},
+                              Case{{lucky, u"x"_s, u"y"_s}, archive_code::kPassword, 3}}) {
+            ScriptedPrompts prompts;
+            prompts.passwords = c.answers;
+            const QString dest = fresh(QStringLiteral("lucky"));
+            const int result = UnZip(&prompts, zipLine(zip, dest));
+            if (c.result >= 0) {
+                QCOMPARE(result, c.result);
+            } else {
+                QVERIFY(result == archive_code::kChecksum || result == archive_code::kBadData);
+            }
+            QCOMPARE(prompts.passwordQuestions, c.questions);
+            QCOMPARE(readBytes(dest + u"/secret.txt"_s),
+                     c.result == 0 ? QByteArray(100000, 's') : QByteArray("<missing>"));
+        }
+
+        // A password made on a Japanese system is CP932 ("パス"); it is typed as text.
+        const QString cp932Zip = source + u"/cp932.zip"_s;
+        QVERIFY(runTool(u"bash"_s,
+                        {u"-c"_s, u"zip -q -P \"$(printf '\\x83\\x70\\x83\\x58')\" cp932.zip secret.txt"_s},
+                        source));
+        ScriptedPrompts japanese;
+        japanese.passwords = {u"パス"_s};
+        const QString japaneseDest = fresh(QStringLiteral("cp932"));
+        QCOMPARE(UnZip(&japanese, zipLine(cp932Zip, japaneseDest)), 0);
+        QCOMPARE(japanese.passwordQuestions, 1);
+        QCOMPARE(readBytes(japaneseDest + u"/secret.txt"_s), QByteArray(100000, 's'));
     }
 
     void hostileEntriesStayInside() {
@@ -371,6 +461,21 @@ private slots:
         QCOMPARE(readBytes(zipDest + QStringLiteral("/a.txt")), QByteArray(50000, 'a'));
         QVERIFY(!exists(zipDest + QStringLiteral("/b.txt")));
 
+        // Checked in the same pass, a damaged archive leaves nothing, not even its staging.
+        for (const auto& [archive, isZip, code] :
+             {std::tuple{badZip, true, archive_code::kChecksum},
+              std::tuple{lzh, false, archive_code::kChecksum},
+              std::tuple{m_dir.filePath(QStringLiteral("missing.zip")), true,
+                         archive_code::kCannotOpenArchive}}) {
+            const QString dest = fresh(QStringLiteral("whole"));
+            bool damaged = false;
+            QCOMPARE(isZip ? UnZipChecked(nullptr, zipLine(archive, dest), &damaged)
+                           : UnlhaChecked(nullptr, lhaLine(archive, dest), &damaged),
+                     code);
+            QVERIFY(damaged);
+            QCOMPARE(entriesOf(dest), QStringList());
+        }
+
         struct Case {
             const char* name;
             QByteArray content;
@@ -400,6 +505,86 @@ private slots:
         QCOMPARE(UnZip(nullptr, zipLine(m_dir.filePath(QStringLiteral("missing.zip")), folder)),
                  archive_code::kCannotOpenArchive);
         QCOMPARE(UnZipOpenArchive(nullptr, folder, 0), nullptr);
+    }
+
+    void checkedRunMergesAndRefuses() {
+        // The destination holds a folder of the archive's and a link where the archive has a
+        // folder: the folder is merged, nothing goes through the link.
+        const QString dest = fresh(QStringLiteral("merge"));
+        const QString outside = fresh(QStringLiteral("outside"));
+        QVERIFY(QDir().mkpath(dest + QStringLiteral("/d")));
+        QVERIFY(QFile(dest + QStringLiteral("/d/keep.txt")).open(QIODevice::WriteOnly));
+        QVERIFY(QFile::link(outside, dest + QStringLiteral("/l")));
+        const QString zip = scripted(QStringLiteral("zip"), {item("d/new.txt", "new"),
+                                                             item("l/evil.txt", "evil"),
+                                                             item("top.txt", "top")});
+        ScriptedPrompts prompts;
+        bool damaged = true;
+        QCOMPARE(UnZipChecked(&prompts, zipLine(zip, dest), &damaged),
+                 archive_code::kCannotOpenForWrite);
+        QVERIFY(!damaged);
+        QCOMPARE(entriesOf(dest), (QStringList{u"d"_s, u"l"_s, u"top.txt"_s}));
+        QCOMPARE(entriesOf(dest + QStringLiteral("/d")), (QStringList{u"keep.txt"_s, u"new.txt"_s}));
+        QCOMPARE(readBytes(dest + QStringLiteral("/d/new.txt")), QByteArray("new"));
+        QCOMPARE(entriesOf(outside), QStringList());
+        QCOMPARE(prompts.refused, QStringList(u"l|"_s + engine_msg::refusedThroughSymlink()));
+
+        // A cancel is the user's, not the archive's: nothing lands either.
+        const QString cancelled = fresh(QStringLiteral("cancelled"));
+        ScriptedPrompts cancel;
+        cancel.cancelAtAdvance = 2;
+        QCOMPARE(UnZipChecked(&cancel, zipLine(zip, cancelled), &damaged),
+                 archive_code::kCancelled);
+        QVERIFY(!damaged);
+        QCOMPARE(entriesOf(cancelled), QStringList());
+    }
+
+    void methodsAndNamesThroughLhasa() {
+        // Methods libarchive does not decode, names with a CP932 "表" and "ソ" (their second
+        // byte is "\\"), and a name valid in neither CP932 nor UTF-8 even in an lh0 archive.
+        const QByteArray hyou("\x95\x5C");  // 表
+        const QByteArray so("\x83\x5C");    // ソ
+        const QByteArray odd("odd\x81\x20name");
+        const QByteArray text = "LArc and PMarc, stored and packed. " + QByteArray(300, 'z');
+        const QString lzh = scripted(
+            QStringLiteral("lzh"),
+            {packed(item("lzs.txt", text), "lzs"), packed(item("dir\\" + hyou + ".txt", text), "lz5"),
+             packed(item(so + ".txt", text), "pm0"), packed(item("lz4.txt", text), "lz4")});
+        QCOMPARE(UnlhaCheckArchive(lzh, 2), 1);
+        const QString dest = fresh(QStringLiteral("lhasa"));
+        QCOMPARE(Unlha(nullptr, lhaLine(lzh, dest)), 0);
+        QCOMPARE(entriesOf(dest), (QStringList{u"dir"_s, u"lz4.txt"_s, u"lzs.txt"_s, u"ソ.txt"_s}));
+        for (const QString& name : {u"lzs.txt"_s, u"dir/表.txt"_s, u"ソ.txt"_s, u"lz4.txt"_s}) {
+            QCOMPARE(readBytes(dest + u'/' + name), text);
+        }
+        const QString oddLzh = scripted(QStringLiteral("lzh"), {item(odd, "odd")});
+        const QString oddDest = fresh(QStringLiteral("odd"));
+        QCOMPARE(Unlha(nullptr, lhaLine(oddLzh, oddDest)), 0);
+        QCOMPARE(readBytes(oddDest + u'/' + decodeFileName(odd)), QByteArray("odd"));
+        std::remove(encodeFileName(QString(oddDest + u'/' + decodeFileName(odd))).constData());
+
+        // Damage read by liblhasa: a bad CRC, data cut short, a broken second header.
+        const QString badCrc = scripted(
+            QStringLiteral("lzh"), {with(packed(item("a.txt", text), "lz5"), u"badcrc"_s, true)});
+        QCOMPARE(Unlha(nullptr, lhaLine(badCrc, fresh(u"crc"_s))), archive_code::kChecksum);
+        const QByteArray whole = readBytes(
+            scripted(QStringLiteral("lzh"),
+                     {packed(item("a.txt", text), "lzs"), packed(item("b.txt", text), "lzs")}));
+        QByteArray cut = whole.left(whole.size() - 40);
+        QByteArray broken = whole;
+        const qsizetype second = whole.indexOf("-lzs-", 10);
+        broken[second - 1] = static_cast<char>(broken[second - 1] ^ 0x33);  // header sum
+        for (const auto& [name, bytes] : {std::pair{"cut.lzh", cut}, std::pair{"broken.lzh", broken}}) {
+            const QString path = m_dir.filePath(QString::fromLatin1(name));
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(bytes);
+            file.close();
+            QVERIFY2(UnlhaCheckArchive(path, 2) == 0, name);
+            const QString where = fresh(u"damaged"_s);
+            QVERIFY2(Unlha(nullptr, lhaLine(path, where)) != 0, name);
+            QVERIFY2(!exists(where + u"/b.txt"_s), name);
+        }
     }
 
     void bombStopsAtReserve() {

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <functional>
+
+// A hidden folder inside a destination that an extraction writes into, so that what it extracted
+// lands in the destination only once the whole archive proved good. What is left in it is
+// removed when it goes.
+class StagingFolder {
+public:
+    // Makes ".quorvane-extract-XXXXXX" in root (a resolved folder); path() is empty on failure.
+    explicit StagingFolder(const QByteArray& root);
+    ~StagingFolder();
+    StagingFolder(const StagingFolder&) = delete;
+    StagingFolder& operator=(const StagingFolder&) = delete;
+
+    const QByteArray& path() const { return m_path; }
+
+    // Moves everything into the root: folders that are there already are merged, a file replaces
+    // a file or a link. Nothing goes through a symbolic link that is in the root, and no folder
+    // and file replace each other: such an item stays out and is reported with its name relative
+    // to the root and the reason.
+    using Refusal = std::function<void(const QString& name, const QString& reason)>;
+    void moveInto(const Refusal& refuse);
+
+private:
+    void merge(int from, int to, const QByteArray& relative, const Refusal& refuse);
+
+    QByteArray m_root;
+    QByteArray m_path;
+};
