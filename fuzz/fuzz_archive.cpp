@@ -120,6 +120,24 @@ void capWrites(const fs::path& folder) {
     setDiskReserveOverride(free > kWriteCap ? free - kWriteCap : 0);
 }
 
+// A run that checks in the same pass, into an emptied destination: an archive found damaged
+// leaves nothing there, and no run leaves its staging folder.
+template <typename Run>
+void checkedRun(const fs::path& destination, Run run) {
+    std::error_code error;
+    fs::remove_all(destination, error);
+    fs::create_directory(destination, error);
+    capWrites(destination);
+    bool damaged = false;
+    const int result = run(&damaged);
+    for (const fs::directory_entry& item : fs::directory_iterator(destination, error)) {
+        if (damaged || item.path().filename().string().rfind(".quorvane-extract-", 0) == 0) {
+            std::fprintf(stderr, "result %x, damaged %d\n", result, int(damaged));
+            fail("a checked run left this behind", item.path());
+        }
+    }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -147,6 +165,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     UnZip(&prompts,
           LhaZip::ZipCommandLine(LhaZip::kZipSwitches, qPath(zipInput), qPath(destination)));
     checkTree(work, destination, zipInput, lzhInput);
+    checkedRun(destination, [&](bool* damaged) {
+        return UnZipChecked(&prompts,
+                            LhaZip::ZipCommandLine(LhaZip::kZipSwitches, qPath(zipInput),
+                                                   qPath(destination)),
+                            damaged);
+    });
+    checkTree(work, destination, zipInput, lzhInput);
 
     if (size > 0 && (data[0] & 1) != 0) {
         fs::remove_all(destination, error);
@@ -154,8 +179,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         writeInput(lzhInput, data, size);
         capWrites(work);
         UnlhaCheckArchive(qPath(lzhInput), 2);
-        Unlha(&prompts, LhaZip::LzhCommandLine(LhaZip::kLzhCommand, LhaZip::kLzhSwitches,
-                                               qPath(lzhInput), qPath(destination)));
+        const QString line = LhaZip::LzhCommandLine(LhaZip::kLzhCommand, LhaZip::kLzhSwitches,
+                                                     qPath(lzhInput), qPath(destination));
+        Unlha(&prompts, line);
+        checkTree(work, destination, zipInput, lzhInput);
+        checkedRun(destination,
+                   [&](bool* damaged) { return UnlhaChecked(&prompts, line, damaged); });
         checkTree(work, destination, zipInput, lzhInput);
     }
 

@@ -6,7 +6,10 @@
 
 namespace {
 constexpr int kSteps = 1000;
-}
+// The dialog is brought up to date at most this often: drawing it and running events for every
+// block of work would cost more than the work.
+constexpr int kUpdateMs = 40;
+}  // namespace
 
 ProgressDialogProgress::~ProgressDialogProgress() {
     end();
@@ -15,6 +18,7 @@ ProgressDialogProgress::~ProgressDialogProgress() {
 void ProgressDialogProgress::begin(const QString& title, qint64 totalWork) {
     end();
     m_total = totalWork;
+    m_lastUpdate.invalidate();
     m_dialog = new QProgressDialog(QString(), platform_msg::progressCancel(), 0, kSteps, m_parent);
     m_dialog->setWindowTitle(title);
     m_dialog->setWindowModality(Qt::WindowModal);
@@ -32,6 +36,10 @@ bool ProgressDialogProgress::advance(const QString& label, qint64 done) {
     if (m_dialog == nullptr) {
         return true;
     }
+    if (m_lastUpdate.isValid() && m_lastUpdate.elapsed() < kUpdateMs) {
+        return !m_dialog->wasCanceled();
+    }
+    m_lastUpdate.start();
     if (m_dialog->labelText() != label) {
         m_dialog->setLabelText(label);
     }

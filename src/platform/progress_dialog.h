@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QPointer>
 #include <QProgressDialog>
 
@@ -7,7 +8,8 @@
 
 // The progress of a long file operation in a progress dialog with a cancel button. The
 // operation runs on the window's own thread and lets events run between its chunks of work;
-// the dialog appears only when the operation takes a while.
+// the dialog appears only when the operation takes a while, and is brought up to date a few
+// dozen times a second however often the work reports.
 class ProgressDialogProgress : public FileOpProgress {
 public:
     explicit ProgressDialogProgress(QWidget* parent = nullptr) : m_parent(parent) {}
@@ -21,4 +23,5 @@ private:
     QPointer<QWidget> m_parent;
     QProgressDialog* m_dialog = nullptr;
     qint64 m_total = 0;
+    QElapsedTimer m_lastUpdate;
 };

@@ -362,6 +362,7 @@ void TstShellCommands::progressDialogOffersCancel() {
     QTRY_VERIFY_WITH_TIMEOUT(progress.advance(u"a"_s, ++done) && dialog()->isVisible(), 5000);
     QCOMPARE(dialog()->windowTitle(), fileops_msg::moveTitle());
     QCOMPARE(dialog()->labelText(), u"a"_s);
+    QTest::qWait(60);  // reports that come close together are shown together
     QVERIFY(progress.advance(fileops_msg::progressLabel(u"b.bin"_s), 500));
     QCOMPARE(dialog()->value(), 500);
     QCOMPARE(dialog()->labelText(), u"「b.bin」を移動しています..."_s);
