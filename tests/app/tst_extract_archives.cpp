@@ -139,17 +139,32 @@ private slots:
         QVERIFY(QFile::rename(m_root + u"/a.zip", m_root + u"/A.ZIP"));
         writeFile(m_root + u"/noise.zip", QByteArray(300, 'x'));
         writeFile(m_root + u"/empty.lzh", QByteArray());
+        // Damaged in its second entry: nothing of it may land, not even its first entry.
+        QVERIFY(pack(m_root, u"python3"_s,
+                     {u"-c"_s,
+                      u"import zipfile\n"
+                      u"with zipfile.ZipFile('damaged.zip', 'w') as z:\n"
+                      u"    z.writestr('first-of-damaged.txt', 'whole')\n"
+                      u"    z.writestr('second.txt', 'bbbb')\n"
+                      u"data = open('damaged.zip', 'rb').read().replace(b'bbbb', b'bbbc', 1)\n"
+                      u"open('damaged.zip', 'wb').write(data)\n"_s}));
         Window w(m_ini, m_root);
-        w.select({u"A.ZIP"_s, u"noise.zip"_s, u"empty.lzh"_s, u"one.mp3"_s});
+        w.select({u"A.ZIP"_s, u"damaged.zip"_s, u"noise.zip"_s, u"empty.lzh"_s, u"one.mp3"_s});
+        w.dialogs.answerMessage(MsgResult::Ok);   // damaged.zip is no whole archive
         w.dialogs.answerMessage(MsgResult::Ok);   // empty.lzh is no archive (rows in list order)
         w.dialogs.answerMessage(MsgResult::Ok);   // neither is noise.zip
         w.dialogs.answerMessage(MsgResult::Yes);  // A.ZIP to the trash
         w.form.toolbar()->button(8)->trigger();
         const QList<ScriptedDialogs::Call> said = w.dialogs.messages();
-        QCOMPARE(said.size(), 3);
-        QCOMPARE(said.at(0).text, archive_msg::notAnArchive(m_root + u"/empty.lzh"));
-        QCOMPARE(said.at(1).text, archive_msg::notAnArchive(m_root + u"/noise.zip"));
+        QCOMPARE(said.size(), 4);
+        QCOMPARE(said.at(0).text, archive_msg::notAnArchive(m_root + u"/damaged.zip"));
+        QCOMPARE(said.at(1).text, archive_msg::notAnArchive(m_root + u"/empty.lzh"));
+        QCOMPARE(said.at(2).text, archive_msg::notAnArchive(m_root + u"/noise.zip"));
         QCOMPARE(readFile(m_root + u"/zipped.txt"), QByteArray("from the zip"));
+        QVERIFY(!QFile::exists(m_root + u"/first-of-damaged.txt"));
+        QVERIFY(QFile::exists(m_root + u"/damaged.zip"));
+        QCOMPARE(QDir(m_root).entryList({u".quorvane-extract-*"_s}, QDir::Hidden | QDir::Dirs),
+                 QStringList());
         // Only the archive extracted whole goes to the trash.
         QVERIFY(!QFile::exists(m_root + u"/A.ZIP"));
         QVERIFY(QFile::exists(m_root + u"/noise.zip"));
