@@ -11,6 +11,7 @@ int runTreeBench();
 int runPlaybackBench();
 int runFileopsBench();
 int runArchiveBench();
+int runStartupBench();
 
 int main(int argc, char** argv) {
     // Some cases drive real widgets; they need no screen.
@@ -24,6 +25,7 @@ int main(int argc, char** argv) {
         {QStringLiteral("playback"), runPlaybackBench},
         {QStringLiteral("fileops"), runFileopsBench},
         {QStringLiteral("archive"), runArchiveBench},
+        {QStringLiteral("startup"), runStartupBench},
     };
     const QStringList args = QCoreApplication::arguments();
     QTextStream out(stdout);

@@ -77,6 +77,11 @@ public:
     Qt::WindowStates startWindowState() const { return m_startWindowState; }
     // Shows the window in the state the settings asked for.
     void showAsLoaded();
+    // A folder given on the command line: the start folder, whatever the settings say. Set
+    // before the load sequence.
+    void setStartFolderOverride(const QString& folder) { m_startFolderOverride = folder; }
+    // Selects the file's row in the list on show and plays it; false when it is not listed.
+    bool playListedFile(const QString& path);
 
     // Controls.
     const Form1Menus& menus() const { return m_menus; }
@@ -179,6 +184,7 @@ private:
     bool m_unloaded = false;
     bool m_inResize = false;
     Qt::WindowStates m_startWindowState = Qt::WindowNoState;
+    QString m_startFolderOverride;
     std::unique_ptr<ScreenSaverControl> m_screenSaver;
 
     Form1Menus m_menus;

@@ -156,6 +156,15 @@ void Form1::openStartFolder() {
     m_tree->ExpandToPath(m_state.mStartDrive, m_state.mStartPath, true);
 }
 
+bool Form1::playListedFile(const QString& path) {
+    if (m_list->rowOfKey(path) < 0) {
+        return false;
+    }
+    m_list->selectKeys({path});
+    m_playList->PlayStep(2);
+    return true;
+}
+
 void Form1::Toolbar1_ButtonClick(int index, const QString& key) {
     Q_UNUSED(key);
     m_timer1->stop();

@@ -87,8 +87,11 @@ void Form1::IniDataLoad() {
     m_state.mStartDrive = GetDriveNm(m_state.mStartPath);
     const QString current = QDir::currentPath();
     const bool stored = !m_state.mStartPath.isEmpty() && m_state.mStartPath != u"0";
-    if (s.Boot.SearchPath == 1 && stored && DriveReady(m_dialogs, m_state.mStartPath) &&
-        FolderExist(m_state.mStartPath)) {
+    if (!m_startFolderOverride.isEmpty()) {
+        m_state.mStartPath = m_startFolderOverride;
+        m_state.mStartDrive = GetDriveNm(m_startFolderOverride);
+    } else if (s.Boot.SearchPath == 1 && stored && DriveReady(m_dialogs, m_state.mStartPath) &&
+               FolderExist(m_state.mStartPath)) {
         if (IsUNCPath(m_state.mStartPath)) {
             m_state.mNetDrive = m_state.mStartDrive;
         }

@@ -18,5 +18,5 @@ int main(int argc, char** argv) {
     if (!arguments.isEmpty() && arguments.first() == u"--extract-here") {
         return ExtractHereMain(app, arguments.mid(1));
     }
-    return Main(app);
+    return Main(app, arguments);
 }

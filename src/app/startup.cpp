@@ -1,6 +1,7 @@
 #include "app/startup.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QPointer>
 #include <QSessionManager>
@@ -8,10 +9,14 @@
 #include "app/form1.h"
 #include "app/messages.h"
 #include "app/splash.h"
+#include "app/startup_markers.h"
 #include "app/toolbar1.h"
 #include "app/ui_setup.h"
 #include "archive/dialog_extraction_prompts.h"
 #include "archive/extract_archive.h"
+#include "browser/folder_scan.h"
+#include "browser/path_utils.h"
+#include "platform/file_name_codec.h"
 #include "platform/app_info.h"
 #include "platform/dialogs_factory.h"
 #include "platform/os_version.h"
@@ -21,7 +26,35 @@
 #include "settings/ini_file.h"
 #include "settings/module1.h"
 
-int Main(QApplication& app) {
+namespace {
+
+// What the command line names: a folder to start in, and a file to play in it.
+struct StartPath {
+    QString folder;
+    QString file;
+};
+
+StartPath startPathOf(Dialogs& dialogs, const QStringList& arguments) {
+    if (arguments.isEmpty()) {
+        return {};
+    }
+    const QString given = arguments.first();
+    const QString path =
+        QDir::cleanPath(QDir::isAbsolutePath(given) ? given : QDir::currentPath() + u'/' + given);
+    if (folderExistsOnDisk(path)) {
+        return {path, {}};
+    }
+    if (FileExist(path)) {
+        return {GetParentFolder(path), path};
+    }
+    dialogs.messageBox(app_msg::startPathMissing(displayFileName(path)), MsgIcon::Exclamation,
+                       MsgButtons::Ok, app_info::title());
+    return {};
+}
+
+}  // namespace
+
+int Main(QApplication& app, const QStringList& arguments) {
     installJapaneseUi(app);
     std::unique_ptr<Dialogs> dialogs = makeDialogs();
 
@@ -42,7 +75,10 @@ int Main(QApplication& app) {
     Module1 state;
     state.icons = IconKeySet::forOsName(GetOSName());
 
+    const StartPath start = startPathOf(*dialogs, arguments);
     Form1 form(state, *dialogs, iniFilePath());
+    StartupMarkers markers(form);
+    form.setStartFolderOverride(start.folder);
     QObject::connect(&form, &Form1::unloaded, &app, &QApplication::quit, Qt::QueuedConnection);
     // Asked to end by the session (logout, shutdown, kill): close the ordinary way, so the
     // settings are saved as on any close.
@@ -63,6 +99,9 @@ int Main(QApplication& app) {
     toolbar->setButtonImage(5, state.icons.UpOne);
     form.showAsLoaded();
     form.openStartFolder();
+    if (!start.file.isEmpty()) {
+        form.playListedFile(start.file);
+    }
     QApplication::restoreOverrideCursor();
     return QApplication::exec();
 }

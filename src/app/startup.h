@@ -5,8 +5,9 @@
 class QApplication;
 
 // Main: the start of the program. Refuses a second copy, shows the splash window while the main
-// window loads, then shows the main window. Returns the process exit code.
-int Main(QApplication& app);
+// window loads, then shows the main window. A folder given starts the browser there; a file
+// starts it in the file's folder and plays the file. Returns the process exit code.
+int Main(QApplication& app, const QStringList& arguments = {});
 
 // "quorvane --extract-here FILE...": extracts each archive into the folder it lies in, with the
 // program's checks, questions and messages, without the main window (and so without the guard

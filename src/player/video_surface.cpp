@@ -26,6 +26,18 @@ VideoSurface::VideoSurface(MpvEngine& engine, bool renderApi, QWidget* parent)
     paintBlack(this);
     if (renderApi) {
         m_video = new MpvVideoWidget(engine, this);
+        // The GL picture is the costliest thing a window can show (a GL context, a driver that
+        // may compile its shaders): it stays hidden, and so unmade, until the window has been
+        // painted once or a file is opened, whichever comes first.
+        m_video->hide();
+        m_revealTimer.setSingleShot(true);
+        m_revealTimer.setInterval(kRevealAfterShowMs);
+        connect(&m_revealTimer, &QTimer::timeout, this, &VideoSurface::revealVideo);
+        connect(&engine, &MediaEngine::stateChanged, this, [this](EngineState, EngineState now) {
+            if (now == EngineState::Opening) {
+                revealVideo();
+            }
+        });
     } else {
         m_video = new QWidget(this);
         paintBlack(m_video);
@@ -98,11 +110,24 @@ void VideoSurface::showFullScreenWindow() {
     window->showFullScreen();
     window->activateWindow();
     window->setFocus();
+    m_revealTimer.stop();
+    m_revealed = true;
     m_video->show();
+}
+
+void VideoSurface::revealVideo() {
+    m_revealTimer.stop();
+    if (!m_revealed) {
+        m_revealed = true;
+        m_video->show();
+    }
 }
 
 void VideoSurface::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
+    if (!m_revealed && !m_revealTimer.isActive() && m_revealTimer.interval() > 0) {
+        m_revealTimer.start();
+    }
     if (!m_fullScreen.isNull() && !m_fullScreen->isVisible()) {
         showFullScreenWindow();
     }

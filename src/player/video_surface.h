@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QPointer>
+#include <QTimer>
 #include <QWidget>
 
 #include "player/display_size.h"
@@ -45,10 +46,17 @@ private:
     void enterFullScreen();
     void showFullScreenWindow();
     void leaveFullScreen();
+    void revealVideo();
+
+    // How long after the surface is first shown its GL picture is made, when no file asks
+    // for it sooner: time enough for the window's first paint.
+    static constexpr int kRevealAfterShowMs = 150;
 
     QPointer<MediaEngine> m_engine;
     QWidget* m_video = nullptr;
     QPointer<QWidget> m_fullScreen;
     VideoSize m_size = VideoSize::Fit;
     QSize m_picture;
+    QTimer m_revealTimer;
+    bool m_revealed = false;
 };

@@ -41,7 +41,8 @@ QString readText(const QString& path) {
 
 // A window started on a settings file that shows `folder`, loaded and shown as the program does.
 struct Window {
-    Window(const QString& ini, const QString& folder)
+    // given: a folder named on the command line, which wins over the settings.
+    Window(const QString& ini, const QString& folder, const QString& given = {})
         : form(state, dialogs, ini, testPlayerSetup()) {
         QFile file(ini);
         if (file.open(QIODevice::WriteOnly)) {
@@ -49,6 +50,7 @@ struct Window {
                        "\n[ListFile]\nDspFile=*.wav;*.avi;*.jpg;*.mov;\n");
         }
         file.close();
+        form.setStartFolderOverride(given);
         form.Form_Load();
         form.showAsLoaded();
         form.openStartFolder();
@@ -100,6 +102,21 @@ private slots:
         for (const auto& [from, to] : files) {
             QVERIFY(QFile::copy(media(from), m_folder + u'/' + QString::fromUtf8(to)));
         }
+    }
+
+    void commandLineFolderAndFile() {
+        // The settings name another folder; the one given on the command line wins, and a file
+        // given plays at once.
+        put({{"tone.wav", "a.wav"}, {"tone.wav", "b.wav"}});
+        const QString other = m_dir.filePath(QStringLiteral("other"));
+        QVERIFY(QDir().mkpath(other));
+        Window w(m_ini, other, m_folder);
+        QCOMPARE(w.list().ListedFolder(), m_folder);
+        QCOMPARE(w.list().rowCount(), 2);
+        QVERIFY(!w.form.playListedFile(other + u"/missing.wav"));
+        QVERIFY(w.form.playListedFile(m_folder + u"/b.wav"));
+        QCOMPARE(w.selectedName(), QStringLiteral("b.wav"));
+        QTRY_COMPARE_WITH_TIMEOUT(w.playState(), 1, 10000);
     }
 
     void doubleClickPlaysAndEachEndMovesDown() {
