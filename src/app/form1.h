@@ -82,6 +82,9 @@ public:
     void setStartFolderOverride(const QString& folder) { m_startFolderOverride = folder; }
     // Selects the file's row in the list on show and plays it; false when it is not listed.
     bool playListedFile(const QString& path);
+    // A path handed over by a second start: goes to the folder (a file's own folder, and plays
+    // the file) and comes to the front.
+    void openGivenPath(const QString& path);
 
     // Controls.
     const Form1Menus& menus() const { return m_menus; }

@@ -17,6 +17,7 @@
 #include "browser/folder_tree.h"
 #include "browser/location_box.h"
 #include "browser/navigation.h"
+#include "browser/path_utils.h"
 #include "browser/tree_view1.h"
 #include "fileops/shell_commands.h"
 #include "platform/desktop_services.h"
@@ -154,6 +155,21 @@ void Form1::loadBrowser() {
 
 void Form1::openStartFolder() {
     m_tree->ExpandToPath(m_state.mStartDrive, m_state.mStartPath, true);
+}
+
+void Form1::openGivenPath(const QString& path) {
+    const bool folder = FolderExist(path);
+    if (folder || FileExist(path)) {
+        m_navigation->GoToPath(folder ? path : GetParentFolder(path), true);
+        if (!folder) {
+            playListedFile(path);
+        }
+    }
+    if (isMinimized()) {
+        showNormal();
+    }
+    raise();
+    activateWindow();
 }
 
 bool Form1::playListedFile(const QString& path) {

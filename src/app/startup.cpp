@@ -17,6 +17,7 @@
 #include "browser/folder_scan.h"
 #include "browser/path_utils.h"
 #include "platform/file_name_codec.h"
+#include "platform/instance_channel.h"
 #include "platform/app_info.h"
 #include "platform/dialogs_factory.h"
 #include "platform/os_version.h"
@@ -32,6 +33,8 @@ namespace {
 struct StartPath {
     QString folder;
     QString file;
+    // What a second start hands to the copy that runs: the file, else the folder.
+    QString given() const { return file.isEmpty() ? folder : file; }
 };
 
 StartPath startPathOf(Dialogs& dialogs, const QStringList& arguments) {
@@ -58,11 +61,16 @@ int Main(QApplication& app, const QStringList& arguments) {
     installJapaneseUi(app);
     std::unique_ptr<Dialogs> dialogs = makeDialogs();
 
+    const StartPath start = startPathOf(*dialogs, arguments);
     const QString baseName = QFileInfo(QApplication::applicationFilePath()).completeBaseName();
     SingleInstanceGuard guard(SingleInstanceGuard::defaultLockPath(baseName));
+    const QString channelName = InstanceChannel::nameForLock(guard.lockPath());
     if (!guard.tryAcquire()) {
-        dialogs->messageBox(app_msg::alreadyRunning(), MsgIcon::Exclamation, MsgButtons::Ok,
-                            app_info::title());
+        // A path goes to the copy that runs, which shows it; a bare start is refused.
+        if (start.given().isEmpty() || !InstanceChannel::send(channelName, start.given())) {
+            dialogs->messageBox(app_msg::alreadyRunning(), MsgIcon::Exclamation, MsgButtons::Ok,
+                                app_info::title());
+        }
         return 0;
     }
 
@@ -75,8 +83,11 @@ int Main(QApplication& app, const QStringList& arguments) {
     Module1 state;
     state.icons = IconKeySet::forOsName(GetOSName());
 
-    const StartPath start = startPathOf(*dialogs, arguments);
     Form1 form(state, *dialogs, iniFilePath());
+    InstanceChannel channel;
+    channel.listen(channelName);
+    QObject::connect(&channel, &InstanceChannel::pathReceived, &form,
+                     [&form](const QString& path) { form.openGivenPath(path); });
     StartupMarkers markers(form);
     form.setStartFolderOverride(start.folder);
     QObject::connect(&form, &Form1::unloaded, &app, &QApplication::quit, Qt::QueuedConnection);

@@ -7,11 +7,14 @@
 #include <new>
 #include <stdexcept>
 #include <system_error>
+#include <thread>
 
 #include "platform/error_box.h"
 #include "platform/os_version.h"
 #include "platform/run_error.h"
 #include "platform/scripted_dialogs.h"
+#include "platform/file_name_codec.h"
+#include "platform/instance_channel.h"
 #include "platform/single_instance.h"
 #include "platform/text_codec.h"
 #include "settings/module1.h"
@@ -52,6 +55,7 @@ private slots:
     void errorNumbers();
     void cp932();
     void singleInstanceGuard();
+    void instanceChannelHandsOverAPath();
 };
 
 void TestPlatform::windowsNames_data() {
@@ -316,6 +320,31 @@ void TestPlatform::singleInstanceGuard() {
     } else {
         qunsetenv("XDG_RUNTIME_DIR");
     }
+}
+
+void TestPlatform::instanceChannelHandsOverAPath() {
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString name = InstanceChannel::nameForLock(dir.filePath(QStringLiteral("q.lock")));
+    QCOMPARE(name, dir.filePath(QStringLiteral("q.socket")));
+    // Nobody listens yet: the second start learns it at once.
+    QVERIFY(!InstanceChannel::send(name, QStringLiteral("/x"), 500));
+
+    // A socket file left by a copy that died does not keep the next one from listening.
+    QFile stale(name);
+    QVERIFY(stale.open(QIODevice::WriteOnly));
+    stale.close();
+    InstanceChannel channel;
+    QVERIFY(channel.listen(name));
+    QSignalSpy received(&channel, &InstanceChannel::pathReceived);
+    // A name that is not UTF-8 arrives with its bytes.
+    const QString path = decodeFileName(QByteArray("/tmp/a\xff b/\xe5\x8b\x95\xe7\x94\xbb.avi"));
+    bool taken = false;
+    std::thread second([&] { taken = InstanceChannel::send(name, path); });
+    QVERIFY(received.wait(5000));
+    second.join();
+    QVERIFY(taken);
+    QCOMPARE(received.at(0).at(0).toString(), path);
 }
 
 QTEST_GUILESS_MAIN(TestPlatform)
