@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build, the program and the tests need, but only those that
-# are missing, so a prepared machine starts at once.
+# are missing, so a prepared machine starts at once. Packages named as arguments are added to the
+# list (scripts/fuzz.sh names clang's).
 set -euo pipefail
 
 packages=(
@@ -10,6 +11,7 @@ packages=(
     fonts-ipafont-gothic
     xvfb xauth
     ffmpeg jlha-utils libarchive-tools zip python3
+    "$@"
 )
 
 missing=()

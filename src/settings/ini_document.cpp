@@ -2,6 +2,8 @@
 
 #include "platform/text_codec.h"
 
+#include <algorithm>
+
 namespace {
 
 QString folded(const QString& name) { return name.trimmed().toCaseFolded(); }
@@ -126,12 +128,23 @@ qsizetype IniDocument::findKey(qsizetype begin, qsizetype end, const QString& fo
 }
 
 QByteArray IniDocument::newLineEnding() const {
+    bool loneCr = false;
     for (const Line& line : m_lines) {
-        if (!line.eol.isEmpty()) {
+        if (line.eol.endsWith('\n')) {
             return line.eol;
         }
+        loneCr = loneCr || !line.eol.isEmpty();
     }
-    return QByteArrayLiteral("\n");
+    // A file whose one line end is a CR at its very end was most likely cut inside a CR LF.
+    return loneCr ? QByteArrayLiteral("\r\n") : QByteArrayLiteral("\n");
+}
+
+void IniDocument::endLine(Line& line, const QByteArray& eol) {
+    // The last line may end in nothing or in a lone CR (a file cut between CR and LF, or old Mac
+    // line ends). The reader splits at LF only: a line written after either would join it.
+    if (!line.eol.endsWith('\n')) {
+        line.eol = eol;
+    }
 }
 
 std::optional<QString> IniDocument::value(const QString& section, const QString& key) const {
@@ -154,14 +167,18 @@ void IniDocument::setValue(const QString& section, const QString& key, const QSt
     if (at >= 0) {
         // Keep the key as the file spells it.
         Line& line = m_lines[at];
+        const bool wasCp932 = isCp932Only(line);
         const QString text = decode(line.bytes);
         line.bytes = encode(text.left(line.valueStart - 1).trimmed() + u'=' + safeValue);
         classify(line);
+        if (wasCp932) {
+            keepText();
+        }
         return;
     }
     const QByteArray eol = newLineEnding();
-    if (!m_lines.isEmpty() && m_lines.last().eol.isEmpty()) {
-        m_lines.last().eol = eol;
+    if (!m_lines.isEmpty()) {
+        endLine(m_lines.last(), eol);
     }
     Line entry;
     entry.bytes = encode(key.trimmed() + u'=' + safeValue);
@@ -181,9 +198,7 @@ void IniDocument::setValue(const QString& section, const QString& key, const QSt
     while (insertAt > header + 1 && m_lines[insertAt - 1].bytes.trimmed().isEmpty()) {
         --insertAt;
     }
-    if (insertAt > 0 && m_lines[insertAt - 1].eol.isEmpty()) {
-        m_lines[insertAt - 1].eol = eol;
-    }
+    endLine(m_lines[insertAt - 1], eol);
     m_lines.insert(insertAt, std::move(entry));
 }
 
@@ -193,7 +208,11 @@ bool IniDocument::removeKey(const QString& section, const QString& key) {
     if (at < 0) {
         return false;
     }
+    const bool wasCp932 = isCp932Only(m_lines[at]);
     m_lines.removeAt(at);
+    if (wasCp932) {
+        keepText();
+    }
     return true;
 }
 
@@ -202,6 +221,32 @@ bool IniDocument::removeSection(const QString& section) {
     if (header < 0) {
         return false;
     }
+    const bool wasCp932 = std::any_of(m_lines.cbegin() + header, m_lines.cbegin() + end,
+                                      [this](const Line& line) { return isCp932Only(line); });
     m_lines.remove(header, end - header);
+    if (wasCp932) {
+        keepText();
+    }
     return true;
+}
+
+bool IniDocument::isCp932Only(const Line& line) const {
+    return m_cp932 && !text_codec::isValidUtf8(line.bytes);
+}
+
+void IniDocument::keepText() {
+    // Line ends are ASCII, so the file is valid UTF-8 when each line is.
+    for (const Line& line : m_lines) {
+        if (isCp932Only(line)) {
+            return;
+        }
+    }
+    for (Line& line : m_lines) {
+        if (std::any_of(line.bytes.cbegin(), line.bytes.cend(),
+                        [](char c) { return (c & 0x80) != 0; })) {
+            line.bytes = decode(line.bytes).toUtf8();
+        }
+    }
+    m_encoding = Encoding::Utf8;
+    m_cp932.reset();
 }

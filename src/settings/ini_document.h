@@ -16,7 +16,8 @@ class Cp932;
 //
 // Lookups ignore letter case, take the first of duplicate sections and keys, and ignore keys
 // before the first section. A file that is valid UTF-8 is read and written as UTF-8 (a byte-order
-// mark is kept); any other file is taken to be CP932 and written back as CP932.
+// mark is kept); any other file is taken to be CP932 and written back as CP932, until a change
+// leaves nothing in it that is not UTF-8: then it turns UTF-8 so that its text reads the same.
 class IniDocument {
 public:
     enum class Encoding { Utf8, Cp932 };
@@ -46,7 +47,7 @@ public:
 private:
     struct Line {
         QByteArray bytes;  // without its line end
-        QByteArray eol;    // "\n", "\r\n" or empty for an unterminated last line
+        QByteArray eol;    // "\n" or "\r\n"; the last line's may be "\r" or empty
         enum Kind { Other, Section, Key } kind = Other;
         QString name;      // case-folded section or key name
         qsizetype valueStart = 0;  // Key lines: index of the first character after '='
@@ -58,7 +59,19 @@ private:
     // [header, end) of the first section of that name; header = -1 when there is none.
     std::pair<qsizetype, qsizetype> findSection(const QString& foldedName) const;
     qsizetype findKey(qsizetype begin, qsizetype end, const QString& foldedKey) const;
+    // The line end of new lines: the file's own (CR LF when its one line end is a CR at its end),
+    // LF in a file that has none.
     QByteArray newLineEnding() const;
+    // Gives the line a line end the reader sees before a line is written after it.
+    static void endLine(Line& line, const QByteArray& eol);
+
+    // A CP932 line that is not valid UTF-8 too: the lines that keep the file CP932.
+    bool isCp932Only(const Line& line) const;
+    // A file is read as CP932 only while some of its bytes are not UTF-8. When a change took the
+    // last of them away, the next read would take the rest for UTF-8, where some CP932 text
+    // stands for other characters ("ﾏｲ", CF B2, reads "ϲ"): the document turns UTF-8 then, each
+    // line keeping its text.
+    void keepText();
 
     QList<Line> m_lines;
     Encoding m_encoding = Encoding::Utf8;

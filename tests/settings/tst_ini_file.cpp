@@ -67,7 +67,11 @@ private slots:
     void deleteKeyAndSection();
     void longValueIsReadWhole();
     void lineBreaksInValuesBecomeBlanks();
+    void loneCrAtTheEndIsALineEnd_data();
+    void loneCrAtTheEndIsALineEnd();
     void cp932FileStaysCp932();
+    void cp932TextKeepsItsMeaningWhenTheFileTurnsUtf8_data();
+    void cp932TextKeepsItsMeaningWhenTheFileTurnsUtf8();
     void fileWithoutSections();
     void duplicateSectionsAndKeys();
     void binaryJunkIsKept();
@@ -394,6 +398,45 @@ void TestIniFile::lineBreaksInValuesBecomeBlanks() {
         QStringLiteral("0"));
 }
 
+void TestIniFile::loneCrAtTheEndIsALineEnd_data() {
+    QTest::addColumn<QByteArray>("before");
+    QTest::addColumn<QString>("section");
+    QTest::addColumn<QByteArray>("after");
+
+    // A file cut between the CR and the LF of its last line, or written with old Mac line ends:
+    // what is written after the CR must not join the last line.
+    QTest::newRow("lone CR, new section")
+        << QByteArray("[a]\r") << "FormPos" << QByteArray("[a]\r\n[FormPos]\r\nWidth=12180\r\n");
+    QTest::newRow("lone CR, into its section")
+        << QByteArray("[a]\r") << "A" << QByteArray("[a]\r\nWidth=12180\r\n");
+    QTest::newRow("CRLF file cut before its last LF, new section")
+        << QByteArray("[a]\r\nb=c\r") << "FormPos"
+        << QByteArray("[a]\r\nb=c\r\n[FormPos]\r\nWidth=12180\r\n");
+    QTest::newRow("CRLF file cut before its last LF, into its section")
+        << QByteArray("[a]\r\nb=c\r") << "a" << QByteArray("[a]\r\nb=c\r\nWidth=12180\r\n");
+    QTest::newRow("LF file ending in a CR") << QByteArray("[a]\nb=c\r") << "FormPos"
+                                            << QByteArray("[a]\nb=c\n[FormPos]\nWidth=12180\n");
+}
+
+void TestIniFile::loneCrAtTheEndIsALineEnd() {
+    QFETCH(QByteArray, before);
+    QFETCH(QString, section);
+    QFETCH(QByteArray, after);
+
+    writeBytes(file(), before);
+    {
+        clsIniFile ini(file());
+        QVERIFY(ini.SetValue(12180, file(), section, QStringLiteral("Width")));
+        QCOMPARE(ini.GetIntValue(file(), section, QStringLiteral("Width"), 0), 12180);
+    }
+    QCOMPARE(readBytes(file()), after);
+
+    clsIniFile fresh(file());
+    QCOMPARE(fresh.GetIntValue(file(), section, QStringLiteral("Width"), 0), 12180);
+    const QString b = fresh.GetStrValue(file(), QStringLiteral("a"), QStringLiteral("b"), {});
+    QCOMPARE(b, before.contains("b=c") ? QStringLiteral("c") : QString());
+}
+
 void TestIniFile::cp932FileStaysCp932() {
     const QByteArray before = "; " + kCommentCp932 + "\r\n[" + kSettingCp932 + "]\r\n" +
                               kNameCp932 + "=" + kTestCp932 +
@@ -421,6 +464,43 @@ void TestIniFile::cp932FileStaysCp932() {
     clsIniFile fresh(file());
     QCOMPARE(fresh.GetStrValue(file(), QStringLiteral("設定"), QStringLiteral("名前"), {}),
              QStringLiteral("ファイル"));
+}
+
+void TestIniFile::cp932TextKeepsItsMeaningWhenTheFileTurnsUtf8_data() {
+    QTest::addColumn<int>("change");  // 0 SetValue, 1 DeleteKey, 2 DeleteSection
+    QTest::newRow("value replaced") << 0;
+    QTest::newRow("key deleted") << 1;
+    QTest::newRow("section deleted") << 2;
+}
+
+void TestIniFile::cp932TextKeepsItsMeaningWhenTheFileTurnsUtf8() {
+    QFETCH(int, change);
+    // Only the [Path] line is not UTF-8; the half-width "ﾏｲ" (CF B2) is UTF-8 "ϲ" too. Once the
+    // [Path] line is gone, the file must not read "ϲ" where it said "ﾏｲ".
+    writeBytes(file(), "[Path]\r\nStart=" + kTestCp932 + "\r\n[A]\r\nName=\xCF\xB2\r\n");
+    {
+        clsIniFile ini(file());
+        QCOMPARE(ini.GetStrValue(file(), QStringLiteral("A"), QStringLiteral("Name"), {}),
+                 QStringLiteral("ﾏｲ"));
+        QString path = file();
+        QString section = QStringLiteral("Path");
+        QString key = QStringLiteral("Start");
+        switch (change) {
+            case 0:
+                QVERIFY(ini.SetValue(QStringLiteral("/home"), path, section, key));
+                break;
+            case 1:
+                QVERIFY(ini.DeleteKey(path, section, key));
+                break;
+            default:
+                QVERIFY(ini.DeleteSection(path, section));
+        }
+    }
+    clsIniFile fresh(file());
+    QCOMPARE(fresh.GetStrValue(file(), QStringLiteral("A"), QStringLiteral("Name"), {}),
+             QStringLiteral("ﾏｲ"));
+    QCOMPARE(IniDocument::fromBytes(readBytes(file())).encoding(), IniDocument::Encoding::Utf8);
+    QVERIFY(readBytes(file()).endsWith("[A]\r\nName=ﾏｲ\r\n"));
 }
 
 void TestIniFile::fileWithoutSections() {
