@@ -20,9 +20,11 @@ private slots:
     void secondStartIsRefused();
     void lockOfAKilledCopyDoesNotKeepANewStartOut();
     void oldLockOfARunningCopyStillRefuses();
+    void secondStartWithAPathHandsItOver();
 
 private:
-    QProcess* start();
+    // markers: the copy prints "playing" on its standard output when a file first plays.
+    QProcess* start(const QStringList& arguments = {}, bool markers = false);
     QString lockFile() const { return m_runtime + u"/quorvane.lock"; }
     QStringList logLines() const;
     // The process id written into the lock file, or 0.
@@ -61,8 +63,11 @@ void TestSingleInstance::cleanup() {
     m_dir.reset();
 }
 
-QProcess* TestSingleInstance::start() {
+QProcess* TestSingleInstance::start(const QStringList& arguments, bool markers) {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    if (markers) {
+        env.insert(QStringLiteral("QUORVANE_BENCH_MARKERS"), QStringLiteral("1"));
+    }
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     env.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_runtime);
     env.insert(QStringLiteral("QUORVANE_DIALOG_LOG"), m_log);
@@ -74,8 +79,10 @@ QProcess* TestSingleInstance::start() {
     process->setProcessEnvironment(env);
     process->setWorkingDirectory(m_dir->path());
     process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    process->setStandardOutputFile(QProcess::nullDevice());
-    process->start(m_exe, {});
+    if (!markers) {
+        process->setStandardOutputFile(QProcess::nullDevice());
+    }
+    process->start(m_exe, arguments);
     QProcess* raw = process.get();
     m_processes.push_back(std::move(process));
     return raw;
@@ -155,6 +162,42 @@ void TestSingleInstance::oldLockOfARunningCopyStillRefuses() {
                                              app_msg::alreadyRunning())});
     QCOMPARE(first->state(), QProcess::Running);
     QCOMPARE(lockOwner(), first->processId());
+}
+
+void TestSingleInstance::secondStartWithAPathHandsItOver() {
+    // A second of silence as a WAV file: 8 kHz, 8 bits, mono.
+    const QString folder = m_dir->filePath(QStringLiteral("media"));
+    QVERIFY(QDir().mkpath(folder));
+    QFile wav(folder + u"/tone.wav");
+    QVERIFY(wav.open(QIODevice::WriteOnly));
+    QByteArray header("RIFF\0\0\0\0WAVEfmt \x10\0\0\0\x01\0\x01\0\x40\x1f\0\0\x40\x1f\0\0\x01\0\x08\0data",
+                      40);
+    const quint32 samples = 8000;
+    header.append(reinterpret_cast<const char*>(&samples), 4);
+    const quint32 riff = 36 + samples;
+    header.replace(4, 4, reinterpret_cast<const char*>(&riff), 4);
+    wav.write(header + QByteArray(samples, '\x80'));
+    wav.close();
+
+    QProcess* first = start({}, true);
+    QVERIFY(first->waitForStarted(10000));
+    QTRY_COMPARE_WITH_TIMEOUT(lockOwner(), first->processId(), 20000);
+    // A folder, then a file: each second start hands its path over and ends without a box.
+    for (const QString& path : {folder, QString(folder + u"/tone.wav")}) {
+        QProcess* second = start({path});
+        QVERIFY(second->waitForFinished(15000));
+        QCOMPARE(second->exitCode(), 0);
+        QCOMPARE(logLines(), QStringList());
+    }
+    QByteArray printed;
+    QTRY_VERIFY_WITH_TIMEOUT((printed += first->readAllStandardOutput()).contains("playing"),
+                             15000);
+    // The first copy shows the folder: its settings say so when it closes.
+    first->terminate();
+    QVERIFY(first->waitForFinished(15000));
+    QFile ini(m_dir->filePath(QStringLiteral("quorvane.ini")));
+    QVERIFY(ini.open(QIODevice::ReadOnly));
+    QVERIFY(ini.readAll().contains(QByteArray("Path=" + QFile::encodeName(folder))));
 }
 
 QTEST_GUILESS_MAIN(TestSingleInstance)
