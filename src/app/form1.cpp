@@ -4,7 +4,6 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
@@ -36,7 +35,6 @@
 #include "platform/progress_dialog.h"
 #include "platform/screen_saver.h"
 #include "platform/trash.h"
-#include "platform/typed_key.h"
 #include "player/movie.h"
 #include "player/play_list.h"
 
@@ -60,6 +58,7 @@ Form1::Form1(Module1& state, Dialogs& dialogs, QString iniPath, const Form1Playe
     wireBrowser();
     wirePlayer();
     wireFileCommands();
+    wireInput();
     const QSize design(m_twips.toPixels(12180), m_twips.toPixels(9165));
     resize(design);
 }
@@ -146,25 +145,6 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
         Form_Resize();
         return false;
     }
-    if (event->type() == QEvent::KeyPress && m_playerWidgets.contains(watched)) {
-        setFocus();
-        m_listView->setFocus();
-    }
-    // Characters typed on the window's own bars and players do nothing (the tree and the list
-    // have keys of their own); Space and the others act on their release.
-    if (event->type() == QEvent::KeyPress && m_keyPreview.contains(watched) &&
-        watched != m_treeView && watched != m_listView && watched != m_imageCombo) {
-        if (isTypedCharacter(*static_cast<QKeyEvent*>(event))) {
-            return true;
-        }
-    }
-    // The window sees every key released on its controls before they act on it.
-    if (event->type() == QEvent::KeyRelease && m_keyPreview.contains(watched)) {
-        auto* key = static_cast<QKeyEvent*>(event);
-        if (!key->isAutoRepeat()) {
-            Form_KeyUp(key->key(), key->modifiers());
-        }
-    }
     return QMainWindow::eventFilter(watched, event);
 }
 
@@ -179,10 +159,14 @@ QString Form1::dspsizeCaption(int index) const {
 
 void Form1::Dspsize_Click(int index) {
     m_timer1->stop();
+    showDisplaySize(index);
+    m_playList->changeDisplaySize(index);
+}
+
+void Form1::showDisplaySize(int index) {
     Form1Menus::checkOnly(m_menus.Dspsize, index);
     m_statusBar->setPanelText(StatusBar1::DisplaySizePanel, dspsizeCaption(index));
     m_state.mScreenSize = static_cast<qint16>(index);
-    m_playList->changeDisplaySize(index);
 }
 
 void Form1::Opt_Click(int index) {

@@ -2,7 +2,6 @@
 
 #include <QMainWindow>
 #include <QPointer>
-#include <QSet>
 #include <array>
 #include <memory>
 
@@ -28,6 +27,8 @@ class UndoCommand;
 class UndoHistory;
 struct FileCommandContext;
 class FileListView;
+class InputMap;
+enum class InputCommand;
 class FolderTree;
 class IntervalTimer;
 class LocationBox;
@@ -136,10 +137,11 @@ public:
     void Opt_Click(int index);
     void TreeViewStyle_Click(QAction* item);
 
-    // Browser commands of the toolbar and the keys.
+    // Browser commands of the toolbar.
     void Toolbar1_ButtonClick(int index, const QString& key);
-    void Form_KeyUp(int key, Qt::KeyboardModifiers modifiers);
     void ToggleFileView();
+    // The keys and gestures of the window.
+    InputMap& input() const { return *m_input; }
     // Opens the tree along the start folder (the last step of the start).
     void openStartFolder();
 
@@ -158,8 +160,9 @@ private:
     void wirePlayer();
     PlayListWindow playListWindow();
     void playerButtonClick(int index);
-    // Keys released on a full-screen picture: the window's accelerators and the list's keys.
-    void fullScreenKeyUp(int key, Qt::KeyboardModifiers modifiers);
+    void wireInput();
+    // Carries out what a key or a gesture asked for.
+    void runInputCommand(InputCommand command);
     void wireBrowser();
     void buildFileCommands();
     void wireFileCommands();
@@ -174,6 +177,8 @@ private:
     void centreWindow(int widthTwips, int heightTwips);
     void setAlwaysOnTop(bool on);
     QString dspsizeCaption(int index) const;
+    // Ticks a display size and shows it, without touching the players.
+    void showDisplaySize(int index);
 
     Module1& m_state;
     Dialogs& m_dialogs;
@@ -196,7 +201,6 @@ private:
     StatusBar1* m_statusBar = nullptr;
     QSlider* m_slider = nullptr;
     QComboBox* m_imageCombo = nullptr;
-    QSet<QObject*> m_keyPreview;  // controls whose keys the window sees first
     TreeState m_treeState;
     class TreeView1* m_treeView = nullptr;
     FileListView* m_listView = nullptr;
@@ -220,7 +224,6 @@ private:
     WaveVolumeAccess m_waveVolume;
     std::unique_ptr<clsMovie> m_movie;
     std::unique_ptr<PlayList> m_playList;
-    QSet<QObject*> m_playerWidgets;  // a key pressed on them sends the focus to the list
     QWidget* m_mediaPlayer = nullptr;
     std::array<QWidget*, 2> m_realAudio{};
     SplitterBar* m_picSlider = nullptr;
@@ -228,4 +231,5 @@ private:
     ShadowLine* m_picShadow = nullptr;
     ShadowLine* m_picShadow2 = nullptr;
     IntervalTimer* m_timer1 = nullptr;
+    InputMap* m_input = nullptr;
 };

@@ -1,9 +1,8 @@
 // Form1: the browser's controls (tree, list, location box) and the commands that reach them from
-// the menus, the toolbar and the keys.
+// the menus and the toolbar.
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
-#include <QKeyEvent>
 #include <QMenu>
 #include <QSlider>
 #include <QUrl>
@@ -124,14 +123,6 @@ void Form1::wireBrowser() {
             });
     connect(m_list.get(), &FileList::openFolderRequested, nav,
             [nav](const QString& path) { nav->GoToPath(path, true); });
-    const QList<QObject*> controls = {this,     m_treeView, m_listView, m_imageCombo,
-                                      m_slider, m_toolbar,  m_statusBar};
-    for (QObject* control : controls) {
-        m_keyPreview.insert(control);
-        if (control != this) {
-            control->installEventFilter(this);
-        }
-    }
 }
 
 void Form1::loadBrowser() {
@@ -226,34 +217,4 @@ void Form1::ToggleFileView() {
     m_list->ListFolder(m_tree->SelectedFolderPath(), m_menus.MnuIconSet->isChecked());
     m_toolbar->button(8)->setVisible(pressed);
     m_toolbar->button(9)->setVisible(pressed);
-}
-
-void Form1::Form_KeyUp(int key, Qt::KeyboardModifiers modifiers) {
-    try {
-        switch (key) {
-            case Qt::Key_F5:
-                m_navigation->Listkousin_Click();
-                break;
-            case Qt::Key_F9:
-                m_playList->ToggleLoop(1);
-                break;
-            case Qt::Key_F11:
-                Dspsize_Click(0);
-                break;
-            case Qt::Key_F12:
-                Dspsize_Click(4);
-                break;
-            case Qt::Key_Space:
-                if (modifiers & Qt::ShiftModifier) {
-                    m_playList->MnuMovieStop_Click();
-                } else {
-                    m_playList->PlayKey();
-                }
-                break;
-            default:
-                break;
-        }
-    } catch (const std::exception& error) {
-        ErrMsgDsp(m_dialogs, error);
-    }
 }

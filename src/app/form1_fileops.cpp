@@ -1,5 +1,5 @@
 // Form1: the file and folder commands of the list and the tree, drag and drop, and undo, reached
-// from the menus, the keys and the views' signals.
+// from the menus and the views' signals (the keys come through the input map).
 #include <QAction>
 #include <QMenu>
 
@@ -92,17 +92,6 @@ void Form1::wireFileCommands() {
     fromMenu(m_menus.MnuMovFolder, [tree] { tree->MnuMovFolder(); });
     fromMenu(m_menus.MnuReNameFolder, [tree] { tree->MnuReNameFolder(); });
     fromMenu(m_menus.MnuDelFolder4, [tree] { tree->MnuDelFolder4(); });
-
-    // The keys of the list and the tree.
-    connect(m_list.get(), &FileList::deleteFilesRequested, list, &ListCommands::DelFile);
-    connect(m_list.get(), &FileList::moveFilesRequested, list, &ListCommands::MoveFile);
-    connect(m_list.get(), &FileList::renameFileRequested, list, &ListCommands::ReFileNameFile);
-    connect(m_tree.get(), &FolderTree::deleteFolderRequested, tree, &TreeCommands::MnuDelFolder4);
-    connect(m_tree.get(), &FolderTree::moveFolderRequested, tree, &TreeCommands::MnuMovFolder);
-    connect(m_tree.get(), &FolderTree::makeFolderRequested, tree, &TreeCommands::MnuMakeFolder);
-    connect(m_tree.get(), &FolderTree::renameFolderRequested, tree, &TreeCommands::MnuReNameFolder);
-    connect(m_list.get(), &FileList::undoRequested, m_undo.get(), &UndoCommand::Undo);
-    connect(m_tree.get(), &FolderTree::undoRequested, m_undo.get(), &UndoCommand::Undo);
 
     // The list is the pane the commands and drops act on once it has the focus.
     connect(m_list.get(), &FileList::gotFocus, this, [this] { m_treeState.FocusPane = 1; });

@@ -8,6 +8,7 @@
 #include "app/status_bar1.h"
 #include "app/toolbar1.h"
 #include "browser/folder_tree.h"
+#include "input/input_map.h"
 #include "platform/interval_timer.h"
 #include "platform/screen_saver.h"
 #include "player/movie.h"
@@ -31,6 +32,9 @@ void Form1::Form_Load() {
     setWindowTitle(m_titleText);
 
     IniDataLoad();
+    if (m_state.mMousePlay != 0) {
+        m_input->InstallMouseHook();
+    }
 
     // The panes are fitted to the client area, which the window lays out only when asked before
     // it is first shown.
@@ -75,6 +79,9 @@ void Form1::Form_Unload() {
     m_playList->restoreStartRate();
     if (m_waveVolume.set) {
         m_waveVolume.set(static_cast<quint32>(m_state.mOldWaveVol));
+    }
+    if (m_state.mMousePlay != 0) {
+        m_input->RemoveMouseHook();
     }
     emit unloaded();
 }

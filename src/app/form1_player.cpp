@@ -1,5 +1,5 @@
 // Form1: the players in the right pane, and the commands that reach the play list from the
-// toolbar, the keys, the rate slider and the list's context menu.
+// toolbar, the rate slider and the list's context menu.
 #include <QAction>
 #include <QCursor>
 #include <QScreen>
@@ -21,7 +21,6 @@
 #include "player/messages.h"
 #include "player/movie.h"
 #include "player/play_list.h"
-#include "player/video_surface.h"
 
 void Form1::buildPlayer(const Form1PlayerSetup& setup) {
     m_waveVolume = setup.waveVolume;
@@ -109,36 +108,6 @@ void Form1::wirePlayer() {
     m_slider->setTracking(false);
     connect(m_slider, &QSlider::sliderMoved, list, &PlayList::Slider1_Scroll);
     connect(m_slider, &QSlider::valueChanged, list, &PlayList::Slider1_Change);
-
-    // The keys of the window reach a picture on a screen of its own too.
-    for (VideoSurface* surface : {m_players->mediaSurface(), m_players->streamingSurface()}) {
-        connect(
-            surface, &VideoSurface::fullScreenKeyReleased, this,
-            [this](int key, Qt::KeyboardModifiers modifiers) { fullScreenKeyUp(key, modifiers); });
-    }
-
-    // A key pressed on a player sends the focus back to the list; the window still sees it.
-    const QList<QWidget*> players = {m_mediaPlayer, m_realAudio[0], m_realAudio[1]};
-    for (QWidget* player : players) {
-        QList<QWidget*> widgets = player->findChildren<QWidget*>();
-        widgets.prepend(player);
-        for (QWidget* widget : widgets) {
-            m_playerWidgets.insert(widget);
-            m_keyPreview.insert(widget);
-            widget->installEventFilter(this);
-        }
-    }
-}
-
-void Form1::fullScreenKeyUp(int key, Qt::KeyboardModifiers modifiers) {
-    const bool control = modifiers & Qt::ControlModifier;
-    if (control && (key == Qt::Key_Up || key == Qt::Key_Down)) {
-        m_playList->PlayStep(key == Qt::Key_Up ? 1 : 0);
-    } else if (key == Qt::Key_F1 || key == Qt::Key_F2) {
-        m_menus.Opt[key == Qt::Key_F1 ? 1 : 2]->trigger();
-    } else {
-        Form_KeyUp(key, modifiers);
-    }
 }
 
 void Form1::playerButtonClick(int index) {

@@ -8,10 +8,11 @@
 using S = Toolbar1::Style;
 
 // The tool tips are kept exactly as the program has always shown them, mixed full-width and
-// half-width brackets included.
+// half-width brackets included; the two navigation tips name the keys that go there (F7 the
+// desktop, F6 the documents).
 const Toolbar1::ButtonSpec Toolbar1::kButtons[kButtonCount] = {
-    {u"デスクトップ", u"デスクトップ(F6)", S::Normal, 19, false},
-    {u"マイドキュメント", u"マイドキュメント(F7)", S::Normal, 21, false},
+    {u"デスクトップ", u"デスクトップ(F7)", S::Normal, 19, false},
+    {u"マイドキュメント", u"マイドキュメント(F6)", S::Normal, 21, false},
     {u"ネットワーク", u"ネットワーク(F8)", S::Normal, 20, false},
     {u"", u"", S::Separator, 0, false},
     {u"1つ上に", u"1つ上に(BS)", S::Normal, 1, false},

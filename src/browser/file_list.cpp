@@ -63,13 +63,6 @@ FileList::FileList(Module1& state, Dialogs& dialogs, ImageList& images, FileList
     connect(&m_view, &FileListView::columnClicked, this, &FileList::ColumnClick);
     connect(&m_view, &FileListView::doubleClickedAt, this, &FileList::DblClick);
     connect(&m_view, &FileListView::contextMenuRequested, this, &FileList::MouseDownRight);
-    connect(&m_view, &FileListView::selectAllRequested, this,
-            [this] { SetAllListItemsState(true); });
-    connect(&m_view, &FileListView::moveRequested, this, &FileList::moveFilesRequested);
-    connect(&m_view, &FileListView::playStepRequested, this, &FileList::playRequested);
-    connect(&m_view, &FileListView::deleteRequested, this, &FileList::deleteFilesRequested);
-    connect(&m_view, &FileListView::renameRequested, this, &FileList::renameFileRequested);
-    connect(&m_view, &FileListView::undoRequested, this, &FileList::undoRequested);
     connect(&m_view, &FileListView::pathsDropped, this, &FileList::pathsDropped);
     connect(&m_view, &FileListView::dragRequested, this, &FileList::startRowDrag);
 }

@@ -29,9 +29,9 @@ struct ListMenuState {
 Q_DECLARE_METATYPE(ListMenuState)
 
 // The file list ListView1 and what it does: lists a folder (ListFolder), sorts, fits its
-// columns, tells rows by key and by position, and turns the user's clicks and keys on the list
-// into requests the main window carries out (play, open a folder, move, delete, rename, show the
-// context menu). It owns the model; the window owns the view and hands it over.
+// columns, tells rows by key and by position, and turns the user's clicks on the list into
+// requests the main window carries out (play, open a folder, show the context menu). It owns the
+// model; the window owns the view and hands it over.
 class FileList : public QObject {
     Q_OBJECT
 public:
@@ -114,12 +114,8 @@ signals:
     // A double-click on a folder row: go to that folder.
     void openFolderRequested(const QString& path);
     // Play a row: mode 2 (the selected row) after a double-click on a file row, with the clip
-    // flag cleared first; 1 previous (Ctrl+Up), 0 next (Ctrl+Down).
+    // flag cleared first.
     void playRequested(int mode);
-    void moveFilesRequested();
-    void deleteFilesRequested();
-    void renameFileRequested();
-    void undoRequested();
     // Items of another program were dropped on the list: go to the folder of the one item.
     void pathsDropped(const QStringList& paths);
     // A right-button press: show MnuPlayOpt at a screen position with these items.

@@ -3,7 +3,6 @@
 #include <QDropEvent>
 #include <QFontMetrics>
 #include <QHeaderView>
-#include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
@@ -11,24 +10,12 @@
 #include <cmath>
 
 #include "browser/drop_data.h"
-#include "platform/typed_key.h"
 
 namespace {
-
-// Letter commands take no Control or Alt: those belong to the menus' shortcuts.
-bool isPlainLetter(const QKeyEvent* event, int key) {
-    return event->key() == key &&
-           !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
-}
 
 // Only a single item from another program means something here: its folder is shown.
 bool acceptsDrop(const QMimeData* data) {
     return dropKindOf(data) == DropKind::OutsideItems && droppedPaths(data).size() == 1;
-}
-
-bool isControlArrow(const QKeyEvent* event) {
-    return (event->modifiers() & Qt::ControlModifier) &&
-           (event->key() == Qt::Key_Up || event->key() == Qt::Key_Down);
 }
 
 }  // namespace
@@ -126,57 +113,6 @@ void FileListView::drawRow(QPainter* painter, const QStyleOptionViewItem& option
 void FileListView::focusInEvent(QFocusEvent* event) {
     QTreeView::focusInEvent(event);
     emit gotFocus();
-}
-
-void FileListView::keyPressEvent(QKeyEvent* event) {
-    if (isControlArrow(event)) {
-        event->accept();  // the release plays the next or previous file; the press must not move
-        return;
-    }
-    if ((event->modifiers() & Qt::ControlModifier) && event->key() == Qt::Key_A) {
-        event->accept();
-        emit selectAllRequested();
-        return;
-    }
-    if ((event->modifiers() & Qt::ControlModifier) && event->key() == Qt::Key_Z) {
-        event->accept();
-        emit undoRequested();
-        return;
-    }
-    if (isPlainLetter(event, Qt::Key_M)) {
-        event->accept();
-        emit moveRequested();
-        return;
-    }
-    // Characters do nothing here: Space plays on its release, and there is no type-ahead.
-    if (isTypedCharacter(*event)) {
-        event->accept();
-        return;
-    }
-    QTreeView::keyPressEvent(event);
-}
-
-void FileListView::keyReleaseEvent(QKeyEvent* event) {
-    if (event->isAutoRepeat()) {
-        QTreeView::keyReleaseEvent(event);
-        return;
-    }
-    if (isControlArrow(event)) {
-        event->accept();
-        emit playStepRequested(event->key() == Qt::Key_Up ? 1 : 0);
-        return;
-    }
-    if (event->key() == Qt::Key_Delete) {
-        event->accept();
-        emit deleteRequested();
-        return;
-    }
-    if (isPlainLetter(event, Qt::Key_R)) {
-        event->accept();
-        emit renameRequested();
-        return;
-    }
-    QTreeView::keyReleaseEvent(event);
 }
 
 void FileListView::mouseDoubleClickEvent(QMouseEvent* event) {

@@ -5,7 +5,7 @@
 // ListView1, the file list as the user sees it: a report view of five columns with one row per
 // file, several rows selectable, the selection visible when the list has no focus, optional grid
 // lines, and no search by typing. It is passive: it shows the model it is given and turns the
-// user's clicks and keys into intents for whoever drives it.
+// user's clicks into intents for whoever drives it; its command keys are the main window's.
 class FileListView : public QTreeView {
     Q_OBJECT
 public:
@@ -32,12 +32,6 @@ signals:
     void columnClicked(int column);  // 1-5
     void doubleClickedAt(const QPoint& viewportPos);
     void contextMenuRequested(const QPoint& globalPos);
-    void selectAllRequested();         // Ctrl+A pressed
-    void moveRequested();              // M pressed
-    void playStepRequested(int mode);  // Ctrl+Up released: 1, Ctrl+Down released: 0
-    void deleteRequested();            // Delete released
-    void renameRequested();            // R released
-    void undoRequested();              // Ctrl+Z pressed
     // The selected rows are being dragged: whoever drives the view starts the drag.
     void dragRequested();
     // Items from another program were dropped on the list (local paths, in order).
@@ -51,8 +45,6 @@ protected:
     void drawRow(QPainter* painter, const QStyleOptionViewItem& option,
                  const QModelIndex& index) const override;
     void focusInEvent(QFocusEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
-    void keyReleaseEvent(QKeyEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
 

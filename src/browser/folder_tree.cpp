@@ -72,11 +72,9 @@ FolderTree::FolderTree(TreeView1& view, Module1& module, TreeState& state, Dialo
     connect(&m_view, &TreeView1::treeClicked, this, &FolderTree::Click);
     connect(&m_view, &TreeView1::treeDoubleClicked, this, &FolderTree::DblClick);
     connect(&m_view, &TreeView1::focusEntered, this, &FolderTree::GotFocus);
-    connect(&m_view, &TreeView1::keyReleased, this, &FolderTree::KeyUp);
     connect(&m_view, &TreeView1::rightButtonPressed, this, &FolderTree::contextMenuRequested);
     connect(&m_view, &TreeView1::leftButtonPressed, this, &FolderTree::MouseDownLeft);
     connect(&m_view, &TreeView1::dragRequested, this, &FolderTree::startFolderDrag);
-    connect(&m_view, &TreeView1::undoRequested, this, &FolderTree::undoRequested);
     connect(&m_view, &QTreeWidget::currentItemChanged, this,
             [this](QTreeWidgetItem* current, QTreeWidgetItem* previous) {
                 showImage(previous, false);
@@ -590,35 +588,6 @@ void FolderTree::DblClick() {
 void FolderTree::GotFocus() {
     m_state.FocusPane = 2;
     m_state.DragEndRequest = true;
-}
-
-void FolderTree::KeyUp(int key) {
-    try {
-        switch (key) {
-            case Qt::Key_Up:
-            case Qt::Key_Down:
-            case Qt::Key_Left:
-            case Qt::Key_Right:
-                m_view.setFocus();
-                break;
-            case Qt::Key_Delete:
-                emit deleteFolderRequested();
-                break;
-            case Qt::Key_M:
-                emit moveFolderRequested();
-                break;
-            case Qt::Key_K:
-                emit makeFolderRequested();
-                break;
-            case Qt::Key_R:
-                emit renameFolderRequested();
-                break;
-            default:
-                break;
-        }
-    } catch (const std::exception& e) {
-        reportError(e);
-    }
 }
 
 void FolderTree::MouseDownLeft() {

@@ -20,7 +20,7 @@ struct TreeState;
 // along a path, fills each opened node one level ahead (the node's children and their children,
 // so every visible folder with subfolders shows its expand button), throws a closed node's
 // subtree away and leaves a placeholder child so the next opening reads the folder again, and
-// answers the tree's clicks, keys and focus. Every node is found by its key, the folder's full
+// answers the tree's clicks and focus. Every node is found by its key, the folder's full
 // path. What the window must do in turn (list a folder, show the context menu, run a folder
 // command) leaves through signals.
 class FolderTree : public QObject {
@@ -90,7 +90,6 @@ public:
     void Click();
     void DblClick();
     void GotFocus();
-    void KeyUp(int key);
     // The left button went down on the tree: a drop highlight left over goes.
     void MouseDownLeft();
     // Drags the folder of the pressed node (never the root): onto another node to move it, or
@@ -102,12 +101,6 @@ signals:
     void folderSelected(const QString& path);
     // The right button went down on the tree: the window shows its context menu there.
     void contextMenuRequested(const QPoint& globalPos);
-    // Folder command keys: Delete, R, M, K.
-    void deleteFolderRequested();
-    void renameFolderRequested();
-    void moveFolderRequested();
-    void makeFolderRequested();
-    void undoRequested();
 
 private:
     QTreeWidgetItem* newFolderNode(const QString& key, const QString& name,

@@ -88,23 +88,12 @@ void TreeView1::mouseDoubleClickEvent(QMouseEvent* event) {
 }
 
 void TreeView1::keyPressEvent(QKeyEvent* event) {
-    if ((event->modifiers() & Qt::ControlModifier) && event->key() == Qt::Key_Z) {
-        event->accept();
-        emit undoRequested();
-        return;
-    }
+    // A node reached with the keys is clicked, as if by the mouse.
     QTreeWidgetItem* before = currentItem();
     QTreeWidget::keyPressEvent(event);
     QTreeWidgetItem* after = currentItem();
     if (after != nullptr && after != before) {
         emit nodeClicked(after);
-    }
-}
-
-void TreeView1::keyReleaseEvent(QKeyEvent* event) {
-    QTreeWidget::keyReleaseEvent(event);
-    if (!event->isAutoRepeat()) {
-        emit keyReleased(event->key());
     }
 }
 

@@ -4,7 +4,7 @@
 
 // TreeView1: the folder tree control of the main window. A passive view: it shows the nodes the
 // folder tree gives it and reports what the user did (node click, click, double-click, focus,
-// key release, right-button press); FolderTree decides what follows.
+// right-button press); FolderTree decides what follows. Its command keys are the main window's.
 //
 // A QTreeWidget rather than a QTreeView with a model of our own: the tree only ever holds the
 // levels the user has opened plus one level ahead, a few thousand nodes at most, and the node
@@ -35,11 +35,9 @@ signals:
     void treeClicked();
     void treeDoubleClicked();
     void focusEntered();
-    void keyReleased(int key);
     // The right button went down over the tree; the selection is left as it is.
     void rightButtonPressed(const QPoint& globalPos);
     void leftButtonPressed(const QPoint& pos);
-    void undoRequested();  // Ctrl+Z pressed
     // A drag began on a node: whoever drives the tree starts it.
     void dragRequested();
     // A drag the tree takes is over a point of the viewport; it left the tree; it was dropped.
@@ -53,7 +51,6 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
-    void keyReleaseEvent(QKeyEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void startDrag(Qt::DropActions supportedActions) override;
     void dragEnterEvent(QDragEnterEvent* event) override;

@@ -157,13 +157,6 @@ void VideoSurface::leaveFullScreen() {
 bool VideoSurface::eventFilter(QObject* watched, QEvent* event) {
     const bool inFullScreen = !m_fullScreen.isNull();
     if (inFullScreen && (watched == m_fullScreen.data() || watched == m_video)) {
-        if (event->type() == QEvent::KeyRelease) {
-            const auto* key = static_cast<QKeyEvent*>(event);
-            if (!key->isAutoRepeat() && key->key() != Qt::Key_Escape) {
-                emit fullScreenKeyReleased(key->key(), key->modifiers());
-                return true;
-            }
-        }
         const bool escape = event->type() == QEvent::KeyPress &&
                             static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape;
         const bool doubleClick = event->type() == QEvent::MouseButtonDblClick;

@@ -12,7 +12,8 @@ class MpvEngine;
 // The place on the window where an engine's picture appears. It holds the picture widget (drawn
 // by libmpv where there is a screen, a plain black one where there is none) and places it by the
 // engine's display size: fitted to the surface, at half, own or double size in its middle, or on
-// a screen of its own. Esc or a double-click leaves the full screen for the fitted view.
+// a screen of its own. Esc or a double-click leaves the full screen for the fitted view; the
+// other keys there are the main window's to take.
 class VideoSurface : public QWidget {
     Q_OBJECT
 public:
@@ -27,12 +28,9 @@ public:
     bool isFullScreenMode() const { return !m_fullScreen.isNull(); }
 
 signals:
-    // The user left the full screen; the engine's display size is back to fit. Received once
-    // the display size is one observable setting of the program (the options-dialog and
-    // input-map work); until then the size menu keeps its tick.
+    // The user left the full screen (Esc, a double-click, closing its window); the engine's
+    // display size is back to fit.
     void fullScreenLeft();
-    // A key was released on the full-screen picture, which the main window's keys cannot reach.
-    void fullScreenKeyReleased(int key, Qt::KeyboardModifiers modifiers);
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

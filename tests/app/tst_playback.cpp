@@ -26,61 +26,16 @@
 #include "player/play_list.h"
 #include "player/streaming_audio_engine.h"
 #include "player/video_surface.h"
-#include "test_player_setup.h"
+#include "test_media_window.h"
 
 namespace {
-
-QString media(const char* name) {
-    return QStringLiteral(QUORVANE_PLAYER_MEDIA) + u'/' + QString::fromUtf8(name);
-}
 
 QString readText(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
 }
 
-// A window started on a settings file that shows `folder`, loaded and shown as the program does.
-struct Window {
-    // given: a folder named on the command line, which wins over the settings.
-    Window(const QString& ini, const QString& folder, const QString& given = {})
-        : form(state, dialogs, ini, testPlayerSetup()) {
-        QFile file(ini);
-        if (file.open(QIODevice::WriteOnly)) {
-            file.write("[Boot]\nSearchPath=1\n[FilePath]\nPath=" + folder.toUtf8() +
-                       "\n[ListFile]\nDspFile=*.wav;*.avi;*.jpg;*.mov;\n");
-        }
-        file.close();
-        form.setStartFolderOverride(given);
-        form.Form_Load();
-        form.showAsLoaded();
-        form.openStartFolder();
-    }
-
-    FileList& list() { return form.list(); }
-    PlayList& play() { return form.playList(); }
-    const FileRow& row(const QString& name) {
-        return list().model().row(list().rowOfKey(list().ListedFolder() + u'/' + name));
-    }
-    QString selectedName() {
-        const int r = list().selectedRow();
-        return r < 0 ? QString() : list().model().row(r).text;
-    }
-    void doubleClick(const QString& name) {
-        FileListView& view = list().view();
-        const int r = list().rowOfKey(list().ListedFolder() + u'/' + name);
-        const QRect rect = view.visualRect(list().model().index(r, 0));
-        QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, rect.center());
-        QTest::mouseDClick(view.viewport(), Qt::LeftButton, {}, rect.center());
-    }
-    void key(int k, Qt::KeyboardModifiers modifiers = {}) {
-        QTest::keyClick(form.ListView1(), static_cast<Qt::Key>(k), modifiers);
-    }
-    int playState() { return form.MovieObj().GetPlayState(); }
-
-    Module1 state;
-    ScriptedDialogs dialogs;
-    Form1 form;
-};
+using Window = MediaWindow;
 
 }  // namespace
 
@@ -90,9 +45,8 @@ class TestPlayback : public QObject {
 private slots:
     void init() {
         QVERIFY(m_dir.isValid());
-        m_folder = m_dir.filePath(QStringLiteral("media"));
-        QDir(m_folder).removeRecursively();
-        QVERIFY(QDir().mkpath(m_folder));
+        m_folder = freshFolder(m_dir, QStringLiteral("media"));
+        QVERIFY(QDir(m_folder).exists());
         m_ini = m_dir.filePath(QStringLiteral("quorvane.ini"));
         QFile::remove(m_ini);
     }
@@ -100,7 +54,7 @@ private slots:
     // Copies media into the folder under new names (which set the order of the list).
     void put(std::initializer_list<std::pair<const char*, const char*>> files) {
         for (const auto& [from, to] : files) {
-            QVERIFY(QFile::copy(media(from), m_folder + u'/' + QString::fromUtf8(to)));
+            QVERIFY(QFile::copy(playerMedia(from), m_folder + u'/' + QString::fromUtf8(to)));
         }
     }
 
@@ -110,7 +64,7 @@ private slots:
         put({{"tone.wav", "a.wav"}, {"tone.wav", "b.wav"}});
         const QString other = m_dir.filePath(QStringLiteral("other"));
         QVERIFY(QDir().mkpath(other));
-        Window w(m_ini, other, m_folder);
+        Window w(m_ini, other, "*.wav;*.avi;*.jpg;*.mov;", {}, m_folder);
         QCOMPARE(w.list().ListedFolder(), m_folder);
         QCOMPARE(w.list().rowCount(), 2);
         QVERIFY(!w.form.playListedFile(other + u"/missing.wav"));

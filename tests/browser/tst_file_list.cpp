@@ -528,9 +528,6 @@ void TestFileList::clicksAndKeysBecomeRequests() {
     QSignalSpy play(&f.list, &FileList::playRequested);
     QSignalSpy open(&f.list, &FileList::openFolderRequested);
     QSignalSpy menu(&f.list, &FileList::contextMenuRequested);
-    QSignalSpy move(&f.list, &FileList::moveFilesRequested);
-    QSignalSpy del(&f.list, &FileList::deleteFilesRequested);
-    QSignalSpy rename(&f.list, &FileList::renameFileRequested);
     QSignalSpy focus(&f.list, &FileList::gotFocus);
 
     QTest::mouseDClick(viewport, Qt::LeftButton, {}, centre(1));
@@ -552,22 +549,10 @@ void TestFileList::clicksAndKeysBecomeRequests() {
     f.view.setFocus();
     QTRY_VERIFY_WITH_TIMEOUT(focus.count() >= 1 || f.view.hasFocus(), 2000);
     const QModelIndex current = f.view.currentIndex();
-    QTest::keyPress(&f.view, Qt::Key_Down, Qt::ControlModifier);
-    QCOMPARE(f.view.currentIndex(), current);  // swallowed: the release plays
-    QTest::keyRelease(&f.view, Qt::Key_Down, Qt::ControlModifier);
-    QTest::keyRelease(&f.view, Qt::Key_Up, Qt::ControlModifier);
-    QCOMPARE(play.count(), 3);
-    QCOMPARE(play.at(1).at(0).toInt(), 0);
-    QCOMPARE(play.at(2).at(0).toInt(), 1);
-    QTest::keyClick(&f.view, Qt::Key_A);  // typing does not jump to a row
+    // Typing does not jump to a row (the window's keys are the input map's).
+    QTest::keyClick(&f.view, Qt::Key_C);
     QCOMPARE(f.view.currentIndex(), current);
-    QTest::keyClick(&f.view, Qt::Key_M);
-    QTest::keyClick(&f.view, Qt::Key_R);
-    QTest::keyClick(&f.view, Qt::Key_Delete);
-    QCOMPARE(move.count(), 1);
-    QCOMPARE(rename.count(), 1);
-    QCOMPARE(del.count(), 1);
-    QTest::keyClick(&f.view, Qt::Key_A, Qt::ControlModifier);
+    f.list.SetAllListItemsState(true);
     QCOMPARE(f.list.selectedRows().size(), 3);
     f.list.SetAllListItemsState(false);
     QCOMPARE(f.list.selectedRows().size(), 0);
@@ -580,7 +565,7 @@ void TestFileList::clicksAndKeysBecomeRequests() {
     QTest::mouseDClick(viewport, Qt::LeftButton, {}, centre(f.list.rowOfKey(p + u"sub")));
     QCOMPARE(open.count(), 1);
     QCOMPARE(open.at(0).at(0).toString(), QString(p + u"sub"));
-    QCOMPARE(play.count(), 3);
+    QCOMPARE(play.count(), 1);
 }
 
 void TestFileList::columnsAndGridLines() {

@@ -1,0 +1,151 @@
+// The window's key table: which command each key asks for in each part of the window, and which
+// keys the widget with the keyboard never sees.
+#include <QTest>
+
+#include "input/command_map.h"
+
+namespace {
+
+using C = InputCommand;
+using X = InputContext;
+constexpr auto Shift = Qt::ShiftModifier;
+constexpr auto Ctrl = Qt::ControlModifier;
+constexpr Qt::KeyboardModifiers None = Qt::NoModifier;
+
+// Presses and releases a key in one part of the window, as a user types it.
+struct Typist {
+    KeyAction press(int key, Qt::KeyboardModifiers mods = None, bool character = false) {
+        return map.press(key, mods, character, context);
+    }
+    KeyAction release(int key, Qt::KeyboardModifiers mods = None) {
+        return map.release(key, mods, false, context);
+    }
+    // Both, with the modifiers held throughout; the release's action.
+    KeyAction click(int key, Qt::KeyboardModifiers mods = None, bool character = false) {
+        press(key, mods, character);
+        return release(key, mods);
+    }
+    KeyMap map;
+    X context = X::Form;
+};
+
+}  // namespace
+
+char* toString(const KeyAction& action) {
+    const QByteArray text = "{command " + QByteArray::number(static_cast<int>(action.command)) +
+                            (action.swallow ? ", swallowed}" : "}");
+    return qstrdup(text.constData());
+}
+
+char* toString(InputCommand command) {
+    return qstrdup(QByteArray::number(static_cast<int>(command)).constData());
+}
+
+class TestCommandMap : public QObject {
+    Q_OBJECT
+
+private slots:
+    void windowKeysActOnReleaseEverywhere() {
+        for (const X context :
+             {X::Form, X::List, X::Tree, X::LocationBox, X::Player, X::FullScreen}) {
+            Typist t;
+            t.context = context;
+            QCOMPARE(t.click(Qt::Key_F5), (KeyAction{C::Refresh, true}));
+            QCOMPARE(t.click(Qt::Key_F9), (KeyAction{C::ToggleLoop, true}));
+            QCOMPARE(t.click(Qt::Key_F11), (KeyAction{C::FitToWindow, true}));
+            QCOMPARE(t.click(Qt::Key_F12), (KeyAction{C::FullScreen, true}));
+            QCOMPARE(t.click(Qt::Key_F10).command, C::None);
+            QCOMPARE(t.click(Qt::Key_Backspace), (KeyAction{C::GoUpFolder, true}));
+            // Space types a character: its press is swallowed; its release plays or stops.
+            const KeyAction spacePress = t.press(Qt::Key_Space, None, true);
+            QVERIFY(spacePress.swallow);
+            QCOMPARE(t.release(Qt::Key_Space), (KeyAction{C::PlayOrPause, true}));
+            QCOMPARE(t.click(Qt::Key_Space, Shift, true), (KeyAction{C::Stop, true}));
+            // A letter never reaches the widget (no search by typing, no jump).
+            QVERIFY(t.press(Qt::Key_B, None, true).swallow);
+        }
+    }
+
+    void releaseUsesTheModifiersOfThePress() {
+        // Shift let go before Space still stops; Ctrl let go before Down still plays the next.
+        Typist t;
+        t.context = X::List;
+        t.press(Qt::Key_Shift, Shift);
+        QVERIFY(t.press(Qt::Key_Space, Shift, true).swallow);
+        t.release(Qt::Key_Shift, None);
+        QCOMPARE(t.release(Qt::Key_Space, None).command, C::Stop);
+        t.press(Qt::Key_Control, Ctrl);
+        QVERIFY(t.press(Qt::Key_Down, Ctrl).swallow);
+        t.release(Qt::Key_Control, None);
+        QCOMPARE(t.release(Qt::Key_Down, None), (KeyAction{C::PlayNext, true}));
+        // Space pressed alone and Shift added later pauses; a release whose press went
+        // elsewhere counts its own modifiers; keypad and auto-repeat do not change a chord.
+        t.press(Qt::Key_Space, None, true);
+        QCOMPARE(t.release(Qt::Key_Space, Shift).command, C::PlayOrPause);
+        QCOMPARE(t.release(Qt::Key_Up, Ctrl | Qt::KeypadModifier).command, C::PlayPrevious);
+        t.press(Qt::Key_Space, None, true);
+        QCOMPARE(t.map.release(Qt::Key_Space, None, true, X::List), KeyAction{});
+    }
+
+    void listKeys() {
+        Typist t;
+        t.context = X::List;
+        QCOMPARE(t.press(Qt::Key_Up, Ctrl), (KeyAction{C::None, true}));
+        QCOMPARE(t.release(Qt::Key_Up, Ctrl), (KeyAction{C::PlayPrevious, true}));
+        QCOMPARE(t.click(Qt::Key_Down, Ctrl), (KeyAction{C::PlayNext, true}));
+        QCOMPARE(t.press(Qt::Key_A, Ctrl), (KeyAction{C::SelectAllFiles, true}));
+        QCOMPARE(t.press(Qt::Key_Z, Ctrl), (KeyAction{C::Undo, true}));
+        QCOMPARE(t.press(Qt::Key_M, None, true), (KeyAction{C::MoveFiles, true}));
+        QCOMPARE(t.release(Qt::Key_M).command, C::None);
+        QCOMPARE(t.click(Qt::Key_R, None, true), (KeyAction{C::RenameFile, true}));
+        QCOMPARE(t.click(Qt::Key_Delete), (KeyAction{C::DeleteFiles, true}));
+        // Plain arrows move the selection as ever.
+        QCOMPARE(t.press(Qt::Key_Down), KeyAction{});
+        QCOMPARE(t.release(Qt::Key_Down), KeyAction{});
+        // Letters with Alt belong to the menus' shortcuts.
+        QCOMPARE(t.click(Qt::Key_R, Qt::AltModifier).command, C::None);
+    }
+
+    void treeKeys() {
+        Typist t;
+        t.context = X::Tree;
+        QCOMPARE(t.click(Qt::Key_Delete), (KeyAction{C::DeleteFolder, true}));
+        QCOMPARE(t.click(Qt::Key_M, None, true), (KeyAction{C::MoveFolder, true}));
+        QCOMPARE(t.click(Qt::Key_K, None, true), (KeyAction{C::MakeFolder, true}));
+        QCOMPARE(t.click(Qt::Key_R, None, true), (KeyAction{C::RenameFolder, true}));
+        QCOMPARE(t.press(Qt::Key_Z, Ctrl), (KeyAction{C::Undo, true}));
+        // The arrows move through the tree on their press and keep the keyboard there.
+        QCOMPARE(t.press(Qt::Key_Left), KeyAction{});
+        QCOMPARE(t.release(Qt::Key_Left), (KeyAction{C::FocusTree, false}));
+        // The list's keys are not the tree's.
+        QCOMPARE(t.click(Qt::Key_Down, Ctrl).command, C::FocusTree);
+        QCOMPARE(t.press(Qt::Key_A, Ctrl).command, C::None);
+    }
+
+    void playerAndFullScreen() {
+        // A key on a player hands the keyboard to the list and counts as the list's.
+        Typist t;
+        t.context = X::Player;
+        QCOMPARE(t.press(Qt::Key_Down, Ctrl), (KeyAction{C::FocusList, true}));
+        QCOMPARE(t.release(Qt::Key_Down, Ctrl).command, C::PlayNext);
+        QCOMPARE(t.press(Qt::Key_F5), (KeyAction{C::FocusList, false}));
+        QCOMPARE(t.click(Qt::Key_Delete).command, C::DeleteFiles);
+
+        // On the full-screen picture the menus' shortcuts are looked up on the press, and
+        // Ctrl+Up / Ctrl+Down play; the file commands stay with the list.
+        t.context = X::FullScreen;
+        QCOMPARE(t.press(Qt::Key_F1), (KeyAction{C::WindowShortcut, false}));
+        QCOMPARE(t.press(Qt::Key_Escape).command, C::WindowShortcut);
+        QCOMPARE(t.press(Qt::Key_Up, Ctrl), (KeyAction{C::None, true}));
+        QCOMPARE(t.release(Qt::Key_Up, Ctrl).command, C::PlayPrevious);
+        QCOMPARE(t.click(Qt::Key_Delete).command, C::None);
+        QCOMPARE(t.press(Qt::Key_X, None, true), (KeyAction{C::None, true}));
+
+        // The form and the location box let Ctrl and the arrows through.
+        t.context = X::LocationBox;
+        QCOMPARE(t.click(Qt::Key_Down, Ctrl), KeyAction{});
+    }
+};
+
+QTEST_APPLESS_MAIN(TestCommandMap)
+#include "tst_command_map.moc"
