@@ -69,7 +69,9 @@ void Form1::Form_Unload() {
     // Playback stops before anything is written, so no file stays held open.
     m_movie->PlayStop();
     IniDataSave();
-    if (m_state.mScreenSaver == 1) {
+    // Without a display there is no X screen saver to give back; a hold over D-Bus ends with the
+    // process's bus connection.
+    if (m_state.mScreenSaver == 1 && !m_displayGone) {
         m_screenSaver->SetScreenSaver(true);
     }
     m_playList->restoreStartRate();
@@ -77,4 +79,9 @@ void Form1::Form_Unload() {
         m_waveVolume.set(static_cast<quint32>(m_state.mOldWaveVol));
     }
     emit unloaded();
+}
+
+void Form1::unloadWithoutDisplay() {
+    m_displayGone = true;
+    Form_Unload();
 }

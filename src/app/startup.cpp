@@ -7,6 +7,7 @@
 
 #include "app/form1.h"
 #include "app/messages.h"
+#include "app/session_end.h"
 #include "app/splash.h"
 #include "app/toolbar1.h"
 #include "app/ui_setup.h"
@@ -23,6 +24,12 @@
 
 int Main(QApplication& app) {
     installJapaneseUi(app);
+    // Asked to end by the session (logout, shutdown, kill), from the first moment on: a box on
+    // show closes, and once a window is loaded it unloads the ordinary way, saving the settings.
+    SessionEnd session(app);
+    TerminationSignals termination;
+    QObject::connect(&termination, &TerminationSignals::terminationRequested, &session,
+                     &SessionEnd::request);
     std::unique_ptr<Dialogs> dialogs = makeDialogs();
 
     const QString baseName = QFileInfo(QApplication::applicationFilePath()).completeBaseName();
@@ -30,6 +37,9 @@ int Main(QApplication& app) {
     if (!guard.tryAcquire()) {
         dialogs->messageBox(app_msg::alreadyRunning(), MsgIcon::Exclamation, MsgButtons::Ok,
                             app_info::title());
+        return 0;
+    }
+    if (session.requested()) {
         return 0;
     }
 
@@ -44,11 +54,7 @@ int Main(QApplication& app) {
 
     Form1 form(state, *dialogs, iniFilePath());
     QObject::connect(&form, &Form1::unloaded, &app, &QApplication::quit, Qt::QueuedConnection);
-    // Asked to end by the session (logout, shutdown, kill): close the ordinary way, so the
-    // settings are saved as on any close.
-    TerminationSignals termination;
-    QObject::connect(&termination, &TerminationSignals::terminationRequested, &form,
-                     [&form] { form.close(); });
+    session.watch(form);
     QObject::connect(&app, &QGuiApplication::commitDataRequest, &form,
                      [&form](QSessionManager&) { form.Form_Unload(); });
     form.Form_Load();
@@ -61,10 +67,12 @@ int Main(QApplication& app) {
     toolbar->setButtonImage(2, state.icons.MyDoc);
     toolbar->setButtonImage(3, state.icons.MyNet);
     toolbar->setButtonImage(5, state.icons.UpOne);
-    form.showAsLoaded();
-    form.openStartFolder();
+    if (!session.requested()) {
+        form.showAsLoaded();
+        form.openStartFolder();
+    }
     QApplication::restoreOverrideCursor();
-    return QApplication::exec();
+    return session.exec();
 }
 
 int ExtractHereMain(QApplication& app, const QStringList& files) {

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QHeaderView>
 #include <QSlider>
 #include <QTemporaryDir>
 #include <QTest>
@@ -41,12 +42,12 @@ QString readText(const QString& path) {
 
 // A window started on a settings file that shows `folder`, loaded and shown as the program does.
 struct Window {
-    Window(const QString& ini, const QString& folder)
+    Window(const QString& ini, const QString& folder, const QByteArray& moreSettings = {})
         : form(state, dialogs, ini, testPlayerSetup()) {
         QFile file(ini);
         if (file.open(QIODevice::WriteOnly)) {
             file.write("[Boot]\nSearchPath=1\n[FilePath]\nPath=" + folder.toUtf8() +
-                       "\n[ListFile]\nDspFile=*.wav;*.avi;*.jpg;*.mov;\n");
+                       "\n[ListFile]\nDspFile=*.wav;*.avi;*.jpg;*.mov;\n" + moreSettings);
         }
         file.close();
         form.Form_Load();
@@ -331,6 +332,23 @@ private slots:
         w.form.close();
         QVERIFY(readText(m_ini).contains(u"ScreenSize=1"));
         QVERIFY(w.dialogs.messages().isEmpty());
+    }
+
+    void formLinkedSizeLeavesTheListAFewRows() {
+        put({{"picture.jpg", "p.jpg"}, {"tone.wav", "r.wav"}});
+        Window w(m_ini, m_folder, "[SpPos]\nSpTop=5000\n");  // a tall tree, the list low
+        w.form.Dspsize_Click(5);
+        w.doubleClick(QStringLiteral("p.jpg"));
+        QTRY_VERIFY(w.form.windowTitle().contains(u"p.jpg(64x48 - "));
+        // The window follows the picture's width, and stays high enough for the list to show a
+        // few rows above the status bar; the picture shows whole in the player.
+        QTRY_COMPARE(w.form.MediaPlayer1()->width(), 64);
+        FileListView& view = w.list().view();
+        const int bottom = std::min(view.geometry().bottom(), w.form.statusBar1()->y());
+        const int rows = (bottom - view.y() - view.header()->height()) / view.sizeHintForRow(0);
+        QVERIFY2(rows >= 3, qPrintable(QString::number(rows)));
+        QVERIFY(w.form.MediaPlayer1()->height() >= 48);
+        QVERIFY(w.form.height() < w.form.twips().toPixels(9165));
     }
 
     void recordingQuickPathsAndFilesThatDoNotPlay() {
