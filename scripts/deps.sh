@@ -9,7 +9,7 @@ packages=(
     qt6-base-dev libqt6opengl6-dev qt6-svg-dev qt6-translations-l10n libgl-dev
     libmpv-dev libarchive-dev liblhasa-dev libasound2-dev
     fonts-ipafont-gothic
-    xvfb xauth
+    xvfb xauth xdotool
     ffmpeg jlha-utils libarchive-tools zip python3
     "$@"
 )

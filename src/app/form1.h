@@ -72,6 +72,9 @@ public:
     // The unload sequence: stops playback, saves the settings, gives back what was borrowed.
     // Runs once, however the window is closed.
     void Form_Unload();
+    // The unload sequence when the display has gone: what needs no X server (the X screen saver
+    // and the boxes are passed over).
+    void unloadWithoutDisplay();
     bool isUnloaded() const { return m_unloaded; }
 
     // The window state the settings asked for, to be applied when the window is shown.
@@ -190,6 +193,7 @@ private:
     bool m_splitDragFlg = false;
     bool m_loaded = false;
     bool m_unloaded = false;
+    bool m_displayGone = false;
     bool m_inResize = false;
     Qt::WindowStates m_startWindowState = Qt::WindowNoState;
     QString m_startFolderOverride;

@@ -73,7 +73,9 @@ void Form1::Form_Unload() {
     // Playback stops before anything is written, so no file stays held open.
     m_movie->PlayStop();
     IniDataSave();
-    if (m_state.mScreenSaver == 1) {
+    // Without a display there is no X screen saver to give back; a hold over D-Bus ends with the
+    // process's bus connection.
+    if (m_state.mScreenSaver == 1 && !m_displayGone) {
         m_screenSaver->SetScreenSaver(true);
     }
     m_playList->restoreStartRate();
@@ -84,4 +86,9 @@ void Form1::Form_Unload() {
         m_input->RemoveMouseHook();
     }
     emit unloaded();
+}
+
+void Form1::unloadWithoutDisplay() {
+    m_displayGone = true;
+    Form_Unload();
 }

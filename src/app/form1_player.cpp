@@ -2,6 +2,7 @@
 // toolbar, the rate slider and the list's context menu.
 #include <QAction>
 #include <QCursor>
+#include <QHeaderView>
 #include <QScreen>
 #include <QSlider>
 #include <QToolTip>
@@ -73,6 +74,16 @@ PlayListWindow Form1::playListWindow() {
         const QScreen* screen = this->screen();
         fit.screenWidth = screen ? twips(screen->geometry().width()) : 0;
         fit.window = QSize(twips(width()), twips(height()));
+        // The list keeps a few rows below the tree, whatever the picture (our mend: a small
+        // picture made the window so low that the list had no height left).
+        constexpr int kListRowsKept = 3;
+        const int rowHeight =
+            std::max(m_listView->sizeHintForRow(0), m_listView->fontMetrics().height());
+        const int listFloor = m_listView->header()->sizeHint().height() +
+                              kListRowsKept * rowHeight + 2 * m_listView->frameWidth();
+        fit.minHeight = twips(height() - m_client->height() + m_listView->y() + listFloor +
+                              m_statusBar->sizeHint().height()) +
+                        qRound(pane_limits::kMargin);
         return fit;
     };
     w.resizeWindow = [this](QSize twips) {

@@ -167,7 +167,7 @@ void Form1::IniDataSave() {
     s.TreeView.TreeViewLine = m_menus.TreeViewLine->isChecked();
 
     clsIniFile ini(m_iniPath);
-    if (!writeSavedSettings(ini, s)) {
+    if (!writeSavedSettings(ini, s) && !m_displayGone) {
         // The settings could not be stored; the user should know before the window is gone.
         ErrMsgDsp(m_dialogs, run_error::kPermissionDenied);
     }

@@ -8,6 +8,7 @@
 
 #include "app/form1.h"
 #include "app/messages.h"
+#include "app/session_end.h"
 #include "app/splash.h"
 #include "app/startup_markers.h"
 #include "app/toolbar1.h"
@@ -59,6 +60,12 @@ StartPath startPathOf(Dialogs& dialogs, const QStringList& arguments) {
 
 int Main(QApplication& app, const QStringList& arguments) {
     installJapaneseUi(app);
+    // Asked to end by the session (logout, shutdown, kill), from the first moment on: a box on
+    // show closes, and once a window is loaded it unloads the ordinary way, saving the settings.
+    SessionEnd session(app);
+    TerminationSignals termination;
+    QObject::connect(&termination, &TerminationSignals::terminationRequested, &session,
+                     &SessionEnd::request);
     std::unique_ptr<Dialogs> dialogs = makeDialogs();
 
     const StartPath start = startPathOf(*dialogs, arguments);
@@ -71,6 +78,9 @@ int Main(QApplication& app, const QStringList& arguments) {
             dialogs->messageBox(app_msg::alreadyRunning(), MsgIcon::Exclamation, MsgButtons::Ok,
                                 app_info::title());
         }
+        return 0;
+    }
+    if (session.requested()) {
         return 0;
     }
 
@@ -91,11 +101,7 @@ int Main(QApplication& app, const QStringList& arguments) {
     StartupMarkers markers(form);
     form.setStartFolderOverride(start.folder);
     QObject::connect(&form, &Form1::unloaded, &app, &QApplication::quit, Qt::QueuedConnection);
-    // Asked to end by the session (logout, shutdown, kill): close the ordinary way, so the
-    // settings are saved as on any close.
-    TerminationSignals termination;
-    QObject::connect(&termination, &TerminationSignals::terminationRequested, &form,
-                     [&form] { form.close(); });
+    session.watch(form);
     QObject::connect(&app, &QGuiApplication::commitDataRequest, &form,
                      [&form](QSessionManager&) { form.Form_Unload(); });
     form.Form_Load();
@@ -108,13 +114,15 @@ int Main(QApplication& app, const QStringList& arguments) {
     toolbar->setButtonImage(2, state.icons.MyDoc);
     toolbar->setButtonImage(3, state.icons.MyNet);
     toolbar->setButtonImage(5, state.icons.UpOne);
-    form.showAsLoaded();
-    form.openStartFolder();
-    if (!start.file.isEmpty()) {
-        form.playListedFile(start.file);
+    if (!session.requested()) {
+        form.showAsLoaded();
+        form.openStartFolder();
+        if (!start.file.isEmpty()) {
+            form.playListedFile(start.file);
+        }
     }
     QApplication::restoreOverrideCursor();
-    return QApplication::exec();
+    return session.exec();
 }
 
 int ExtractHereMain(QApplication& app, const QStringList& files) {

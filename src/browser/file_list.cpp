@@ -57,7 +57,8 @@ FileList::FileList(Module1& state, Dialogs& dialogs, ImageList& images, FileList
       m_images(images),
       m_view(view),
       m_model(&images),
-      m_iconSource(std::make_unique<MimeIconSource>(images)) {
+      m_iconSource(std::make_unique<MimeIconSource>(images)),
+      m_special(SpecialFolderNames::fromSystem()) {
     m_view.setModel(&m_model);
     connect(&m_view, &FileListView::gotFocus, this, &FileList::gotFocus);
     connect(&m_view, &FileListView::columnClicked, this, &FileList::ColumnClick);
@@ -98,7 +99,9 @@ void FileList::ListFolder(const QString& path, bool iconView) {
         try {
             m_listedFolder = path;
             m_model.clear();
-            const FileLister lister(ListerOptions::from(m_state, m_fileView));
+            ListerOptions options = ListerOptions::from(m_state, m_fileView);
+            options.special = m_special;
+            const FileLister lister(std::move(options));
             Listing listing;
             if (iconView && m_iconSource) {
                 IconContext icons{*m_iconSource, m_images};
@@ -110,12 +113,15 @@ void FileList::ListFolder(const QString& path, bool iconView) {
             m_model.setRows(std::move(listing.rows));
             setStatusText(browser_msg::listStatus(listing.files, listing.folders));
             if (m_model.count() > 0) {
-                // The first row found is selected alone; the sort then carries it to its place.
-                m_view.selectionModel()->setCurrentIndex(
-                    m_model.index(std::max(listing.firstRow, 0), 0),
-                    QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+                // A listing opens at the top with the first row current and selected alone. (The
+                // first row found, carried by the sort to wherever it lands, opened a long list
+                // thousands of rows down.) A caller that wants another row selects it after.
                 SortList(m_state.mSortOrder, m_state.mSortColumn);
+                m_view.selectionModel()->setCurrentIndex(
+                    m_model.index(0, 0),
+                    QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
             }
+            m_view.scrollToTop();
             if (m_state.mAutoColumFlg == 0) {
                 AutoFitColumns();
             }

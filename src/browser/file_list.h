@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "browser/file_list_model.h"
+#include "browser/folder_scan.h"
 
 class Dialogs;
 class FileIconSource;
@@ -45,6 +46,9 @@ public:
 
     // Where icons and type names come from in icon view (a MIME database source by default).
     void setIconSource(std::unique_ptr<FileIconSource> source);
+
+    // The folders shown with pictures of their own (this desktop's user folders by default).
+    void setSpecialFolders(const SpecialFolderNames& special) { m_special = special; }
 
     // The pressed state of the file-view toolbar button; every listing reads it.
     void setFileViewPressed(bool pressed) { m_fileView = pressed; }
@@ -132,6 +136,7 @@ private:
     FileListView& m_view;
     FileListModel m_model;
     std::unique_ptr<FileIconSource> m_iconSource;
+    SpecialFolderNames m_special;
     bool m_fileView = false;
     QString m_statusText;
     QString m_listedFolder;

@@ -111,24 +111,6 @@ private:
     QHash<QString, SharedIcon> m_byExtension;
 };
 
-QString folderIconKey(const QString& name, EntryAttribute attribute, const IconKeySet& icons) {
-    if (attribute == EntryAttribute::ReadOnly) {
-        if (name == u"My Pictures") {
-            return icons.MyPicture;
-        }
-        if (name == u"My Music") {
-            return icons.MyMusic;
-        }
-        if (name == u"My Videos") {
-            return icons.MyVideo;
-        }
-        if (name == u"Favorites") {
-            return icons.Favorites;
-        }
-    }
-    return icons.FolderClose;
-}
-
 }  // namespace
 
 FileLister::FileLister(ListerOptions options) : m_options(std::move(options)) {}
@@ -161,14 +143,12 @@ Listing FileLister::list(const QString& path, IconContext* icons) const {
     if (icons) {
         listingIcons = std::make_unique<ListingIcons>(*icons, out.iconFailures);
     }
-    int firstPattern = -1;
 
     // First the names: an entry of a kind not listed is never looked at further. The rows are
     // then made in one go, for entries whose names passed.
     struct Candidate {
         qsizetype nameOffset = 0;
         qsizetype nameSize = 0;
-        int pattern = 0;
         QString text;  // set when the name test needed it
     };
     std::vector<Candidate> candidates;
@@ -184,11 +164,8 @@ Listing FileLister::list(const QString& path, IconContext* icons) const {
             if (!showFolders) {
                 continue;
             }
-        } else {
-            candidate.pattern = patterns.match(name, size, &candidate.text);
-            if (candidate.pattern < 0) {
-                continue;
-            }
+        } else if (patterns.match(name, size, &candidate.text) < 0) {
+            continue;
         }
         candidate.nameOffset = names.size();
         candidate.nameSize = size;
@@ -200,7 +177,6 @@ Listing FileLister::list(const QString& path, IconContext* icons) const {
     for (Candidate& candidate : candidates) {
         const char* name = names.constData() + candidate.nameOffset;
         const qsizetype size = candidate.nameSize;
-        const int pattern = candidate.pattern;
         QString text = std::move(candidate.text);
         struct stat st {};
         if (fstatat(fd, name, &st, 0) != 0) {
@@ -229,7 +205,8 @@ Listing FileLister::list(const QString& path, IconContext* icons) const {
             row.folder = true;
             row.ext = folderExt;
             row.type = folderType;
-            const QString iconKey = folderIconKey(text, attribute, m_options.icons);
+            const QString iconKey = folderImageKey(text, attribute, m_options.attributes,
+                                                   m_options.icons, m_options.special);
             row.iconKey = *folderIcons.insert(iconKey, iconKey);
             ++out.folders;
         } else {
@@ -266,12 +243,6 @@ Listing FileLister::list(const QString& path, IconContext* icons) const {
         }
         row.text = std::move(text);
 
-        if (out.firstRow < 0 || pattern < firstPattern ||
-            (pattern == firstPattern &&
-             compareListText(row.text, out.rows[size_t(out.firstRow)].text) < 0)) {
-            out.firstRow = static_cast<int>(out.rows.size());
-            firstPattern = pattern;
-        }
         out.rows.push_back(std::move(row));
     }
     return out;

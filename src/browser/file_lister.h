@@ -18,6 +18,7 @@ struct ListerOptions {
     bool folderDsp = false;
     AttributeFilter attributes;  // which of system, hidden and read-only entries show
     IconKeySet icons;            // folder pictures
+    SpecialFolderNames special;  // folders with pictures of their own
 
     static ListerOptions from(const Module1& state, bool fileView);
 };
@@ -32,9 +33,6 @@ struct Listing {
     std::vector<FileRow> rows;  // in the order they were found
     int files = 0;
     int folders = 0;
-    // The row that comes first in the order the kinds are named (the first pattern's files, by
-    // name), or -1: the row the list selects after a listing.
-    int firstRow = -1;
     // Full paths whose icon could not be had; their rows have none.
     QStringList iconFailures;
     bool readable = true;  // false: the folder could not be opened (the listing is empty)

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <utility>
 
 #include "browser/file_name_codec.h"
 
@@ -146,27 +147,34 @@ QString folderKey(const QString& path) {
     return key;
 }
 
-TreeSpecialFolders TreeSpecialFolders::fromSystem() {
+SpecialFolderNames SpecialFolderNames::fromSystem() {
     const QString home = folderKey(QDir::homePath());
-    const auto location = [&home](QStandardPaths::StandardLocation kind) {
+    const auto name = [&home](QStandardPaths::StandardLocation kind) {
         const QString path = folderKey(QStandardPaths::writableLocation(kind));
-        return path == home ? QString() : path;
+        return path.isEmpty() || path == home ? QString() : path.mid(path.lastIndexOf(u'/') + 1);
     };
-    return {location(QStandardPaths::PicturesLocation), location(QStandardPaths::MusicLocation),
-            location(QStandardPaths::MoviesLocation)};
+    SpecialFolderNames names;
+    names.pictures = name(QStandardPaths::PicturesLocation);
+    names.music = name(QStandardPaths::MusicLocation);
+    names.videos = name(QStandardPaths::MoviesLocation);
+    names.documents = name(QStandardPaths::DocumentsLocation);
+    names.desktop = name(QStandardPaths::DesktopLocation);
+    return names;
 }
 
-QString folderImageKey(const QString& key, const IconKeySet& icons,
-                       const TreeSpecialFolders& special) {
-    if (!key.isEmpty()) {
-        if (key == special.pictures) {
-            return icons.MyPicture;
-        }
-        if (key == special.music) {
-            return icons.MyMusic;
-        }
-        if (key == special.videos) {
-            return icons.MyVideo;
+QString folderImageKey(const QString& name, EntryAttribute attribute, const AttributeFilter& filter,
+                       const IconKeySet& icons, const SpecialFolderNames& special) {
+    if (attribute != EntryAttribute::ReadOnly || !filter.readOnly || name.isEmpty()) {
+        return icons.FolderClose;
+    }
+    const std::pair<const QString*, const QString*> byName[] = {
+        {&special.pictures, &icons.MyPicture}, {&special.music, &icons.MyMusic},
+        {&special.videos, &icons.MyVideo},     {&special.documents, &icons.MyDoc},
+        {&special.desktop, &icons.DeskTop},    {&special.favorites, &icons.Favorites},
+    };
+    for (const auto& [specialName, key] : byName) {
+        if (name == *specialName) {
+            return *key;
         }
     }
     return icons.FolderClose;

@@ -62,18 +62,24 @@ QString childKey(const QString& parentKey, const QString& name);
 // A folder path as a key: repeated "/" made one, no "/" at the end except for "/" itself.
 QString folderKey(const QString& path);
 
-// The user's picture, music and video folders, which the tree shows with their own images.
-struct TreeSpecialFolders {
+// The special folders the tree and the list show with pictures of their own. The program knew
+// them by their Windows names ("My Pictures", "My Music", "My Videos", "Favorites"); here they
+// are the names of this desktop's user folders, and "Favorites", which has no counterpart.
+struct SpecialFolderNames {
     QString pictures;
     QString music;
     QString videos;
+    QString documents;
+    QString desktop;
+    QString favorites = QStringLiteral("Favorites");
 
-    // From the XDG user folders; a folder that is the home folder itself (an unused XDG entry)
-    // is left out.
-    static TreeSpecialFolders fromSystem();
+    // The last component of each XDG user folder; a folder that is the home folder itself (an
+    // unused XDG entry) gives no name.
+    static SpecialFolderNames fromSystem();
 };
 
-// The image key of a folder node: the special image for the user's picture, music and video
-// folders, else the closed folder.
-QString folderImageKey(const QString& key, const IconKeySet& icons,
-                       const TreeSpecialFolders& special);
+// The image key of a folder, one rule for the tree and the list: a read-only folder shown because
+// ReadOnlyAtr is 1 whose name is one of the special folders gets that folder's picture; any other
+// folder the closed folder.
+QString folderImageKey(const QString& name, EntryAttribute attribute, const AttributeFilter& filter,
+                       const IconKeySet& icons, const SpecialFolderNames& special);

@@ -1,5 +1,6 @@
 #include "browser/folder_tree.h"
 
+#include <sys/stat.h>
 #include <QApplication>
 #include <QDrag>
 #include <QStyle>
@@ -9,10 +10,12 @@
 #include "browser/drop_data.h"
 #include "browser/file_name_codec.h"
 #include "browser/image_list.h"
+#include "browser/messages.h"
 #include "browser/tree_state.h"
 #include "browser/tree_view1.h"
 #include "browser/volume_icons.h"
 #include "browser/volume_names.h"
+#include "platform/dialogs.h"
 #include "platform/error_box.h"
 #include "platform/run_error.h"
 #include "platform/volumes.h"
@@ -64,7 +67,7 @@ FolderTree::FolderTree(TreeView1& view, Module1& module, TreeState& state, Dialo
       m_state(state),
       m_dialogs(dialogs),
       m_images(images),
-      m_special(TreeSpecialFolders::fromSystem()) {
+      m_special(SpecialFolderNames::fromSystem()) {
     m_timer2.setInterval(1000);
     connect(&m_view, &QTreeWidget::itemExpanded, this, &FolderTree::Expand);
     connect(&m_view, &QTreeWidget::itemCollapsed, this, &FolderTree::Collapse);
@@ -112,6 +115,10 @@ void FolderTree::BuildDriveTree(const QString& drive) {
     QString imageKey;
     try {
         imageKey = ensureVolumeIcon(m_images, mountPoint, type);
+        if (m_images.icon(imageKey).isNull()) {
+            // The root is shown all the same, with whatever the key names.
+            m_dialogs.message(browser_msg::listIconFailed(rootKey), MsgIcon::Information);
+        }
     } catch (const std::exception&) {
     }
     m_view.setCursor(Qt::WaitCursor);
@@ -228,6 +235,9 @@ void FolderTree::ExpandToPath(const QString& drive, const QString& path, bool ex
                 while (true) {
                     QTreeWidgetItem* node = Node(walk);
                     if (node == nullptr) {
+                        node = addAskedFolder(walk);
+                    }
+                    if (node == nullptr) {
                         throw RunError(run_error::kPathNotFound);
                     }
                     if (node->childCount() > 0) {
@@ -243,6 +253,9 @@ void FolderTree::ExpandToPath(const QString& drive, const QString& path, bool ex
             }
         }
         QTreeWidgetItem* node = Node(target);
+        if (node == nullptr && target != driveKey) {
+            node = addAskedFolder(target);
+        }
         if (node == nullptr) {
             throw RunError(run_error::kPathNotFound);
         }
@@ -262,7 +275,34 @@ void FolderTree::ExpandToPath(const QString& drive, const QString& path, bool ex
     }
 }
 
+QTreeWidgetItem* FolderTree::addAskedFolder(const QString& key) {
+    const qsizetype slash = key.lastIndexOf(u'/');
+    QTreeWidgetItem* parent =
+        slash < 0 ? nullptr : Node(slash == 0 ? QStringLiteral("/") : key.left(slash));
+    struct stat st {};
+    if (parent == nullptr || IsPlaceholder(parent) || key.contains(QChar(0)) ||
+        stat(encodeFileName(key).constData(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+        return nullptr;
+    }
+    const QString name = key.mid(slash + 1);
+    QTreeWidgetItem* node =
+        newFolderNode(key, name, entryAttribute(name.startsWith(u'.'), st.st_mode),
+                      image(m_module.icons.FolderClose));
+    insertSorted(parent, node);
+    registerNode(node);
+    try {
+        AddSubFolders(key);  // one level ahead, as every node is filled
+    } catch (const std::exception&) {
+    }
+    parent->setExpanded(true);
+    return node;
+}
+
 // ---- Selection and deletion ----------------------------------------------------------------
+
+void FolderTree::focusTree() {
+    m_view.setFocus();
+}
 
 QString FolderTree::SelectedFolderPath() const {
     const QTreeWidgetItem* node = SelectedNode();
@@ -393,7 +433,8 @@ QTreeWidgetItem* FolderTree::newFolderNode(const QString& key, const QString& na
     auto* node = new QTreeWidgetItem;
     node->setText(0, displayFileName(name));
     node->setData(0, KeyRole, key);
-    const QString imageKey = folderImageKey(key, m_module.icons, m_special);
+    const QString imageKey = folderImageKey(
+        name, attribute, AttributeFilter::fromSettings(m_module), m_module.icons, m_special);
     node->setData(0, ImageRole, imageKey);
     node->setIcon(0, imageKey == m_module.icons.FolderClose ? closedImage : image(imageKey));
     node->setForeground(0, attributeColor(attribute));

@@ -40,12 +40,16 @@ public:
     void BuildDriveTree(const QString& drive);
     // Opens the tree along path (a folder on the volume drive) and selects its node; opens the
     // target too when expandLast is true, and always when path is the root written with "/".
+    // A folder on the way that the attribute settings hide gets its node all the same: the user
+    // asked for it by name. A folder that is not there stops it with the error box.
     void ExpandToPath(const QString& drive, const QString& path, bool expandLast);
     // Adds under the node of key a child for every shown subfolder not yet there. Throws
     // RunError when no node has that key.
     void AddSubFolders(const QString& key);
     // Fills the children of the node of path (a folder prefix) that have none yet.
     void AddGrandChildren(const QString& path);
+    // Gives the tree the keyboard focus.
+    void focusTree();
     // The folder of the selected node; empty when none is selected.
     QString SelectedFolderPath() const;
     // Deletes the selected folder through the folder deleter (never the root); once the folder
@@ -76,7 +80,7 @@ public:
     // Tree style: lines (the TreeViewLine menu tick) and node pictures.
     void setLinesVisible(bool visible);
     void setIconsVisible(bool visible);
-    void setSpecialFolders(const TreeSpecialFolders& special) { m_special = special; }
+    void setSpecialFolders(const SpecialFolderNames& special) { m_special = special; }
     // What deletes a folder (to the trash, with the user's confirmation); DeleteTreeFolder looks
     // at the disk afterwards, so a declined or failed delete leaves the tree as it was.
     void setFolderDeleter(std::function<void(const QString& folder)> deleter) {
@@ -103,6 +107,10 @@ signals:
     void contextMenuRequested(const QPoint& globalPos);
 
 private:
+    // A folder the user asked for by name gets its node even when the attribute settings hide
+    // it (browsing goes on hiding its siblings); nullptr when it is no folder on disk or its
+    // parent has no node.
+    QTreeWidgetItem* addAskedFolder(const QString& key);
     QTreeWidgetItem* newFolderNode(const QString& key, const QString& name,
                                    EntryAttribute attribute, const QIcon& closedImage) const;
     void registerNode(QTreeWidgetItem* node);
@@ -125,7 +133,7 @@ private:
     QTreeWidgetItem* m_root = nullptr;
     QString m_tag;  // key of the node last clicked
     QTimer m_timer2;
-    TreeSpecialFolders m_special;
+    SpecialFolderNames m_special;
     std::function<void(const QString&)> m_deleteFolder;
     mutable QIcon m_closedFallback;
     mutable QIcon m_openFallback;

@@ -50,6 +50,24 @@ void Navigation::stopPlayback() {
     }
 }
 
+QList<Volume> Navigation::volumes() const {
+    return m_hooks.volumes ? m_hooks.volumes() : listVolumes();
+}
+
+namespace {
+
+// True when a path is the mount point of a network volume, or a share written as //server/share:
+// what mNetDrive holds while a network folder is on show.
+bool namesNetworkVolume(const QString& path, const QList<Volume>& volumes) {
+    if (path.startsWith(u"//") && path.size() > 2 && path[2] != u'/') {
+        return true;
+    }
+    const Volume* volume = volumeOf(path, volumes);
+    return volume != nullptr && volume->type == DriveType::Remote && volume->mountPoint == path;
+}
+
+}  // namespace
+
 void Navigation::selectLocationOfShownVolume() {
     const QString shown = m_tree.RootKey();
     if (!shown.isEmpty()) {
@@ -65,7 +83,7 @@ void Navigation::GoToPath(const QString& path, bool expand) {
     try {
         m_treeState.CurrentFolder = path;
         BusyCursor busy;
-        const QList<Volume> volumes = listVolumes();
+        const QList<Volume> volumes = this->volumes();
         const QString drive = GetDriveNm(path, volumes);
         const Volume* volume = volumeOf(path, volumes);
         const bool network = volume != nullptr && volume->type == DriveType::Remote;
@@ -171,6 +189,7 @@ void Navigation::GoMydoc_Click() {
 void Navigation::GoNetWtok_Click() {
     try {
         stopPlayback();
+        m_tree.focusTree();
         const QString root = ClsGetSpecialFolder().NetWorkPath();
         const QString answer =
             BrowseForFolder(m_dialogs, nav_msg::chooseNetwork(),
@@ -187,13 +206,15 @@ void Navigation::GoNetWtok_Click() {
 void Navigation::GoFolder_Click() {
     try {
         stopPlayback();
+        m_tree.focusTree();
         QString initial = m_tree.SelectedFolderPath();
         if (!initial.isEmpty() && !initial.endsWith(u'/')) {
             initial += u'/';
         }
         const QString answer = BrowseForFolder(m_dialogs, nav_msg::chooseFolder(), initial);
         if (!answer.isEmpty() && FolderExist(answer)) {
-            if (IsUNCPath(answer)) {
+            // The network folder on show leaves the box; the answer itself is not looked at.
+            if (namesNetworkVolume(m_module.mNetDrive, volumes())) {
                 m_location.clearText();
             }
             GoToPath(answer, true);
@@ -239,7 +260,7 @@ void Navigation::ImageCombo1_Click(const QString& key) {
             GoDeskTop_Click();
         } else if (key == LocationBox::MyDocumentsKey()) {
             GoMydoc_Click();
-        } else if (!key.isEmpty() && DriveReady(m_dialogs, key)) {
+        } else if (!key.isEmpty() && DriveReady(m_dialogs, key, volumes())) {
             GoToPath(key, true);
             matchLocationTextToRoot();
         } else {

@@ -8,6 +8,7 @@
 
 #include "browser/find_files_window.h"
 #include "browser/quick_paths.h"
+#include "platform/volumes.h"
 
 class Dialogs;
 class FileList;
@@ -39,6 +40,8 @@ public:
         std::function<void()> stopPlayback;  // clears nothing itself: PlayStop
         std::function<bool()> iconView;      // the MnuIconSet tick
         std::function<bool(const QString&)> openFolderInFileManager;
+        // The volumes of the machine (listVolumes when not set).
+        std::function<QList<Volume>()> volumes;
     };
 
     Navigation(Module1& module, TreeState& treeState, Dialogs& dialogs, FolderTree& tree,
@@ -75,6 +78,7 @@ public:
 private:
     void setQuickPaths(const QuickPaths& paths);
     void stopPlayback();
+    QList<Volume> volumes() const;
     void selectLocationOfShownVolume();
     // Gives the location box item on show the tree root's name.
     void matchLocationTextToRoot();

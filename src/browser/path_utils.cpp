@@ -1,10 +1,10 @@
 #include "browser/path_utils.h"
 
+#include <sys/stat.h>
 #include <QFile>
 #include <QLocale>
 #include <cmath>
 #include <ctime>
-#include <sys/stat.h>
 
 #include "browser/file_name_codec.h"
 #include "browser/messages.h"
@@ -62,16 +62,15 @@ QString GetParentFolder(const QString& path) {
 }
 
 QString GetDriveNm(const QString& path, const QList<Volume>& volumes) {
-    if (path.size() < 3) {
-        return path;
-    }
+    // No rule for short paths here: a drive name ("C:") was short, but "/x" is a folder on the
+    // volume of "/", and only a mount point makes a root.
     const Volume* volume = volumeOf(path, volumes);
     return volume ? volume->mountPoint : QString();
 }
 
 QString GetDriveNm(const QString& path) {
-    if (path.size() < 3) {
-        return path;
+    if (!path.startsWith(u'/')) {
+        return {};
     }
     return GetDriveNm(path, listVolumes());
 }
@@ -98,7 +97,9 @@ bool IsUNCPath(const QString& path, const QList<Volume>& volumes) {
     return volume != nullptr && volume->type == DriveType::Remote;
 }
 
-bool IsUNCPath(const QString& path) { return IsUNCPath(path, listVolumes()); }
+bool IsUNCPath(const QString& path) {
+    return IsUNCPath(path, listVolumes());
+}
 
 QString RemoveExtension(const QString& path) {
     const qsizetype slash = path.lastIndexOf(u'/');
@@ -149,8 +150,8 @@ QString FileTimeText(std::int64_t unixSeconds) {
         return {};
     }
     char buffer[40];
-    const int n = snprintf(buffer, sizeof buffer, "%d/%02d/%02d %02d:%02d:%02d",
-                           local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour,
-                           local.tm_min, local.tm_sec);
+    const int n =
+        snprintf(buffer, sizeof buffer, "%d/%02d/%02d %02d:%02d:%02d", local.tm_year + 1900,
+                 local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec);
     return QString::fromLatin1(buffer, n);
 }

@@ -17,8 +17,7 @@ QString GetFileNm(const QString& path);
 QString GetBaseNm(const QString& path);
 // The path without its last component: "/a/b.mp3" gives "/a", "/a" gives "/", "/" gives "".
 QString GetParentFolder(const QString& path);
-// The volume mount point a path lies on; a path shorter than 3 characters comes back unchanged,
-// a relative path gives "".
+// The volume mount point a path lies on (however short the path); a relative path gives "".
 QString GetDriveNm(const QString& path);
 QString GetDriveNm(const QString& path, const QList<Volume>& volumes);
 

@@ -1,5 +1,6 @@
 #include "player/play_steps.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -71,5 +72,6 @@ std::optional<QSize> fittedWindowSize(const WindowFit& fit, QSize picture) {
     }
     const int pictureWidth = static_cast<int>(std::lround(picture.width() * fit.twipsPerPixelX));
     const int pictureHeight = static_cast<int>(std::lround(picture.height() * fit.twipsPerPixelY));
-    return QSize(fit.window.width() - (fit.playerWidth - pictureWidth), pictureHeight + 3200);
+    return QSize(fit.window.width() - (fit.playerWidth - pictureWidth),
+                 std::max(pictureHeight + 3200, fit.minHeight));
 }

@@ -36,6 +36,9 @@ struct WindowFit {
     int playerWidth = 0;  // the width of the player on show, 0 when none is
     int screenWidth = 0;
     QSize window;  // the window's present size
+    // The lowest window that leaves the file list a few rows. Where the picture asks for less,
+    // this floor wins; the player is then taller than the picture, which it shows whole.
+    int minHeight = 0;
 };
 // The window's new size for a picture of `picture` pixels; nothing when the window stays as it
 // is (the tree and the player would not fit on the screen).

@@ -30,16 +30,16 @@ inline QString freshFolder(const QTemporaryDir& dir, const QString& name) {
 
 // A window started on a settings file that shows `folder`, loaded and shown as the program does.
 // boot: more lines of the [Boot] section; given: a folder named on the command line, which wins
-// over the settings.
+// over the settings; more: further sections.
 struct MediaWindow {
     MediaWindow(const QString& ini, const QString& folder,
                 const QByteArray& dspFile = "*.wav;*.avi;*.jpg;*.mov;", const QByteArray& boot = {},
-                const QString& given = {})
+                const QString& given = {}, const QByteArray& more = {})
         : form(state, dialogs, ini, testPlayerSetup()) {
         QFile file(ini);
         if (file.open(QIODevice::WriteOnly)) {
             file.write("[Boot]\nSearchPath=1\n" + boot + "[FilePath]\nPath=" + folder.toUtf8() +
-                       "\n[ListFile]\nDspFile=" + dspFile + "\n");
+                       "\n[ListFile]\nDspFile=" + dspFile + "\n" + more);
         }
         file.close();
         form.setStartFolderOverride(given);

@@ -1,9 +1,13 @@
 // The main window as a user meets it: its menus, context menus, layout, and the settings it
 // carries from one start to the next through a real settings file.
+#include <sys/stat.h>
 #include <QAction>
+#include <QDir>
 #include <QFile>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScopeGuard>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QSlider>
 #include <QTemporaryDir>
@@ -15,6 +19,7 @@
 #include "app/status_bar1.h"
 #include "app/toolbar1.h"
 #include "browser/file_list.h"
+#include "browser/file_list_view.h"
 #include "browser/folder_tree.h"
 #include "browser/navigation.h"
 #include "browser/navigation_messages.h"
@@ -466,6 +471,70 @@ private slots:
         w.form.navigation().GoToPath(root + u"/sub/deeper", true);
         w.form.close();
         QVERIFY(readText(m_ini).contains(u"Path=" + root + u"/sub/deeper"));
+    }
+
+    void aFolderTheFiltersHideIsShownWhenAskedFor() {
+        // The settings hide read-only and hidden folders (ReadOnlyAtr = HiddenAtr = 0).
+        const QString root = m_dir.filePath(QStringLiteral("asked"));
+        for (const char* path : {"ro/inner", ".hidden", ".other", "plain"}) {
+            QVERIFY(QDir().mkpath(root + u'/' + QString::fromLatin1(path)));
+        }
+        writeBytes(root + u"/ro/a.avi", {});
+        writeBytes(root + u"/.hidden/b.avi", {});
+        QCOMPARE(chmod(QFile::encodeName(root + u"/ro").constData(), 0555), 0);
+        const auto restore =
+            qScopeGuard([&root] { chmod(QFile::encodeName(root + u"/ro").constData(), 0755); });
+        writeBytes(m_ini, "[Boot]\nSearchPath=1\n[FilePath]\nPath=" + root.toUtf8() + "\n");
+        Window w(m_ini);
+        w.form.openStartFolder();
+        FolderTree& tree = w.form.tree();
+        QVERIFY(!tree.Node(root + u"/ro"));
+
+        // Chosen by name in "フォルダ選択", then with F8: each is shown and listed.
+        const struct {
+            QAction* command;
+            QString folder;
+            QString file;
+        } asked[] = {{w.form.menus().GoFolder, root + u"/ro", u"a.avi"_qs},
+                     {w.form.menus().GoNetWtok, root + u"/.hidden", u"b.avi"_qs}};
+        for (const auto& [command, folder, file] : asked) {
+            w.dialogs.answerFolder(folder);
+            command->trigger();
+            QCOMPARE(w.dialogs.messages().size(), 0);
+            QCOMPARE(tree.SelectedFolderPath(), folder);
+            QCOMPARE(w.form.list().ListedFolder(), folder);
+            QCOMPARE(w.form.list().keyOfRow(0), folder + u'/' + file);
+        }
+        // Browsing goes on hiding the siblings.
+        QVERIFY(!tree.Node(root + u"/.other"));
+        QVERIFY(!tree.Node(root + u"/ro"));
+        QVERIFY(tree.Node(root + u"/plain"));
+    }
+
+    void aLongListingOpensAtTheTop() {
+        // The first kind's files sort below the second's, so the first file found is far down.
+        const QString root = m_dir.filePath(QStringLiteral("long"));
+        QVERIFY(QDir().mkpath(root));
+        for (int i = 0; i < 300; ++i) {
+            const QString n = QString::number(1000 + i);
+            writeBytes(root + u"/a" + n + u".avi", {});
+            writeBytes(root + u"/b" + n + u".wav", {});
+        }
+        writeBytes(m_ini, "[Boot]\nSearchPath=1\n[FilePath]\nPath=" + root.toUtf8() +
+                              "\n[ListFile]\nDspFile=*.wav;*.avi\n[ListView]\nIConDsp=False\n");
+        Window w(m_ini);
+        w.form.openStartFolder();
+        FileList& list = w.form.list();
+        const auto atTheTop = [&list] {
+            QCOMPARE(list.rowCount(), 600);
+            QCOMPARE(list.view().currentIndex().row(), 0);
+            QCOMPARE(list.selectedRows(), QList<int>{0});
+            QCOMPARE(list.view().verticalScrollBar()->value(), 0);
+        };
+        atTheTop();
+        w.form.navigation().GoToPath(m_dir.path(), true);
+        w.form.navigation().GoToPath(root, true);
+        atTheTop();
     }
 
 private:

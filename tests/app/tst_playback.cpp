@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QHeaderView>
 #include <QSlider>
 #include <QTemporaryDir>
 #include <QTest>
@@ -302,6 +303,24 @@ private slots:
         w.form.close();
         QVERIFY(readText(m_ini).contains(u"ScreenSize=1"));
         QVERIFY(w.dialogs.messages().isEmpty());
+    }
+
+    void formLinkedSizeLeavesTheListAFewRows() {
+        put({{"picture.jpg", "p.jpg"}, {"tone.wav", "r.wav"}});
+        // A tall tree, the list low.
+        Window w(m_ini, m_folder, "*.wav;*.avi;*.jpg;*.mov;", {}, {}, "[SpPos]\nSpTop=5000\n");
+        w.form.Dspsize_Click(5);
+        w.doubleClick(QStringLiteral("p.jpg"));
+        QTRY_VERIFY(w.form.windowTitle().contains(u"p.jpg(64x48 - "));
+        // The window follows the picture's width, and stays high enough for the list to show a
+        // few rows above the status bar; the picture shows whole in the player.
+        QTRY_COMPARE(w.form.MediaPlayer1()->width(), 64);
+        FileListView& view = w.list().view();
+        const int bottom = std::min(view.geometry().bottom(), w.form.statusBar1()->y());
+        const int rows = (bottom - view.y() - view.header()->height()) / view.sizeHintForRow(0);
+        QVERIFY2(rows >= 3, qPrintable(QString::number(rows)));
+        QVERIFY(w.form.MediaPlayer1()->height() >= 48);
+        QVERIFY(w.form.height() < w.form.twips().toPixels(9165));
     }
 
     void recordingQuickPathsAndFilesThatDoNotPlay() {

@@ -224,10 +224,13 @@ void TestFileList::fileViewListsEveryFileAndFolders() {
     makeFile(p + u"notes.txt");
     makeFile(p + u"README");
     QVERIFY(QDir().mkdir(p + u"sub"));
-    QVERIFY(QDir().mkdir(p + u"My Music"));
-    QCOMPARE(chmod(QFile::encodeName(p + u"My Music").constData(), 0555), 0);
+    QVERIFY(QDir().mkdir(p + u"Musik"));
+    QCOMPARE(chmod(QFile::encodeName(p + u"Musik").constData(), 0555), 0);
 
     Fixture f;
+    SpecialFolderNames special;
+    special.music = u"Musik"_s;  // this desktop's music folder, as the tree knows it too
+    f.list.setSpecialFolders(special);
     f.list.setFileViewPressed(true);
     f.list.ListFolder(dir.path(), false);
     QCOMPARE(f.list.rowCount(), 3);
@@ -249,10 +252,15 @@ void TestFileList::fileViewListsEveryFileAndFolders() {
                  .data(f.list.model().index(sub, 0), Qt::DecorationRole)
                  .value<QIcon>()
                  .isNull());
-    // A read-only folder with a special name gets its own picture, in the read-only colour.
-    const FileRow& music = f.rowOf(p + u"My Music");
+    // A read-only folder with a special folder's name gets its own picture, in the read-only
+    // colour; a writable one is a plain folder.
+    const FileRow& music = f.rowOf(p + u"Musik");
     QCOMPARE(music.iconKey, f.state.icons.MyMusic);
     QCOMPARE(music.foreColor, qRgb(0, 128, 0));
+    special.music = u"sub"_s;
+    f.list.setSpecialFolders(special);
+    f.list.ListFolder(dir.path(), false);
+    QCOMPARE(f.rowOf(p + u"sub").iconKey, f.state.icons.FolderClose);
 
     // By size, folders come after every file.
     f.list.ColumnClick(3);  // descending

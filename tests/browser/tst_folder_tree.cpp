@@ -13,6 +13,7 @@
 #include "browser/folder_scan.h"
 #include "browser/folder_tree.h"
 #include "browser/image_list.h"
+#include "browser/messages.h"
 #include "browser/tree_state.h"
 #include "browser/tree_view1.h"
 #include "browser/volume_icons.h"
@@ -87,6 +88,7 @@ private slots:
     void nodeColoursAndImages();
     void expandToPathOpensAndSelectsDeepFolder();
     void expandToPathStopsAtMissingNode();
+    void rootWithoutPictureIsToldAndBuilt();
     void deleteTreeFolder();
     void vanishedFolderOpensEmpty();
     void namesThatAreNotUtf8();
@@ -274,16 +276,28 @@ void TestFolderTree::collapseListsTheClosedNodeWhenItHeldTheSelection() {
 void TestFolderTree::nodeColoursAndImages() {
     QTemporaryDir dir;
     const QString root = dir.path();
-    makeFolders(root, {u".hid"_s, u"ro"_s, u"plain"_s, u"Pictures"_s, u"Music"_s, u"Videos"_s});
-    QCOMPARE(chmod(QFile::encodeName(root + u"/ro").constData(), 0555), 0);
+    makeFolders(root, {u".hid"_s, u"ro"_s, u"plain"_s, u"Bilder"_s, u"Music"_s, u"Videos"_s,
+                       u"My Music"_s});
+    for (const QString& name : {u"ro"_s, u"Bilder"_s, u"Music"_s, u"My Music"_s}) {
+        QCOMPARE(chmod(QFile::encodeName(root + u'/' + name).constData(), 0555), 0);
+    }
+    const auto restore = qScopeGuard([&root] {
+        for (const QString& name : {u"ro"_s, u"Bilder"_s, u"Music"_s, u"My Music"_s}) {
+            chmod(QFile::encodeName(root + u'/' + name).constData(), 0755);
+        }
+    });
     Harness h;
+    SpecialFolderNames special;
+    special.pictures = u"Bilder"_s;  // this desktop's names, whatever its language
+    special.music = u"Music"_s;
+    special.videos = u"Videos"_s;
+    h.tree.setSpecialFolders(special);
     h.tree.BuildDriveTree(root);
     QVERIFY(!h.tree.Node(root + u"/.hid"));
     QVERIFY(!h.tree.Node(root + u"/ro"));
 
     h.module.mHiddenAtr = 1;
     h.module.mReadOnlyAtr = 1;
-    h.tree.setSpecialFolders({root + u"/Pictures", root + u"/Music", root + u"/Videos"});
     h.tree.BuildDriveTree(root);
     QCOMPARE(colourOf(h.tree.Node(root + u"/.hid")), QColor(128, 0, 128));
     QCOMPARE(colourOf(h.tree.Node(root + u"/ro")), QColor(0, 128, 0));
@@ -294,16 +308,21 @@ void TestFolderTree::nodeColoursAndImages() {
         return h.tree.Node(root + u'/' + name)->data(0, FolderTree::ImageRole).toString();
     };
     QCOMPARE(imageOf(u"plain"_s), icons.FolderClose);
-    QCOMPARE(imageOf(u"Pictures"_s), icons.MyPicture);
+    // A read-only folder with a special folder's name gets its picture (the list's rule too);
+    // a writable one, or one of the Windows names, is a plain folder.
+    QCOMPARE(imageOf(u"Bilder"_s), icons.MyPicture);
     QCOMPARE(imageOf(u"Music"_s), icons.MyMusic);
-    QCOMPARE(imageOf(u"Videos"_s), icons.MyVideo);
+    QCOMPARE(imageOf(u"Videos"_s), icons.FolderClose);
+    QCOMPARE(imageOf(u"My Music"_s), icons.FolderClose);
+    QCOMPARE(
+        folderImageKey(u"Music"_s, EntryAttribute::ReadOnly, AttributeFilter{}, icons, special),
+        icons.FolderClose);
     // The selected node shows the open folder.
     QTreeWidgetItem* plain = h.tree.Node(root + u"/plain");
     h.tree.SelectNode(plain);
     QCOMPARE(plain->icon(0).cacheKey(), h.images.icon(icons.FolderOpen).cacheKey());
     h.tree.SelectNode(h.tree.RootNode());
     QCOMPARE(plain->icon(0).cacheKey(), h.images.icon(icons.FolderClose).cacheKey());
-    chmod(QFile::encodeName(root + u"/ro").constData(), 0755);
 }
 
 void TestFolderTree::expandToPathOpensAndSelectsDeepFolder() {
@@ -347,11 +366,19 @@ void TestFolderTree::expandToPathOpensAndSelectsDeepFolder() {
 void TestFolderTree::expandToPathStopsAtMissingNode() {
     QTemporaryDir dir;
     const QString root = dir.path();
-    makeFolders(root, {u"a/.secret/inner"_s, u"a/shown"_s});
+    makeFolders(root, {u"a/.secret/inner"_s, u"a/.other"_s, u"a/shown"_s});
     Harness h;
     h.tree.BuildDriveTree(root);
+    // A folder asked for by name is shown though the settings hide it, its hidden sibling not.
     h.tree.ExpandToPath(root, root + u"/a/.secret/inner", true);
+    QVERIFY(h.dialogs.calls().isEmpty());
+    QCOMPARE(h.tree.SelectedFolderPath(), QString(root + u"/a/.secret/inner"));
+    QCOMPARE(h.childKeys(root + u"/a"), QStringList({root + u"/a/.secret", root + u"/a/shown"}));
+    QCOMPARE(colourOf(h.tree.Node(root + u"/a/.secret")), QColor(128, 0, 128));
 
+    // A folder that is not there stops the opening with the error box.
+    h.tree.BuildDriveTree(root);
+    h.tree.ExpandToPath(root, root + u"/a/gone/inner", true);
     const QList<ScriptedDialogs::Call> messages = h.dialogs.messages();
     QCOMPARE(messages.size(), 1);
     QCOMPARE(messages.at(0).text, errorBoxText(run_error::kPathNotFound));
@@ -360,10 +387,32 @@ void TestFolderTree::expandToPathStopsAtMissingNode() {
     // The tree stays as far as it was opened.
     QVERIFY(h.tree.Node(root + u"/a")->isExpanded());
     QVERIFY(!h.tree.Node(root + u"/a/.secret"));
+    QVERIFY(!h.tree.Node(root + u"/a/gone"));
 
     h.dialogs.clear();
     h.tree.ExpandToPath(root, u"/elsewhere/x"_s, true);
     QCOMPARE(h.dialogs.messages().size(), 1);
+}
+
+void TestFolderTree::rootWithoutPictureIsToldAndBuilt() {
+    QTemporaryDir dir;
+    makeFolders(dir.path(), {u"a"_s});
+    Harness h;
+    h.tree.BuildDriveTree(dir.path());
+    QVERIFY(h.dialogs.calls().isEmpty());
+    // No pictures of our own and no icon theme: the root's picture cannot be had.
+    QIcon::setThemeSearchPaths({});
+    QIcon::setFallbackSearchPaths({});
+    QIcon::setThemeName(u"no-such-theme"_s);
+    QIcon::setFallbackThemeName(u"no-such-theme"_s);
+    h.images = ImageList();
+    h.tree.BuildDriveTree(dir.path());
+    const QList<ScriptedDialogs::Call> messages = h.dialogs.messages();
+    QCOMPARE(messages.size(), 1);
+    QCOMPARE(messages.at(0).text, browser_msg::listIconFailed(dir.path()));
+    QCOMPARE(toString(messages.at(0).icon), toString(MsgIcon::Information));
+    QCOMPARE(h.tree.RootKey(), dir.path());
+    QVERIFY(h.tree.Node(dir.path() + u"/a"));
 }
 
 void TestFolderTree::deleteTreeFolder() {

@@ -196,11 +196,12 @@ void TestPathUtils::driveName() {
     QCOMPARE(GetDriveNm(QStringLiteral("/homework/x"), volumes), QStringLiteral("/"));
     QCOMPARE(GetDriveNm(QStringLiteral("/usr"), volumes), QStringLiteral("/"));
     QCOMPARE(GetDriveNm(QStringLiteral("relative/x"), volumes), QString());
-    // Shorter than three characters: as given.
-    QCOMPARE(GetDriveNm(QStringLiteral("/a"), volumes), QStringLiteral("/a"));
-    QCOMPARE(GetDriveNm(QStringLiteral("ab"), volumes), QStringLiteral("ab"));
+    // However short, a path's volume is its mount point: "/x" is no root of its own.
+    QCOMPARE(GetDriveNm(QStringLiteral("/x"), volumes), QStringLiteral("/"));
+    QCOMPARE(GetDriveNm(QStringLiteral("/x/"), volumes), QStringLiteral("/"));
+    QCOMPARE(GetDriveNm(QStringLiteral("ab"), volumes), QString());
     QCOMPARE(GetDriveNm(QString(), volumes), QString());
-    QCOMPARE(GetDriveNm(QStringLiteral("/"), {}), QStringLiteral("/"));
+    QCOMPARE(GetDriveNm(QStringLiteral("/"), volumes), QStringLiteral("/"));
     // The machine's own volumes always start with "/".
     QCOMPARE(GetDriveNm(QStringLiteral("/usr/bin")).isEmpty(), false);
 }

@@ -79,6 +79,10 @@ private slots:
         QCOMPARE(fittedWindowSize(fit, QSize(640, 480)), std::nullopt);
         fit.screenWidth = 11000;
         QVERIFY(fittedWindowSize(fit, QSize(640, 480)).has_value());
+        // The floor that keeps the list a few rows wins over a small picture.
+        fit.minHeight = 7000;
+        QCOMPARE(fittedWindowSize(fit, QSize(64, 48))->height(), 7000);
+        QCOMPARE(fittedWindowSize(fit, QSize(640, 480))->height(), 10400);
         // No picture size: nothing to fit to.
         QCOMPARE(fittedWindowSize(fit, QSize(0, 480)), std::nullopt);
     }
