@@ -37,12 +37,15 @@
 #include "platform/trash.h"
 #include "player/movie.h"
 #include "player/play_list.h"
+#include "settings/live_settings.h"
+#include "settings/options_dialog.h"
 
 Form1::Form1(Module1& state, Dialogs& dialogs, QString iniPath, const Form1PlayerSetup& player,
              QWidget* parent)
     : QMainWindow(parent),
       m_state(state),
       m_dialogs(dialogs),
+      m_settings(std::make_unique<LiveSettings>(state)),
       m_iniPath(std::move(iniPath)),
       m_images(ImageList::withBuiltinImages()),
       m_layout(PaneLayout::design()),
@@ -54,6 +57,7 @@ Form1::Form1(Module1& state, Dialogs& dialogs, QString iniPath, const Form1Playe
     setWindowTitle(m_titleText);
     buildControls(player);
     wireMenus();
+    wireSettings();
     wireSplitters();
     wireBrowser();
     wirePlayer();
@@ -112,13 +116,11 @@ void Form1::buildControls(const Form1PlayerSetup& player) {
 }
 
 void Form1::wireMenus() {
-    for (int i = 0; i < 6; ++i) {
+    for (int i = 0; i < DspsizeItem::kCount; ++i) {
         connect(m_menus.Dspsize[i], &QAction::triggered, this, [this, i] { Dspsize_Click(i); });
     }
-    for (int i = 1; i <= 6; ++i) {
-        if (i == 5) {
-            continue;
-        }
+    for (int i : {OptItem::Mute, OptItem::OnTop, OptItem::SlideShow, OptItem::QuickPathPlay,
+                  OptItem::Options}) {
         // Opt_Click turns the mark over itself, as it does when called from code.
         connect(m_menus.Opt[i], &QAction::triggered, this, [this, i](bool checked) {
             m_menus.Opt[i]->setChecked(!checked);
@@ -164,40 +166,57 @@ void Form1::Dspsize_Click(int index) {
 }
 
 void Form1::showDisplaySize(int index) {
-    Form1Menus::checkOnly(m_menus.Dspsize, index);
-    m_statusBar->setPanelText(StatusBar1::DisplaySizePanel, dspsizeCaption(index));
-    m_state.mScreenSize = static_cast<qint16>(index);
+    m_settings->setScreenSize(index);
 }
 
 void Form1::Opt_Click(int index) {
     m_timer1->stop();
-    if (index == 6) {
-        return;  // the options dialog comes with its own window
+    bool on = false;
+    switch (index) {
+        case OptItem::Options:
+            openOptions();
+            return;
+        case OptItem::Mute:
+            on = !m_state.mMuteState;
+            m_settings->setMute(on);
+            break;
+        case OptItem::OnTop:
+            on = !m_state.mScreenState;
+            m_settings->setAlwaysOnTop(on);
+            break;
+        case OptItem::SlideShow:
+            on = !m_state.mSlideShow;
+            m_settings->setSlideShow(on);
+            on ? m_timer1->start() : m_timer1->stop();
+            break;
+        case OptItem::QuickPathPlay: {
+            // A mark of its own that nothing else reads.
+            QAction* item = m_menus.Opt[index];
+            item->setChecked(!item->isChecked());
+            on = item->isChecked();
+            break;
+        }
+        default:
+            return;
     }
-    QAction* item = m_menus.Opt[index];
-    item->setChecked(!item->isChecked());
-    const bool on = item->isChecked();
-    if (index == 1) {
-        m_statusBar->setPanelText(StatusBar1::MutePanel, on ? QStringLiteral("ミュートON")
-                                                            : QStringLiteral("ミュートOFF"));
-    } else if (index == 2) {
-        m_statusBar->setPanelText(StatusBar1::OnTopPanel, on ? QStringLiteral("常に最前面ON")
-                                                             : QStringLiteral("常に最前面OFF"));
-    } else if (index == 3) {
-        on ? m_timer1->start() : m_timer1->stop();
-    }
-    m_state.mSlideShow = m_menus.Opt[3]->isChecked();
     if (m_list->rowCount() > 0) {
-        m_playList->applyOption(index, on);
-        if (index == 2) {
+        m_playList->showSelectedPath();
+        if (index == OptItem::Mute) {
+            m_playList->applyMute(on);
+        } else if (index == OptItem::OnTop) {
             setAlwaysOnTop(on);
         }
     }
 }
 
 void Form1::TreeViewStyle_Click(QAction* item) {
-    // Both items switch the lines: the style follows the mark of the item just clicked.
-    m_tree->setLinesVisible(item->isChecked());
+    // Both items switch the lines: the style follows the mark of the item just clicked. Only
+    // the line item's mark is kept in the settings.
+    if (item == m_menus.TreeViewLine) {
+        m_settings->setTreeLines(item->isChecked());
+    } else {
+        m_tree->setLinesVisible(item->isChecked());
+    }
 }
 
 void Form1::setAlwaysOnTop(bool on) {

@@ -13,6 +13,7 @@
 #include "player/player_set.h"
 #include "player/wave_volume.h"
 #include "settings/module1.h"
+#include "settings/options_dialog.h"
 
 class ArchiveCommands;
 class DialogExtractionPrompts;
@@ -46,6 +47,7 @@ class SplitterBar;
 class Trash;
 class StatusBar1;
 class Toolbar1;
+class LiveSettings;
 
 // How the window's players are made: libmpv's options, and the sound card's volume.
 struct Form1PlayerSetup {
@@ -89,6 +91,11 @@ public:
     // A path handed over by a second start: goes to the folder (a file's own folder, and plays
     // the file) and comes to the front.
     void openGivenPath(const QString& path);
+
+    // The options the menus, the toolbar and the status bar show; change them through here.
+    LiveSettings& settings() const { return *m_settings; }
+    // The options dialog while it is open.
+    Form2* optionsDialog() const { return m_options; }
 
     // Controls.
     const Form1Menus& menus() const { return m_menus; }
@@ -135,7 +142,8 @@ public:
     void IniDataLoad();
     void IniDataSave();
 
-    // Commands of the options menu that only change the window's own state.
+    // Commands of the options menu: a display size (DspsizeItem), an option (OptItem; Options
+    // opens the options dialog).
     void Dspsize_Click(int index);
     void Opt_Click(int index);
     void TreeViewStyle_Click(QAction* item);
@@ -172,12 +180,13 @@ private:
     void loadBrowser();
     void applyListMenuState(const struct ListMenuState& state);
     void wireMenus();
+    void wireSettings();
+    void openOptions();
     void wireSplitters();
     void Form_Resize();
     void applyLayout();
     void showContextMenu(QMenu* menu, const QPoint& globalPos, bool restartTimer);
     void placeWindow(int leftTwips, int topTwips, int widthTwips, int heightTwips);
-    void centreWindow(int widthTwips, int heightTwips);
     void setAlwaysOnTop(bool on);
     QString dspsizeCaption(int index) const;
     // Ticks a display size and shows it, without touching the players.
@@ -185,6 +194,8 @@ private:
 
     Module1& m_state;
     Dialogs& m_dialogs;
+    std::unique_ptr<LiveSettings> m_settings;
+    QPointer<Form2> m_options;
     QString m_iniPath;
     QString m_titleText;
     ImageList m_images;

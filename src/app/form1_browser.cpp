@@ -51,7 +51,7 @@ void Form1::buildBrowser() {
     menu.QuickPathSet = m_menus.QuickPathSet;
     Navigation::Hooks hooks;
     hooks.stopPlayback = [this] { m_movie->PlayStop(); };
-    hooks.iconView = [this] { return m_menus.MnuIconSet->isChecked(); };
+    hooks.iconView = [this] { return m_state.mIconDsp; };
     hooks.openFolderInFileManager = [](const QString& folder) {
         return desktopUrlOpener()(QUrl::fromLocalFile(folder));
     };
@@ -59,8 +59,8 @@ void Form1::buildBrowser() {
     m_shellCommands =
         std::make_unique<ShellCommands>(m_dialogs, *m_trash, desktopUrlOpener(), this);
     m_navigation =
-        std::make_unique<Navigation>(m_state, m_treeState, m_dialogs, *m_tree, *m_list, *m_location,
-                                     *m_timer1, menu, std::move(hooks), this);
+        std::make_unique<Navigation>(m_state, *m_settings, m_treeState, m_dialogs, *m_tree, *m_list,
+                                     *m_location, *m_timer1, menu, std::move(hooks), this);
 }
 
 void Form1::applyListMenuState(const ListMenuState& state) {
@@ -107,13 +107,9 @@ void Form1::wireBrowser() {
     });
     connect(m_menus.ExitQuorvane, &QAction::triggered, this, [this] { close(); });
     connect(m_location.get(), &LocationBox::itemChosen, nav, &Navigation::ImageCombo1_Click);
-    connect(m_menus.MnuGrid, &QAction::toggled, m_list.get(), &FileList::setGridLines);
-    connect(m_menus.MnuIconSet, &QAction::triggered, this,
-            [this](bool on) { m_list->ListFolder(m_tree->SelectedFolderPath(), on); });
 
-    connect(m_tree.get(), &FolderTree::folderSelected, this, [this](const QString& path) {
-        m_list->ListFolder(path, m_menus.MnuIconSet->isChecked());
-    });
+    connect(m_tree.get(), &FolderTree::folderSelected, this,
+            [this](const QString& path) { m_list->ListFolder(path, m_state.mIconDsp); });
     connect(m_tree.get(), &FolderTree::contextMenuRequested, this,
             [this](const QPoint& pos) { showContextMenu(m_menus.quickAccess, pos, false); });
     connect(m_list.get(), &FileList::contextMenuRequested, this,
@@ -129,11 +125,11 @@ void Form1::loadBrowser() {
     m_navigation->QuickPathSet_Click(
         m_state.mQuickPathValue >= 0 && m_state.mQuickPathValue <= 2 ? m_state.mQuickPathValue : 0);
     m_list->CreateColumns();
-    m_list->setGridLines(m_menus.MnuGrid->isChecked());
-    m_tree->setLinesVisible(m_menus.TreeViewLine->isChecked());
+    m_list->setGridLines(m_state.mGridLine);
+    m_tree->setLinesVisible(m_state.mTreeViewLine);
     m_location->FillLocationBox();
     m_navigation->GoToPath(m_state.mStartPath, false);
-    m_list->ListFolder(m_state.mStartPath, m_menus.MnuIconSet->isChecked());
+    m_list->ListFolder(m_state.mStartPath, m_state.mIconDsp);
     m_treeState.CurrentFolder = m_state.mStartPath;
     // The row the listing made current is selected alone and scrolled into view.
     const QString current = m_list->CurrentRowText();
@@ -176,28 +172,28 @@ void Form1::Toolbar1_ButtonClick(int index, const QString& key) {
     Q_UNUSED(key);
     m_timer1->stop();
     switch (index) {
-        case 1:
+        case Toolbar1::DeskTopButton:
             m_navigation->GoDeskTop_Click();
             break;
-        case 2:
+        case Toolbar1::MyDocButton:
             m_navigation->GoMydoc_Click();
             break;
-        case 3:
+        case Toolbar1::NetworkButton:
             m_navigation->GoNetWtok_Click();
             break;
-        case 5:
+        case Toolbar1::UpOneButton:
             m_navigation->GoUpFolder();
             break;
-        case 6:
+        case Toolbar1::RefreshButton:
             m_navigation->Listkousin_Click();
             break;
-        case 7:
+        case Toolbar1::FileViewButton:
             ToggleFileView();
             break;
-        case 8:
+        case Toolbar1::ExtractButton:
             m_archiveCommands->ExtractArchives(false);
             break;
-        case 9:
+        case Toolbar1::SelectExtractButton:
             m_archiveCommands->ExtractArchives(true);
             break;
         default:
@@ -212,9 +208,9 @@ void Form1::Toolbar1_ButtonClick(int index, const QString& key) {
 
 void Form1::ToggleFileView() {
     QApplication::processEvents();
-    const bool pressed = m_toolbar->button(7)->isChecked();
+    const bool pressed = m_toolbar->button(Toolbar1::FileViewButton)->isChecked();
     m_list->setFileViewPressed(pressed);
-    m_list->ListFolder(m_tree->SelectedFolderPath(), m_menus.MnuIconSet->isChecked());
-    m_toolbar->button(8)->setVisible(pressed);
-    m_toolbar->button(9)->setVisible(pressed);
+    m_list->ListFolder(m_tree->SelectedFolderPath(), m_state.mIconDsp);
+    m_toolbar->button(Toolbar1::ExtractButton)->setVisible(pressed);
+    m_toolbar->button(Toolbar1::SelectExtractButton)->setVisible(pressed);
 }

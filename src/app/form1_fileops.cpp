@@ -49,7 +49,7 @@ void Form1::buildFileCommands() {
                                                                                {}});
     FileCommandContext& c = *m_commandContext;
     c.stopPlayback = [this] { m_movie->PlayStop(); };
-    c.iconView = [this] { return m_menus.MnuIconSet->isChecked(); };
+    c.iconView = [this] { return m_state.mIconDsp; };
     c.refreshList = [this] { m_navigation->Listkousin_Click(); };
     c.reopenSelectedFolder = [this] { m_navigation->ReopenSelectedFolder(); };
     c.goToPath = [this](const QString& path) { m_navigation->GoToPath(path, true); };

@@ -16,13 +16,6 @@
 #include "player/play_list.h"
 #include "player/video_surface.h"
 
-namespace {
-
-// The display sizes the keys choose (items of Dspsize).
-enum DisplaySizeItem { FitToWindowItem = 0, FullScreenItem = 4 };
-
-}  // namespace
-
 void Form1::wireInput() {
     m_input = new InputMap(*this, this);
     m_input->setContext(m_listView, InputContext::List);
@@ -36,7 +29,7 @@ void Form1::wireInput() {
         // Esc, a double-click or closing the picture's own screen fits it to the window again;
         // the size menu and the status bar follow.
         connect(surface, &VideoSurface::fullScreenLeft, this,
-                [this] { showDisplaySize(FitToWindowItem); });
+                [this] { showDisplaySize(DspsizeItem::FitWindow); });
     }
     connect(m_input, &InputMap::triggered, this, &Form1::runInputCommand);
 }
@@ -53,10 +46,10 @@ void Form1::runInputCommand(InputCommand command) {
                 play.ToggleLoop(1);
                 break;
             case C::FitToWindow:
-                Dspsize_Click(FitToWindowItem);
+                Dspsize_Click(DspsizeItem::FitWindow);
                 break;
             case C::FullScreen:
-                Dspsize_Click(FullScreenItem);
+                Dspsize_Click(DspsizeItem::FullScreen);
                 break;
             case C::PlayOrPause:
                 play.PlayKey();

@@ -24,8 +24,8 @@ void Form1::Form_Load() {
     m_state.mSortColumn = 1;
     m_state.mPlayNextFlg = true;
     m_tree->Timer2().stop();
-    m_toolbar->button(8)->setVisible(false);
-    m_toolbar->button(9)->setVisible(false);
+    m_toolbar->button(Toolbar1::ExtractButton)->setVisible(false);
+    m_toolbar->button(Toolbar1::SelectExtractButton)->setVisible(false);
     m_movie->configureAtStart();
     m_playList->takeStartRate();
     m_slider->setValue(10);
@@ -43,15 +43,10 @@ void Form1::Form_Load() {
     ApplyHSplit();
     m_menus.MnuLoop->setChecked(false);
 
-    const int size = Form1Menus::firstChecked(m_menus.Dspsize);
-    m_statusBar->setPanelText(4, size >= 0 ? m_menus.Dspsize[size]->text() : QString());
-    m_statusBar->setPanelText(5, m_menus.Opt[1]->isChecked() ? QStringLiteral("ミュートON")
-                                                             : QStringLiteral("ミュートOFF"));
-    const bool onTop = m_menus.Opt[2]->isChecked();
-    m_statusBar->setPanelText(
-        6, onTop ? QStringLiteral("常に最前面ON") : QStringLiteral("常に最前面OFF"));
-    setAlwaysOnTop(onTop);
-    m_statusBar->setPanelText(7, QStringLiteral("1.0 x"));
+    // The status bar's option panels already show what the settings gave; the window takes the
+    // always-on-top state without moving.
+    setAlwaysOnTop(m_state.mScreenState);
+    m_statusBar->setPanelText(StatusBar1::RatePanel, QStringLiteral("1.0 x"));
     loadBrowser();
     m_state.mPlayNextFlg = true;
 }

@@ -98,20 +98,22 @@ Form1Menus Form1Menus::build(QWidget* window) {
                               QStringLiteral("200%"),
                               QStringLiteral("フルスクリーン"),
                               QStringLiteral("100% - フォーム連動")};
-    for (int i = 0; i < 6; ++i) {
-        const QKeySequence key = i == 0   ? QKeySequence(Qt::Key_F11)
-                                 : i == 4 ? QKeySequence(Qt::Key_F12)
-                                          : QKeySequence();
+    for (int i = 0; i < DspsizeItem::kCount; ++i) {
+        const QKeySequence key = i == DspsizeItem::FitWindow    ? QKeySequence(Qt::Key_F11)
+                                 : i == DspsizeItem::FullScreen ? QKeySequence(Qt::Key_F12)
+                                                                : QKeySequence();
         m.Dspsize[i] = arrayItem(m.DspOpt, "Dspsize", i, sizes[i], true, key);
     }
-    m.Opt[1] = arrayItem(m.DspOption, "Opt", 1, QStringLiteral("ミュート"), true,
-                         QKeySequence(Qt::Key_F1));
-    m.Opt[2] = arrayItem(m.DspOption, "Opt", 2, QStringLiteral("常に手前に表示"), true,
-                         QKeySequence(Qt::Key_F2));
-    m.Opt[3] = arrayItem(m.DspOption, "Opt", 3, QStringLiteral("スライドショーを行う"), true);
-    m.Opt[4] = arrayItem(m.DspOption, "Opt", 4, QStringLiteral("クイックパス連続再生"), true);
-    m.Opt[5] = arrayItem(m.DspOption, "Opt", 5, QStringLiteral("-"));
-    m.Opt[6] = arrayItem(m.DspOption, "Opt", 6, QStringLiteral("環境設定"));
+    const auto opt = [&m](int index, const QString& caption, bool checkable = false,
+                          const QKeySequence& key = {}) {
+        m.Opt[index] = arrayItem(m.DspOption, "Opt", index, caption, checkable, key);
+    };
+    opt(OptItem::Mute, QStringLiteral("ミュート"), true, QKeySequence(Qt::Key_F1));
+    opt(OptItem::OnTop, QStringLiteral("常に手前に表示"), true, QKeySequence(Qt::Key_F2));
+    opt(OptItem::SlideShow, QStringLiteral("スライドショーを行う"), true);
+    opt(OptItem::QuickPathPlay, QStringLiteral("クイックパス連続再生"), true);
+    opt(OptItem::Bar, QStringLiteral("-"));
+    opt(OptItem::Options, QStringLiteral("環境設定"));
 
     m.MnuPlayOpt = topMenu(window, "MnuPlayOpt", QStringLiteral("再生オプション"));
     m.MnuMoviePlay = item(m.MnuPlayOpt, "MnuMoviePlay", QStringLiteral("再生/一時停止(&P)"));

@@ -4,9 +4,23 @@
 #include <QString>
 #include <array>
 
+#include "settings/module1.h"
+
 class QAction;
 class QMenu;
 class QWidget;
+
+// The elements of the options menu's Opt array (there is no element 0).
+struct OptItem {
+    enum : int {
+        Mute = 1,           // "ミュート" (F1)
+        OnTop = 2,          // "常に手前に表示" (F2)
+        SlideShow = 3,      // "スライドショーを行う"
+        QuickPathPlay = 4,  // "クイックパス連続再生"
+        Bar = 5,            // separator
+        Options = 6,        // "環境設定": the options dialog
+    };
+};
 
 // The main window's menus: quickAccess (the tree's menu), DspOption (the status bar's menu) and
 // MnuPlayOpt (the file list's menu), every item under its own name. Control arrays keep their
@@ -39,8 +53,8 @@ struct Form1Menus {
 
     QMenu* DspOption = nullptr;
     QMenu* DspOpt = nullptr;
-    std::array<QAction*, 6> Dspsize{};
-    std::array<QAction*, 7> Opt{};  // Opt[0] stays null
+    std::array<QAction*, 6> Dspsize{};  // indexed by DspsizeItem
+    std::array<QAction*, 7> Opt{};      // indexed by OptItem; Opt[0] stays null
 
     QMenu* MnuPlayOpt = nullptr;
     QAction* MnuMoviePlay = nullptr;

@@ -39,27 +39,27 @@ PlayListWindow Form1::playListWindow() {
     PlayListWindow w;
     w.titleText = m_titleText;
     w.setCaption = [this](const QString& caption) { setWindowTitle(caption); };
-    w.fileViewPressed = [this] { return m_toolbar->button(7)->isChecked(); };
-    w.muteChecked = [this] { return m_menus.Opt[1]->isChecked(); };
-    w.quickPathMode = [this] { return Form1Menus::firstChecked(m_menus.QuickPathSet); };
+    w.fileViewPressed = [this] { return m_toolbar->button(Toolbar1::FileViewButton)->isChecked(); };
     w.addQuickPath = [this](const QString& folder) { m_navigation->AddQuickPath(folder); };
     w.showLoop = [this](bool loop, bool setButton) {
         m_menus.MnuLoop->setChecked(loop);
         if (setButton) {
-            m_toolbar->button(17)->setChecked(loop);
+            m_toolbar->button(Toolbar1::RepeatButton)->setChecked(loop);
         }
     };
-    w.setPlayButtonImage = [this](const QString& key) { m_toolbar->setButtonImage(11, key); };
+    w.setPlayButtonImage = [this](const QString& key) {
+        m_toolbar->setButtonImage(Toolbar1::PlayButton, key);
+    };
     w.showRate = [this](double rate) {
         m_slider->setToolTip(player_msg::rateText(rate));
-        m_statusBar->setPanelText(7, player_msg::ratePanelText(rate));
+        m_statusBar->setPanelText(StatusBar1::RatePanel, player_msg::ratePanelText(rate));
     };
     w.showRateTip = [this](double rate) {
         QToolTip::showText(QCursor::pos(), player_msg::rateText(rate), m_slider);
     };
     w.setSliderValue = [this](int value) { m_slider->setValue(value); };
     w.windowFit = [this]() -> std::optional<WindowFit> {
-        if (!m_menus.Dspsize[5]->isChecked() ||
+        if (m_state.mScreenSize != DspsizeItem::FollowForm ||
             (windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen))) {
             return std::nullopt;
         }
@@ -124,28 +124,28 @@ void Form1::wirePlayer() {
 void Form1::playerButtonClick(int index) {
     PlayList& list = *m_playList;
     switch (index) {
-        case 11:
+        case Toolbar1::PlayButton:
             list.PlayButton_Click();
             break;
-        case 12:
+        case Toolbar1::StopButton:
             list.MnuMovieStop_Click();
             break;
-        case 14:
+        case Toolbar1::PreviousButton:
             list.PlayStep(1);
             break;
-        case 15:
+        case Toolbar1::NextButton:
             list.PlayStep(0);
             break;
-        case 17:
+        case Toolbar1::RepeatButton:
             list.ToggleLoop(0);
             break;
-        case 19:
+        case Toolbar1::AscendingButton:
             list.setReverse(false);
             break;
-        case 20:
+        case Toolbar1::DescendingButton:
             list.setReverse(true);
             break;
-        case 22:
+        case Toolbar1::RateOneButton:
             list.RateOne();
             break;
         default:

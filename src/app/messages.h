@@ -15,4 +15,12 @@ inline QString splashLabel() {
     return QStringLiteral("For Windows2000/XP フリーソフト");
 }
 
+// Status panels 5 and 6: the mute and always-on-top options.
+inline QString mutePanel(bool on) {
+    return on ? QStringLiteral("ミュートON") : QStringLiteral("ミュートOFF");
+}
+inline QString onTopPanel(bool on) {
+    return on ? QStringLiteral("常に最前面ON") : QStringLiteral("常に最前面OFF");
+}
+
 }  // namespace app_msg

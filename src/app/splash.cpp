@@ -5,25 +5,11 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QPainter>
-#include <QSvgRenderer>
 #include <QVBoxLayout>
 
+#include "app/logo.h"
 #include "app/messages.h"
 #include "platform/app_info.h"
-
-namespace {
-
-QPixmap logoPixmap(int size) {
-    QPixmap pixmap(size, size);
-    pixmap.fill(Qt::transparent);
-    QSvgRenderer renderer(QStringLiteral(":/app/logo.svg"));
-    QPainter painter(&pixmap);
-    renderer.render(&painter);
-    return pixmap;
-}
-
-}  // namespace
 
 frmSplash::frmSplash(QWidget* parent)
     : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
@@ -41,7 +27,7 @@ frmSplash::frmSplash(QWidget* parent)
     m_productName->setObjectName(QStringLiteral("lblProductName"));
     m_version->setObjectName(QStringLiteral("lblVersion"));
 
-    m_logo->setPixmap(logoPixmap(96));
+    m_logo->setPixmap(appLogo(96));
     QFont big = m_productName->font();
     big.setPointSize(24);
     big.setBold(true);

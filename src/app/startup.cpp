@@ -110,10 +110,10 @@ int Main(QApplication& app, const QStringList& arguments) {
         splash->close();
     }
     Toolbar1* toolbar = form.toolbar();
-    toolbar->setButtonImage(1, state.icons.DeskTop);
-    toolbar->setButtonImage(2, state.icons.MyDoc);
-    toolbar->setButtonImage(3, state.icons.MyNet);
-    toolbar->setButtonImage(5, state.icons.UpOne);
+    toolbar->setButtonImage(Toolbar1::DeskTopButton, state.icons.DeskTop);
+    toolbar->setButtonImage(Toolbar1::MyDocButton, state.icons.MyDoc);
+    toolbar->setButtonImage(Toolbar1::NetworkButton, state.icons.MyNet);
+    toolbar->setButtonImage(Toolbar1::UpOneButton, state.icons.UpOne);
     if (!session.requested()) {
         form.showAsLoaded();
         form.openStartFolder();

@@ -39,8 +39,8 @@ void StatusBar1::setPanelText(int panel, const QString& text) {
 
 void StatusBar1::updateClock() {
     const QDateTime now = QDateTime::currentDateTime();
-    setPanelText(2, now.toString(QStringLiteral("yyyy/MM/dd")));
-    setPanelText(3, now.toString(QStringLiteral("H:mm")));
+    setPanelText(DatePanel, now.toString(QStringLiteral("yyyy/MM/dd")));
+    setPanelText(TimePanel, now.toString(QStringLiteral("H:mm")));
 }
 
 QRect StatusBar1::panelRect(int panel) const {

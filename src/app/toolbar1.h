@@ -21,6 +21,25 @@ public:
         int image;  // number of its picture in the toolbar images, 0 for a separator
         bool pressed;
     };
+    // The buttons by index, 1-based from the left; 4, 10, 13, 16, 18 and 21 are separators.
+    enum ButtonIndex {
+        DeskTopButton = 1,        // "デスクトップ"
+        MyDocButton = 2,          // "マイドキュメント"
+        NetworkButton = 3,        // "ネットワーク"
+        UpOneButton = 5,          // "1つ上に"
+        RefreshButton = 6,        // "最新更新"
+        FileViewButton = 7,       // "ファイルビュー" (stays pressed)
+        ExtractButton = 8,        // "解凍"
+        SelectExtractButton = 9,  // "選択解凍"
+        PlayButton = 11,          // "再生"
+        StopButton = 12,          // "停止"
+        PreviousButton = 14,      // "1つ戻る"
+        NextButton = 15,          // "1つ次へ"
+        RepeatButton = 17,        // "リピート再生" (stays pressed)
+        AscendingButton = 19,     // "昇順" (one of the order pair)
+        DescendingButton = 20,    // "降順"
+        RateOneButton = 22,       // "RateOne"
+    };
     static constexpr int kButtonCount = 22;
     static const ButtonSpec kButtons[kButtonCount];
 

@@ -22,13 +22,16 @@
 #include "platform/interval_timer.h"
 #include "platform/shell_execute.h"
 #include "platform/volumes.h"
+#include "settings/live_settings.h"
 #include "settings/module1.h"
 
-Navigation::Navigation(Module1& module, TreeState& treeState, Dialogs& dialogs, FolderTree& tree,
-                       FileList& list, LocationBox& location, IntervalTimer& timer1,
-                       QuickPathMenu menu, Hooks hooks, QWidget* window, QObject* parent)
+Navigation::Navigation(Module1& module, LiveSettings& settings, TreeState& treeState,
+                       Dialogs& dialogs, FolderTree& tree, FileList& list, LocationBox& location,
+                       IntervalTimer& timer1, QuickPathMenu menu, Hooks hooks, QWidget* window,
+                       QObject* parent)
     : QObject(parent),
       m_module(module),
+      m_settings(settings),
       m_treeState(treeState),
       m_dialogs(dialogs),
       m_tree(tree),
@@ -37,7 +40,10 @@ Navigation::Navigation(Module1& module, TreeState& treeState, Dialogs& dialogs, 
       m_timer1(timer1),
       m_menu(menu),
       m_hooks(std::move(hooks)),
-      m_window(window) {}
+      m_window(window) {
+    connect(&settings, &LiveSettings::quickPathsChanged, this, &Navigation::showQuickPaths);
+    connect(&settings, &LiveSettings::quickPathValueChanged, this, &Navigation::showQuickPathValue);
+}
 
 Navigation::~Navigation() {
     delete m_findWindow;
@@ -274,20 +280,25 @@ void Navigation::ImageCombo1_Click(const QString& key) {
 QuickPaths Navigation::quickPaths() const {
     QuickPaths paths;
     for (int k = 0; k < QuickPaths::kCount; ++k) {
-        paths.set(k, m_menu.pass[k]->text());
+        paths.set(k, m_module.mQuickPath[k]);
     }
     return paths;
 }
 
 void Navigation::setQuickPaths(const QuickPaths& paths) {
+    m_settings.setQuickPaths(paths.paths());
+}
+
+void Navigation::showQuickPaths() {
     for (int k = 0; k < QuickPaths::kCount; ++k) {
-        m_menu.pass[k]->setText(paths.at(k));
-        m_menu.pass[k]->setVisible(!paths.at(k).isEmpty());
+        const QString& path = m_module.mQuickPath[k];
+        m_menu.pass[k]->setText(path);
+        m_menu.pass[k]->setVisible(!path.isEmpty());
     }
 }
 
 void Navigation::pass_Click(int index) {
-    const QString caption = m_menu.pass[index]->text();
+    const QString caption = m_module.mQuickPath[index];
     // A remembered folder that is gone is passed over without a word.
     if (!caption.isEmpty() && FolderExist(caption)) {
         GoToPath(caption, true);
@@ -316,9 +327,12 @@ void Navigation::QuickPathClear_Click() {
 }
 
 void Navigation::QuickPathSet_Click(int index) {
+    m_settings.setQuickPathValue(index);
+}
+
+void Navigation::showQuickPathValue(int mode) {
     for (int i = 0; i < 3; ++i) {
-        m_menu.QuickPathSet[i]->setChecked(i == index);
+        m_menu.QuickPathSet[i]->setChecked(i == mode);
     }
-    m_module.mQuickPathValue = static_cast<qint16>(index);
-    m_menu.quickAccess->setTitle(QuickPaths::quickAccessCaption(index));
+    m_menu.quickAccess->setTitle(QuickPaths::quickAccessCaption(mode));
 }

@@ -14,6 +14,7 @@ class Dialogs;
 class FileList;
 class FolderTree;
 class IntervalTimer;
+class LiveSettings;
 class LocationBox;
 class QAction;
 class QMenu;
@@ -29,7 +30,7 @@ struct TreeState;
 class Navigation : public QObject {
     Q_OBJECT
 public:
-    // The menu items the quick paths live in: their captions are the remembered folders.
+    // The menu items that show the quick paths (their captions) and the recording mode.
     struct QuickPathMenu {
         QMenu* quickAccess = nullptr;
         std::array<QAction*, QuickPaths::kCount> pass{};
@@ -44,9 +45,9 @@ public:
         std::function<QList<Volume>()> volumes;
     };
 
-    Navigation(Module1& module, TreeState& treeState, Dialogs& dialogs, FolderTree& tree,
-               FileList& list, LocationBox& location, IntervalTimer& timer1, QuickPathMenu menu,
-               Hooks hooks, QWidget* window, QObject* parent = nullptr);
+    Navigation(Module1& module, LiveSettings& settings, TreeState& treeState, Dialogs& dialogs,
+               FolderTree& tree, FileList& list, LocationBox& location, IntervalTimer& timer1,
+               QuickPathMenu menu, Hooks hooks, QWidget* window, QObject* parent = nullptr);
     ~Navigation() override;
 
     void GoToPath(const QString& path, bool expand);
@@ -77,6 +78,9 @@ public:
 
 private:
     void setQuickPaths(const QuickPaths& paths);
+    // The menu shows the quick paths and the recording mode the settings hold.
+    void showQuickPaths();
+    void showQuickPathValue(int mode);
     void stopPlayback();
     QList<Volume> volumes() const;
     void selectLocationOfShownVolume();
@@ -84,6 +88,7 @@ private:
     void matchLocationTextToRoot();
 
     Module1& m_module;
+    LiveSettings& m_settings;
     TreeState& m_treeState;
     Dialogs& m_dialogs;
     FolderTree& m_tree;

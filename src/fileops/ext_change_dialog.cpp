@@ -10,12 +10,10 @@
 #include "browser/path_utils.h"
 #include "fileops/messages.h"
 #include "settings/ini_file.h"
+#include "settings/settings_catalogue.h"
 
 namespace {
 
-const QString kSection = QStringLiteral("KakuchoushiConv");
-const QString kOptionKey = QStringLiteral("SelectOpton");
-const QString kNameKey = QStringLiteral("KakuchoushiName");
 // What the settings file says for "not stored".
 const QString kNotStored = QStringLiteral("0");
 
@@ -101,17 +99,22 @@ void ExtChangeDialog::checkOption(int index) {
 
 void ExtChangeDialog::LoadExtChangeSetting(const QString& iniPath) {
     clsIniFile ini(iniPath);
-    checkOption(ini.GetStrValue(iniPath, kSection, kOptionKey, kNotStored).toInt());
-    const QString name = ini.GetStrValue(iniPath, kSection, kNameKey, kNotStored);
+    // A stored option the dialog does not have simply leaves the first one chosen.
+    QList<BadSetting> bad;
+    const SettingValues stored = readSettings(ini, settings_pass::extension(), bad);
+    checkOption(stored.number(Setting::SelectOpton));
+    const QString name = stored.text(Setting::KakuchoushiName);
     if (name != kNotStored) {
         m_text->setText(name);
     }
 }
 
 void ExtChangeDialog::SaveExtChangeSetting(const QString& iniPath) const {
-    clsIniFile ini(iniPath);
-    ini.SetValue(QString::number(checkedOption()), iniPath, kSection, kOptionKey);
+    SettingValues values;
+    values.set(Setting::SelectOpton, checkedOption());
     if (!m_text->text().isEmpty()) {
-        ini.SetValue(m_text->text(), iniPath, kSection, kNameKey);
+        values.set(Setting::KakuchoushiName, m_text->text());
     }
+    clsIniFile ini(iniPath);
+    writeSettings(ini, values, settings_pass::extension());
 }

@@ -27,6 +27,7 @@ inline constexpr int kRenameAcrossDisks = 74;
 inline constexpr int kPathFileAccess = 75;
 inline constexpr int kPathNotFound = 76;
 inline constexpr int kObjectNotSet = 91;
+inline constexpr int kInvalidPropertyValue = 380;
 inline constexpr int kApplicationDefined = 1004;
 }  // namespace run_error
 

@@ -1,8 +1,10 @@
 #include "player/display_size.h"
 
+#include "settings/module1.h"
+
 std::optional<int> mediaPlayerDisplaySize(int dspIndex) {
-    static constexpr int kValues[] = {4, 1, 0, 2, 3, 0};
-    if (dspIndex < 0 || dspIndex > 5) {
+    static constexpr int kValues[DspsizeItem::kCount] = {4, 1, 0, 2, 3, 0};
+    if (dspIndex < 0 || dspIndex >= DspsizeItem::kCount) {
         return std::nullopt;
     }
     return kValues[dspIndex];
@@ -26,15 +28,15 @@ VideoSize videoSizeOfMediaPlayer(int displaySize) {
 std::optional<StreamingSizeCall> streamingSizeCall(int dspIndex) {
     using S = StreamingSizeCall;
     switch (dspIndex) {
-        case 0:
+        case DspsizeItem::FitWindow:
             return S{true, S::Natural};
-        case 1:
-        case 2:
-        case 5:
+        case DspsizeItem::Half:
+        case DspsizeItem::Actual:
+        case DspsizeItem::FollowForm:
             return S{false, S::Natural};
-        case 3:
+        case DspsizeItem::Double:
             return S{false, S::Double};
-        case 4:
+        case DspsizeItem::FullScreen:
             return S{true, S::FullScreen};
         default:
             return std::nullopt;

@@ -144,7 +144,7 @@ void PlayList::markPlaying(int row) {
 }
 
 void PlayList::recordQuickPath(const QString& path) {
-    const int mode = m_window.quickPathMode ? m_window.quickPathMode() : 2;
+    const int mode = m_state.mQuickPathValue;
     bool record = false;
     if (mode == 0) {
         record = true;
@@ -220,8 +220,7 @@ void PlayList::ShowClipInfo() {
         const QString sizeText = model.columnText(row, FileListModel::SizeColumn).trimmed();
         const QString name = model.row(row).text;
         const QString extension = model.row(row).ext;
-        m_movie.SetPlayMute(m_window.muteChecked && m_window.muteChecked(), m_list.keyOfRow(row),
-                            extension);
+        m_movie.SetPlayMute(m_state.mMuteState, m_list.keyOfRow(row), extension);
         qint32 height = 0;
         qint32 width = 0;
         m_movie.GetDspSize(extension, height, width);
@@ -352,8 +351,8 @@ void PlayList::changeDisplaySize(int index) {
     const QString path = selectedPath();
     const QString extension = selectedExtension();
     m_movie.PlayScreenChange(static_cast<qint16>(index), path, extension);
-    if (m_movie.GetPlayState() == 1 && m_players.RealAudio1(0)->isVisible() && index >= 1 &&
-        index <= 3) {
+    if (m_movie.GetPlayState() == 1 && m_players.RealAudio1(0)->isVisible() &&
+        index >= DspsizeItem::Half && index <= DspsizeItem::Double) {
         const qint32 position = m_movie.GetPlayPosition(extension);
         PlayStep(2);
         m_movie.SetPlayPosition(position, extension);
@@ -361,14 +360,15 @@ void PlayList::changeDisplaySize(int index) {
     ShowClipInfo();
 }
 
-void PlayList::applyOption(int index, bool checked) {
-    if (m_list.rowCount() == 0) {
-        return;
+void PlayList::showSelectedPath() {
+    if (m_list.rowCount() > 0) {
+        m_window.setCaption(player_msg::pathCaption(m_window.titleText, selectedPath()));
     }
-    const QString path = selectedPath();
-    m_window.setCaption(player_msg::pathCaption(m_window.titleText, path));
-    if (index == 1) {
-        m_movie.SetPlayMute(checked, path, selectedExtension());
+}
+
+void PlayList::applyMute(bool on) {
+    if (m_list.rowCount() > 0) {
+        m_movie.SetPlayMute(on, selectedPath(), selectedExtension());
     }
 }
 

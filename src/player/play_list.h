@@ -21,10 +21,6 @@ struct PlayListWindow {
     QString titleText;
     std::function<void(const QString&)> setCaption;
     std::function<bool()> fileViewPressed;  // toolbar button 7
-    std::function<bool()> muteChecked;      // Opt(1)
-    // The first ticked QuickPathSet item (0 every time, 1 when played to the end, 2 never);
-    // -1 when none is ticked.
-    std::function<int()> quickPathMode;
     std::function<void(const QString& folder)> addQuickPath;
     // MnuLoop's tick; the repeat button too when setButton is true.
     std::function<void(bool loop, bool setButton)> showLoop;
@@ -96,9 +92,10 @@ public:
     // A new display size (0-5) for the file on show; a streaming clip that plays is restarted
     // where it was, as the streaming engine takes a new size only on a start.
     void changeDisplaySize(int index);
-    // Applies a player option (1 mute) ticked or unticked to the file on show, and shows its
-    // path in the caption.
-    void applyOption(int index, bool checked);
+    // After a change of the player's options: the selected file's path in the caption, and a
+    // changed mute applied to the file on show. Nothing happens while the list is empty.
+    void showSelectedPath();
+    void applyMute(bool on);
 
     // The selected row's full path and lowered extension; empty when the list has no rows.
     QString selectedPath() const;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <array>
 
 // The names of the images the tree, the list and the location box use for special folders. One
 // set is chosen at start from the name of the running system and kept for the whole run.
@@ -35,13 +36,27 @@ inline IconKeySet IconKeySet::forOsName(const QString& osName) {
             QStringLiteral("MyPicture98"),   QStringLiteral("FolderClose98")};
 }
 
+// The display sizes of the options menu's Dspsize items, as mScreenSize holds them.
+struct DspsizeItem {
+    enum : int {
+        FitWindow = 0,   // "ウィンドウに合わせる" (F11)
+        Half = 1,        // "50%"
+        Actual = 2,      // "100%"
+        Double = 3,      // "200%"
+        FullScreen = 4,  // "フルスクリーン" (F12)
+        FollowForm = 5,  // "100% - フォーム連動"
+    };
+    static constexpr int kCount = 6;
+};
+
 // The default file kinds listed and played when the settings name none.
 inline QString defaultDspFile() {
     return QStringLiteral("*.rm;*.ram;*.ra;*.mpeg;*.mpg;*.wmv;*.avi;*.mov;*.dat;*.wav;*.png");
 }
 
 // The settings and flags every part of the program shares. One instance lives as long as the
-// main window and is handed by reference to whoever needs it; the settings load fills it.
+// main window and is handed by reference to whoever needs it; the settings load fills it. The
+// options the menus show are changed through LiveSettings, which tells the menus.
 struct Module1 {
     IconKeySet icons = IconKeySet::forOsName({});
 
@@ -51,10 +66,15 @@ struct Module1 {
     QString mNetDrive;
     // The file kinds listed and played: patterns separated by ";", without a final ";".
     QString mDspFile = defaultDspFile();
-    qint16 mScreenSize = 0;  // display size 0-5
-    bool mSlideShow = false;
-    qint16 mSlideTime = 0;  // slide-show interval in seconds
-    qint16 mSlideType = 0;  // 0: pictures only, 1: every playable file
+    qint16 mScreenSize = 0;      // display size 0-5 (the ticked Dspsize item)
+    bool mMuteState = false;     // Opt(1) "ミュート"
+    bool mScreenState = false;   // Opt(2) "常に手前に表示": the window stays on top
+    bool mSlideShow = false;     // Opt(3) "スライドショーを行う"
+    bool mGridLine = false;      // MnuGrid: grid lines in the file list
+    bool mIconDsp = false;       // MnuIconSet: file icons in the list
+    bool mTreeViewLine = false;  // TreeViewLine: lines in the folder tree
+    qint16 mSlideTime = 0;       // slide-show interval in seconds
+    qint16 mSlideType = 0;       // 0: pictures only, 1: every playable file
     qint16 mHiddenAtr = 0;
     qint16 mSystemAtr = 0;
     qint16 mReadOnlyAtr = 0;
@@ -62,6 +82,10 @@ struct Module1 {
     qint16 mAutoColumFlg = 0;  // 1: do not fit the list's column widths
     qint16 mScreenSaver = 0;   // 1: the screen saver is off while the program runs
     qint16 mMousePlay = 0;     // nonzero: mouse gestures on
+    // The quick paths of the tree's menu, most recent first (empty: a free slot), and the
+    // recording mode (the ticked QuickPathSet item: 0 every time, 1 when played to the end, 2
+    // never).
+    std::array<QString, 7> mQuickPath;
     qint16 mQuickPathValue = 0;
 
     // The window's outer size in its normal state, in twips.

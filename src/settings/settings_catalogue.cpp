@@ -2,6 +2,7 @@
 
 #include <QRegularExpression>
 #include <QVariant>
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -47,8 +48,6 @@ Converted<T> parseNumber(const QString& text) {
 }
 
 const QString kZero = u"0"_s;
-// A window state the window cannot take.
-constexpr int kInvalidPropertyValue = 380;
 
 }  // namespace
 
@@ -84,184 +83,254 @@ Converted<float> textToSingle(const QString& text) {
     return parseNumber<float>(text);
 }
 
-QString SettingsReader::stored(const QString& section, const QString& key) {
-    return m_ini.GetStrValue(QString(), section, key, kZero);
+bool SettingValues::has(Setting setting, int index) const {
+    return m_values.contains(slot(setting, index));
 }
 
-void SettingsReader::reject(const QString& section, const QString& key, int number) {
-    m_bad.append({section, key, number});
+void SettingValues::set(Setting setting, const QVariant& value, int index) {
+    m_values.insert(slot(setting, index), value);
 }
 
-template <typename T>
-T SettingsReader::accept(const Converted<T>& result, const QString& section, const QString& key) {
-    if (result.error != 0) {
-        reject(section, key, result.error);
+void SettingValues::unset(Setting setting, int index) {
+    m_values.remove(slot(setting, index));
+}
+
+QVariant SettingValues::value(Setting setting, int index) const {
+    const auto found = m_values.constFind(slot(setting, index));
+    return found != m_values.cend() ? *found : defaultOf(setting);
+}
+
+QVariant SettingValues::defaultOf(Setting setting) {
+    const SettingEntry& entry = entryOf(setting);
+    switch (entry.reading) {
+        case Reading::Text:
+            return kZero;
+        case Reading::Path:
+        case Reading::NotRead:
+            return QString();
+        case Reading::PatternList:
+            return defaultDspFile();
+        case Reading::TextBool:
+            return entry.fallback != 0;
+        case Reading::TextSingle:
+            return static_cast<float>(entry.fallback);
+        case Reading::TextInt16:
+        case Reading::DigitsInt16:
+        case Reading::DigitsInt32:
+            break;
     }
-    return result.value;
-}
-
-qint16 SettingsReader::stringInt16(const QString& section, const QString& key) {
-    return accept(textToInt16(stored(section, key)), section, key);
-}
-
-qint16 SettingsReader::integerInt16(const QString& section, const QString& key) {
-    const qint32 value = integerInt32(section, key);
-    if (value < std::numeric_limits<qint16>::min() || value > std::numeric_limits<qint16>::max()) {
-        reject(section, key, run_error::kOverflow);
-        return 0;
-    }
-    return static_cast<qint16>(value);
-}
-
-qint32 SettingsReader::integerInt32(const QString& section, const QString& key) {
-    return m_ini.GetIntValue(QString(), section, key, 0);
-}
-
-bool SettingsReader::stringBool(const QString& section, const QString& key) {
-    return accept(textToBool(stored(section, key)), section, key);
-}
-
-float SettingsReader::stringSingle(const QString& section, const QString& key) {
-    return accept(textToSingle(stored(section, key)), section, key);
-}
-
-std::optional<float> SettingsReader::stringSingleUnlessZero(const QString& section,
-                                                            const QString& key) {
-    const QString text = stored(section, key);
-    if (text == kZero) {
-        return std::nullopt;
-    }
-    const Converted<float> result = textToSingle(text);
-    if (result.error != 0) {
-        reject(section, key, result.error);
-        return std::nullopt;
-    }
-    return result.value;
-}
-
-QString SettingsReader::string(const QString& section, const QString& key) {
-    return stored(section, key);
-}
-
-qint16 SettingsReader::within(const QString& section, const QString& key, qint16 value, qint16 last,
-                              int number) {
-    if (value < 0 || value > last) {
-        reject(section, key, number);
-        return 0;
-    }
-    return value;
-}
-
-StoredSettings readStoredSettings(clsIniFile& ini, QList<BadSetting>& bad) {
-    SettingsReader read(ini, bad);
-    StoredSettings s;
-
-    const QString boot = u"Boot"_s;
-    s.Boot.SearchPath = read.stringInt16(boot, u"SearchPath"_s);
-    s.Boot.BootPosition = read.stringInt16(boot, u"BootPosition"_s);
-    s.Boot.ScreenSaver = read.stringInt16(boot, u"ScreenSaver"_s);
-    s.Boot.QuickPathLoad = read.integerInt16(boot, u"QuickPathLoad"_s);
-    s.Boot.mousePlay = read.integerInt16(boot, u"mousePlay"_s);
-
-    const QString formPos = u"FormPos"_s;
-    s.FormPos.XPosition = read.integerInt32(formPos, u"XPosition"_s);
-    s.FormPos.YPosition = read.integerInt32(formPos, u"YPosition"_s);
-    s.FormPos.Width = read.integerInt32(formPos, u"Width"_s);
-    s.FormPos.Height = read.integerInt32(formPos, u"Height"_s);
-    // No window takes a state other than normal, minimised or maximised.
-    const QString windowState = u"WindowState"_s;
-    s.FormPos.WindowState = read.within(
-        formPos, windowState, read.integerInt16(formPos, windowState), 2, kInvalidPropertyValue);
-
-    const QString moviePlay = u"MoviePlay"_s;
-    const QString screenSize = u"ScreenSize"_s;
-    s.MoviePlay.ScreenSize =
-        read.within(moviePlay, screenSize, read.stringInt16(moviePlay, screenSize), 5,
-                    run_error::kSubscriptOutOfRange);
-    s.MoviePlay.MuteState = read.stringBool(moviePlay, u"MuteState"_s);
-    s.MoviePlay.ScreenState = read.stringBool(moviePlay, u"ScreenState"_s);
-    s.MoviePlay.SlideState = read.stringBool(moviePlay, u"SlideState"_s);
-
-    const QString listView = u"ListView"_s;
-    s.ListView.GridLine = read.stringBool(listView, u"GridLine"_s);
-    s.ListView.IConDsp = read.stringBool(listView, u"IConDsp"_s);
-
-    s.FilePath.Path = read.string(u"FilePath"_s, u"Path"_s);
-
-    const QString quickPath = u"QuickPath"_s;
-    if (s.Boot.QuickPathLoad == 0) {
-        for (int k = 0; k < kQuickPathCount; ++k) {
-            const QString path = read.string(quickPath, u"Path"_s + QString::number(k + 1));
-            s.QuickPath.Path[k] = path == kZero ? QString() : path;
-        }
-    }
-    // The mode indexes the three recording items of the menu.
-    const QString quickPathValue = u"QuickPathValue"_s;
-    s.QuickPath.QuickPathValue =
-        read.within(quickPath, quickPathValue, read.integerInt16(quickPath, quickPathValue), 2,
-                    run_error::kSubscriptOutOfRange);
-
-    const QString realSize = u"RealSize"_s;
-    s.RealSize.RealSizeHeight1 = read.stringSingle(realSize, u"RealSizeHeight1"_s);
-    s.RealSize.RealSizeWidth1 = read.stringSingle(realSize, u"RealSizeWidth1"_s);
-    s.RealSize.RealSizeHeight2 = read.stringSingle(realSize, u"RealSizeHeight2"_s);
-    s.RealSize.RealSizeWidth2 = read.stringSingle(realSize, u"RealSizeWidth2"_s);
-
-    const QString mediaSize = u"MediaSize"_s;
-    s.MediaSize.MediaSizeHeight = read.stringSingle(mediaSize, u"MediaSizeHeight"_s);
-    s.MediaSize.MediaSizeWidth = read.stringSingle(mediaSize, u"MediaSizeWidth"_s);
-
-    const QString spPos = u"SpPos"_s;
-    s.SpPos.SpLeft = read.stringSingleUnlessZero(spPos, u"SpLeft"_s);
-    s.SpPos.SpTop = read.stringSingleUnlessZero(spPos, u"SpTop"_s);
-
-    // Stored with a final ";" after the last pattern; a hand-written list may lack it.
-    const QString dspFile = read.string(u"ListFile"_s, u"DspFile"_s);
-    if (!dspFile.isEmpty() && dspFile != kZero) {
-        s.ListFile.DspFile = dspFile.endsWith(u';') ? dspFile.chopped(1) : dspFile;
-    }
-
-    const QString slideShow = u"SlideShow"_s;
-    s.SlideShow.SlideTime = read.stringInt16(slideShow, u"SlideTime"_s);
-    const QString slideType = u"SlideType"_s;
-    s.SlideShow.SlideType =
-        read.within(slideShow, slideType, read.stringInt16(slideShow, slideType), 1,
-                    run_error::kSubscriptOutOfRange);
-
-    s.TreeView.TreeViewLine = read.stringBool(u"TreeView"_s, u"TreeViewLine"_s);
-
-    const QString fileView = u"FileView"_s;
-    s.FileView.HiddenAtr = read.stringInt16(fileView, u"HiddenAtr"_s);
-    s.FileView.SystemAtr = read.stringInt16(fileView, u"SystemAtr"_s);
-    s.FileView.ReadOnlyAtr = read.stringInt16(fileView, u"ReadOnlyAtr"_s);
-    s.FileView.FolderDsp = read.stringInt16(fileView, u"FolderDsp"_s);
-    s.FileView.AutoColumFlg = read.stringInt16(fileView, u"AutoColumFlg"_s);
-    return s;
-}
-
-void storeInModule(const StoredSettings& settings, Module1& module) {
-    module.mScreenSaver = settings.Boot.ScreenSaver;
-    module.mMousePlay = settings.Boot.mousePlay;
-    module.mScreenSize = settings.MoviePlay.ScreenSize;
-    module.mSlideShow = settings.MoviePlay.SlideState;
-    module.mQuickPathValue = settings.QuickPath.QuickPathValue;
-    module.mDspFile = settings.ListFile.DspFile;
-    module.mSlideTime = settings.SlideShow.SlideTime;
-    module.mSlideType = settings.SlideShow.SlideType;
-    module.mHiddenAtr = settings.FileView.HiddenAtr;
-    module.mSystemAtr = settings.FileView.SystemAtr;
-    module.mReadOnlyAtr = settings.FileView.ReadOnlyAtr;
-    module.mFolderDsp = settings.FileView.FolderDsp;
-    module.mAutoColumFlg = settings.FileView.AutoColumFlg;
-}
-
-void reportBadSettings(Dialogs& dialogs, const QList<BadSetting>& bad) {
-    if (!bad.isEmpty()) {
-        ErrMsgDsp(dialogs, bad.first().number);
-    }
+    return static_cast<int>(entry.fallback);
 }
 
 namespace {
+
+// Reads one key as its schema says; a value it cannot use is noted and gives the default.
+class KeyReader {
+public:
+    KeyReader(clsIniFile& ini, QList<BadSetting>& bad) : m_ini(ini), m_bad(bad) {}
+
+    QVariant read(const SettingEntry& entry, int index) {
+        m_entry = &entry;
+        m_key = keyName(entry, index);
+        const QString section = QString::fromUtf16(entry.section);
+        switch (entry.reading) {
+            case Reading::Text:
+                return stored(section);
+            case Reading::Path: {
+                const QString text = stored(section);
+                return text == kZero ? QString() : text;
+            }
+            case Reading::PatternList: {
+                // Stored with a final ";" after the last pattern; a hand-written list may lack it.
+                const QString text = stored(section);
+                if (text.isEmpty() || text == kZero) {
+                    return defaultDspFile();
+                }
+                return text.endsWith(u';') ? text.chopped(1) : text;
+            }
+            case Reading::TextInt16:
+                return accept(textToInt16(stored(section)));
+            case Reading::DigitsInt16: {
+                const qint32 value = m_ini.GetIntValue(QString(), section, m_key, 0);
+                if (value < std::numeric_limits<qint16>::min() ||
+                    value > std::numeric_limits<qint16>::max()) {
+                    return reject(run_error::kOverflow);
+                }
+                return inRange(value);
+            }
+            case Reading::DigitsInt32:
+                return inRange(m_ini.GetIntValue(QString(), section, m_key, 0));
+            case Reading::TextBool:
+                return accept(textToBool(stored(section)));
+            case Reading::TextSingle:
+                return accept(textToSingle(stored(section)));
+            case Reading::NotRead:
+                break;
+        }
+        return {};
+    }
+
+private:
+    QString stored(const QString& section) {
+        return m_ini.GetStrValue(QString(), section, m_key, kZero);
+    }
+
+    QVariant reject(int number) {
+        m_bad.append({QString::fromUtf16(m_entry->section), m_key, number});
+        return SettingValues::defaultOf(m_entry->id);
+    }
+
+    template <typename T>
+    QVariant accept(const Converted<T>& converted) {
+        if (converted.error != 0) {
+            return reject(converted.error);
+        }
+        if constexpr (std::is_same_v<T, bool>) {
+            return converted.value;
+        } else {
+            return inRange(converted.value);
+        }
+    }
+
+    template <typename T>
+    QVariant inRange(T value) {
+        const double number = static_cast<double>(value);
+        if (number != m_entry->fallback && (number < m_entry->low || number > m_entry->high)) {
+            return reject(m_entry->error);
+        }
+        if constexpr (std::is_floating_point_v<T>) {
+            return static_cast<float>(value);
+        } else {
+            return static_cast<int>(value);
+        }
+    }
+
+    clsIniFile& m_ini;
+    QList<BadSetting>& m_bad;
+    const SettingEntry* m_entry = nullptr;
+    QString m_key;
+};
+
+// The keys of one section in the order they are written: the schema's order, except that
+// neighbouring numbered keys of the same count go number by number.
+QList<std::pair<const SettingEntry*, int>> keysOf(QStringView section) {
+    QList<std::pair<const SettingEntry*, int>> keys;
+    const std::span<const SettingEntry> schema = settingsSchema();
+    for (std::size_t i = 0; i < schema.size();) {
+        if (section != QStringView(schema[i].section)) {
+            ++i;
+            continue;
+        }
+        std::size_t end = i + 1;
+        while (end < schema.size() && schema[i].count > 1 &&
+               QStringView(schema[end].section) == section &&
+               schema[end].count == schema[i].count) {
+            ++end;
+        }
+        for (int index = 0; index < schema[i].count; ++index) {
+            for (std::size_t k = i; k < end; ++k) {
+                keys.append({&schema[k], index});
+            }
+        }
+        i = end;
+    }
+    return keys;
+}
+
+}  // namespace
+
+SettingValues readSettings(clsIniFile& ini, std::span<const char16_t* const> sections,
+                           QList<BadSetting>& bad) {
+    KeyReader reader(ini, bad);
+    SettingValues values;
+    for (const char16_t* section : sections) {
+        for (const auto& [entry, index] : keysOf(QStringView(section))) {
+            if (entry->reading != Reading::NotRead) {
+                values.set(entry->id, reader.read(*entry, index), index);
+            }
+        }
+    }
+    return values;
+}
+
+bool writeSettings(clsIniFile& ini, const SettingValues& values,
+                   std::span<const char16_t* const> sections) {
+    IniUpdateGuard update(ini);
+    bool ok = true;
+    for (const char16_t* sectionName : sections) {
+        const QString section = QString::fromUtf16(sectionName);
+        for (const auto& [entry, index] : keysOf(section)) {
+            if (!values.has(entry->id, index)) {
+                continue;
+            }
+            QVariant value = values.value(entry->id, index);
+            if (entry->reading == Reading::PatternList) {
+                // Every pattern is stored with its ";", the last one too.
+                const QString patterns = value.toString();
+                value = patterns.isEmpty() ? patterns : patterns + u';';
+            }
+            ok = ini.SetValue(value, QString(), section, keyName(*entry, index)) && ok;
+        }
+    }
+    return update.commit() && ok;
+}
+
+SettingValues readStartSettings(clsIniFile& ini, QList<BadSetting>& bad) {
+    SettingValues values = readSettings(ini, settings_pass::start(), bad);
+    if (values.number(Setting::QuickPathLoad) != 0) {
+        for (int k = 0; k < kQuickPathCount; ++k) {
+            values.set(Setting::QuickPath, QString(), k);
+        }
+    }
+    return values;
+}
+
+bool writeExitSettings(clsIniFile& ini, const SettingValues& values) {
+    return writeSettings(ini, values, settings_pass::exit());
+}
+
+void storeInModule(const SettingValues& values, Module1& module) {
+    const auto int16 = [&values](Setting setting) {
+        return static_cast<qint16>(values.number(setting));
+    };
+    module.mScreenSaver = int16(Setting::ScreenSaver);
+    module.mMousePlay = int16(Setting::mousePlay);
+    module.mScreenSize = int16(Setting::ScreenSize);
+    module.mMuteState = values.flag(Setting::MuteState);
+    module.mScreenState = values.flag(Setting::ScreenState);
+    module.mSlideShow = values.flag(Setting::SlideState);
+    module.mGridLine = values.flag(Setting::GridLine);
+    module.mIconDsp = values.flag(Setting::IConDsp);
+    for (int k = 0; k < kQuickPathCount; ++k) {
+        module.mQuickPath[k] = values.text(Setting::QuickPath, k);
+    }
+    module.mQuickPathValue = int16(Setting::QuickPathValue);
+    module.mDspFile = values.text(Setting::DspFile);
+    module.mSlideTime = int16(Setting::SlideTime);
+    module.mSlideType = int16(Setting::SlideType);
+    module.mTreeViewLine = values.flag(Setting::TreeViewLine);
+    module.mHiddenAtr = int16(Setting::HiddenAtr);
+    module.mSystemAtr = int16(Setting::SystemAtr);
+    module.mReadOnlyAtr = int16(Setting::ReadOnlyAtr);
+    module.mFolderDsp = int16(Setting::FolderDsp);
+    module.mAutoColumFlg = int16(Setting::AutoColumFlg);
+}
+
+void takeFromModule(const Module1& module, SettingValues& values) {
+    values.set(Setting::Width, module.mFormWidth);
+    values.set(Setting::Height, module.mFormHeight);
+    for (int k = 0; k < kQuickPathCount; ++k) {
+        values.set(Setting::QuickPath, module.mQuickPath[k], k);
+    }
+    values.set(Setting::QuickPathValue, int(module.mQuickPathValue));
+    values.set(Setting::GridLine, module.mGridLine);
+    values.set(Setting::IConDsp, module.mIconDsp);
+    values.set(Setting::ScreenSize, int(module.mScreenSize));
+    values.set(Setting::MuteState, module.mMuteState);
+    values.set(Setting::ScreenState, module.mScreenState);
+    values.set(Setting::SlideState, module.mSlideShow);
+    values.set(Setting::TreeViewLine, module.mTreeViewLine);
+}
 
 qint32 nearestInt32(double value) {
     if (!std::isfinite(value)) {
@@ -272,62 +341,8 @@ qint32 nearestInt32(double value) {
                                                   std::numeric_limits<qint32>::max()));
 }
 
-}  // namespace
-
-bool writeSavedSettings(clsIniFile& ini, const SavedSettings& settings) {
-    IniUpdateGuard update(ini);
-    bool ok = true;
-    const auto put = [&](const QString& section, const QString& key, const QVariant& value) {
-        ok = ini.SetValue(value, QString(), section, key) && ok;
-    };
-    const auto putSingle = [&](const QString& section, const QString& key, float value) {
-        put(section, key, QVariant::fromValue(value));
-    };
-
-    const QString formPos = u"FormPos"_s;
-    put(formPos, u"XPosition"_s, nearestInt32(settings.FormPos.XPosition));
-    put(formPos, u"YPosition"_s, nearestInt32(settings.FormPos.YPosition));
-    put(formPos, u"Width"_s, settings.FormPos.Width);
-    put(formPos, u"Height"_s, settings.FormPos.Height);
-    put(formPos, u"WindowState"_s, int(settings.FormPos.WindowState));
-
-    put(u"FilePath"_s, u"Path"_s, settings.FilePath.Path);
-
-    const QString quickPath = u"QuickPath"_s;
-    for (int k = 0; k < kQuickPathCount; ++k) {
-        put(quickPath, u"Path"_s + QString::number(k + 1), settings.QuickPath.Path[k]);
+void reportBadSettings(Dialogs& dialogs, const QList<BadSetting>& bad) {
+    if (!bad.isEmpty()) {
+        ErrMsgDsp(dialogs, bad.first().number);
     }
-    if (settings.QuickPath.QuickPathValue) {
-        put(quickPath, u"QuickPathValue"_s, int(*settings.QuickPath.QuickPathValue));
-    }
-
-    const QString realSize = u"RealSize"_s;
-    putSingle(realSize, u"RealSizeHeight1"_s, settings.RealSize.RealSizeHeight1);
-    putSingle(realSize, u"RealSizeWidth1"_s, settings.RealSize.RealSizeWidth1);
-    putSingle(realSize, u"RealSizeHeight2"_s, settings.RealSize.RealSizeHeight2);
-    putSingle(realSize, u"RealSizeWidth2"_s, settings.RealSize.RealSizeWidth2);
-
-    const QString mediaSize = u"MediaSize"_s;
-    putSingle(mediaSize, u"MediaSizeHeight"_s, settings.MediaSize.MediaSizeHeight);
-    putSingle(mediaSize, u"MediaSizeWidth"_s, settings.MediaSize.MediaSizeWidth);
-
-    const QString spPos = u"SpPos"_s;
-    putSingle(spPos, u"SpLeft"_s, settings.SpPos.SpLeft);
-    putSingle(spPos, u"SpTop"_s, settings.SpPos.SpTop);
-
-    const QString listView = u"ListView"_s;
-    put(listView, u"GridLine"_s, settings.ListView.GridLine);
-    put(listView, u"IConDsp"_s, settings.ListView.IConDsp);
-
-    const QString moviePlay = u"MoviePlay"_s;
-    if (settings.MoviePlay.ScreenSize) {
-        put(moviePlay, u"ScreenSize"_s, int(*settings.MoviePlay.ScreenSize));
-    }
-    put(moviePlay, u"MuteState"_s, settings.MoviePlay.MuteState);
-    put(moviePlay, u"ScreenState"_s, settings.MoviePlay.ScreenState);
-    put(moviePlay, u"SlideState"_s, settings.MoviePlay.SlideState);
-
-    put(u"TreeView"_s, u"TreeViewLine"_s, settings.TreeView.TreeViewLine);
-
-    return update.commit() && ok;
 }

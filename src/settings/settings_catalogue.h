@@ -1,18 +1,20 @@
 #pragma once
 
+#include <QHash>
 #include <QList>
 #include <QString>
-#include <array>
-#include <optional>
+#include <QVariant>
+#include <span>
 
 #include "settings/module1.h"
+#include "settings/settings_schema.h"
 
 class clsIniFile;
 class Dialogs;
 
 // A stored value the program could not use: where it stands and the run-time error number that
 // reading it raises (13 not a number, 6 out of range, 9 not a valid index, 380 not a valid
-// window state). The reader carries on with the key's default.
+// property value). The reader carries on with the key's default.
 struct BadSetting {
     QString section;
     QString key;
@@ -32,166 +34,59 @@ Converted<qint16> textToInt16(const QString& text);
 Converted<bool> textToBool(const QString& text);
 Converted<float> textToSingle(const QString& text);
 
-// Reads typed values out of one settings file, each with the default the program works with
-// when the key is missing. A value that cannot be used gives that same default and is noted in
-// the bad list, so that one bad key never keeps the keys after it from loading.
-class SettingsReader {
+// Values of settings keys, typed by the schema's reading of each key. A key that holds no value
+// reads as its default and is not written.
+class SettingValues {
 public:
-    SettingsReader(clsIniFile& ini, QList<BadSetting>& bad) : m_ini(ini), m_bad(bad) {}
+    bool has(Setting setting, int index = 0) const;
+    void set(Setting setting, const QVariant& value, int index = 0);
+    void unset(Setting setting, int index = 0);
 
-    // Stored text converted to a 16-bit integer; 0 when missing.
-    qint16 stringInt16(const QString& section, const QString& key);
-    // The leading digits of the stored text as a 16-bit integer; 0 when missing.
-    qint16 integerInt16(const QString& section, const QString& key);
-    // The leading digits of the stored text; 0 when missing. Never bad.
-    qint32 integerInt32(const QString& section, const QString& key);
-    // True / False or a number (nonzero is true); false when missing.
-    bool stringBool(const QString& section, const QString& key);
-    // Stored text converted to a single-precision number; 0 when missing.
-    float stringSingle(const QString& section, const QString& key);
-    // As stringSingle, but std::nullopt when the key is missing or stored as "0" (or bad).
-    std::optional<float> stringSingleUnlessZero(const QString& section, const QString& key);
-    // The stored text; "0" when missing.
-    QString string(const QString& section, const QString& key);
+    // The value, or the key's default when it holds none.
+    QVariant value(Setting setting, int index = 0) const;
+    qint32 number(Setting setting, int index = 0) const { return value(setting, index).toInt(); }
+    bool flag(Setting setting, int index = 0) const { return value(setting, index).toBool(); }
+    float single(Setting setting, int index = 0) const { return value(setting, index).toFloat(); }
+    QString text(Setting setting, int index = 0) const { return value(setting, index).toString(); }
 
-    // value when it lies in 0..last; otherwise 0, and the key is noted bad with number.
-    qint16 within(const QString& section, const QString& key, qint16 value, qint16 last,
-                  int number);
-    void reject(const QString& section, const QString& key, int number);
+    // What the program works with when the key is missing.
+    static QVariant defaultOf(Setting setting);
 
 private:
-    QString stored(const QString& section, const QString& key);
-    // The converted value; a conversion error notes the key as bad (the value is then its default).
-    template <typename T>
-    T accept(const Converted<T>& result, const QString& section, const QString& key);
-
-    clsIniFile& m_ini;
-    QList<BadSetting>& m_bad;
+    static int slot(Setting setting, int index) { return static_cast<int>(setting) * 256 + index; }
+    QHash<int, QVariant> m_values;
 };
 
-// Sections the start-up reads and the exit save writes alike.
-struct ListViewKeys {
-    bool GridLine = false;
-    bool IConDsp = false;
-};
-struct RealSizeKeys {
-    float RealSizeHeight1 = 0;
-    float RealSizeWidth1 = 0;
-    float RealSizeHeight2 = 0;
-    float RealSizeWidth2 = 0;
-};
-struct MediaSizeKeys {
-    float MediaSizeHeight = 0;
-    float MediaSizeWidth = 0;
-};
-struct TreeViewKeys {
-    bool TreeViewLine = false;
-};
+// Reads every key of the given sections, in their order and the schema's order within each.
+// Every key read gets a value: a missing key its default; a value that cannot be used also its
+// default, and it is noted in bad, in the order met, so that one bad key never keeps the keys
+// after it from loading.
+SettingValues readSettings(clsIniFile& ini, std::span<const char16_t* const> sections,
+                           QList<BadSetting>& bad);
 
-inline constexpr int kQuickPathCount = 7;
+// Writes the keys of the given sections that hold a value, section by section in that order, as
+// one write of the file; numbered keys of one section go number by number (Value1, kakuchosi1,
+// setumei1, Value2, …). Every other line of the file stays as it is. False when the file could
+// not be written.
+bool writeSettings(clsIniFile& ini, const SettingValues& values,
+                   std::span<const char16_t* const> sections);
 
-// Everything the start-up reads from the settings file, one field per key, each starting at the
-// value the program works with when the key is missing (a first start).
-struct StoredSettings {
-    struct BootKeys {
-        qint16 SearchPath = 0;
-        qint16 BootPosition = 0;
-        qint16 ScreenSaver = 0;
-        qint16 QuickPathLoad = 0;
-        qint16 mousePlay = 0;
-    } Boot;
-    // Read as 32-bit values: a large or multi-monitor desktop stores positions past 32767 twips.
-    struct FormPosKeys {
-        qint32 XPosition = 0;
-        qint32 YPosition = 0;
-        qint32 Width = 0;
-        qint32 Height = 0;
-        qint16 WindowState = 0;  // 0 normal, 1 minimised, 2 maximised
-    } FormPos;
-    struct MoviePlayKeys {
-        qint16 ScreenSize = 0;  // 0-5
-        bool MuteState = false;
-        bool ScreenState = false;
-        bool SlideState = false;
-    } MoviePlay;
-    ListViewKeys ListView;
-    struct FilePathKeys {
-        QString Path = QStringLiteral("0");  // "0": not stored
-    } FilePath;
-    struct QuickPathKeys {
-        // The captions of the quick-path items, Path[0] from key Path1: empty for a free slot
-        // (stored empty or "0"), and all empty when QuickPathLoad asks not to load them.
-        std::array<QString, kQuickPathCount> Path;
-        qint16 QuickPathValue = 0;  // 0-2
-    } QuickPath;
-    RealSizeKeys RealSize;
-    MediaSizeKeys MediaSize;
-    struct SpPosKeys {
-        // std::nullopt when stored as "0" or missing: the splitter stays where the layout puts it.
-        std::optional<float> SpLeft;
-        std::optional<float> SpTop;
-    } SpPos;
-    struct ListFileKeys {
-        // Already in the form mDspFile holds: without the stored final ";", or the default list.
-        QString DspFile = defaultDspFile();
-    } ListFile;
-    struct SlideShowKeys {
-        qint16 SlideTime = 0;
-        qint16 SlideType = 0;  // 0-1
-    } SlideShow;
-    TreeViewKeys TreeView;
-    struct FileViewKeys {
-        qint16 HiddenAtr = 0;
-        qint16 SystemAtr = 0;
-        qint16 ReadOnlyAtr = 0;
-        qint16 FolderDsp = 0;
-        qint16 AutoColumFlg = 0;
-    } FileView;
-};
+// The start's reading: every section the window loads. With QuickPathLoad set the quick paths
+// are left empty.
+SettingValues readStartSettings(clsIniFile& ini, QList<BadSetting>& bad);
+// The exit save: the window's own sections only.
+bool writeExitSettings(clsIniFile& ini, const SettingValues& values);
 
-// Reads every key of the start-up in its order. Bad values take their defaults and are listed
-// in bad, in the order they were met.
-StoredSettings readStoredSettings(clsIniFile& ini, QList<BadSetting>& bad);
+// Copies what the start read into the shared variables: everything but the start folder (which
+// depends on the volumes) and what belongs to the window's controls (position, player and
+// splitter sizes).
+void storeInModule(const SettingValues& values, Module1& module);
+// The exit save's keys that the shared variables hold.
+void takeFromModule(const Module1& module, SettingValues& values);
 
-// Copies the settings that live in shared variables: everything but the start folder (which
-// depends on the volumes) and what lives in the window's menus and controls.
-void storeInModule(const StoredSettings& settings, Module1& module);
+// A window position in twips as the file keeps it: the nearest whole number, halves to the even
+// neighbour.
+qint32 nearestInt32(double value);
 
 // Shows the error box once for a load that met bad values, with the number of the first.
 void reportBadSettings(Dialogs& dialogs, const QList<BadSetting>& bad);
-
-// The window state the exit save writes, in the units the file keeps (twips).
-struct SavedSettings {
-    struct FormPosKeys {
-        double XPosition = 0;  // stored rounded to the nearest integer
-        double YPosition = 0;
-        qint32 Width = 0;  // the normal-state size (mFormWidth, mFormHeight)
-        qint32 Height = 0;
-        qint16 WindowState = 0;
-    } FormPos;
-    struct FilePathKeys {
-        QString Path;
-    } FilePath;
-    struct QuickPathKeys {
-        std::array<QString, kQuickPathCount> Path;  // empty for a free slot
-        std::optional<qint16> QuickPathValue;       // not written when no mode is ticked
-    } QuickPath;
-    RealSizeKeys RealSize;
-    MediaSizeKeys MediaSize;
-    struct SpPosKeys {
-        float SpLeft = 0;
-        float SpTop = 0;
-    } SpPos;
-    ListViewKeys ListView;
-    struct MoviePlayKeys {
-        std::optional<qint16> ScreenSize;  // not written when no display size is ticked
-        bool MuteState = false;
-        bool ScreenState = false;
-        bool SlideState = false;
-    } MoviePlay;
-    TreeViewKeys TreeView;
-};
-
-// Writes the exit save in its order, as one write of the file. Sections that only the dialogs
-// change are left as they are. False when the file could not be written.
-bool writeSavedSettings(clsIniFile& ini, const SavedSettings& settings);

@@ -3,16 +3,22 @@
 #include <sys/stat.h>
 #include <QAction>
 #include <QDir>
+#include <QCheckBox>
 #include <QFile>
+#include <QGuiApplication>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QScopeGuard>
 #include <QScrollBar>
+#include <QPushButton>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QSlider>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeView>
+#include <QTreeWidget>
 
 #include "app/form1.h"
 #include "app/splitter_bar.h"
@@ -26,6 +32,8 @@
 #include "platform/error_box.h"
 #include "platform/interval_timer.h"
 #include "platform/scripted_dialogs.h"
+#include "settings/live_settings.h"
+#include "test_list_rows.h"
 #include "test_player_setup.h"
 
 namespace {
@@ -277,10 +285,8 @@ private slots:
             m.MnuIconSet->trigger();
             m.TreeViewLine->trigger();
             m.QuickPathSet[2]->trigger();
-            m.pass[0]->setText(quick1);
-            m.pass[0]->setVisible(true);
-            m.pass[1]->setText(quick2);
-            m.pass[1]->setVisible(true);
+            w.form.settings().setQuickPaths({quick1, quick2});
+            QVERIFY(m.pass[1]->isVisible() && !m.pass[2]->isVisible());
             w.form.resize(w.form.twips().toPixels(11010), w.form.twips().toPixels(8010));
             QTRY_COMPARE(w.state.mFormWidth, 11010);
             QTest::mousePress(w.form.picSlider(), Qt::LeftButton, {}, QPoint(1, 30));
@@ -390,8 +396,11 @@ private slots:
         QCOMPARE(w.state.mSlideTime, qint16(0));
         QCOMPARE(w.state.mSlideType, qint16(1));
         QCOMPARE(w.state.mHiddenAtr, qint16(1));
-        // A position past 16 bits is read as it is.
-        QCOMPARE(w.form.x(), w.form.twips().toPixels(70000));
+        // A position past 16 bits is read as it is, but one no screen shows gives the first
+        // start's placement.
+        QCOMPARE(w.form.size(),
+                 QSize(w.form.twips().toPixels(12180), w.form.twips().toPixels(9165)));
+        QVERIFY(w.form.x() < w.form.twips().toPixels(70000));
         w.form.close();
         // The save keeps the quick paths instead of overwriting them with nothing.
         const QString saved = readText(m_ini);
@@ -460,8 +469,8 @@ private slots:
         w.form.navigation().GoToPath(QString(), true);
         QCOMPARE(w.dialogs.messages().last().text, nav_msg::cannotMove());
         QVERIFY(w.dialogs.messages().last().icon == MsgIcon::Exclamation);
-        m.pass[0]->setText(root + u"/vanished");
-        m.pass[0]->setVisible(true);
+        w.form.settings().setQuickPaths({root + u"/vanished"});
+        QVERIFY(m.pass[0]->isVisible());
         const int boxes = w.dialogs.messages().size();
         m.pass[0]->trigger();
         QCOMPARE(w.dialogs.messages().size(), boxes);
@@ -535,6 +544,139 @@ private slots:
         w.form.navigation().GoToPath(m_dir.path(), true);
         w.form.navigation().GoToPath(root, true);
         atTheTop();
+    }
+
+    void optionsDialogFromTheMenuChangesTheListAtOnce() {
+        const QString root = m_dir.filePath(QStringLiteral("options"));
+        QVERIFY(QDir().mkpath(root));
+        for (const char* name : {"a.avi", "b.mp3", "c.wav"}) {
+            QFile f(root + u'/' + QString::fromLatin1(name));
+            QVERIFY(f.open(QIODevice::WriteOnly));
+        }
+        writeBytes(m_ini, "[Boot]\nSearchPath=1\n[FilePath]\nPath=" + root.toUtf8() +
+                              "\n[MoviePlay]\nScreenState=True\n");
+        {
+            Window w(m_ini);
+            w.form.openStartFolder();
+            QCOMPARE(rowNames(w.form.list()), QStringList({u"a.avi"_qs, u"c.wav"_qs}));
+            const Form1Menus& m = w.form.menus();
+            w.form.Timer1()->start();
+            m.Opt[OptItem::Options]->trigger();
+            Form2* dialog = w.form.optionsDialog();
+            QVERIFY(dialog != nullptr);
+            QVERIFY(dialog->isVisible());
+            QVERIFY(dialog->isModal());
+            QVERIFY(!w.form.Timer1()->isEnabled());
+            // On top, as the main window is.
+            QVERIFY(dialog->windowFlags() & Qt::WindowStaysOnTopHint);
+            // The menu item again brings up the same dialog.
+            m.Opt[OptItem::Options]->trigger();
+            QCOMPARE(w.form.findChildren<Form2*>().size(), 1);
+
+            QTreeWidget* types = dialog->ListView1();
+            for (int i = 0; i < types->topLevelItemCount(); ++i) {
+                QTreeWidgetItem* item = types->topLevelItem(i);
+                const bool mine = item->text(0) == u"mp3" || item->text(0) == u"wav";
+                item->setCheckState(0, mine ? Qt::Checked : Qt::Unchecked);
+            }
+            dialog->Text2()->setText(QStringLiteral("4"));
+            dialog->Check1(4)->setChecked(true);  // gestures: only at the next start
+            QTest::mouseClick(dialog->Command2(0), Qt::LeftButton);
+            QCOMPARE(rowNames(w.form.list()), QStringList({u"b.mp3"_qs, u"c.wav"_qs}));
+            QCOMPARE(w.state.mDspFile, QStringLiteral("*.mp3;*.wav"));
+            QCOMPARE(w.state.mSlideTime, qint16(4));
+            QCOMPARE(w.state.mMousePlay, qint16(0));
+            QTRY_VERIFY(w.form.optionsDialog() == nullptr);
+
+            // Cancel changes nothing.
+            m.Opt[OptItem::Options]->trigger();
+            w.form.optionsDialog()->Command1_Click(0);
+            QTest::mouseClick(w.form.optionsDialog()->Command2(1), Qt::LeftButton);
+            QTRY_VERIFY(w.form.optionsDialog() == nullptr);
+            QCOMPARE(rowNames(w.form.list()), QStringList({u"b.mp3"_qs, u"c.wav"_qs}));
+            QVERIFY(w.dialogs.calls().isEmpty());
+            w.form.close();
+        }
+        // The next start lists the chosen kinds and takes the start-up box.
+        Window w(m_ini);
+        QCOMPARE(w.state.mDspFile, QStringLiteral("*.mp3;*.wav"));
+        QCOMPARE(w.state.mMousePlay, qint16(1));
+        QCOMPARE(rowNames(w.form.list()), QStringList({u"b.mp3"_qs, u"c.wav"_qs}));
+    }
+
+    void junkSettingsStillOpenAUsableWindow_data() {
+        QTest::addColumn<QByteArray>("formPos");
+        QTest::newRow("width not a number")
+            << QByteArray("XPosition=300\nYPosition=300\nWidth=abc\nHeight=9000\n");
+        QTest::newRow("negative width")
+            << QByteArray("XPosition=300\nYPosition=300\nWidth=-5\nHeight=9000\n");
+        QTest::newRow("too low") << QByteArray(
+            "XPosition=300\nYPosition=300\nWidth=9000\nHeight=100\n");
+        QTest::newRow("far off") << QByteArray(
+            "XPosition=99999999\nYPosition=300\nWidth=9000\nHeight=7000\n");
+        QTest::newRow("above the screen")
+            << QByteArray("XPosition=300\nYPosition=-90000\nWidth=9000\nHeight=7000\n");
+        QTest::newRow("largest") << QByteArray(
+            "XPosition=2147483647\nYPosition=-2147483648\nWidth=2147483647\nHeight=2147483647\n");
+    }
+
+    void junkSettingsStillOpenAUsableWindow() {
+        QFETCH(QByteArray, formPos);
+        writeBytes(m_ini, "[FormPos]\n" + formPos +
+                              "[MoviePlay]\nScreenSize=9\n[QuickPath]\nQuickPathValue=77\n");
+        int usedWidth = 0;
+        {
+            Window w(m_ini);
+            QVERIFY(w.form.isVisible());
+            const Twips& t = w.form.twips();
+            // The first start's placement: its size, in the middle of the screen.
+            QCOMPARE(w.form.size(), QSize(t.toPixels(12180), t.toPixels(9165)));
+            const QRect screen = QGuiApplication::primaryScreen()->geometry();
+            QVERIFY(screen.intersects(w.form.geometry()));
+            QVERIFY(std::abs(w.form.geometry().center().x() - screen.center().x()) <= 2);
+            // One box for the bad values (the refused display size first).
+            QCOMPARE(w.dialogs.messages().size(), 1);
+            QCOMPARE(Form1Menus::firstChecked(w.form.menus().Dspsize), 0);
+            usedWidth = static_cast<int>(t.fromPixels(w.form.width()));
+            w.form.close();
+        }
+        // The save writes what the window used, never the refused values.
+        const QString saved = readText(m_ini);
+        QVERIFY(saved.contains(QStringLiteral("ScreenSize=0\n")));
+        QVERIFY(saved.contains(QStringLiteral("QuickPathValue=0\n")));
+        QVERIFY(saved.contains(u"Width=" + QString::number(usedWidth) + u'\n'));
+        QVERIFY(saved.contains(QStringLiteral("Height=9165\n")));
+        QVERIFY(!saved.contains(QStringLiteral("99999999")));
+    }
+
+    void exitSaveReadsTheStateNotTheMarks() {
+        {
+            Window w(m_ini);
+            const Form1Menus& m = w.form.menus();
+            // The menus show the state whoever changes it.
+            w.form.settings().setMute(true);
+            QVERIFY(m.Opt[OptItem::Mute]->isChecked());
+            QCOMPARE(w.form.statusBar1()->panelText(StatusBar1::MutePanel),
+                     QStringLiteral("ミュートON"));
+            w.form.Opt_Click(OptItem::OnTop);
+            QVERIFY(m.Opt[OptItem::OnTop]->isChecked());
+            QCOMPARE(w.form.statusBar1()->panelText(StatusBar1::OnTopPanel),
+                     QStringLiteral("常に最前面ON"));
+            m.Dspsize[DspsizeItem::Half]->trigger();
+            QCOMPARE(w.state.mScreenSize, qint16(DspsizeItem::Half));
+            QCOMPARE(w.form.statusBar1()->panelText(StatusBar1::DisplaySizePanel),
+                     QStringLiteral("50%"));
+            // A mark set on a menu item alone is not a setting.
+            m.MnuGrid->setChecked(true);
+            m.QuickPathSet[2]->setChecked(true);
+            w.form.close();
+        }
+        const QString saved = readText(m_ini);
+        QVERIFY(saved.contains(QStringLiteral("MuteState=True\n")));
+        QVERIFY(saved.contains(QStringLiteral("ScreenState=True\n")));
+        QVERIFY(saved.contains(QStringLiteral("ScreenSize=1\n")));
+        QVERIFY(saved.contains(QStringLiteral("GridLine=False\n")));
+        QVERIFY(saved.contains(QStringLiteral("QuickPathValue=0\n")));
     }
 
 private:

@@ -27,6 +27,7 @@
 #include "player/play_list.h"
 #include "player/streaming_audio_engine.h"
 #include "player/video_surface.h"
+#include "settings/live_settings.h"
 #include "test_media_window.h"
 
 namespace {
@@ -336,7 +337,7 @@ private slots:
         QCOMPARE(m.pass[0]->text(), m_folder);
         QTRY_VERIFY_WITH_TIMEOUT(!w.dialogs.messages().isEmpty(), 5000);
         QCOMPARE(w.dialogs.messages().first().title, player_msg::playerErrorTitle());
-        m.pass[0]->setText(QString());
+        w.form.settings().setQuickPaths({});
         w.play().PlayStep(1);
         QVERIFY(m.pass[0]->text().isEmpty());
         // Every time: the folder is recorded at each start, once.

@@ -13,6 +13,7 @@
 #include "browser/image_list.h"
 #include "browser/location_box.h"
 #include "browser/navigation.h"
+#include "settings/live_settings.h"
 #include "browser/navigation_messages.h"
 #include "browser/tree_state.h"
 #include "browser/tree_view1.h"
@@ -41,6 +42,7 @@ struct Harness {
 
     QList<Volume> volumes;
     Module1 module;
+    LiveSettings settings{module};
     TreeState state;
     ScriptedDialogs dialogs;
     ImageList images = ImageList::withBuiltinImages();
@@ -52,7 +54,8 @@ struct Harness {
     FolderTree tree{treeView, module, state, dialogs, images};
     FileList list{module, dialogs, images, listView};
     LocationBox location{combo, module, images, dialogs};
-    Navigation nav{module, state, dialogs, tree, list, location, timer1, {}, hooks(), &window};
+    Navigation nav{module, settings, state,  dialogs, tree,     list,
+                   location, timer1,   {},     hooks(), &window};
 };
 
 }  // namespace

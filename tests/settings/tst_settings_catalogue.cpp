@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <cmath>
 
 #include "platform/error_box.h"
 #include "platform/run_error.h"
@@ -134,6 +135,14 @@ BadSetting bad(const QString& section, const QString& key, int number) {
     return {section, key, number};
 }
 
+std::array<QString, kQuickPathCount> quickPaths(const SettingValues& values) {
+    std::array<QString, kQuickPathCount> paths;
+    for (int k = 0; k < kQuickPathCount; ++k) {
+        paths[k] = values.text(Setting::QuickPath, k);
+    }
+    return paths;
+}
+
 }  // namespace
 
 bool operator==(const BadSetting& a, const BadSetting& b) {
@@ -172,6 +181,8 @@ private slots:
     void saveThenLoadRoundTrips();
     void updateWritesTheFileOnce();
     void refusedSaveReturnsFalse();
+    void everyKeyRoundTrips();
+    void refusedValuesAreNeverWrittenBack();
 
 private:
     QString file() const { return m_dir->filePath(u"Quorvane.ini"_s); }
@@ -186,22 +197,24 @@ void TestSettingsCatalogue::init() {
 void TestSettingsCatalogue::firstStartGivesEveryDefault() {
     clsIniFile ini(file());
     QList<BadSetting> bad;
-    const StoredSettings s = readStoredSettings(ini, bad);
+    const SettingValues s = readStartSettings(ini, bad);
     QVERIFY(bad.isEmpty());
     QVERIFY(!QFile::exists(file()));
 
     // What the window needs to tell a first start: no size stored, nothing to restore.
-    QCOMPARE(s.Boot.SearchPath, 0);
-    QCOMPARE(s.Boot.ScreenSaver, 0);
-    QVERIFY(s.FormPos.XPosition == 0 && s.FormPos.YPosition == 0 && s.FormPos.Width == 0 &&
-            s.FormPos.Height == 0 && s.FormPos.WindowState == 0);
-    QCOMPARE(s.MoviePlay.ScreenSize, 0);
-    QVERIFY(!s.MoviePlay.MuteState && !s.MoviePlay.SlideState && !s.ListView.GridLine);
-    QCOMPARE(s.FilePath.Path, u"0"_s);
-    QCOMPARE(s.QuickPath.Path, (std::array<QString, kQuickPathCount>{}));
-    QVERIFY(!s.SpPos.SpLeft && !s.SpPos.SpTop);
-    QCOMPARE(s.ListFile.DspFile, defaultDspFile());
-    QCOMPARE(s.FileView.AutoColumFlg, 0);
+    QCOMPARE(s.number(Setting::SearchPath), 0);
+    QCOMPARE(s.number(Setting::ScreenSaver), 0);
+    QVERIFY(s.number(Setting::XPosition) == 0 && s.number(Setting::YPosition) == 0 &&
+            s.number(Setting::Width) == 0 && s.number(Setting::Height) == 0 &&
+            s.number(Setting::WindowState) == 0);
+    QCOMPARE(s.number(Setting::ScreenSize), 0);
+    QVERIFY(!s.flag(Setting::MuteState) && !s.flag(Setting::SlideState) &&
+            !s.flag(Setting::GridLine));
+    QCOMPARE(s.text(Setting::FilePath), u"0"_s);
+    QCOMPARE(quickPaths(s), (std::array<QString, kQuickPathCount>{}));
+    QVERIFY(s.single(Setting::SpLeft) == 0 && s.single(Setting::SpTop) == 0);
+    QCOMPARE(s.text(Setting::DspFile), defaultDspFile());
+    QCOMPARE(s.number(Setting::AutoColumFlg), 0);
 }
 
 void TestSettingsCatalogue::handWrittenFileLoads_data() {
@@ -217,46 +230,46 @@ void TestSettingsCatalogue::handWrittenFileLoads() {
     writeBytes(file(), bytes);
     clsIniFile ini(file());
     QList<BadSetting> bad;
-    const StoredSettings s = readStoredSettings(ini, bad);
+    const SettingValues s = readStartSettings(ini, bad);
     QCOMPARE(bad, QList<BadSetting>());
 
-    QCOMPARE(s.Boot.SearchPath, 1);
-    QCOMPARE(s.Boot.BootPosition, 1);
-    QCOMPARE(s.Boot.ScreenSaver, 1);
-    QCOMPARE(s.Boot.mousePlay, 1);
-    QCOMPARE(s.FormPos.XPosition, 1200);
-    QCOMPARE(s.FormPos.YPosition, -300);
-    QCOMPARE(s.FormPos.Width, 12180);
-    QCOMPARE(s.FormPos.Height, 9165);
-    QCOMPARE(s.FormPos.WindowState, 2);
-    QCOMPARE(s.MoviePlay.ScreenSize, 3);
-    QVERIFY(s.MoviePlay.MuteState);
-    QVERIFY(!s.MoviePlay.ScreenState);
-    QVERIFY(s.MoviePlay.SlideState);
-    QVERIFY(s.ListView.GridLine);
-    QVERIFY(!s.ListView.IConDsp);
-    QCOMPARE(s.FilePath.Path, u"/home/" + kJapanese + u"/video");
+    QCOMPARE(s.number(Setting::SearchPath), 1);
+    QCOMPARE(s.number(Setting::BootPosition), 1);
+    QCOMPARE(s.number(Setting::ScreenSaver), 1);
+    QCOMPARE(s.number(Setting::mousePlay), 1);
+    QCOMPARE(s.number(Setting::XPosition), 1200);
+    QCOMPARE(s.number(Setting::YPosition), -300);
+    QCOMPARE(s.number(Setting::Width), 12180);
+    QCOMPARE(s.number(Setting::Height), 9165);
+    QCOMPARE(s.number(Setting::WindowState), 2);
+    QCOMPARE(s.number(Setting::ScreenSize), 3);
+    QVERIFY(s.flag(Setting::MuteState));
+    QVERIFY(!s.flag(Setting::ScreenState));
+    QVERIFY(s.flag(Setting::SlideState));
+    QVERIFY(s.flag(Setting::GridLine));
+    QVERIFY(!s.flag(Setting::IConDsp));
+    QCOMPARE(s.text(Setting::FilePath), u"/home/" + kJapanese + u"/video");
     const std::array<QString, kQuickPathCount> paths = {
         u"/home/" + kJapanese + u"/a", u"/srv/b"_s, {}, {}, {}, {}, {}};
-    QCOMPARE(s.QuickPath.Path, paths);
-    QCOMPARE(s.QuickPath.QuickPathValue, 1);
-    QCOMPARE(s.RealSize.RealSizeHeight1, 1234.5f);
-    QCOMPARE(s.RealSize.RealSizeWidth1, 4815.0f);
-    QCOMPARE(s.RealSize.RealSizeHeight2, 0.1f);
-    QCOMPARE(s.RealSize.RealSizeWidth2, -7.0f);
-    QCOMPARE(s.MediaSize.MediaSizeHeight, 3600.0f);
-    QCOMPARE(s.MediaSize.MediaSizeWidth, 4800.0f);
-    QCOMPARE(s.SpPos.SpLeft, std::optional<float>(3045.0f));
-    QCOMPARE(s.SpPos.SpTop, std::optional<float>());
-    QCOMPARE(s.ListFile.DspFile, u"*.avi;*.mp3"_s);
-    QCOMPARE(s.SlideShow.SlideTime, 12);
-    QCOMPARE(s.SlideShow.SlideType, 1);
-    QVERIFY(s.TreeView.TreeViewLine);
-    QCOMPARE(s.FileView.HiddenAtr, 1);
-    QCOMPARE(s.FileView.SystemAtr, 0);
-    QCOMPARE(s.FileView.ReadOnlyAtr, 1);
-    QCOMPARE(s.FileView.FolderDsp, 1);
-    QCOMPARE(s.FileView.AutoColumFlg, 1);
+    QCOMPARE(quickPaths(s), paths);
+    QCOMPARE(s.number(Setting::QuickPathValue), 1);
+    QCOMPARE(s.single(Setting::RealSizeHeight1), 1234.5f);
+    QCOMPARE(s.single(Setting::RealSizeWidth1), 4815.0f);
+    QCOMPARE(s.single(Setting::RealSizeHeight2), 0.1f);
+    QCOMPARE(s.single(Setting::RealSizeWidth2), -7.0f);
+    QCOMPARE(s.single(Setting::MediaSizeHeight), 3600.0f);
+    QCOMPARE(s.single(Setting::MediaSizeWidth), 4800.0f);
+    QCOMPARE(s.single(Setting::SpLeft), 3045.0f);
+    QCOMPARE(s.single(Setting::SpTop), 0.0f);  // 0: the splitter stays where the layout puts it
+    QCOMPARE(s.text(Setting::DspFile), u"*.avi;*.mp3"_s);
+    QCOMPARE(s.number(Setting::SlideTime), 12);
+    QCOMPARE(s.number(Setting::SlideType), 1);
+    QVERIFY(s.flag(Setting::TreeViewLine));
+    QCOMPARE(s.number(Setting::HiddenAtr), 1);
+    QCOMPARE(s.number(Setting::SystemAtr), 0);
+    QCOMPARE(s.number(Setting::ReadOnlyAtr), 1);
+    QCOMPARE(s.number(Setting::FolderDsp), 1);
+    QCOMPARE(s.number(Setting::AutoColumFlg), 1);
 
     Module1 module;
     storeInModule(s, module);
@@ -293,7 +306,7 @@ void TestSettingsCatalogue::badValuesAreReportedOnceAndTheRestLoads() {
                "[FileView]\nHiddenAtr=1\nAutoColumFlg=1\n");
     clsIniFile ini(file());
     QList<BadSetting> found;
-    const StoredSettings s = readStoredSettings(ini, found);
+    const SettingValues s = readStartSettings(ini, found);
 
     const QList<BadSetting> expected = {
         bad(u"Boot"_s, u"SearchPath"_s, run_error::kTypeMismatch),
@@ -311,31 +324,31 @@ void TestSettingsCatalogue::badValuesAreReportedOnceAndTheRestLoads() {
     QCOMPARE(found, expected);
 
     // Bad keys take their defaults; positions beyond 16 bits are fine; everything else loads.
-    QCOMPARE(s.Boot.SearchPath, 0);
-    QCOMPARE(s.Boot.BootPosition, 0);
-    QCOMPARE(s.Boot.ScreenSaver, 1);
-    QCOMPARE(s.Boot.mousePlay, 0);
-    QCOMPARE(s.FormPos.XPosition, 70000);
-    QCOMPARE(s.FormPos.YPosition, -40000);
-    QCOMPARE(s.FormPos.Width, 99999);
-    QCOMPARE(s.FormPos.WindowState, 0);
-    QCOMPARE(s.MoviePlay.ScreenSize, 0);
-    QVERIFY(!s.MoviePlay.MuteState);
-    QVERIFY(s.MoviePlay.ScreenState);
-    QVERIFY(s.ListView.GridLine);
-    QCOMPARE(s.FilePath.Path, u"/srv/media"_s);
-    QCOMPARE(s.QuickPath.Path[0], u"/srv/a"_s);
-    QCOMPARE(s.QuickPath.QuickPathValue, 0);
-    QCOMPARE(s.RealSize.RealSizeHeight1, 0.0f);
-    QCOMPARE(s.RealSize.RealSizeWidth1, 480.0f);
-    QVERIFY(!s.SpPos.SpLeft);
-    QCOMPARE(s.SpPos.SpTop, std::optional<float>(2500.0f));
-    QCOMPARE(s.ListFile.DspFile, u"*.avi"_s);
-    QCOMPARE(s.SlideShow.SlideTime, 0);
-    QCOMPARE(s.SlideShow.SlideType, 0);
-    QVERIFY(s.TreeView.TreeViewLine);
-    QCOMPARE(s.FileView.HiddenAtr, 1);
-    QCOMPARE(s.FileView.AutoColumFlg, 1);
+    QCOMPARE(s.number(Setting::SearchPath), 0);
+    QCOMPARE(s.number(Setting::BootPosition), 0);
+    QCOMPARE(s.number(Setting::ScreenSaver), 1);
+    QCOMPARE(s.number(Setting::mousePlay), 0);
+    QCOMPARE(s.number(Setting::XPosition), 70000);
+    QCOMPARE(s.number(Setting::YPosition), -40000);
+    QCOMPARE(s.number(Setting::Width), 99999);
+    QCOMPARE(s.number(Setting::WindowState), 0);
+    QCOMPARE(s.number(Setting::ScreenSize), 0);
+    QVERIFY(!s.flag(Setting::MuteState));
+    QVERIFY(s.flag(Setting::ScreenState));
+    QVERIFY(s.flag(Setting::GridLine));
+    QCOMPARE(s.text(Setting::FilePath), u"/srv/media"_s);
+    QCOMPARE(s.text(Setting::QuickPath, 0), u"/srv/a"_s);
+    QCOMPARE(s.number(Setting::QuickPathValue), 0);
+    QCOMPARE(s.single(Setting::RealSizeHeight1), 0.0f);
+    QCOMPARE(s.single(Setting::RealSizeWidth1), 480.0f);
+    QCOMPARE(s.single(Setting::SpLeft), 0.0f);
+    QCOMPARE(s.single(Setting::SpTop), 2500.0f);
+    QCOMPARE(s.text(Setting::DspFile), u"*.avi"_s);
+    QCOMPARE(s.number(Setting::SlideTime), 0);
+    QCOMPARE(s.number(Setting::SlideType), 0);
+    QVERIFY(s.flag(Setting::TreeViewLine));
+    QCOMPARE(s.number(Setting::HiddenAtr), 1);
+    QCOMPARE(s.number(Setting::AutoColumFlg), 1);
 
     // One error box for the whole load, with the number of the first bad key.
     ScriptedDialogs dialogs;
@@ -413,7 +426,7 @@ void TestSettingsCatalogue::boolConversion() {
     writeBytes(file(), QByteArray("[MoviePlay]\nMuteState=" + text.toUtf8() + '\n'));
     clsIniFile ini(file());
     QList<BadSetting> found;
-    QCOMPARE(readStoredSettings(ini, found).MoviePlay.MuteState, value);
+    QCOMPARE(readStartSettings(ini, found).flag(Setting::MuteState), value);
     QCOMPARE(found.size(), error == 0 ? 0 : 1);
 }
 
@@ -457,7 +470,7 @@ void TestSettingsCatalogue::dspFileRule() {
     writeBytes(file(), content);
     clsIniFile ini(file());
     QList<BadSetting> found;
-    QCOMPARE(readStoredSettings(ini, found).ListFile.DspFile, dspFile);
+    QCOMPARE(readStartSettings(ini, found).text(Setting::DspFile), dspFile);
     QVERIFY(found.isEmpty());
 }
 
@@ -467,34 +480,43 @@ void TestSettingsCatalogue::quickPathLoadLeavesTheSlotsEmpty() {
                "QuickPathValue=2\n");
     clsIniFile ini(file());
     QList<BadSetting> found;
-    const StoredSettings s = readStoredSettings(ini, found);
-    for (const QString& path : s.QuickPath.Path) {
+    const SettingValues s = readStartSettings(ini, found);
+    for (const QString& path : quickPaths(s)) {
         QVERIFY(path.isEmpty());
     }
-    QCOMPARE(s.QuickPath.QuickPathValue, 2);
+    QCOMPARE(s.number(Setting::QuickPathValue), 2);
 }
 
 namespace {
 
-SavedSettings sampleSave() {
-    SavedSettings s;
-    s.FormPos.XPosition = 1234.5;  // halves go to the even neighbour
-    s.FormPos.YPosition = 70001.5;
-    s.FormPos.Width = 40000;
-    s.FormPos.Height = 9165;
-    s.FormPos.WindowState = 2;
-    s.FilePath.Path = u"/home/" + kJapanese + u"/video";
-    s.QuickPath.Path = {u"/srv/a"_s, u"/srv/b"_s, u"/srv/c"_s, {}, {}, {}, {}};
-    s.QuickPath.QuickPathValue = 1;
-    s.RealSize = {1234.5f, 4815.0f, 0.1f, 0.0f};
-    s.MediaSize = {3600.25f, 4800.0f};
-    s.SpPos = {3045.0f, 0.0f};
-    s.ListView = {true, false};
-    s.MoviePlay.ScreenSize = 5;
-    s.MoviePlay.MuteState = true;
-    s.MoviePlay.ScreenState = false;
-    s.MoviePlay.SlideState = true;
-    s.TreeView.TreeViewLine = true;
+SettingValues sampleSave() {
+    SettingValues s;
+    s.set(Setting::XPosition, nearestInt32(1234.5));  // halves go to the even neighbour
+    s.set(Setting::YPosition, nearestInt32(70001.5));
+    s.set(Setting::Width, 40000);
+    s.set(Setting::Height, 9165);
+    s.set(Setting::WindowState, 2);
+    s.set(Setting::FilePath, QString(u"/home/" + kJapanese + u"/video"));
+    const QString paths[kQuickPathCount] = {u"/srv/a"_s, u"/srv/b"_s, u"/srv/c"_s};
+    for (int k = 0; k < kQuickPathCount; ++k) {
+        s.set(Setting::QuickPath, paths[k], k);
+    }
+    s.set(Setting::QuickPathValue, 1);
+    s.set(Setting::RealSizeHeight1, 1234.5f);
+    s.set(Setting::RealSizeWidth1, 4815.0f);
+    s.set(Setting::RealSizeHeight2, 0.1f);
+    s.set(Setting::RealSizeWidth2, 0.0f);
+    s.set(Setting::MediaSizeHeight, 3600.25f);
+    s.set(Setting::MediaSizeWidth, 4800.0f);
+    s.set(Setting::SpLeft, 3045.0f);
+    s.set(Setting::SpTop, 0.0f);
+    s.set(Setting::GridLine, true);
+    s.set(Setting::IConDsp, false);
+    s.set(Setting::ScreenSize, 5);
+    s.set(Setting::MuteState, true);
+    s.set(Setting::ScreenState, false);
+    s.set(Setting::SlideState, true);
+    s.set(Setting::TreeViewLine, true);
     return s;
 }
 
@@ -502,7 +524,7 @@ SavedSettings sampleSave() {
 
 void TestSettingsCatalogue::saveWritesTheExitKeysInTheirTextForms() {
     clsIniFile ini(file());
-    QVERIFY(writeSavedSettings(ini, sampleSave()));
+    QVERIFY(writeExitSettings(ini, sampleSave()));
     const QString expected =
         u"[FormPos]\n"
         "XPosition=1234\n"
@@ -544,12 +566,12 @@ void TestSettingsCatalogue::saveWritesTheExitKeysInTheirTextForms() {
         "TreeViewLine=True\n"_s;
     QCOMPARE(QString::fromUtf8(readBytes(file())), expected);
 
-    // With no recording mode and no display size ticked those two keys keep what they held.
+    // Keys that hold no value keep what the file held.
     writeBytes(file(), "[QuickPath]\nQuickPathValue=2\n[MoviePlay]\nScreenSize=3\n");
-    SavedSettings unticked = sampleSave();
-    unticked.QuickPath.QuickPathValue.reset();
-    unticked.MoviePlay.ScreenSize.reset();
-    QVERIFY(writeSavedSettings(ini, unticked));
+    SettingValues unticked = sampleSave();
+    unticked.unset(Setting::QuickPathValue);
+    unticked.unset(Setting::ScreenSize);
+    QVERIFY(writeExitSettings(ini, unticked));
     QCOMPARE(ini.GetStrValue(file(), u"QuickPath"_s, u"QuickPathValue"_s, {}), u"2"_s);
     QCOMPARE(ini.GetStrValue(file(), u"MoviePlay"_s, u"ScreenSize"_s, {}), u"3"_s);
 }
@@ -559,7 +581,7 @@ void TestSettingsCatalogue::saveKeepsEverythingElse() {
     bytes.replace("@@@", kJapaneseCp932);
     writeBytes(file(), bytes);
     clsIniFile ini(file());
-    QVERIFY(writeSavedSettings(ini, sampleSave()));
+    QVERIFY(writeExitSettings(ini, sampleSave()));
 
     const QByteArray after = readBytes(file());
     // Still CP932, and the new folder is written in it.
@@ -585,7 +607,7 @@ void TestSettingsCatalogue::saveKeepsEverythingElse() {
 
     // A save into a file without those sections does not create them.
     writeBytes(file(), "[Other]\nkey=1\n");
-    QVERIFY(writeSavedSettings(ini, sampleSave()));
+    QVERIFY(writeExitSettings(ini, sampleSave()));
     const QString text = QString::fromUtf8(readBytes(file()));
     QVERIFY(text.startsWith(u"[Other]\nkey=1\n[FormPos]\n"));
     for (const char16_t* section : {u"[Boot]", u"[ListFile]", u"[SlideShow]", u"[FileView]",
@@ -595,37 +617,37 @@ void TestSettingsCatalogue::saveKeepsEverythingElse() {
 }
 
 void TestSettingsCatalogue::saveThenLoadRoundTrips() {
-    const SavedSettings saved = sampleSave();
+    const SettingValues saved = sampleSave();
     clsIniFile ini(file());
-    QVERIFY(writeSavedSettings(ini, saved));
+    QVERIFY(writeExitSettings(ini, saved));
 
     clsIniFile reader(file());
     QList<BadSetting> found;
-    const StoredSettings s = readStoredSettings(reader, found);
+    const SettingValues s = readStartSettings(reader, found);
     QVERIFY(found.isEmpty());
-    QCOMPARE(s.FormPos.XPosition, 1234);
-    QCOMPARE(s.FormPos.YPosition, 70002);
-    QCOMPARE(s.FormPos.Width, saved.FormPos.Width);
-    QCOMPARE(s.FormPos.Height, saved.FormPos.Height);
-    QCOMPARE(s.FormPos.WindowState, saved.FormPos.WindowState);
-    QCOMPARE(s.FilePath.Path, saved.FilePath.Path);
-    QCOMPARE(s.QuickPath.Path, saved.QuickPath.Path);
-    QCOMPARE(s.QuickPath.QuickPathValue, *saved.QuickPath.QuickPathValue);
-    QCOMPARE(s.RealSize.RealSizeHeight1, saved.RealSize.RealSizeHeight1);
-    QCOMPARE(s.RealSize.RealSizeWidth1, saved.RealSize.RealSizeWidth1);
-    QCOMPARE(s.RealSize.RealSizeHeight2, saved.RealSize.RealSizeHeight2);
-    QCOMPARE(s.RealSize.RealSizeWidth2, saved.RealSize.RealSizeWidth2);
-    QCOMPARE(s.MediaSize.MediaSizeHeight, saved.MediaSize.MediaSizeHeight);
-    QCOMPARE(s.MediaSize.MediaSizeWidth, saved.MediaSize.MediaSizeWidth);
-    QCOMPARE(s.SpPos.SpLeft, std::optional<float>(saved.SpPos.SpLeft));
-    QCOMPARE(s.SpPos.SpTop, std::optional<float>());  // a splitter at 0 reads as "not stored"
-    QCOMPARE(s.ListView.GridLine, saved.ListView.GridLine);
-    QCOMPARE(s.ListView.IConDsp, saved.ListView.IConDsp);
-    QCOMPARE(s.MoviePlay.ScreenSize, *saved.MoviePlay.ScreenSize);
-    QCOMPARE(s.MoviePlay.MuteState, saved.MoviePlay.MuteState);
-    QCOMPARE(s.MoviePlay.ScreenState, saved.MoviePlay.ScreenState);
-    QCOMPARE(s.MoviePlay.SlideState, saved.MoviePlay.SlideState);
-    QCOMPARE(s.TreeView.TreeViewLine, saved.TreeView.TreeViewLine);
+    QCOMPARE(s.number(Setting::XPosition), 1234);
+    QCOMPARE(s.number(Setting::YPosition), 70002);
+    QCOMPARE(s.number(Setting::Width), saved.number(Setting::Width));
+    QCOMPARE(s.number(Setting::Height), saved.number(Setting::Height));
+    QCOMPARE(s.number(Setting::WindowState), saved.number(Setting::WindowState));
+    QCOMPARE(s.text(Setting::FilePath), saved.text(Setting::FilePath));
+    QCOMPARE(quickPaths(s), quickPaths(saved));
+    QCOMPARE(s.number(Setting::QuickPathValue), saved.number(Setting::QuickPathValue));
+    QCOMPARE(s.single(Setting::RealSizeHeight1), saved.single(Setting::RealSizeHeight1));
+    QCOMPARE(s.single(Setting::RealSizeWidth1), saved.single(Setting::RealSizeWidth1));
+    QCOMPARE(s.single(Setting::RealSizeHeight2), saved.single(Setting::RealSizeHeight2));
+    QCOMPARE(s.single(Setting::RealSizeWidth2), saved.single(Setting::RealSizeWidth2));
+    QCOMPARE(s.single(Setting::MediaSizeHeight), saved.single(Setting::MediaSizeHeight));
+    QCOMPARE(s.single(Setting::MediaSizeWidth), saved.single(Setting::MediaSizeWidth));
+    QCOMPARE(s.single(Setting::SpLeft), saved.single(Setting::SpLeft));
+    QCOMPARE(s.single(Setting::SpTop), 0.0f);
+    QCOMPARE(s.flag(Setting::GridLine), saved.flag(Setting::GridLine));
+    QCOMPARE(s.flag(Setting::IConDsp), saved.flag(Setting::IConDsp));
+    QCOMPARE(s.number(Setting::ScreenSize), saved.number(Setting::ScreenSize));
+    QCOMPARE(s.flag(Setting::MuteState), saved.flag(Setting::MuteState));
+    QCOMPARE(s.flag(Setting::ScreenState), saved.flag(Setting::ScreenState));
+    QCOMPARE(s.flag(Setting::SlideState), saved.flag(Setting::SlideState));
+    QCOMPARE(s.flag(Setting::TreeViewLine), saved.flag(Setting::TreeViewLine));
 }
 
 void TestSettingsCatalogue::updateWritesTheFileOnce() {
@@ -654,7 +676,7 @@ void TestSettingsCatalogue::updateWritesTheFileOnce() {
              u"; mine\n[Boot]\n[FilePath]\nPath=/srv/a\n[TreeView]\nTreeViewLine=True\n"_s);
 
     // A whole exit save is one replacement too, and leaves no temporary file behind.
-    QVERIFY(writeSavedSettings(ini, sampleSave()));
+    QVERIFY(writeExitSettings(ini, sampleSave()));
     QCOMPARE(counter.count(u"Quorvane.ini"_s), 2);
     QCOMPARE(QDir(m_dir->path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
              QStringList{u"Quorvane.ini"_s});
@@ -682,14 +704,132 @@ void TestSettingsCatalogue::refusedSaveReturnsFalse() {
     writeBytes(m_dir->filePath(u"blocked"_s), "x");
     const QString path = m_dir->filePath(u"blocked/Quorvane.ini"_s);
     clsIniFile ini(path);
-    QVERIFY(!writeSavedSettings(ini, sampleSave()));
+    QVERIFY(!writeExitSettings(ini, sampleSave()));
     QList<BadSetting> found;
-    QCOMPARE(readStoredSettings(ini, found).ListFile.DspFile, defaultDspFile());
+    QCOMPARE(readStartSettings(ini, found).text(Setting::DspFile), defaultDspFile());
     QVERIFY(found.isEmpty());
     // The object is usable afterwards: a later update on a good file works.
     ini.setPathIniFile(file());
-    QVERIFY(writeSavedSettings(ini, sampleSave()));
+    QVERIFY(writeExitSettings(ini, sampleSave()));
     QVERIFY(QFile::exists(file()));
+}
+
+namespace {
+
+// Every section of the file, the start's first.
+QList<const char16_t*> allSections() {
+    QList<const char16_t*> sections(settings_pass::start().begin(), settings_pass::start().end());
+    sections << u"PlayFile" << u"KakuchoushiConv";
+    return sections;
+}
+
+// A value of each key that is not its default and that it accepts, different for each index.
+QVariant sampleValue(const SettingEntry& entry, int index) {
+    switch (entry.reading) {
+        case Reading::Text:
+        case Reading::Path:
+            return QString(u"/srv/" + QString::fromUtf16(entry.key) + QString::number(index));
+        case Reading::PatternList:
+            return u"*.avi;*.mp3"_s;
+        case Reading::TextBool:
+            return index % 2 == 0;
+        case Reading::TextSingle:
+            return 12.5f + static_cast<float>(index);
+        case Reading::NotRead:
+            return QString(u"x"_s + QString::number(index));
+        default:
+            break;
+    }
+    if (std::isinf(entry.high)) {
+        return static_cast<int>(std::isinf(entry.low) ? -1234 : entry.low + 1234) + index;
+    }
+    return static_cast<int>(entry.high);
+}
+
+}  // namespace
+
+void TestSettingsCatalogue::everyKeyRoundTrips() {
+    const QList<const char16_t*> sections = allSections();
+    SettingValues written;
+    for (const SettingEntry& entry : settingsSchema()) {
+        for (int index = 0; index < entry.count; ++index) {
+            written.set(entry.id, sampleValue(entry, index), index);
+        }
+    }
+    clsIniFile ini(file());
+    QVERIFY(writeSettings(ini, written, sections));
+    const QByteArray first = readBytes(file());
+    // The stored pattern list keeps its final ";".
+    QVERIFY(first.contains("\nDspFile=*.avi;*.mp3;\n"));
+    // Numbered keys of one section go number by number.
+    QVERIFY(first.contains("[PlayFile]\nValue1=True\nkakuchosi1=x0\nsetumei1=x0\nValue2=False\n"));
+
+    QList<BadSetting> bad;
+    const SettingValues read = readSettings(ini, sections, bad);
+    QCOMPARE(bad, QList<BadSetting>());
+    for (const SettingEntry& entry : settingsSchema()) {
+        for (int index = 0; index < entry.count; ++index) {
+            const QString where = keyName(entry, index);
+            if (entry.reading == Reading::NotRead) {
+                QVERIFY2(!read.has(entry.id, index), qPrintable(where));
+                continue;
+            }
+            QVERIFY2(read.has(entry.id, index), qPrintable(where));
+            QVERIFY2(read.value(entry.id, index) == written.value(entry.id, index),
+                     qPrintable(where + u" = "_s + read.value(entry.id, index).toString()));
+        }
+    }
+    // What was read writes back the same file.
+    QFile::remove(file());
+    SettingValues again = read;
+    for (const SettingEntry& entry : settingsSchema()) {
+        for (int index = 0; entry.reading == Reading::NotRead && index < entry.count; ++index) {
+            again.set(entry.id, written.value(entry.id, index), index);
+        }
+    }
+    QVERIFY(writeSettings(ini, again, sections));
+    QCOMPARE(readBytes(file()), first);
+}
+
+void TestSettingsCatalogue::refusedValuesAreNeverWrittenBack() {
+    writeBytes(file(),
+               "[FormPos]\nXPosition=99999999\nWidth=-5\nHeight=abc\n"
+               "[MoviePlay]\nScreenSize=9\nMuteState=yes\n"
+               "[QuickPath]\nQuickPathValue=77\n"
+               "[SlideShow]\nSlideTime=45\n[FileView]\nHiddenAtr=7\n");
+    clsIniFile ini(file());
+    QList<BadSetting> found;
+    const SettingValues s = readStartSettings(ini, found);
+    const QList<BadSetting> expected = {
+        bad(u"FormPos"_s, u"Width"_s, run_error::kInvalidPropertyValue),
+        bad(u"MoviePlay"_s, u"ScreenSize"_s, run_error::kSubscriptOutOfRange),
+        bad(u"MoviePlay"_s, u"MuteState"_s, run_error::kTypeMismatch),
+        bad(u"QuickPath"_s, u"QuickPathValue"_s, run_error::kSubscriptOutOfRange),
+        bad(u"SlideShow"_s, u"SlideTime"_s, run_error::kInvalidPropertyValue),
+        bad(u"FileView"_s, u"HiddenAtr"_s, run_error::kInvalidPropertyValue),
+    };
+    QCOMPARE(found, expected);
+    // "abc" has no leading digits: 0, which is the default and so no error.
+    QCOMPARE(s.number(Setting::Height), 0);
+    QCOMPARE(s.number(Setting::XPosition), 99999999);
+
+    // The exit save writes what the program works with, never the refused text.
+    Module1 module;
+    storeInModule(s, module);
+    QCOMPARE(module.mSlideTime, 0);
+    QCOMPARE(module.mHiddenAtr, 0);
+    module.mFormWidth = 12180;
+    module.mFormHeight = 9165;
+    SettingValues exit;
+    takeFromModule(module, exit);
+    QVERIFY(writeExitSettings(ini, exit));
+    const QString text = QString::fromUtf8(readBytes(file()));
+    for (const char16_t* line : {u"Width=12180\n", u"Height=9165\n", u"ScreenSize=0\n",
+                                 u"MuteState=False\n", u"QuickPathValue=0\n"}) {
+        QVERIFY2(text.contains(QStringView(line)), qPrintable(text));
+    }
+    // Keys only the options dialog writes are left for it.
+    QVERIFY(text.contains(u"SlideTime=45\n"));
 }
 
 QTEST_GUILESS_MAIN(TestSettingsCatalogue)

@@ -1,0 +1,6 @@
+#pragma once
+
+#include <QPixmap>
+
+// The program's logo drawn at size × size pixels.
+QPixmap appLogo(int size);

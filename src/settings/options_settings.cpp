@@ -1,0 +1,76 @@
+#include "settings/options_settings.h"
+
+#include "settings/file_types.h"
+#include "settings/ini_file.h"
+
+OptionsValues readOptions(clsIniFile& ini, QList<BadSetting>& bad) {
+    const SettingValues stored = readSettings(ini, settings_pass::optionsLoad(), bad);
+    OptionsValues values;
+    for (int n = 0; n < kPlayFileCount; ++n) {
+        values.played[n] = stored.flag(Setting::PlayFileValue, n);
+    }
+    values.slideTime = QString::number(stored.number(Setting::SlideTime));
+    values.slideType = stored.number(Setting::SlideType);
+    for (std::size_t i = 0; i < kBootChecks.size(); ++i) {
+        values.boot[i] = stored.number(kBootChecks[i]);
+        values.fileView[i] = stored.number(kFileViewChecks[i]);
+    }
+    return values;
+}
+
+std::optional<int> slideInterval(const QString& text) {
+    const QString digits = text.trimmed();
+    if (digits.isEmpty() || digits.size() > 2 ||
+        !std::all_of(digits.begin(), digits.end(),
+                     [](QChar c) { return c >= u'0' && c <= u'9'; })) {
+        return std::nullopt;
+    }
+    const int seconds = digits.toInt();
+    if (seconds < kSlideTimeLow || seconds > kSlideTimeHigh) {
+        return std::nullopt;
+    }
+    return seconds;
+}
+
+OptionsRefusal checkOptions(const QString& patterns, const QString& slideTime) {
+    if (patterns.isEmpty()) {
+        return OptionsRefusal::NoPlayFile;
+    }
+    if (!slideInterval(slideTime)) {
+        return OptionsRefusal::BadInterval;
+    }
+    return OptionsRefusal::None;
+}
+
+bool saveOptions(clsIniFile& ini, const OptionsValues& values, const QString& patterns) {
+    SettingValues stored;
+    const QList<FileType>& types = fileTypesByExtension();
+    for (int n = 0; n < kPlayFileCount; ++n) {
+        stored.set(Setting::PlayFileValue, values.played[n], n);
+        stored.set(Setting::PlayFileExtension, types.at(n).extension, n);
+        stored.set(Setting::PlayFileDescription, types.at(n).description, n);
+    }
+    // Kept without its final ";", as the program holds it; the writer puts it back.
+    stored.set(Setting::DspFile, patterns.endsWith(u';') ? patterns.chopped(1) : patterns);
+    stored.set(Setting::SlideTime, slideInterval(values.slideTime).value_or(0));
+    stored.set(Setting::SlideType, values.slideType);
+    for (std::size_t i = 0; i < kBootChecks.size(); ++i) {
+        stored.set(kBootChecks[i], values.boot[i]);
+        stored.set(kFileViewChecks[i], values.fileView[i]);
+    }
+    return writeSettings(ini, stored, settings_pass::optionsSave());
+}
+
+void applyOptions(const OptionsValues& values, const QString& patterns, Module1& module) {
+    const QString dspFile = patterns.endsWith(u';') ? patterns.chopped(1) : patterns;
+    if (dspFile != module.mDspFile) {
+        module.mDspFile = dspFile;
+    }
+    module.mSlideTime = static_cast<qint16>(slideInterval(values.slideTime).value_or(0));
+    module.mSlideType = static_cast<qint16>(values.slideType);
+    module.mHiddenAtr = static_cast<qint16>(values.fileView[0]);
+    module.mSystemAtr = static_cast<qint16>(values.fileView[1]);
+    module.mReadOnlyAtr = static_cast<qint16>(values.fileView[2]);
+    module.mFolderDsp = static_cast<qint16>(values.fileView[3]);
+    module.mAutoColumFlg = static_cast<qint16>(values.fileView[4]);
+}

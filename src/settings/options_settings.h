@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <array>
+#include <optional>
+
+#include "settings/settings_catalogue.h"
+
+class clsIniFile;
+
+// The settings of the options dialog, as its controls show them.
+struct OptionsValues {
+    // The file types ticked as playable, by their number N - 1 (extension order).
+    std::array<bool, kPlayFileCount> played{};
+    QString slideTime = QStringLiteral("0");  // the interval box's text
+    int slideType = 0;                        // 0 pictures only, 1 every playable file
+    // Check box states (0 clear, 1 ticked, 2 greyed) in the order of bootChecks() and
+    // fileViewChecks().
+    std::array<int, 5> boot{};
+    std::array<int, 5> fileView{};
+};
+
+// The keys of the dialog's two groups of check boxes, box by box.
+inline constexpr std::array<Setting, 5> kBootChecks = {Setting::SearchPath, Setting::BootPosition,
+                                                       Setting::ScreenSaver, Setting::QuickPathLoad,
+                                                       Setting::mousePlay};
+inline constexpr std::array<Setting, 5> kFileViewChecks = {Setting::HiddenAtr, Setting::SystemAtr,
+                                                           Setting::ReadOnlyAtr, Setting::FolderDsp,
+                                                           Setting::AutoColumFlg};
+
+// Reads what the dialog shows when it opens; bad values give their defaults and are listed.
+OptionsValues readOptions(clsIniFile& ini, QList<BadSetting>& bad);
+
+// The slide-show interval typed, when it is a whole number of seconds from 1 to 30.
+std::optional<int> slideInterval(const QString& text);
+
+// Why OK cannot be taken: no file type ticked (patterns empty), or an interval that is no
+// whole number from 1 to 30.
+enum class OptionsRefusal { None, NoPlayFile, BadInterval };
+OptionsRefusal checkOptions(const QString& patterns, const QString& slideTime);
+
+// Writes the dialog's sections in its order: [PlayFile] (every type's tick, extension and
+// description by number), [ListFile] (the patterns of the ticked types, as shown), [SlideShow],
+// [Boot], [FileView]. The values must have passed checkOptions. False when the file could not be
+// written.
+bool saveOptions(clsIniFile& ini, const OptionsValues& values, const QString& patterns);
+
+// What takes effect at once: the slide show's interval and kind, the list's filters and the file
+// kinds. [Boot] is read only at the next start.
+void applyOptions(const OptionsValues& values, const QString& patterns, Module1& module);
