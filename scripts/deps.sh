@@ -10,6 +10,7 @@ packages=(
     fonts-ipafont-gothic
     xvfb xauth
     ffmpeg jlha-utils libarchive-tools zip python3
+    desktop-file-utils appstream man-db groff-base dpkg-dev
 )
 
 missing=()
