@@ -11,6 +11,7 @@ packages=(
     fonts-ipafont-gothic
     xvfb xauth xdotool
     ffmpeg jlha-utils libarchive-tools zip python3
+    desktop-file-utils appstream man-db groff-base dpkg-dev
     "$@"
 )
 

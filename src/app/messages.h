@@ -22,5 +22,41 @@ inline QString mutePanel(bool on) {
 inline QString onTopPanel(bool on) {
     return on ? QStringLiteral("常に最前面ON") : QStringLiteral("常に最前面OFF");
 }
+// The command line's answers on the terminal.
+inline QString programSummary() {
+    return QStringLiteral("メディアプレーヤーと一体になった2ペインのファイルブラウザ");
+}
+inline QString commandLineHelp() {
+    return QStringLiteral(
+               "使い方: quorvane [フォルダ | ファイル]\n"
+               "        quorvane --extract-here ファイル...\n"
+               "        quorvane --help | --version\n"
+               "\n") +
+           programSummary() +
+           QStringLiteral(
+               "です。\n"
+               "\n"
+               "  フォルダ        そのフォルダを開いて起動します。\n"
+               "  ファイル        ファイルのあるフォルダを開いて起動し、\n"
+               "                  そのファイルを再生します。\n"
+               "  --extract-here ファイル...\n"
+               "                  LZH、ZIP の書庫を、書庫のあるフォルダに解凍します\n"
+               "                  （メイン ウィンドウは開きません）。\n"
+               "  -h, --help      この説明を表示して終了します。\n"
+               "  --version       バージョンを表示して終了します。\n"
+               "\n"
+               "設定ファイル:\n"
+               "  実行ファイルのフォルダ（/usr の下を除く）に書き込めるとき、\n"
+               "  またはそこに既にあるときは、実行ファイルの隣の quorvane.ini。\n"
+               "  それ以外は $XDG_CONFIG_HOME/quorvane/quorvane.ini\n"
+               "  （既定は ~/.config/quorvane/quorvane.ini）。\n");
+}
+inline QString versionText(const QString& caption) {
+    return caption + u'\n' + programSummary() + u'\n';
+}
+inline QString unknownOption(const QString& option) {
+    return QStringLiteral("quorvane: 不明なオプションです: ") + option +
+           QStringLiteral("\n使い方は quorvane --help で表示します。\n");
+}
 
 }  // namespace app_msg

@@ -323,10 +323,24 @@ bool clsIniFile::DeleteSection(QString& iniFilePath, QString& sectionName) {
                 [&](IniDocument& document) { return document.removeSection(sectionName); });
 }
 
+namespace {
+
+// The folders a system's packages install programs into. A user who can write there (root) still
+// gets the per-user file: one run as root must not leave a file beside the program that every
+// user would then read and none could save.
+bool isSystemProgramFolder(const QString& dir) {
+    return dir == u"/usr" || dir.startsWith(u"/usr/") || dir == u"/bin" || dir == u"/sbin";
+}
+
+}  // namespace
+
 QString iniFilePathFor(const QString& exeDir, const QString& exeBaseName,
                        const QString& configHome) {
     const QString fileName = exeBaseName + u".ini";
     const QString beside = exeDir + u'/' + fileName;
+    if (isSystemProgramFolder(exeDir)) {
+        return configHome + u"/quorvane/" + fileName;
+    }
     if (QFileInfo::exists(beside) ||
         access(QFile::encodeName(exeDir).constData(), W_OK | X_OK) == 0) {
         return beside;

@@ -130,8 +130,9 @@ private:
 };
 
 // Where the program's INI file lives: beside the executable when that folder is writable or the
-// file is already there (portable use), otherwise in <configHome>/quorvane/. The executable's base
-// name names the file in both places.
+// file is already there (portable use), otherwise in <configHome>/quorvane/. A program installed
+// under /usr (or /bin, /sbin) always uses <configHome>. The executable's base name names the file
+// in both places.
 QString iniFilePathFor(const QString& exeDir, const QString& exeBaseName, const QString& configHome);
 
 // The INI file of the running program.

@@ -681,6 +681,12 @@ void TestIniFile::iniFileLocation() {
     QCOMPARE(iniFilePathFor(missingDir, QStringLiteral("Quorvane"), config),
              QString(config + u"/quorvane/Quorvane.ini"));
 
+    // Installed into the system's folders: per user, even for root, who could write there.
+    for (const char* systemDir : {"/usr/bin", "/usr/local/bin", "/usr", "/bin"}) {
+        QCOMPARE(iniFilePathFor(QString::fromLatin1(systemDir), QStringLiteral("quorvane"), config),
+                 QString(config + u"/quorvane/quorvane.ini"));
+    }
+
     if (geteuid() != 0) {
         QVERIFY(QFile::setPermissions(exeDir, QFile::ReadOwner | QFile::ExeOwner));
         QCOMPARE(iniFilePathFor(exeDir, QStringLiteral("Quorvane"), config), a);  // already there
