@@ -24,6 +24,8 @@ void Form1::Form_Load() {
     m_state.mSortColumn = 1;
     m_state.mPlayNextFlg = true;
     m_tree->Timer2().stop();
+    // No drag is under way: the tree's drop handling starts from an ended drag.
+    m_treeState.DragEndRequest = true;
     m_toolbar->button(Toolbar1::ExtractButton)->setVisible(false);
     m_toolbar->button(Toolbar1::SelectExtractButton)->setVisible(false);
     m_movie->configureAtStart();

@@ -217,6 +217,14 @@ private slots:
         QCOMPARE(Form1Menus::firstChecked(m.QuickPathSet), 0);
         QCOMPARE(w.state.mDspFile, defaultDspFile());
         QCOMPARE(w.state.mStartPath, QDir::currentPath());
+        // The load sequence's own values.
+        QVERIFY(w.form.treeState().DragEndRequest);
+        QVERIFY(!w.form.tree().Timer2().isActive());
+        QVERIFY(!m.MnuLoop->isChecked());
+        QVERIFY(!w.form.toolbar()->button(Toolbar1::ExtractButton)->isVisible());
+        QCOMPARE(w.state.mSortColumn, qint16(1));
+        QCOMPARE(w.state.mSortOrder, qint16(0));
+        QVERIFY(w.state.mPlayNextFlg);
         QVERIFY(w.dialogs.calls().isEmpty());
         // Nothing is written until the window closes.
         QVERIFY(!QFile::exists(m_ini));
