@@ -9,6 +9,7 @@
 #include "app/pane_layout.h"
 #include "browser/image_list.h"
 #include "browser/tree_state.h"
+#include "platform/shell_execute.h"
 #include "player/play_list.h"
 #include "player/player_set.h"
 #include "player/wave_volume.h"
@@ -53,6 +54,8 @@ class LiveSettings;
 struct Form1PlayerSetup {
     PlayerOptions options;
     WaveVolumeAccess waveVolume;
+    // Hands a file the players do not take to the desktop; the desktop's own handler when empty.
+    UrlOpener openUrl;
 };
 
 // Form1: the main window. It owns every control (named as the program knows them), lays the panes
@@ -237,6 +240,7 @@ private:
     std::unique_ptr<ArchiveCommands> m_archiveCommands;
     PlayerSet* m_players = nullptr;
     WaveVolumeAccess m_waveVolume;
+    UrlOpener m_openUrl;
     std::unique_ptr<clsMovie> m_movie;
     std::unique_ptr<PlayList> m_playList;
     QWidget* m_mediaPlayer = nullptr;

@@ -25,12 +25,13 @@
 
 void Form1::buildPlayer(const Form1PlayerSetup& setup) {
     m_waveVolume = setup.waveVolume;
+    m_openUrl = setup.openUrl ? setup.openUrl : desktopUrlOpener();
     m_players = new PlayerSet(m_client, setup.options);
     m_mediaPlayer = m_players->MediaPlayer1();
     m_realAudio[0] = m_players->RealAudio1(0);
     m_realAudio[1] = m_players->RealAudio1(1);
-    m_movie = std::make_unique<clsMovie>(m_dialogs, *m_timer1, *m_players, desktopUrlOpener(),
-                                         setup.waveVolume);
+    m_movie =
+        std::make_unique<clsMovie>(m_dialogs, *m_timer1, *m_players, m_openUrl, setup.waveVolume);
     m_playList = std::make_unique<PlayList>(m_state, m_dialogs, *m_list, *m_tree, *m_movie,
                                             *m_players, *m_timer1, playListWindow());
 }
@@ -90,9 +91,7 @@ PlayListWindow Form1::playListWindow() {
         resize(m_twips.toPixels(static_cast<float>(twips.width())),
                m_twips.toPixels(static_cast<float>(twips.height())));
     };
-    w.openWithDesktop = [this](const QString& path) {
-        ShellOpen(m_dialogs, desktopUrlOpener(), path);
-    };
+    w.openWithDesktop = [this](const QString& path) { ShellOpen(m_dialogs, m_openUrl, path); };
     return w;
 }
 

@@ -17,6 +17,17 @@ const QStringList& mediaPlayerExtensions() {
     return kList;
 }
 
+const QStringList& addedMediaExtensions() {
+    static const QStringList kList = {
+        QStringLiteral("mp4"),  QStringLiteral("m4v"),  QStringLiteral("m4a"),
+        QStringLiteral("mkv"),  QStringLiteral("webm"), QStringLiteral("mts"),
+        QStringLiteral("m2ts"), QStringLiteral("ts"),   QStringLiteral("3gp"),
+        QStringLiteral("flac"), QStringLiteral("opus"), QStringLiteral("aac"),
+        QStringLiteral("wv"),   QStringLiteral("webp"), QStringLiteral("avif"),
+    };
+    return kList;
+}
+
 const QStringList& realAudioExtensions() {
     static const QStringList kList = {
         QStringLiteral("ram"), QStringLiteral("rm"),  QStringLiteral("ra"), QStringLiteral("mov"),
@@ -30,7 +41,8 @@ MediaKind mediaKindOf(const QString& extension) {
     if (extension.isEmpty()) {
         return MediaKind::None;
     }
-    if (mediaPlayerExtensions().contains(extension, Qt::CaseSensitive)) {
+    if (mediaPlayerExtensions().contains(extension, Qt::CaseSensitive) ||
+        addedMediaExtensions().contains(extension, Qt::CaseSensitive)) {
         return MediaKind::MediaPlayer;
     }
     if (realAudioExtensions().contains(extension, Qt::CaseSensitive)) {

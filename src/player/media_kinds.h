@@ -12,7 +12,10 @@ enum class MediaKind {
     Other,        // handed to the program the desktop associates with it
 };
 
+// The 31 extensions the media player has always taken.
 const QStringList& mediaPlayerExtensions();
+// Container and codec extensions in common use today, also played by the media player.
+const QStringList& addedMediaExtensions();
 const QStringList& realAudioExtensions();
 
 MediaKind mediaKindOf(const QString& extension);

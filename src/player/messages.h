@@ -22,6 +22,12 @@ inline QString mediaPlayerError(int engineCode, const QString& engineText, int r
            QString::number(runNumber) + u'\r' + u"(エラー内容):  " + runText;
 }
 
+// A metafile that names itself, directly or through another.
+inline QString metafileLoops() {
+    return QStringLiteral(
+        "このメタファイルは自分自身を再生するよう指定しているため、再生できません。");
+}
+
 // The player error box of the streaming engine: the run-time error only.
 inline QString streamingError(int runNumber, const QString& runText) {
     return u"(エラー番号):  " + QString::number(runNumber) + u'\r' + u"(エラー内容):  " + runText;
@@ -94,14 +100,18 @@ inline QString repeatTip(const QString& name) {
 inline QString pathCaption(const QString& title, const QString& path) {
     return title + u" - " + path;
 }
+// The list's size text carries its unit ("53.0 KB", "1.20 MB"); a bare number is in KB.
+inline QString sizeWithUnit(const QString& sizeText) {
+    return !sizeText.isEmpty() && sizeText.back().isDigit() ? sizeText + u"KB" : sizeText;
+}
 inline QString clipCaption(const QString& title, const QString& name, const QString& sizeText,
                            const QString& folder) {
-    return title + u" - " + name + u'(' + sizeText + u"KB) - " + folder;
+    return title + u" - " + name + u'(' + sizeWithUnit(sizeText) + u") - " + folder;
 }
 inline QString clipCaption(const QString& title, const QString& name, int width, int height,
                            const QString& sizeText, const QString& folder) {
     return title + u" - " + name + u'(' + QString::number(width) + u'x' + QString::number(height) +
-           u" - " + sizeText + u"KB) - " + folder;
+           u" - " + sizeWithUnit(sizeText) + u") - " + folder;
 }
 
 // The playback rate as the status bar and the slider show it: "1.0 x", "1.0".

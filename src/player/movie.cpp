@@ -147,6 +147,7 @@ void clsMovie::PlayStart(const QString& FileName, const QString& Kakuchousi, qin
                 break;
             }
             case MediaKind::Other:
+                cursor.restore();  // the desktop may answer with a box
                 ShellOpen(m_dialogs, m_openUrl, FileName);
                 break;
             case MediaKind::None:

@@ -8,9 +8,12 @@
 #include <cmath>
 #include <cstring>
 
+#include <QFileInfo>
+
 #include "platform/file_name_codec.h"
 #include "platform/run_error.h"
 #include "player/messages.h"
+#include "player/metafile_expander.h"
 #include "player/player_errors.h"
 
 namespace {
@@ -60,7 +63,8 @@ MpvEngine::MpvEngine(const MpvEngineOptions& options, QObject* parent)
         {"sub-auto", "no"},
         {"audio-file-auto", "no"},
         {"cover-art-auto", "no"},
-        {"audio-display", "no"},
+        // A sound file shows the cover picture it carries itself, and nothing else.
+        {"audio-display", "embedded-first"},
         {"resume-playback", "no"},
         {"config", "no"},
         {"load-scripts", "no"},
@@ -78,6 +82,8 @@ MpvEngine::MpvEngine(const MpvEngineOptions& options, QObject* parent)
         {"keep-open", "no"},
         // A picture stays until the next file; the slide show decides when that is.
         {"image-display-duration", "inf"},
+        // An address a metafile names that does not answer fails in a few seconds, not a minute.
+        {"network-timeout", "10"},
         {"pause", "yes"},
     };
     for (const auto& [name, value] : settings) {
@@ -251,7 +257,14 @@ void MpvEngine::onEndFile(const Event& e) {
     m_open = false;
     if (e.entry < m_entryLast &&
         (e.reason == MPV_END_FILE_REASON_EOF || e.reason == MPV_END_FILE_REASON_ERROR)) {
-        return;  // libmpv goes on with the next entry of the play list
+        // libmpv goes on with the next entry of the play list; an entry that could not be
+        // played is reported on the way.
+        if (e.reason == MPV_END_FILE_REASON_ERROR) {
+            m_errorCode = e.error;
+            m_errorText = errorTextFor(e.error);
+            emit error(m_errorCode, m_errorText);
+        }
+        return;
     }
     if (m_clipOpen) {
         m_clipOpen = false;
@@ -302,29 +315,32 @@ void MpvEngine::load(const QString& path) {
     m_pendingSeek.reset();
     m_seekIssued = false;
     m_parked = false;
+    readMetafile();
     beginLoad();
 }
 
-void MpvEngine::beginLoad() {
-    setState(EngineState::Opening);
-    if (m_options.renderApi && !m_videoReady) {
-        // Without a render context libmpv would give up the picture for good: wait for the
-        // surface, and let go of what was open meanwhile.
-        stopCurrent(false);
-        m_waitingForVideo = true;
-        m_videoWait.start();
+void MpvEngine::readMetafile() {
+    m_entries.clear();
+    const MetafileFormat format = metafileFormatOf(QFileInfo(m_fileName).suffix().toLower());
+    if (format == MetafileFormat::None) {
         return;
     }
-    startLoad();
+    const MetafilePlan plan = expandMetafile(m_fileName, format);
+    if (plan.entries.isEmpty()) {
+        m_errorCode = MPV_ERROR_LOADING_FAILED;
+        m_errorText =
+            plan.refused ? player_msg::metafileLoops() : player_msg::engineNothingToPlay();
+        stopCurrent(false);
+        setState(EngineState::Closed);
+        throw RunError(player_error::kEngineRefused);
+    }
+    m_entries = plan.entries;
 }
 
-void MpvEngine::startLoad(bool sameClip) {
-    m_waitingForVideo = false;
-    m_videoWait.stop();
-    // pause outlives loadfile, so every open says itself whether it plays.
-    setFlag("pause", m_intent != Intent::Play);
-    const QByteArray path = encodeFileName(m_fileName);
-    const char* args[] = {"loadfile", path.constData(), "replace", nullptr};
+std::int64_t MpvEngine::loadEntry(const QByteArray& target, const char* flag,
+                                  const QByteArray& options) {
+    const char* args[] = {"loadfile", target.constData(), flag,
+                          options.isEmpty() ? nullptr : options.constData(), nullptr};
     mpv_node result{};
     const int rc = mpv_command_ret(m_handle, args, &result);
     if (rc < 0) {
@@ -345,12 +361,56 @@ void MpvEngine::startLoad(bool sameClip) {
         }
     }
     mpv_free_node_contents(&result);
+    return entry;
+}
+
+void MpvEngine::beginLoad() {
+    setState(EngineState::Opening);
+    if (m_options.renderApi && !m_videoReady) {
+        // Without a render context libmpv would give up the picture for good: wait for the
+        // surface, and let go of what was open meanwhile.
+        stopCurrent(false);
+        m_waitingForVideo = true;
+        m_videoWait.start();
+        return;
+    }
+    startLoad();
+}
+
+void MpvEngine::startLoad(bool sameClip) {
+    m_waitingForVideo = false;
+    m_videoWait.stop();
+    // pause outlives loadfile, so every open says itself whether it plays.
+    setFlag("pause", m_intent != Intent::Play);
+    std::int64_t first = -1;
+    std::int64_t last = -1;
+    if (m_entries.isEmpty()) {
+        first = last = loadEntry(encodeFileName(m_fileName), "replace", {});
+    } else {
+        // A metafile is one clip: its entries follow one another in libmpv's play list.
+        for (const MetafileEntry& entry : std::as_const(m_entries)) {
+            const QByteArray target = entry.target.startsWith(u'/') ? encodeFileName(entry.target)
+                                                                    : entry.target.toUtf8();
+            const QByteArray options =
+                entry.seconds > 0
+                    ? "image-display-duration=" + QByteArray::number(entry.seconds, 'f', 3)
+                    : QByteArray();
+            last = loadEntry(target, first < 0 ? "replace" : "append", options);
+            if (first < 0) {
+                first = last;
+            }
+        }
+    }
     if (!sameClip) {
         abandonClip();
     }
-    m_entryFirst = m_entryLast = entry;
+    m_entryFirst = first;
+    m_entryLast = last;
     m_currentEntry = -1;
     m_open = false;
+    if (!sameClip) {
+        updatePictureSize();  // the last file's picture goes now, not when the next one opens
+    }
 }
 
 void MpvEngine::stopCurrent(bool waitForRelease) {
@@ -431,6 +491,7 @@ void MpvEngine::unload() {
     m_currentEntry = -1;
     m_open = false;
     m_fileName.clear();
+    m_entries.clear();
     m_intent = Intent::Stop;
     m_pendingSeek.reset();
     m_seekIssued = false;

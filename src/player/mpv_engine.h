@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "player/media_engine.h"
+#include "player/metafile.h"
 
 struct mpv_handle;
 
@@ -73,8 +74,7 @@ public:
 
 signals:
     // Playback has (re)started after an open or a seek: its first picture or sound is ready.
-    // The engine tests wait on it; the player's seek of synthesized MIDI (the media-kinds work)
-    // will receive it in the program.
+    // The engine tests and the playback benchmarks wait on it.
     void playbackRestarted();
     // The handle is about to go: whatever draws with it must let go of it now.
     void handleAboutToBeDestroyed();
@@ -103,6 +103,8 @@ private:
     void requireHandle() const;
     void beginLoad();
     void startLoad(bool sameClip = false);
+    void readMetafile();
+    std::int64_t loadEntry(const QByteArray& target, const char* flag, const QByteArray& options);
     void abandonClip();
     void stopCurrent(bool waitForRelease);
     bool inRange(std::int64_t entry) const;
@@ -122,6 +124,8 @@ private:
     mpv_handle* m_handle = nullptr;
 
     QString m_fileName;
+    // What a metafile plays, in order, read when it is loaded; empty for a plain file.
+    QList<MetafileEntry> m_entries;
     EngineState m_state = EngineState::Closed;
     Intent m_intent = Intent::Stop;
     int m_errorCode = 0;

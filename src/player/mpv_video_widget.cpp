@@ -18,6 +18,11 @@ MpvVideoWidget::MpvVideoWidget(MpvEngine& engine, QWidget* parent)
     : QOpenGLWidget(parent), m_engine(&engine) {
     connect(&engine, &MpvEngine::handleAboutToBeDestroyed, this,
             &MpvVideoWidget::releaseRenderContext, Qt::DirectConnection);
+    m_hasPicture = !engine.pictureSize().isEmpty();
+    connect(&engine, &MediaEngine::pictureSizeChanged, this, [this](QSize size) {
+        m_hasPicture = !size.isEmpty();
+        update();
+    });
 }
 
 MpvVideoWidget::~MpvVideoWidget() {
@@ -57,7 +62,7 @@ void MpvVideoWidget::onUpdate(void* self) {
 }
 
 void MpvVideoWidget::paintGL() {
-    if (m_render == nullptr) {
+    if (m_render == nullptr || !m_hasPicture) {
         QOpenGLContext::currentContext()->functions()->glClearColor(0, 0, 0, 1);
         QOpenGLContext::currentContext()->functions()->glClear(GL_COLOR_BUFFER_BIT);
         return;

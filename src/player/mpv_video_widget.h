@@ -11,6 +11,8 @@ struct mpv_render_context;
 // as this widget's GL context: it is made in initializeGL and freed, with the GL context
 // current, when that context goes (the widget moves to another window or is destroyed) or when
 // the engine's handle is about to go. The engine opens files only while the context exists.
+// While the engine has no picture (sound only, a file still opening, nothing loaded) the widget
+// is plain black, so that the last frame of a file never stays on after it.
 class MpvVideoWidget : public QOpenGLWidget {
     Q_OBJECT
 public:
@@ -29,4 +31,5 @@ private:
 
     QPointer<MpvEngine> m_engine;
     mpv_render_context* m_render = nullptr;
+    bool m_hasPicture = false;
 };

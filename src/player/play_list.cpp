@@ -118,6 +118,7 @@ void PlayList::PlayStep(int mode) {
         if (move.leftRow >= 0) {
             m_list.model().setIconKey(move.leftRow, move.leftIcon);
         }
+        unmarkLeftPlaying(current, move);
         m_list.selectRow(move.target);
         markPlaying(move.target);
 
@@ -132,6 +133,26 @@ void PlayList::PlayStep(int mode) {
         ArmSlideTimer(extension);
     } catch (const std::exception& error) {
         reportError(error);
+    }
+}
+
+void PlayList::unmarkLeftPlaying(int current, const StepMove& move) {
+    // The row that played until now is left behind when another row starts (a double-click
+    // elsewhere, a step from a row selected meanwhile): it is marked as left, so that one row
+    // only shows the playing icon. A wrap-round leaves the row it started from as it was.
+    const int playing = m_list.rowOfKey(CurrentPlayPath);
+    if (playing < 0 || playing == move.target || playing == move.leftRow) {
+        return;
+    }
+    const bool wrapped = move.leftRow < 0 && move.target != current;
+    if (wrapped && playing == current) {
+        return;
+    }
+    FileListModel& model = m_list.model();
+    const QString icon = model.row(playing).iconKey;
+    if (icon == playingIcon(false) || icon == playingIcon(true)) {
+        model.setIconKey(playing,
+                         ReverseFlg ? QStringLiteral("NextUp") : QStringLiteral("NextDwn"));
     }
 }
 

@@ -104,6 +104,7 @@ public:
 private:
     int currentRow() const;
     void markPlaying(int row);
+    void unmarkLeftPlaying(int current, const StepMove& move);
     void recordQuickPath(const QString& path);
     void onNewStream();
     void onMediaPlayState(int newState);

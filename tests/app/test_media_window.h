@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QUrl>
 
 #include "app/form1.h"
 #include "browser/file_list.h"
@@ -33,9 +34,11 @@ inline QString freshFolder(const QTemporaryDir& dir, const QString& name) {
 // over the settings; more: further sections.
 struct MediaWindow {
     MediaWindow(const QString& ini, const QString& folder,
-                const QByteArray& dspFile = "*.wav;*.avi;*.jpg;*.mov;", const QByteArray& boot = {},
+                const QByteArray& dspFile =
+                    "*.wav;*.avi;*.jpg;*.mov;*.mp4;*.flac;*.webp;*.mp3;*.xyz;*.asx;",
+                const QByteArray& boot = {},
                 const QString& given = {}, const QByteArray& more = {})
-        : form(state, dialogs, ini, testPlayerSetup()) {
+        : form(state, dialogs, ini, setup()) {
         QFile file(ini);
         if (file.open(QIODevice::WriteOnly)) {
             file.write("[Boot]\nSearchPath=1\n" + boot + "[FilePath]\nPath=" + folder.toUtf8() +
@@ -71,6 +74,17 @@ struct MediaWindow {
         QTest::keyClick(form.ListView1(), static_cast<Qt::Key>(k), modifiers);
     }
     int playState() { return form.MovieObj().GetPlayState(); }
+    // A desktop with no program for anything: what it was asked to open is kept.
+    Form1PlayerSetup setup() {
+        Form1PlayerSetup s = testPlayerSetup();
+        s.openUrl = [this](const QUrl& url) {
+            opened.append(url.toLocalFile());
+            return false;
+        };
+        return s;
+    }
+
+    QStringList opened;
 
     Module1 state;
     ScriptedDialogs dialogs;

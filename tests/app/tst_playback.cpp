@@ -95,10 +95,11 @@ private slots:
         QCOMPARE(w.row(u"a.wav"_qs).iconKey, QStringLiteral("PlayDwn"));
         QVERIFY(w.row(u"a.wav"_qs).bold);
         QCOMPARE(w.row(u"a.wav"_qs).toolTip, QStringLiteral("a.wavは、再生しています。"));
-        // A sound has no picture size: name, size text and folder.
+        // A sound has no picture size: name, size text (its unit once) and folder.
         const QString sizeText = w.list().model().columnText(0, 2).trimmed();
+        QVERIFY(sizeText.endsWith(u" KB"));
         QTRY_COMPARE(w.form.windowTitle(),
-                     app_info::captionText() + u" - a.wav(" + sizeText + u"KB) - " + m_folder);
+                     app_info::captionText() + u" - a.wav(" + sizeText + u") - " + m_folder);
 
         // The end of the one-second tone starts the next row.
         QTRY_COMPARE_WITH_TIMEOUT(w.selectedName(), QStringLiteral("b.wav"), 10000);
@@ -346,6 +347,81 @@ private slots:
         QCOMPARE(m.pass[0]->text(), m_folder);
         w.play().PlayStep(0);
         QVERIFY(m.pass[1]->text().isEmpty());
+        w.play().MnuMovieStop_Click();
+    }
+
+    void todaysFormatsAFileOfNoKindAndTheMarks() {
+        put({{"clip.mp4", "a.mp4"},
+             {"tone.flac", "b.flac"},
+             {"picture.webp", "c.webp"},
+             {"tone.wav", "d.xyz"},
+             {"cover.mp3", "e.mp3"}});
+        Window w(m_ini, m_folder);
+        QCOMPARE(w.list().rowCount(), 5);
+        // An MP4 video, FLAC sound and a WebP picture play in the media player, one after the
+        // other; only the row playing shows the playing icon.
+        w.doubleClick(QStringLiteral("a.mp4"));
+        QTRY_COMPARE_WITH_TIMEOUT(w.playState(), 1, 10000);
+        QVERIFY(!w.form.MediaPlayer1()->isHidden());
+        QTRY_COMPARE_WITH_TIMEOUT(w.selectedName(), QStringLiteral("b.flac"), 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(w.selectedName(), QStringLiteral("c.webp"), 10000);
+        const QString sizeText =
+            w.list().model().columnText(w.list().rowOfKey(m_folder + u"/c.webp"), 2).trimmed();
+        QTRY_COMPARE_WITH_TIMEOUT(
+            w.form.windowTitle(),
+            app_info::captionText() + u" - c.webp(64x48 - " + sizeText + u") - " + m_folder, 10000);
+        QCOMPARE(w.row(QStringLiteral("a.mp4")).iconKey, QStringLiteral("PLAY_END_KEY"));
+        QCOMPARE(w.row(QStringLiteral("c.webp")).iconKey, QStringLiteral("PlayDwn"));
+        QVERIFY(w.dialogs.messages().isEmpty());
+        QVERIFY(w.opened.isEmpty());
+
+        // A double-click on another row leaves the row that was playing marked as left.
+        w.doubleClick(QStringLiteral("e.mp3"));
+        QCOMPARE(w.row(QStringLiteral("c.webp")).iconKey, QStringLiteral("NextDwn"));
+        QCOMPARE(w.row(QStringLiteral("e.mp3")).iconKey, QStringLiteral("PlayDwn"));
+        // Next on the last row wraps round to the first and leaves the last as it was.
+        w.play().PlayStep(0);
+        QCOMPARE(w.selectedName(), QStringLiteral("a.mp4"));
+        QCOMPARE(w.row(QStringLiteral("e.mp3")).iconKey, QStringLiteral("PlayDwn"));
+        w.play().PlayStep(0);
+        QCOMPARE(w.row(QStringLiteral("a.mp4")).iconKey, QStringLiteral("NextDwn"));
+        w.play().PlayStep(1);
+        QCOMPARE(w.row(QStringLiteral("b.flac")).iconKey, QStringLiteral("NextUp"));
+        QCOMPARE(w.row(QStringLiteral("a.mp4")).iconKey, QStringLiteral("PlayDwn"));
+
+        // A file of no kind goes to the desktop once, and its refusal is one box.
+        w.doubleClick(QStringLiteral("d.xyz"));
+        QTest::qWait(300);
+        QCOMPARE(w.opened, QStringList{m_folder + u"/d.xyz"});
+        QCOMPARE(w.dialogs.messages().size(), 1);
+        w.play().MnuMovieStop_Click();
+    }
+
+    void aMetafileIsOneRowPlayedThrough() {
+        // Its entries (in a folder of their own) play in order inside the row; the end of the
+        // last is the end of the row, and the list goes on.
+        const QString parts = m_dir.filePath(QStringLiteral("parts"));
+        QDir(parts).removeRecursively();
+        QVERIFY(QDir().mkpath(parts));
+        QVERIFY(QFile::copy(playerMedia("tone.wav"), parts + u"/one.wav"));
+        QVERIFY(QFile::copy(playerMedia("tone.wav"), parts + u"/two.wav"));
+        QFile asx(m_folder + u"/a.asx");
+        QVERIFY(asx.open(QIODevice::WriteOnly));
+        asx.write(
+            "<Asx><Entry><Ref Href=\"../parts/one.wav\"/></Entry>"
+            "<Entry><Ref Href=\"../parts/two.wav\"/></Entry></Asx>");
+        asx.close();
+        put({{"tone.wav", "b.wav"}});
+        Window w(m_ini, m_folder);
+        QElapsedTimer clock;
+        w.doubleClick(QStringLiteral("a.asx"));
+        clock.start();
+        QTRY_COMPARE_WITH_TIMEOUT(w.playState(), 1, 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(w.selectedName(), QStringLiteral("b.wav"), 15000);
+        // Two one-second entries were played before the row ended.
+        QVERIFY2(clock.elapsed() >= 1800, qPrintable(QString::number(clock.elapsed())));
+        QCOMPARE(w.row(QStringLiteral("a.asx")).iconKey, QStringLiteral("PLAY_END_KEY"));
+        QVERIFY(w.dialogs.messages().isEmpty());
         w.play().MnuMovieStop_Click();
     }
 

@@ -36,6 +36,15 @@ ff -f lavfi -i "testsrc2=size=640x480:rate=25:duration=3" \
    -c:v libx264 -preset veryfast -pix_fmt yuv420p -c:a libmp3lame -b:a 64k -shortest h264.avi
 ff -f lavfi -i "testsrc2=size=640x480:rate=1:duration=1" -frames:v 1 photo.jpg
 
+# Today's formats: an MP4 video, FLAC sound, a WebP picture, and an MP3 carrying a cover picture.
+ff -f lavfi -i "testsrc=size=160x120:rate=10:duration=1" \
+   -f lavfi -i "sine=frequency=330:sample_rate=22050:duration=1" \
+   -c:v mpeg4 -g 1 -q:v 10 -c:a aac -ac 1 -shortest clip.mp4
+ff -f lavfi -i "sine=frequency=440:sample_rate=22050:duration=1" -ac 1 tone.flac
+ff -f lavfi -i "testsrc=size=64x48:rate=1:duration=1" -frames:v 1 picture.webp
+ff -f lavfi -i "sine=frequency=440:sample_rate=22050:duration=2" -i picture.png \
+   -map 0 -map 1 -ac 1 -c:a libmp3lame -b:a 32k -c:v png -disposition:v attached_pic cover.mp3
+
 # Not media at all, under media names.
 printf 'This file only pretends to be a video.\n%.0s' {1..64} > notmedia.avi
 cp notmedia.avi notmedia.mp3

@@ -90,9 +90,14 @@ private slots:
     void captionsAndTips() {
         const QString title = u"Quorvane Ver1.1.6"_qs;
         QCOMPARE(player_msg::clipCaption(title, u"a.wav"_qs, u"43.1 KB"_qs, u"/m"_qs),
-                 u"Quorvane Ver1.1.6 - a.wav(43.1 KBKB) - /m"_qs);
+                 u"Quorvane Ver1.1.6 - a.wav(43.1 KB) - /m"_qs);
+        // The unit once, whatever it is; a bare number is in KB.
+        QCOMPARE(player_msg::clipCaption(title, u"a.wav"_qs, u"1.20 MB"_qs, u"/m"_qs),
+                 u"Quorvane Ver1.1.6 - a.wav(1.20 MB) - /m"_qs);
+        QCOMPARE(player_msg::clipCaption(title, u"a.wav"_qs, u"53"_qs, u"/m"_qs),
+                 u"Quorvane Ver1.1.6 - a.wav(53KB) - /m"_qs);
         QCOMPARE(player_msg::clipCaption(title, u"c.avi"_qs, 160, 120, u"305 KB"_qs, u"/m"_qs),
-                 u"Quorvane Ver1.1.6 - c.avi(160x120 - 305 KBKB) - /m"_qs);
+                 u"Quorvane Ver1.1.6 - c.avi(160x120 - 305 KB) - /m"_qs);
         QCOMPARE(player_msg::repeatTip(u"b.wav"_qs), u"b.wavは、リピート再生中です。"_qs);
         QCOMPARE(player_msg::ratePanelText(0.1), u"0.1 x"_qs);
         QCOMPARE(player_msg::ratePanelText(4.0), u"4.0 x"_qs);

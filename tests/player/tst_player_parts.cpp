@@ -69,7 +69,14 @@ void TestPlayerParts::mediaKinds() {
     QCOMPARE(mediaKindOf(QStringLiteral("mov")), MediaKind::RealAudio);
     // Exact: upper case is of no kind.
     QCOMPARE(mediaKindOf(QStringLiteral("MP3")), MediaKind::Other);
-    QCOMPARE(mediaKindOf(QStringLiteral("mp4")), MediaKind::Other);
+    QCOMPARE(mediaKindOf(QStringLiteral("MP4")), MediaKind::Other);
+    QCOMPARE(mediaKindOf(QStringLiteral("xyz")), MediaKind::Other);
+    // Today's formats go to the media player too, apart from its own 31.
+    QCOMPARE(addedMediaExtensions().size(), 15);
+    for (const QString& ext : addedMediaExtensions()) {
+        QCOMPARE(mediaKindOf(ext), MediaKind::MediaPlayer);
+        QVERIFY2(!mediaPlayerExtensions().contains(ext), qPrintable(ext));
+    }
     QCOMPARE(mediaKindOf(QString()), MediaKind::None);
 }
 

@@ -52,6 +52,7 @@ private slots:
     void drawsThePicture();
     void fullScreenKeepsPlaying();
     void playersGoBeforeTheirWindow();
+    void soundShowsItsCoverOrNothing();
 
 private:
     struct Rig {
@@ -143,6 +144,24 @@ void TestPlayerVideo::playersGoBeforeTheirWindow() {
     QVERIFY(!video->hasRenderContext());
     video->update();
     QTest::qWait(100);
+}
+
+void TestPlayerVideo::soundShowsItsCoverOrNothing() {
+    // A sound after a video leaves no frame of the video; a sound with a cover picture shows
+    // it; a stop leaves the area black.
+    Rig rig;
+    QVERIFY(QTest::qWaitForWindowExposed(&rig.host));
+    QWidget* video = rig.players->mediaSurface()->videoWidget();
+    rig.movie->PlayStart(path("clip.avi"), QStringLiteral("avi"), 0, true);
+    QTRY_VERIFY_WITH_TIMEOUT(showsPicture(video), kOpenMs);
+    rig.movie->PlayStart(path("tone.mp3"), QStringLiteral("mp3"), 0, true);
+    QTRY_COMPARE_WITH_TIMEOUT(rig.movie->GetPlayState(), qint16(1), kOpenMs);
+    QTRY_VERIFY_WITH_TIMEOUT(!showsPicture(video), kOpenMs);
+    rig.movie->PlayStart(path("cover.mp3"), QStringLiteral("mp3"), 0, true);
+    QTRY_VERIFY_WITH_TIMEOUT(showsPicture(video), kOpenMs);
+    rig.movie->PlayStop();
+    QTRY_VERIFY_WITH_TIMEOUT(!showsPicture(video), kOpenMs);
+    QVERIFY(rig.dialogs.calls().isEmpty());
 }
 
 // Under the offscreen platform the test starts itself again in a virtual X server.
