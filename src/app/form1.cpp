@@ -161,12 +161,8 @@ QString Form1::dspsizeCaption(int index) const {
 
 void Form1::Dspsize_Click(int index) {
     m_timer1->stop();
-    showDisplaySize(index);
-    m_playList->changeDisplaySize(index);
-}
-
-void Form1::showDisplaySize(int index) {
     m_settings->setScreenSize(index);
+    m_playList->changeDisplaySize(index);
 }
 
 void Form1::Opt_Click(int index) {

@@ -192,8 +192,6 @@ private:
     void placeWindow(int leftTwips, int topTwips, int widthTwips, int heightTwips);
     void setAlwaysOnTop(bool on);
     QString dspsizeCaption(int index) const;
-    // Ticks a display size and shows it, without touching the players.
-    void showDisplaySize(int index);
 
     Module1& m_state;
     Dialogs& m_dialogs;

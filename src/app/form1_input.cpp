@@ -15,6 +15,7 @@
 #include "platform/error_box.h"
 #include "player/play_list.h"
 #include "player/video_surface.h"
+#include "settings/live_settings.h"
 
 void Form1::wireInput() {
     m_input = new InputMap(*this, this);
@@ -29,7 +30,7 @@ void Form1::wireInput() {
         // Esc, a double-click or closing the picture's own screen fits it to the window again;
         // the size menu and the status bar follow.
         connect(surface, &VideoSurface::fullScreenLeft, this,
-                [this] { showDisplaySize(DspsizeItem::FitWindow); });
+                [this] { m_settings->setScreenSize(DspsizeItem::FitWindow); });
     }
     connect(m_input, &InputMap::triggered, this, &Form1::runInputCommand);
 }

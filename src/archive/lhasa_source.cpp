@@ -148,9 +148,9 @@ QString nameText(text_codec::Cp932& codec, const QByteArray& bytes) {
     if (bytes.isEmpty()) {
         return {};
     }
-    const QString cp932 = codec.decode(bytes);
+    QString cp932 = codec.decode(bytes);
     if (!cp932.contains(QChar(0xFFFD))) {
-        return decodeEntryName(cp932.toUtf8().constData(), {});
+        return cp932.replace(u'\\', u'/');
     }
     return decodeEntryName(nullptr, bytes);
 }

@@ -74,7 +74,8 @@ public:
 
 signals:
     // Playback has (re)started after an open or a seek: its first picture or sound is ready.
-    // The engine tests and the playback benchmarks wait on it.
+    // The engine tests and the playback benchmarks wait on it; in the program the seek of
+    // synthesized MIDI (the FluidSynth stream, still to come) will receive it.
     void playbackRestarted();
     // The handle is about to go: whatever draws with it must let go of it now.
     void handleAboutToBeDestroyed();

@@ -19,22 +19,11 @@
 #include "platform/scripted_dialogs.h"
 #include "test_list_rows.h"
 #include "test_player_setup.h"
+#include "test_files.h"
 
 using namespace Qt::StringLiterals;
 
 namespace {
-
-void writeFile(const QString& path, const QByteArray& data) {
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(data);
-}
-
-QByteArray readFile(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 // Runs a packing tool in folder; false when it is missing or fails.
 bool pack(const QString& folder, const QString& program, const QStringList& arguments) {

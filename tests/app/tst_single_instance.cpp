@@ -21,6 +21,7 @@ private slots:
     void lockOfAKilledCopyDoesNotKeepANewStartOut();
     void oldLockOfARunningCopyStillRefuses();
     void secondStartWithAPathHandsItOver();
+    void aMissingPathIsToldAndTheProgramStarts();
 
 private:
     // markers: the copy prints "playing" on its standard output when a file first plays.
@@ -198,6 +199,19 @@ void TestSingleInstance::secondStartWithAPathHandsItOver() {
     QFile ini(m_dir->filePath(QStringLiteral("quorvane.ini")));
     QVERIFY(ini.open(QIODevice::ReadOnly));
     QVERIFY(ini.readAll().contains(QByteArray("Path=" + QFile::encodeName(folder))));
+}
+
+void TestSingleInstance::aMissingPathIsToldAndTheProgramStarts() {
+    const QString missing = m_dir->filePath(QStringLiteral("gone/clip.avi"));
+    QProcess* first = start({missing});
+    QVERIFY(first->waitForStarted(10000));
+    QTRY_COMPARE_WITH_TIMEOUT(lockOwner(), first->processId(), 20000);
+    QCOMPARE(logLines(), QStringList{QString(u"message\texclamation\tok\tQuorvane\t" +
+                                             // the log writes a line break as "\\r"
+                                             app_msg::startPathMissing(missing).replace(
+                                                 u'\r', QStringLiteral("\\r")))});
+    QVERIFY(!first->waitForFinished(1000));
+    QCOMPARE(first->state(), QProcess::Running);
 }
 
 QTEST_GUILESS_MAIN(TestSingleInstance)

@@ -23,17 +23,11 @@
 #include "platform/scripted_dialogs.h"
 #include "platform/shell_execute.h"
 #include "platform/trash.h"
+#include "test_files.h"
 
 using namespace Qt::StringLiterals;
 
 namespace {
-
-void writeFile(const QString& path, const QByteArray& data) {
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(data);
-}
 
 // Hands URLs to nobody, answering as told, and remembers them.
 struct UrlRecorder {

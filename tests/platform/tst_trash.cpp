@@ -8,20 +8,9 @@
 
 #include "platform/file_name_codec.h"
 #include "platform/trash.h"
+#include "test_files.h"
 
 namespace {
-
-void writeFile(const QString& path, const QByteArray& data) {
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(data);
-}
-
-QByteArray readFile(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 dev_t deviceOf(const QString& path) {
     struct stat st {};
