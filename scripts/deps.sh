@@ -12,6 +12,7 @@ packages=(
     xvfb xauth xdotool
     ffmpeg jlha-utils libarchive-tools zip python3
     desktop-file-utils appstream man-db groff-base dpkg-dev
+    util-linux mount passwd
     "$@"
 )
 

@@ -1,7 +1,10 @@
 #include "archive/extract_archive.h"
 
+#include <unistd.h>
 #include <QDir>
+#include <cerrno>
 
+#include "archive/archive_codes.h"
 #include "archive/lha_zip.h"
 #include "archive/messages.h"
 #include "browser/folder_scan.h"
@@ -28,6 +31,17 @@ bool extractArchive(Dialogs& dialogs, ExtractionPrompts& prompts, const QString&
     // The check of the archive runs in the same pass as its extraction, which lands only when
     // the archive proved whole: the same outcome as checking first, in one reading.
     const QString kind = kindOf(path);
+    if (kind != u"zip" && kind != u"lzh") {
+        return false;
+    }
+    // An archive this user may not read is not a damaged one: the library's word for an archive
+    // it cannot open, and the run goes on.
+    if (::access(encodeFileName(path).constData(), R_OK) != 0 && errno == EACCES) {
+        dialogs.message(kind == u"zip" ? LhaZip::ZipErrorText(archive_code::kCannotOpenArchive)
+                                       : LhaZip::LzhErrorText(archive_code::kCannotOpenArchive),
+                        MsgIcon::Exclamation);
+        return false;
+    }
     LhaZip::Melt melt = LhaZip::Melt::NotValid;
     if (kind == u"zip") {
         const qint16 encrypted = LhaZip::ZipFirstEntryEncrypted(&prompts, path);
@@ -38,10 +52,8 @@ bool extractArchive(Dialogs& dialogs, ExtractionPrompts& prompts, const QString&
         if (encrypted == 0) {
             melt = LhaZip::ZipMeltChecked(dialogs, &prompts, path, destination);
         }
-    } else if (kind == u"lzh") {
-        melt = LhaZip::LzhMeltChecked(dialogs, &prompts, path, destination);
     } else {
-        return false;
+        melt = LhaZip::LzhMeltChecked(dialogs, &prompts, path, destination);
     }
     if (melt != LhaZip::Melt::NotValid) {
         return melt == LhaZip::Melt::Extracted;

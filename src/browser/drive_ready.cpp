@@ -1,10 +1,12 @@
 #include "browser/drive_ready.h"
 
+#include <cerrno>
 #include <exception>
 
 #include "browser/messages.h"
 #include "platform/dialogs.h"
 #include "platform/error_box.h"
+#include "platform/run_error.h"
 
 QString driveTypeName(DriveType type) {
     const int index = static_cast<int>(type);
@@ -25,8 +27,13 @@ bool DriveReady(Dialogs& dialogs, const QString& path, const QList<Volume>& volu
             dialogs.message(browser_msg::driveTypeUnknown(volume->mountPoint), MsgIcon::Critical);
             return false;
         }
-        if (isVolumeReady(*volume)) {
+        const int error = volumeAccessError(*volume);
+        if (error == 0) {
             return true;
+        }
+        // Mounted, but this user may not read its top: that is no drive waiting for a medium.
+        if (error == EACCES || error == EPERM) {
+            throwErrno(error);
         }
         dialogs.message(browser_msg::driveNotReady(volume->mountPoint, driveTypeName(volume->type)),
                         MsgIcon::Information);

@@ -9,6 +9,7 @@
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <algorithm>
+#include <cerrno>
 #include <exception>
 
 #include "browser/drop_data.h"
@@ -22,6 +23,7 @@
 #include "platform/dialogs.h"
 #include "platform/error_box.h"
 #include "platform/file_transfer.h"
+#include "platform/run_error.h"
 #include "settings/module1.h"
 
 namespace {
@@ -108,6 +110,12 @@ void FileList::ListFolder(const QString& path, bool iconView) {
                 listing = lister.list(path, &icons);
             } else {
                 listing = lister.list(path);
+            }
+            // A folder that is there but may not be read is told; one that has just gone is
+            // simply empty.
+            if (!listing.readable && listing.error != ENOENT && listing.error != ENOTDIR) {
+                setStatusText(browser_msg::listStatus(0, 0));
+                throwErrno(listing.error);
             }
             iconFailures = std::move(listing.iconFailures);
             m_model.setRows(std::move(listing.rows));

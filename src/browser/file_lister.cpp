@@ -3,6 +3,7 @@
 #include <dirent.h>
 #include <sys/stat.h>
 #include <QHash>
+#include <cerrno>
 #include <cstring>
 #include <memory>
 
@@ -121,6 +122,7 @@ Listing FileLister::list(const QString& path, IconContext* icons) const {
     std::unique_ptr<DIR, DirCloser> dir(opendir(encodeFileName(prefix).constData()));
     if (!dir) {
         out.readable = false;
+        out.error = errno;
         return out;
     }
     const int fd = dirfd(dir.get());

@@ -36,6 +36,7 @@ struct Listing {
     // Full paths whose icon could not be had; their rows have none.
     QStringList iconFailures;
     bool readable = true;  // false: the folder could not be opened (the listing is empty)
+    int error = 0;         // then: the errno value it was refused with
 };
 
 // Reads one folder into list rows: one pass over the folder, and the file's details only for

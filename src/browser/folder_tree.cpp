@@ -5,6 +5,7 @@
 #include <QDrag>
 #include <QStyle>
 #include <algorithm>
+#include <cerrno>
 #include <exception>
 
 #include "browser/drop_data.h"
@@ -150,7 +151,10 @@ void FolderTree::AddSubFolders(const QString& key) {
     const QString prefix = folderPrefix(key);
     SubFolderScan scan =
         scanSubFolders(encodeFileName(prefix), AttributeFilter::fromSettings(m_module));
-    // An unreadable or vanished folder simply has no children.
+    // A vanished folder simply has no children; one that may not be read is told.
+    if (scan.error == EACCES || scan.error == EPERM) {
+        throwErrno(scan.error);
+    }
     sortSubFolders(scan.folders);
     const bool empty =
         parent->childCount() == 0 || (parent->childCount() == 1 && IsPlaceholder(parent->child(0)));
@@ -204,8 +208,14 @@ void FolderTree::fillNode(QTreeWidgetItem* node) {
     const QString key = NodeKey(node);
     if (QTreeWidgetItem* placeholder = placeholderOf(node)) {
         // The real children go in before the placeholder leaves, so the open node never
-        // stands without children in between.
-        AddSubFolders(key);
+        // stands without children in between. A folder that cannot be read loses it all the
+        // same: it shows what can be seen of it.
+        try {
+            AddSubFolders(key);
+        } catch (const std::exception&) {
+            removeItem(placeholder);
+            throw;
+        }
         removeItem(placeholder);
     }
     AddGrandChildren(folderPrefix(key));

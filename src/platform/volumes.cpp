@@ -1,9 +1,10 @@
 #include "platform/volumes.h"
 
+#include <unistd.h>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <unistd.h>
+#include <cerrno>
 
 namespace {
 
@@ -121,8 +122,8 @@ QList<Volume> selectVolumes(const QList<MountEntry>& mounts, const QList<MountEn
     };
     auto add = [&](const MountEntry& m, bool mounted) {
         if (!has(m.mountPoint)) {
-            volumes.append({m.mountPoint, m.fsType, m.device, classifyMount(m, isRemovable),
-                            mounted});
+            volumes.append(
+                {m.mountPoint, m.fsType, m.device, classifyMount(m, isRemovable), mounted});
         }
     };
     // "/" is always the first volume, even when the mount table cannot be read.
@@ -191,8 +192,8 @@ const Volume* volumeOf(const QString& path, const QList<Volume>& volumes) {
     }
     const Volume* best = nullptr;
     for (const Volume& v : volumes) {
-        const bool prefix = v.mountPoint == u"/" || path == v.mountPoint ||
-                            path.startsWith(v.mountPoint + u'/');
+        const bool prefix =
+            v.mountPoint == u"/" || path == v.mountPoint || path.startsWith(v.mountPoint + u'/');
         if (prefix && (best == nullptr || v.mountPoint.size() > best->mountPoint.size())) {
             best = &v;
         }
@@ -201,8 +202,12 @@ const Volume* volumeOf(const QString& path, const QList<Volume>& volumes) {
 }
 
 bool isVolumeReady(const Volume& volume) {
+    return volumeAccessError(volume) == 0;
+}
+
+int volumeAccessError(const Volume& volume) {
     if (!volume.mounted) {
-        return false;
+        return ENXIO;
     }
-    return access(QFile::encodeName(volume.mountPoint).constData(), R_OK | X_OK) == 0;
+    return access(QFile::encodeName(volume.mountPoint).constData(), R_OK | X_OK) == 0 ? 0 : errno;
 }

@@ -58,6 +58,9 @@ const Volume* volumeOf(const QString& path, const QList<Volume>& volumes);
 
 // True when the mount is there and its root can be read.
 bool isVolumeReady(const Volume& volume);
+// Why a volume is not ready: 0 when it is, ENXIO when it is not mounted, else the errno value
+// its root was refused with (EACCES: mounted, but this user may not read it).
+int volumeAccessError(const Volume& volume);
 
 // The removable flag of a block device from /sys/class/block (a partition asks its disk).
 bool blockDeviceIsRemovable(const QString& device);
