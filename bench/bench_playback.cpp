@@ -14,7 +14,15 @@
 // exist; the later cases' figures include those handles. Each start begins from a quiet engine:
 // the previous file was stopped and libmpv had time to wind it down. No picture is drawn and no
 // sound made in either, so the engines are timed, not the screen.
+//   play-midi: a 3-minute General MIDI song (four parts with drums, two tempo changes) from
+//   PlayStep to the start of its sound, against the bare handle starting a WAV file of the same
+//   length; the first start of the session, which loads the SoundFont, is first_ms.
+//   seek-midi: a seek to 2:00 of the playing song until its sound plays from there (landed_s is
+//   where it landed), against the bare handle's seek in the WAV file.
+//   midi-cpu: the process's CPU seconds per second while the song plays, against the same while
+//   our engine plays the WAV file.
 #include <mpv/client.h>
+#include <time.h>
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -40,8 +48,11 @@
 #include "browser/image_list.h"
 #include "browser/tree_state.h"
 #include "browser/tree_view1.h"
+#include "midi_bytes.h"
 #include "platform/interval_timer.h"
 #include "platform/scripted_dialogs.h"
+#include "player/midi_file.h"
+#include "player/midi_stream.h"
 #include "player/movie.h"
 #include "player/mpv_engine.h"
 #include "player/play_list.h"
@@ -148,6 +159,19 @@ public:
         return timer.nsecsElapsed() / 1e6;
     }
 
+    // Milliseconds from a seek of the playing file to its playback restart there.
+    double seek(double seconds) {
+        const QByteArray target = QByteArray::number(seconds, 'f', 3);
+        const char* args[] = {"seek", target.constData(), "absolute", nullptr};
+        QElapsedTimer timer;
+        timer.start();
+        mpv_command(m_handle, args);
+        if (!drain(MPV_EVENT_PLAYBACK_RESTART, kWaitMs / 1000.0)) {
+            return -1;
+        }
+        return timer.nsecsElapsed() / 1e6;
+    }
+
 private:
     bool drain(mpv_event_id until, double timeoutSeconds) {
         QElapsedTimer timer;
@@ -172,7 +196,7 @@ public:
         : m_images(ImageList::withBuiltinImages()),
           m_list(m_state, m_dialogs, m_images, m_listView),
           m_tree(m_treeView, m_state, m_treeState, m_dialogs, m_images) {
-        m_state.mDspFile = QStringLiteral("*.avi;*.mp3;*.jpg;*.asx");
+        m_state.mDspFile = QStringLiteral("*.avi;*.mp3;*.jpg;*.asx;*.mid;*.wav");
         PlayerOptions options;
         options.audioOutput = QStringLiteral("null");
         options.renderApi = false;
@@ -214,6 +238,29 @@ public:
         return timed(QStringLiteral("jpg"), [this] { m_playList->Timer1_Timer(); });
     }
     Module1& state() { return m_state; }
+    MpvEngine& mediaEngine() { return m_players->mediaEngine(); }
+
+    // Milliseconds from a seek of the playing file to its playback restart; -1 when it did not
+    // come.
+    double seek(double seconds) {
+        QEventLoop loop;
+        bool landed = false;
+        const auto connection =
+            QObject::connect(&mediaEngine(), &MpvEngine::playbackRestarted, &loop, [&] {
+                landed = true;
+                loop.quit();
+            });
+        QTimer::singleShot(kWaitMs, &loop, &QEventLoop::quit);
+        QElapsedTimer timer;
+        timer.start();
+        mediaEngine().setPosition(seconds);
+        if (!landed) {
+            loop.exec();
+        }
+        const double ms = timer.nsecsElapsed() / 1e6;
+        QObject::disconnect(connection);
+        return landed ? ms : -1;
+    }
 
     void stop() { m_movie->PlayStop(); }
     // How long the last start itself kept the UI thread.
@@ -291,6 +338,142 @@ bool makePictures(const QString& folder, const QString& photo, int count) {
         }
     }
     return true;
+}
+
+// A General MIDI song of three minutes: piano chords, bass, strings and drums; 30 bars at
+// 120 bpm, 35 at 140 and 25 at 100 (a minute each).
+QByteArray threeMinuteSong() {
+    constexpr int kQuarter = 480;
+    midi_bytes::Track conductor;
+    conductor.tempo(0, 500000).tempo(30 * 4 * kQuarter, 428571).tempo(35 * 4 * kQuarter, 600000);
+    midi_bytes::Track music;
+    music.event(0, {0xC0, 0}).event(0, {0xC1, 33}).event(0, {0xC2, 48});
+    const int roots[] = {48, 53, 55, 50};
+    for (int bar = 0; bar < 90; ++bar) {
+        const int root = roots[bar % 4];
+        music.event(0, {0x92, root + 12, 60}).event(0, {0x92, root + 16, 60});
+        for (int beat = 0; beat < 4; ++beat) {
+            music.event(0, {0x90, root + 24, 80}).event(0, {0x90, root + 28, 80});
+            music.event(0, {0x90, root + 31, 80}).event(0, {0x91, root - 12, 100});
+            music.event(0, {0x99, beat % 2 == 0 ? 36 : 38, 110}).event(0, {0x99, 42, 80});
+            music.event(kQuarter / 2, {0x99, 42, 70});
+            music.event(kQuarter / 2, {0x80, root + 24, 0}).event(0, {0x80, root + 28, 0});
+            music.event(0, {0x80, root + 31, 0}).event(0, {0x81, root - 12, 0});
+        }
+        music.event(0, {0x82, root + 12, 0}).event(0, {0x82, root + 16, 0});
+    }
+    return midi_bytes::smf(1, kQuarter, {conductor, music});
+}
+
+// A WAV file of silence, as long as the song and of the same format.
+bool writeSilence(const QString& path, double seconds) {
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        return false;
+    }
+    const std::int64_t frames = midiFrameOf(seconds);
+    file.write(MidiStreams::waveHeader(frames));
+    const QByteArray second(kMidiSampleRate * kMidiBytesPerFrame, '\0');
+    for (std::int64_t left = frames * kMidiBytesPerFrame; left > 0; left -= second.size()) {
+        file.write(second.constData(), std::min<std::int64_t>(left, second.size()));
+    }
+    return file.error() == QFile::NoError;
+}
+
+double processCpuSeconds() {
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return double(t.tv_sec) + double(t.tv_nsec) / 1e9;
+}
+
+// CPU seconds per second of playback of what the engine plays now, over `ms` milliseconds.
+double cpuWhilePlaying(int ms) {
+    const double cpu = processCpuSeconds();
+    QElapsedTimer wall;
+    wall.start();
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+    return (processCpuSeconds() - cpu) / (wall.nsecsElapsed() / 1e9);
+}
+
+}  // namespace
+
+namespace {
+
+int runMidiCases(QTextStream& out, const QDir& dir, Ours& ours, BareHandle& bare) {
+    const QString song = dir.filePath(QStringLiteral("song.mid"));
+    const QString wav = dir.filePath(QStringLiteral("song.wav"));
+    {
+        QFile file(song);
+        if (!file.open(QIODevice::WriteOnly) || file.write(threeMinuteSong()) < 0) {
+            out << "playback: could not write the MIDI song\n";
+            return 1;
+        }
+    }
+    const QByteArray bytes = threeMinuteSong();
+    const auto parsed = readMidi(std::span(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
+                                           std::size_t(bytes.size())));
+    if (!parsed || !writeSilence(wav, parsed->length)) {
+        out << "playback: could not write the WAV file\n";
+        return 1;
+    }
+    int failures = 0;
+    const QString mid = QStringLiteral("mid");
+    const double first = ours.start(song, mid);
+    std::vector<double> oursMs;
+    std::vector<double> bareMs;
+    std::vector<double> callMs;
+    bare.start(wav);
+    for (int round = 0; round < kRounds; ++round) {
+        oursMs.push_back(ours.start(song, mid));
+        callMs.push_back(ours.lastCallMs());
+        bareMs.push_back(bare.start(wav));
+    }
+    const double o = median(oursMs);
+    const double b = median(bareMs);
+    failures += o < 0 || b < 0 || first < 0;
+    out << "play-midi: ours=" << QString::number(o, 'f', 1)
+        << " ms baseline=" << QString::number(b, 'f', 1)
+        << " ms ratio=" << QString::number(b > 0 ? o / b : 0, 'f', 2)
+        << " over_ms=" << QString::number(o - b, 'f', 1)
+        << " first_ms=" << QString::number(first, 'f', 1)
+        << " start_call_ms=" << QString::number(median(callMs), 'f', 1) << '\n';
+    out.flush();
+
+    std::vector<double> seekMs;
+    std::vector<double> bareSeekMs;
+    std::vector<double> landed;
+    for (int round = 0; round < kRounds; ++round) {
+        ours.start(song, mid);
+        settle();
+        seekMs.push_back(ours.seek(120));
+        landed.push_back(ours.mediaEngine().mpvProperty("time-pos").toDouble());
+        bare.start(wav);
+        settle();
+        bareSeekMs.push_back(bare.seek(120));
+    }
+    const double so = median(seekMs);
+    const double sb = median(bareSeekMs);
+    failures += so < 0 || sb < 0;
+    out << "seek-midi: ours=" << QString::number(so, 'f', 1)
+        << " ms baseline=" << QString::number(sb, 'f', 1)
+        << " ms ratio=" << QString::number(sb > 0 ? so / sb : 0, 'f', 2)
+        << " landed_s=" << QString::number(median(landed), 'f', 3) << '\n';
+    out.flush();
+
+    constexpr int kCpuMs = 5000;
+    ours.start(song, mid);
+    settle();
+    const double midiCpu = cpuWhilePlaying(kCpuMs);
+    ours.start(wav, QStringLiteral("wav"));
+    settle();
+    const double wavCpu = cpuWhilePlaying(kCpuMs);
+    ours.stop();
+    out << "midi-cpu: ours=" << QString::number(midiCpu, 'f', 3)
+        << " s/s baseline=" << QString::number(wavCpu, 'f', 3)
+        << " s/s ratio=" << QString::number(wavCpu > 0 ? midiCpu / wavCpu : 0, 'f', 2) << '\n';
+    return failures;
 }
 
 }  // namespace
@@ -425,5 +608,8 @@ int runPlaybackBench() {
         << " rss_after_100_mib=" << QString::number(afterHundred, 'f', 1)
         << " rss_after_round_mib=" << QString::number(afterRound, 'f', 1)
         << " growth_second_round_mib=" << QString::number(afterAll - afterRound, 'f', 1) << '\n';
+    out.flush();
+    ours.state().mSlideShow = false;
+    failures += runMidiCases(out, dir, ours, bare);
     return failures == 0 ? 0 : 1;
 }

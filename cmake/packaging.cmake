@@ -22,5 +22,7 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-ipafont-gothic, qt6-translations-l10n, timgm6mb-soundfont")
 # Files the program does not play itself are handed to the desktop's own program.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils")
+# A larger General MIDI SoundFont, used instead of the small one when it is there.
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "fluid-soundfont-gm")
 
 include(CPack)

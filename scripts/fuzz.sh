@@ -2,7 +2,7 @@
 # Builds one libFuzzer target with clang in build-fuzz/ and runs it for the given seconds.
 #   scripts/fuzz.sh TARGET SECONDS
 # TARGET is a folder name under tests/data/fuzz/ (archive, ini_document, file_name_codec, cp932,
-# asx, ram, m3u, rp),
+# asx, ram, m3u, rp, midi),
 # with or without the fuzz_ prefix. The run starts on a copy of the seeds in
 # build-fuzz/corpus/TARGET/, which keeps what the runs add; an input that breaks a property or
 # crashes lands in build-fuzz/findings/TARGET/. tests/data/ is only read.

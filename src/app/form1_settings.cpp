@@ -20,6 +20,8 @@
 #include "platform/interval_timer.h"
 #include "platform/run_error.h"
 #include "platform/screen_saver.h"
+#include "player/midi_synth.h"
+#include "player/player_set.h"
 #include "settings/ini_file.h"
 #include "settings/live_settings.h"
 #include "settings/options_dialog.h"
@@ -83,6 +85,9 @@ void Form1::IniDataLoad() {
     // and the refused ones are never written back: the exit save writes what the program used.
     reportBadSettings(m_dialogs, bad);
     storeInModule(s, m_state);
+
+    // [Midi]
+    m_players->midiSynth().setSoundFontPath(m_state.mSoundFont);
 
     // [Boot]
     if (m_state.mScreenSaver == 1) {

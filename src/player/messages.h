@@ -61,6 +61,12 @@ inline QString engineNotReady() {
 inline QString engineGeneric() {
     return QStringLiteral("再生中にエラーが発生しました。");
 }
+// A MIDI file needs a General MIDI SoundFont to be heard.
+inline QString soundFontMissing(const QString& path) {
+    return (path.isEmpty() ? QStringLiteral("SoundFont が見つかりません")
+                           : u"SoundFont を読み込めません（" + path + u'）') +
+           u"。MIDI ファイルを再生できません。";
+}
 inline QString seekFailed() {
     return QStringLiteral("この位置には移動できません。");
 }

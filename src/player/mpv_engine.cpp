@@ -8,17 +8,25 @@
 #include <cmath>
 #include <cstring>
 
+#include <QFile>
 #include <QFileInfo>
 
 #include "platform/file_name_codec.h"
 #include "platform/run_error.h"
 #include "player/messages.h"
 #include "player/metafile_expander.h"
+#include "player/midi_file.h"
+#include "player/midi_stream.h"
+#include "player/midi_synth.h"
 #include "player/player_errors.h"
 
 namespace {
 
 constexpr std::uint64_t kSeekReplyTag = std::uint64_t(1) << 62;
+
+// libmpv reads a synthesized song only a little ahead: every second read ahead is synthesis
+// done before it is heard, and thrown away by a seek.
+constexpr const char* kMidiFileOptions = "demuxer-readahead-secs=0.5,cache=no";
 
 // libmpv refuses to start unless numbers are read and written the C way.
 void useCNumericLocale() {
@@ -97,6 +105,12 @@ MpvEngine::MpvEngine(const MpvEngineOptions& options, QObject* parent)
         return;
     }
     mpv_set_wakeup_callback(m_handle, &MpvEngine::onWakeup, this);
+    if (m_options.midiSynth != nullptr) {
+        m_midi = std::make_unique<MidiStreams>(*m_options.midiSynth);
+        if (!m_midi->attach(m_handle)) {
+            m_midi.reset();
+        }
+    }
 }
 
 MpvEngine::~MpvEngine() {
@@ -315,8 +329,50 @@ void MpvEngine::load(const QString& path) {
     m_pendingSeek.reset();
     m_seekIssued = false;
     m_parked = false;
+    dropMidi();
     readMetafile();
+    readMidi();
     beginLoad();
+}
+
+void MpvEngine::refuse(int mpvError, const QString& text) {
+    m_errorCode = mpvError;
+    m_errorText = text;
+    stopCurrent(false);
+    setState(EngineState::Closed);
+    throw RunError(player_error::kEngineRefused);
+}
+
+void MpvEngine::readMidi() {
+    const QString extension = QFileInfo(m_fileName).suffix().toLower();
+    if (extension != u"mid" && extension != u"rmi") {
+        return;
+    }
+    if (!m_midi) {
+        refuse(MPV_ERROR_UNSUPPORTED, player_msg::engineUnsupported());
+    }
+    QFile file(m_fileName);
+    if (!file.open(QIODevice::ReadOnly)) {
+        refuse(MPV_ERROR_LOADING_FAILED, player_msg::engineLoadingFailed());
+    }
+    const QByteArray bytes = file.read(qint64(kMaxMidiBytes) + 1);
+    std::optional<MidiSong> song = ::readMidi(std::span(
+        reinterpret_cast<const std::uint8_t*>(bytes.constData()), std::size_t(bytes.size())));
+    if (!song) {
+        refuse(MPV_ERROR_UNKNOWN_FORMAT, player_msg::engineUnknownFormat());
+    }
+    MidiSynth& synth = m_midi->synth();
+    if (!synth.load()) {
+        refuse(MPV_ERROR_LOADING_FAILED, player_msg::soundFontMissing(synth.soundFontPath()));
+    }
+    m_midiTarget = m_midi->add(std::make_shared<const MidiSong>(std::move(*song)));
+}
+
+void MpvEngine::dropMidi() {
+    if (m_midi && !m_midiTarget.isEmpty()) {
+        m_midi->drop(m_midiTarget);
+    }
+    m_midiTarget.clear();
 }
 
 void MpvEngine::readMetafile() {
@@ -327,12 +383,8 @@ void MpvEngine::readMetafile() {
     }
     const MetafilePlan plan = expandMetafile(m_fileName, format);
     if (plan.entries.isEmpty()) {
-        m_errorCode = MPV_ERROR_LOADING_FAILED;
-        m_errorText =
-            plan.refused ? player_msg::metafileLoops() : player_msg::engineNothingToPlay();
-        stopCurrent(false);
-        setState(EngineState::Closed);
-        throw RunError(player_error::kEngineRefused);
+        refuse(MPV_ERROR_LOADING_FAILED,
+               plan.refused ? player_msg::metafileLoops() : player_msg::engineNothingToPlay());
     }
     m_entries = plan.entries;
 }
@@ -384,7 +436,9 @@ void MpvEngine::startLoad(bool sameClip) {
     setFlag("pause", m_intent != Intent::Play);
     std::int64_t first = -1;
     std::int64_t last = -1;
-    if (m_entries.isEmpty()) {
+    if (!m_midiTarget.isEmpty()) {
+        first = last = loadEntry(m_midiTarget, "replace", kMidiFileOptions);
+    } else if (m_entries.isEmpty()) {
         first = last = loadEntry(encodeFileName(m_fileName), "replace", {});
     } else {
         // A metafile is one clip: its entries follow one another in libmpv's play list.
@@ -492,6 +546,7 @@ void MpvEngine::unload() {
     m_open = false;
     m_fileName.clear();
     m_entries.clear();
+    dropMidi();
     m_intent = Intent::Stop;
     m_pendingSeek.reset();
     m_seekIssued = false;

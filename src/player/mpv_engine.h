@@ -4,12 +4,15 @@
 #include <atomic>
 #include <cstdint>
 #include <deque>
+#include <memory>
 #include <optional>
 
 #include "player/media_engine.h"
 #include "player/metafile.h"
 
 struct mpv_handle;
+class MidiStreams;
+class MidiSynth;
 
 struct MpvEngineOptions {
     // Draw the picture through libmpv's render API into a surface (vo=libmpv); otherwise no
@@ -17,12 +20,15 @@ struct MpvEngineOptions {
     bool renderApi = false;
     // libmpv's audio output; empty for its own choice, which falls back to no sound.
     QString audioOutput;
+    // The synthesizer that plays MIDI files (mid, rmi); without one they are refused.
+    MidiSynth* midiSynth = nullptr;
 };
 
 // A media engine on one libmpv handle. libmpv runs its own threads; its events are fetched on the
 // UI thread only (the wakeup callback merely queues a call there), so everything this class does
 // and signals happens on the UI thread. The handle is set up so that opening a file looks at that
-// file only: nothing scans its folder for subtitles, sound tracks or cover pictures.
+// file only: nothing scans its folder for subtitles, sound tracks or cover pictures. A MIDI file
+// is read here and its synthesized sound handed to libmpv as a stream of our own protocol.
 class MpvEngine : public MediaEngine {
     Q_OBJECT
 public:
@@ -73,9 +79,9 @@ public:
     static constexpr int kVideoWaitMs = 1500;
 
 signals:
-    // Playback has (re)started after an open or a seek: its first picture or sound is ready.
-    // The engine tests and the playback benchmarks wait on it; in the program the seek of
-    // synthesized MIDI (the FluidSynth stream, still to come) will receive it.
+    // Playback has (re)started after an open or a seek: its first picture or sound is ready,
+    // and position() reads where it landed. The control bar reads the position again then, so
+    // a seek shows where it landed (a video's key frame) also while the file is paused.
     void playbackRestarted();
     // The handle is about to go: whatever draws with it must let go of it now.
     void handleAboutToBeDestroyed();
@@ -105,6 +111,9 @@ private:
     void beginLoad();
     void startLoad(bool sameClip = false);
     void readMetafile();
+    void readMidi();
+    void dropMidi();
+    [[noreturn]] void refuse(int mpvError, const QString& text);
     std::int64_t loadEntry(const QByteArray& target, const char* flag, const QByteArray& options);
     void abandonClip();
     void stopCurrent(bool waitForRelease);
@@ -127,6 +136,10 @@ private:
     QString m_fileName;
     // What a metafile plays, in order, read when it is loaded; empty for a plain file.
     QList<MetafileEntry> m_entries;
+    // The protocol that hands libmpv the synthesized sound of MIDI files (null without a
+    // synthesizer), and the address of the current MIDI file's song ("" for any other file).
+    std::unique_ptr<MidiStreams> m_midi;
+    QByteArray m_midiTarget;
     EngineState m_state = EngineState::Closed;
     Intent m_intent = Intent::Stop;
     int m_errorCode = 0;

@@ -6,6 +6,7 @@
 
 #include "player/control_bar_binding.h"
 #include "player/media_player_engine.h"
+#include "player/midi_synth.h"
 #include "player/mpv_engine.h"
 #include "player/player_control_bar.h"
 #include "player/streaming_audio_engine.h"
@@ -21,7 +22,10 @@ PlayerSet::PlayerSet(QWidget* parent, const PlayerOptions& options)
     MpvEngineOptions engineOptions;
     engineOptions.renderApi = m_renderApi;
     engineOptions.audioOutput = options.audioOutput;
+    m_midiSynth = std::make_unique<MidiSynth>();
+    engineOptions.midiSynth = m_midiSynth.get();  // MIDI files are the media player's kinds
     m_mediaEngine = std::make_unique<MpvEngine>(engineOptions);
+    engineOptions.midiSynth = nullptr;
     m_streamingEngine = std::make_unique<MpvEngine>(engineOptions);
     m_mediaPlayer = std::make_unique<MediaPlayerEngine>(*m_mediaEngine);
     m_realAudio = std::make_unique<StreamingAudioEngine>(*m_streamingEngine);
@@ -35,13 +39,19 @@ PlayerSet::PlayerSet(QWidget* parent, const PlayerOptions& options)
     m_mediaControls = new PlayerControlBar(m_mediaPlayerView);
     layout->addWidget(m_mediaSurface, 1);
     layout->addWidget(m_mediaControls);
-    new ControlBarBinding(*m_mediaEngine, *m_mediaControls);
+    bindControls(*m_mediaEngine, *m_mediaControls);
 
     m_streamingSurface = new VideoSurface(*m_streamingEngine, m_renderApi, parent);
     m_streamingSurface->setObjectName(QStringLiteral("RealAudio1_0"));
     m_streamingControls = new PlayerControlBar(parent);
     m_streamingControls->setObjectName(QStringLiteral("RealAudio1_1"));
-    new ControlBarBinding(*m_streamingEngine, *m_streamingControls);
+    bindControls(*m_streamingEngine, *m_streamingControls);
+}
+
+void PlayerSet::bindControls(MpvEngine& engine, PlayerControlBar& bar) {
+    auto* binding = new ControlBarBinding(engine, bar);
+    // Where a seek landed shows at once, also while paused, when the bar's timer is off.
+    connect(&engine, &MpvEngine::playbackRestarted, binding, &ControlBarBinding::refresh);
 }
 
 PlayerSet::~PlayerSet() {
@@ -50,6 +60,7 @@ PlayerSet::~PlayerSet() {
     m_mediaPlayer.reset();
     m_streamingEngine.reset();
     m_mediaEngine.reset();
+    m_midiSynth.reset();
 }
 
 QWidget* PlayerSet::RealAudio1(int index) const {

@@ -6,6 +6,7 @@
 #include <optional>
 
 class MediaPlayerEngine;
+class MidiSynth;
 class MpvEngine;
 class PlayerControlBar;
 class StreamingAudioEngine;
@@ -44,13 +45,18 @@ public:
     PlayerControlBar* streamingControls() const { return m_streamingControls; }
 
     bool usesRenderApi() const { return m_renderApi; }
+    // The synthesizer the media player plays MIDI files with.
+    MidiSynth& midiSynth() const { return *m_midiSynth; }
 
     // True where libmpv can draw into a window: not under the offscreen or minimal platforms,
     // where an OpenGL widget cannot be made.
     static bool screenCanDraw();
 
 private:
+    void bindControls(MpvEngine& engine, PlayerControlBar& bar);
+
     bool m_renderApi = false;
+    std::unique_ptr<MidiSynth> m_midiSynth;  // outlives the engines, whose streams use it
     std::unique_ptr<MpvEngine> m_mediaEngine;
     std::unique_ptr<MpvEngine> m_streamingEngine;
     std::unique_ptr<MediaPlayerEngine> m_mediaPlayer;

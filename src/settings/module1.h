@@ -87,6 +87,8 @@ struct Module1 {
     // never).
     std::array<QString, 7> mQuickPath;
     qint16 mQuickPathValue = 0;
+    // The SoundFont MIDI files are played with; empty: the system's General MIDI set.
+    QString mSoundFont;
 
     // The window's outer size in its normal state, in twips.
     qint32 mFormWidth = 0;

@@ -314,6 +314,7 @@ void storeInModule(const SettingValues& values, Module1& module) {
     module.mReadOnlyAtr = int16(Setting::ReadOnlyAtr);
     module.mFolderDsp = int16(Setting::FolderDsp);
     module.mAutoColumFlg = int16(Setting::AutoColumFlg);
+    module.mSoundFont = values.text(Setting::SoundFont);
 }
 
 void takeFromModule(const Module1& module, SettingValues& values) {

@@ -61,6 +61,7 @@ constexpr std::array kSchema = {
     SettingEntry{S::PlayFileDescription, u"PlayFile", u"setumei",   kPlayFileCount, R::NotRead,  0, 0, 0, 0},
     SettingEntry{S::SelectOpton,     u"KakuchoushiConv", u"SelectOpton",     1, R::TextInt16, 0, 0, 2, kRange},
     SettingEntry{S::KakuchoushiName, u"KakuchoushiConv", u"KakuchoushiName", 1, R::Text,      0, 0, 0, 0},
+    SettingEntry{S::SoundFont,       u"Midi",      u"SoundFont",       1, R::Path,        0, 0, 0, 0},
 };
 // clang-format on
 static_assert(kSchema.size() == kSettingCount);
@@ -75,9 +76,9 @@ constexpr bool inIdOrder() {
 }
 static_assert(inIdOrder(), "the table is indexed by Setting");
 
-constexpr std::array<const char16_t*, 13> kStart = {
+constexpr std::array<const char16_t*, 14> kStart = {
     u"Boot",      u"FormPos", u"MoviePlay", u"ListView",  u"FilePath", u"QuickPath", u"RealSize",
-    u"MediaSize", u"SpPos",   u"ListFile",  u"SlideShow", u"TreeView", u"FileView"};
+    u"MediaSize", u"SpPos",   u"ListFile",  u"SlideShow", u"TreeView", u"FileView",  u"Midi"};
 constexpr std::array<const char16_t*, 9> kExit = {u"FormPos",  u"FilePath",  u"QuickPath",
                                                   u"RealSize", u"MediaSize", u"SpPos",
                                                   u"ListView", u"MoviePlay", u"TreeView"};

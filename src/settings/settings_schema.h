@@ -63,8 +63,10 @@ enum class Setting {
     // [KakuchoushiConv]: the extension dialog
     SelectOpton,
     KakuchoushiName,
+    // [Midi]: the General MIDI SoundFont MIDI files are played with; the system's when unset
+    SoundFont,
 };
-inline constexpr int kSettingCount = static_cast<int>(Setting::KakuchoushiName) + 1;
+inline constexpr int kSettingCount = static_cast<int>(Setting::SoundFont) + 1;
 
 // How a stored text is read, and so the type of its value.
 enum class Reading {

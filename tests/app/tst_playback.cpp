@@ -11,6 +11,7 @@
 #include <QTest>
 #include <QTreeWidgetItem>
 
+#include "../midi_bytes.h"
 #include "app/form1.h"
 #include "app/status_bar1.h"
 #include "app/toolbar1.h"
@@ -25,6 +26,8 @@
 #include "player/movie.h"
 #include "player/mpv_engine.h"
 #include "player/play_list.h"
+#include "player/play_time.h"
+#include "player/player_control_bar.h"
 #include "player/streaming_audio_engine.h"
 #include "player/video_surface.h"
 #include "settings/live_settings.h"
@@ -425,7 +428,49 @@ private slots:
         w.play().MnuMovieStop_Click();
     }
 
+    void aFolderOfMidiFilesPlaysThrough() {
+        // A song, the same song as RMI, a damaged one: each plays in turn with the control bar
+        // moving, and the damaged one gets the player's box.
+        const QByteArray song = midi_bytes::shortSong();
+        writeMidi(u"a.mid"_qs, song);
+        writeMidi(u"b.rmi"_qs, midi_bytes::rmi(song, true, false));
+        writeMidi(u"c.mid"_qs, song.left(30));
+        Window w(m_ini, m_folder, "*.mid;*.rmi");
+        PlayerControlBar* bar = w.form.players().mediaControls();
+        w.doubleClick(QStringLiteral("a.mid"));
+        QTRY_COMPARE(w.playState(), 1);
+        QTRY_VERIFY(bar->timeText().endsWith(formatPlayTime(2.5)));
+        QTRY_VERIFY(bar->seekSlider()->value() > 0);
+        QTRY_COMPARE_WITH_TIMEOUT(w.selectedName(), QStringLiteral("b.rmi"), 10000);
+        QCOMPARE(w.row(u"a.mid"_qs).iconKey, QStringLiteral("PLAY_END_KEY"));
+        QTRY_COMPARE(w.playState(), 1);
+        QTRY_VERIFY(bar->timeText().endsWith(formatPlayTime(2.5)));
+        QTRY_COMPARE_WITH_TIMEOUT(w.selectedName(), QStringLiteral("c.mid"), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(!w.dialogs.messages().isEmpty(), 5000);
+        QCOMPARE(w.dialogs.messages().first().title, player_msg::playerErrorTitle());
+        QVERIFY(w.dialogs.messages().first().text.contains(player_msg::engineUnknownFormat()));
+        w.play().MnuMovieStop_Click();
+    }
+
+    void theSoundFontIsASetting() {
+        writeMidi(u"a.mid"_qs, midi_bytes::shortSong());
+        const QString missing = m_dir.filePath(QStringLiteral("gone.sf2"));
+        Window w(m_ini, m_folder, "*.mid", {}, {}, "[Midi]\nSoundFont=" + missing.toUtf8() + "\n");
+        w.doubleClick(QStringLiteral("a.mid"));
+        QTRY_VERIFY_WITH_TIMEOUT(!w.dialogs.messages().isEmpty(), 5000);
+        QVERIFY(w.dialogs.messages().first().text.contains(player_msg::soundFontMissing(missing)));
+        // The original's sections are saved as they were; the new one is left to the user.
+        w.form.close();
+        QVERIFY(readText(m_ini).contains(u"[Midi]\nSoundFont=" + missing));
+    }
+
 private:
+    void writeMidi(const QString& name, const QByteArray& bytes) {
+        QFile file(m_folder + u'/' + name);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    }
+
     QTemporaryDir m_dir;
     QString m_folder;
     QString m_ini;
