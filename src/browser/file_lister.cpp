@@ -17,7 +17,7 @@
 
 ListerOptions ListerOptions::from(const Module1& state, bool fileView) {
     ListerOptions options;
-    options.dspFile = state.mDspFile;
+    options.dspFile = listedFileKinds(state);
     options.fileView = fileView;
     options.folderDsp = state.mFolderDsp == 1;
     options.attributes = AttributeFilter::fromSettings(state);

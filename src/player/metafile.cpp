@@ -31,7 +31,7 @@ void add(QList<MetafileEntry>& entries, const QString& reference, const QString&
     }
     const QString target = resolveMetafileReference(reference, folder);
     if (!target.isEmpty()) {
-        entries.append({target, seconds});
+        entries.append({target, seconds, {}});
     }
 }
 
@@ -128,21 +128,35 @@ QString resolveMetafileReference(const QString& reference, const QString& folder
 QList<MetafileEntry> parseAsx(const QByteArray& data, const QString& folder) {
     QList<MetafileEntry> entries;
     QXmlStreamReader xml(data);
-    // Inside an <entry>, the first <ref> is the one played; the others stand in for it.
+    // Inside an <entry>, the first <ref> that names something playable is the one played; the
+    // others stand in for it, in order, when it cannot be.
     bool inEntry = false;
-    bool entryTaken = false;
-    while (!xml.atEnd() && entries.size() < kMaxMetafileEntries) {
+    qsizetype taken = -1;  // the entry the refs of this <entry> went to
+    qsizetype references = 0;
+    while (!xml.atEnd() && references < kMaxMetafileEntries) {
         const QXmlStreamReader::TokenType token = xml.readNext();
         if (token == QXmlStreamReader::StartElement) {
             const QStringView name = xml.name();
             if (name.compare(u"entry", Qt::CaseInsensitive) == 0) {
                 inEntry = true;
-                entryTaken = false;
-            } else if (name.compare(u"ref", Qt::CaseInsensitive) == 0 && inEntry && !entryTaken) {
-                add(entries, attribute(xml.attributes(), u"href"), folder);
-                entryTaken = true;
+                taken = -1;
+            } else if (name.compare(u"ref", Qt::CaseInsensitive) == 0 && inEntry) {
+                const QString target =
+                    resolveMetafileReference(attribute(xml.attributes(), u"href"), folder);
+                if (target.isEmpty()) {
+                    continue;
+                }
+                ++references;
+                if (taken < 0) {
+                    taken = entries.size();
+                    entries.append({target, 0, {}});
+                } else {
+                    entries[taken].alternatives.append(target);
+                }
             } else if (name.compare(u"entryref", Qt::CaseInsensitive) == 0) {
+                const qsizetype before = entries.size();
                 add(entries, attribute(xml.attributes(), u"href"), folder);
+                references += entries.size() - before;
             }
         } else if (token == QXmlStreamReader::EndElement &&
                    xml.name().compare(u"entry", Qt::CaseInsensitive) == 0) {
@@ -228,7 +242,7 @@ QList<MetafileEntry> parseRp(const QByteArray& data, const QString& folder) {
         if (!entries.isEmpty() && entries.back().target == target) {
             entries.back().seconds += seconds;
         } else if (!target.isEmpty()) {
-            entries.append({target, seconds});
+            entries.append({target, seconds, {}});
         }
     }
     return entries;

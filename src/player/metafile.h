@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 // Play lists and metafiles: files that name other media to be played in order. The readers here
 // are pure: they take the bytes of one file and the folder it lies in, and give the entries it
@@ -16,17 +17,20 @@ enum class MetafileFormat {
 };
 
 // One thing a metafile names: a local path or a network address, and for a picture of a
-// RealPix show how long it stays (0: as the player shows it by itself).
+// RealPix show how long it stays (0: as the player shows it by itself). An ASX entry may name
+// stand-ins after its first reference: they are tried in order when the one before fails.
 struct MetafileEntry {
     QString target;
     double seconds = 0;
+    QStringList alternatives;
     friend bool operator==(const MetafileEntry&, const MetafileEntry&) = default;
 };
 
 // The format of an extension given lowered; None for anything that is not a metafile.
 MetafileFormat metafileFormatOf(const QString& extension);
 
-// The most entries one file gives; the rest are ignored.
+// The most references one file gives (entries and their stand-ins together); the rest are
+// ignored.
 inline constexpr int kMaxMetafileEntries = 10000;
 
 QList<MetafileEntry> parseAsx(const QByteArray& data, const QString& folder);

@@ -77,6 +77,10 @@ MpvEngine::MpvEngine(const MpvEngineOptions& options, QObject* parent)
         {"config", "no"},
         {"load-scripts", "no"},
         {"ytdl", "no"},
+        // A file is played as itself, never as a list of other files: a sound file that holds a
+        // play list, an EDL or CUE text or an archive would otherwise make libmpv open what it
+        // names. Addresses a metafile names are let follow theirs (see startLoad).
+        {"access-references", "no"},
         {"osc", "no"},
         {"load-stats-overlay", "no"},
         {"load-osd-console", "no"},
@@ -185,12 +189,12 @@ void MpvEngine::drainEvents() {
 void MpvEngine::dispatch(const Event& e) {
     switch (e.id) {
         case MPV_EVENT_START_FILE:
-            if (inRange(e.entry)) {
+            if (m_request.contains(e.entry)) {
                 m_currentEntry = e.entry;
             }
             break;
         case MPV_EVENT_FILE_LOADED:
-            if (inRange(m_currentEntry) && !m_open) {
+            if (m_request.contains(m_currentEntry) && !m_open) {
                 onFileLoaded();
             }
             break;
@@ -229,6 +233,8 @@ void MpvEngine::dispatch(const Event& e) {
 
 void MpvEngine::onFileLoaded() {
     m_open = true;
+    // This reference plays: the stand-ins for it are not wanted any more.
+    dropStandIns(m_currentEntry);
     if (m_pendingSeek && !m_seekIssued) {
         issueSeek(*m_pendingSeek);
     }
@@ -253,36 +259,93 @@ void MpvEngine::onFileLoaded() {
     }
 }
 
+void MpvEngine::dropStandIns(std::int64_t entry) {
+    QList<std::int64_t> standIns = m_request.takeStandInsAfter(entry);
+    if (standIns.isEmpty()) {
+        return;
+    }
+    // They follow the entry playing now in libmpv's play list.
+    const std::int64_t count = integer("playlist-count", 0);
+    for (std::int64_t i = integer("playlist-pos", -1) + 1;
+         i >= 1 && i < count && !standIns.isEmpty();) {
+        const QByteArray index = QByteArray::number(i);
+        if (standIns.removeOne(integer(QByteArray("playlist/" + index + "/id").constData(), -1))) {
+            const char* args[] = {"playlist-remove", index.constData(), nullptr};
+            mpv_command(m_handle, args);
+        } else {
+            ++i;
+        }
+    }
+}
+
+void MpvEngine::reportEntryError(int mpvError) {
+    m_errorCode = mpvError;
+    m_errorText = errorTextFor(mpvError);
+    emit error(m_errorCode, m_errorText);
+}
+
+void MpvEngine::endAfterFailedEntry(int mpvError) {
+    m_pendingSeek.reset();
+    m_seekIssued = false;
+    m_intent = Intent::Stop;
+    m_request.clear();
+    setState(EngineState::Stopped);
+    reportEntryError(mpvError);
+    // The end comes after the failure has been told (its box is queued already), so that the
+    // next file's start does not replace what the box reports.
+    const std::uint64_t request = m_requestSerial;
+    QMetaObject::invokeMethod(
+        this,
+        [this, request] {
+            if (request != m_requestSerial) {
+                return;  // something else was started meanwhile: that has replaced this end
+            }
+            if (m_clipOpen) {
+                m_clipOpen = false;
+                emit clipClosed();
+            }
+            if (request == m_requestSerial) {
+                emit endOfStream();
+            }
+        },
+        Qt::QueuedConnection);
+}
+
 void MpvEngine::onEndFile(const Event& e) {
     if (e.entry == m_currentEntry) {
         m_currentEntry = -1;
     }
-    if (!inRange(e.entry)) {
+    if (!m_request.contains(e.entry)) {
         return;  // a file given up before: its clip was closed when it was given up
     }
     if (e.reason == MPV_END_FILE_REASON_REDIRECT) {
-        // The file was a play list: its entries take its place.
-        if (e.insertCount > 0) {
-            m_entryFirst = e.insertId;
-            m_entryLast = e.insertId + e.insertCount - 1;
-        }
+        // The entry was a play list (at an address): its entries take its place.
+        m_request.replace(e.entry, e.insertId, e.insertCount);
         return;
     }
     m_open = false;
-    if (e.entry < m_entryLast &&
-        (e.reason == MPV_END_FILE_REASON_EOF || e.reason == MPV_END_FILE_REASON_ERROR)) {
-        // libmpv goes on with the next entry of the play list; an entry that could not be
-        // played is reported on the way.
-        if (e.reason == MPV_END_FILE_REASON_ERROR) {
-            m_errorCode = e.error;
-            m_errorText = errorTextFor(e.error);
-            emit error(m_errorCode, m_errorText);
+    const bool failed = e.reason == MPV_END_FILE_REASON_ERROR;
+    if (!m_request.isLast(e.entry) && (e.reason == MPV_END_FILE_REASON_EOF || failed)) {
+        // libmpv goes on with the next entry of the play list, a stand-in for this one first;
+        // an entry of which nothing could be played is reported on the way.
+        if (failed && m_request.isLastChoice(e.entry)) {
+            reportEntryError(e.error);
         }
+        return;
+    }
+    if (failed && !m_entries.isEmpty() && m_clipOpen) {
+        // The last entry of a metafile failed after others played: the metafile has still come
+        // to its end.
+        endAfterFailedEntry(e.error);
         return;
     }
     if (m_clipOpen) {
         m_clipOpen = false;
+        const std::uint64_t request = m_requestSerial;
         emit clipClosed();
+        if (request != m_requestSerial) {
+            return;  // a listener started the next file at the close: this end is over
+        }
     }
     switch (e.reason) {
         case MPV_END_FILE_REASON_EOF:
@@ -296,11 +359,9 @@ void MpvEngine::onEndFile(const Event& e) {
             m_pendingSeek.reset();
             m_seekIssued = false;
             m_intent = Intent::Stop;
-            m_errorCode = e.error;
-            m_errorText = errorTextFor(e.error);
-            m_entryFirst = m_entryLast = -1;
+            m_request.clear();
             setState(EngineState::Closed);
-            emit error(m_errorCode, m_errorText);
+            reportEntryError(e.error);
             break;
         default:
             break;  // stopped or replaced on request: the request itself set the state
@@ -315,12 +376,9 @@ void MpvEngine::requireHandle() const {
     }
 }
 
-bool MpvEngine::inRange(std::int64_t entry) const {
-    return entry >= 0 && m_entryFirst >= 0 && entry >= m_entryFirst && entry <= m_entryLast;
-}
-
 void MpvEngine::load(const QString& path) {
     requireHandle();
+    ++m_requestSerial;
     dropParked();
     m_fileName = path;
     m_errorCode = 0;
@@ -398,7 +456,7 @@ std::int64_t MpvEngine::loadEntry(const QByteArray& target, const char* flag,
     if (rc < 0) {
         m_errorCode = rc;
         m_errorText = errorTextFor(rc);
-        m_entryFirst = m_entryLast = -1;
+        m_request.clear();
         setState(EngineState::Closed);
         throw RunError(player_error::kEngineRefused);
     }
@@ -429,37 +487,57 @@ void MpvEngine::beginLoad() {
     startLoad();
 }
 
+namespace {
+
+// What one entry of a metafile is opened with.
+QByteArray entryOptions(const QString& target, double seconds) {
+    QByteArrayList options;
+    if (seconds > 0) {
+        options << "image-display-duration=" + QByteArray::number(seconds, 'f', 3);
+    }
+    if (!target.startsWith(u'/')) {
+        // An address may stand for a list of its own (a stream cut into parts); libmpv never
+        // lets such a list lead to local files.
+        options << QByteArrayLiteral("access-references=yes");
+    }
+    return options.join(',');
+}
+
+}  // namespace
+
 void MpvEngine::startLoad(bool sameClip) {
     m_waitingForVideo = false;
     m_videoWait.stop();
+    ++m_requestSerial;
     // pause outlives loadfile, so every open says itself whether it plays.
     setFlag("pause", m_intent != Intent::Play);
-    std::int64_t first = -1;
-    std::int64_t last = -1;
+    RequestEntries request;
+    const char* flag = "replace";
+    const auto add = [&](const QString& target, const QByteArray& options, int entry, int choice) {
+        const QByteArray name = target.startsWith(u'/') ? encodeFileName(target) : target.toUtf8();
+        request.append(loadEntry(name, flag, options), entry, choice);
+        flag = "append";
+    };
     if (!m_midiTarget.isEmpty()) {
-        first = last = loadEntry(m_midiTarget, "replace", kMidiFileOptions);
+        request.append(loadEntry(m_midiTarget, flag, kMidiFileOptions), 0, 0);
     } else if (m_entries.isEmpty()) {
-        first = last = loadEntry(encodeFileName(m_fileName), "replace", {});
+        add(m_fileName, {}, 0, 0);
     } else {
-        // A metafile is one clip: its entries follow one another in libmpv's play list.
-        for (const MetafileEntry& entry : std::as_const(m_entries)) {
-            const QByteArray target = entry.target.startsWith(u'/') ? encodeFileName(entry.target)
-                                                                    : entry.target.toUtf8();
-            const QByteArray options =
-                entry.seconds > 0
-                    ? "image-display-duration=" + QByteArray::number(entry.seconds, 'f', 3)
-                    : QByteArray();
-            last = loadEntry(target, first < 0 ? "replace" : "append", options);
-            if (first < 0) {
-                first = last;
+        // A metafile is one clip: its entries follow one another in libmpv's play list, each
+        // followed by its stand-ins.
+        for (qsizetype n = 0; n < m_entries.size(); ++n) {
+            const MetafileEntry& entry = m_entries[n];
+            add(entry.target, entryOptions(entry.target, entry.seconds), int(n), 0);
+            for (qsizetype k = 0; k < entry.alternatives.size(); ++k) {
+                const QString& target = entry.alternatives[k];
+                add(target, entryOptions(target, entry.seconds), int(n), int(k + 1));
             }
         }
     }
     if (!sameClip) {
         abandonClip();
     }
-    m_entryFirst = first;
-    m_entryLast = last;
+    m_request = request;
     m_currentEntry = -1;
     m_open = false;
     if (!sameClip) {
@@ -468,8 +546,8 @@ void MpvEngine::startLoad(bool sameClip) {
 }
 
 void MpvEngine::stopCurrent(bool waitForRelease) {
-    if (m_handle == nullptr || m_entryFirst < 0) {
-        m_entryFirst = m_entryLast = -1;
+    if (m_handle == nullptr || m_request.isEmpty()) {
+        m_request.clear();
         return;
     }
     abandonClip();
@@ -479,11 +557,11 @@ void MpvEngine::stopCurrent(bool waitForRelease) {
         // libmpv closes the file on its own thread after the stop; the file is free once the
         // entry's end has been reported. An entry that never started has nothing to close.
         // Events met on the way are kept for the UI thread's next drain.
-        bool running = inRange(m_currentEntry);
+        bool running = m_request.contains(m_currentEntry);
         auto follow = [&](const Event& e) {
-            if (e.id == MPV_EVENT_START_FILE && inRange(e.entry)) {
+            if (e.id == MPV_EVENT_START_FILE && m_request.contains(e.entry)) {
                 running = true;
-            } else if (e.id == MPV_EVENT_END_FILE && inRange(e.entry) &&
+            } else if (e.id == MPV_EVENT_END_FILE && m_request.contains(e.entry) &&
                        e.reason != MPV_END_FILE_REASON_REDIRECT) {
                 running = false;
             }
@@ -513,7 +591,7 @@ void MpvEngine::stopCurrent(bool waitForRelease) {
             scheduleDrain();
         }
     }
-    m_entryFirst = m_entryLast = -1;
+    m_request.clear();
 }
 
 void MpvEngine::abandonClip() {
@@ -538,6 +616,7 @@ void MpvEngine::dropParked() {
 }
 
 void MpvEngine::unload() {
+    ++m_requestSerial;
     dropParked();
     m_waitingForVideo = false;
     m_videoWait.stop();
@@ -717,7 +796,7 @@ void MpvEngine::setVideoReady(bool ready) {
         // Called before the render context goes: libmpv would drop the picture for good (and
         // end a file that has nothing else), so the file is closed first and opened again where
         // it was once the surface can draw.
-        if ((m_open || m_state == EngineState::Opening) && m_entryFirst >= 0 && !m_parked) {
+        if ((m_open || m_state == EngineState::Opening) && !m_request.isEmpty() && !m_parked) {
             park();
         }
         return;

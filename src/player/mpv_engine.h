@@ -9,6 +9,7 @@
 
 #include "player/media_engine.h"
 #include "player/metafile.h"
+#include "player/request_entries.h"
 
 struct mpv_handle;
 class MidiStreams;
@@ -115,9 +116,11 @@ private:
     void dropMidi();
     [[noreturn]] void refuse(int mpvError, const QString& text);
     std::int64_t loadEntry(const QByteArray& target, const char* flag, const QByteArray& options);
+    void dropStandIns(std::int64_t entry);
+    void reportEntryError(int mpvError);
+    void endAfterFailedEntry(int mpvError);
     void abandonClip();
     void stopCurrent(bool waitForRelease);
-    bool inRange(std::int64_t entry) const;
     void issueSeek(double seconds);
     void setState(EngineState state);
     void updatePictureSize();
@@ -148,9 +151,10 @@ private:
 
     // The playlist entries of the current request (more than one when the file was a play list),
     // and the entry libmpv is on.
-    std::int64_t m_entryFirst = -1;
-    std::int64_t m_entryLast = -1;
+    RequestEntries m_request;
     std::int64_t m_currentEntry = -1;
+    // Counts the requests (loads, unloads): what a listener started while a signal was out.
+    std::uint64_t m_requestSerial = 0;
     bool m_open = false;  // libmpv has an entry of the request open
     // The request's clip was reported open and not yet closed; the clip of a request given up
     // before waits for libmpv to report its end.

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "settings/module1.h"
+
 namespace {
 
 QList<FileType> addedTypes() {
@@ -48,6 +50,27 @@ QList<FileType> addedTypes() {
 
 }  // namespace
 
+const QList<FileType>& extraFileTypes() {
+    static const QList<FileType> types = {
+        {QStringLiteral("3gp"), QStringLiteral("3GPP ビデオ ファイル")},
+        {QStringLiteral("aac"), QStringLiteral("AAC オーディオ ファイル")},
+        {QStringLiteral("avif"), QStringLiteral("AVIF イメージ ファイル")},
+        {QStringLiteral("flac"), QStringLiteral("FLAC オーディオ ファイル")},
+        {QStringLiteral("m2ts"), QStringLiteral("MPEG-2 TS ビデオ ファイル (Blu-ray)")},
+        {QStringLiteral("m4a"), QStringLiteral("MPEG-4 オーディオ ファイル")},
+        {QStringLiteral("m4v"), QStringLiteral("MPEG-4 ビデオ ファイル")},
+        {QStringLiteral("mkv"), QStringLiteral("Matroska ビデオ ファイル")},
+        {QStringLiteral("mp4"), QStringLiteral("MPEG-4 ファイル")},
+        {QStringLiteral("mts"), QStringLiteral("AVCHD ビデオ ファイル")},
+        {QStringLiteral("opus"), QStringLiteral("Opus オーディオ ファイル")},
+        {QStringLiteral("ts"), QStringLiteral("MPEG-2 TS ビデオ ファイル")},
+        {QStringLiteral("webm"), QStringLiteral("WebM ビデオ ファイル")},
+        {QStringLiteral("webp"), QStringLiteral("WebP イメージ ファイル")},
+        {QStringLiteral("wv"), QStringLiteral("WavPack オーディオ ファイル")},
+    };
+    return types;
+}
+
 const QList<FileType>& fileTypesAsAdded() {
     static const QList<FileType> types = addedTypes();
     return types;
@@ -70,4 +93,19 @@ QString playPatterns(const QStringList& tickedExtensions) {
         patterns += u"*." + extension + u';';
     }
     return patterns;
+}
+
+QString extraPlayKinds(const QList<bool>& ticked) {
+    QStringList extensions;
+    const QList<FileType>& types = extraFileTypes();
+    for (qsizetype n = 0; n < types.size() && n < ticked.size(); ++n) {
+        if (ticked[n]) {
+            extensions << types[n].extension;
+        }
+    }
+    return playPatterns(extensions).chopped(extensions.isEmpty() ? 0 : 1);
+}
+
+QString allExtraFileKinds() {
+    return extraPlayKinds(QList<bool>(extraFileTypes().size(), true));
 }

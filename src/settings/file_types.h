@@ -12,6 +12,10 @@ struct FileType {
     QString description;
 };
 
+// The file types played since: a list of their own beside the forty, by extension, each stored
+// under its own extension in a section of its own and ticked unless stored unticked.
+const QList<FileType>& extraFileTypes();
+
 // In the order the dialog adds them.
 const QList<FileType>& fileTypesAsAdded();
 // Sorted by extension, ascending, letter case ignored (digits before letters): index N - 1.
@@ -20,3 +24,7 @@ const QList<FileType>& fileTypesByExtension();
 // The file-kind patterns of the ticked extensions, in the order given: "*.avi;*.mp3;" (every
 // pattern followed by ";"); empty when none is ticked.
 QString playPatterns(const QStringList& tickedExtensions);
+
+// The patterns of the extra types ticked (by their place in extraFileTypes()), as the shared
+// variables hold them: separated by ";", without a final one.
+QString extraPlayKinds(const QList<bool>& ticked);

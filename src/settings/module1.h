@@ -54,6 +54,9 @@ inline QString defaultDspFile() {
     return QStringLiteral("*.rm;*.ram;*.ra;*.mpeg;*.mpg;*.wmv;*.avi;*.mov;*.dat;*.wav;*.png");
 }
 
+// The patterns of every extra file type (those played since the forty of the options dialog).
+QString allExtraFileKinds();
+
 // The settings and flags every part of the program shares. One instance lives as long as the
 // main window and is handed by reference to whoever needs it; the settings load fills it. The
 // options the menus show are changed through LiveSettings, which tells the menus.
@@ -66,6 +69,9 @@ struct Module1 {
     QString mNetDrive;
     // The file kinds listed and played: patterns separated by ";", without a final ";".
     QString mDspFile = defaultDspFile();
+    // The patterns of the extra file types ticked (all of them unless stored otherwise), listed
+    // and played besides mDspFile; separated by ";", without a final ";".
+    QString mExtraFile = allExtraFileKinds();
     qint16 mScreenSize = 0;      // display size 0-5 (the ticked Dspsize item)
     bool mMuteState = false;     // Opt(1) "ミュート"
     bool mScreenState = false;   // Opt(2) "常に手前に表示": the window stays on top
@@ -101,3 +107,12 @@ struct Module1 {
     // True while the end of a file may move the play list on.
     bool mPlayNextFlg = true;
 };
+
+// The file kinds the list shows and plays: those of the forty types, then the extra ones ticked.
+inline QString listedFileKinds(const Module1& module) {
+    if (module.mExtraFile.isEmpty()) {
+        return module.mDspFile;
+    }
+    return module.mDspFile.isEmpty() ? module.mExtraFile
+                                     : module.mDspFile + u';' + module.mExtraFile;
+}

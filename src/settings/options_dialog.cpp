@@ -37,6 +37,9 @@ constexpr int kHeight = 6300;
 constexpr QRect kTabs(240, 300, 5775, 420);
 constexpr QRect kFrame(240, 720, 5775, 4000);
 constexpr int kListBelowReserve = 700;
+// The extra types' list stands at the right of the forty.
+constexpr int kExtraListWidth = 2235;
+constexpr int kListGap = 60;
 constexpr QRect kOk(3360, 5280, 1215, 420);
 constexpr QRect kCancel(4800, 5280, 1215, 420);
 
@@ -213,24 +216,37 @@ void Form2::buildActionTab() {
     m_updown->Create(m_text2, kSlideTimeHigh, kSlideTimeLow);
 }
 
-void Form2::buildFileTab() {
-    QWidget* frame = m_frames[1];
-    m_list = new QTreeWidget(frame);
-    m_list->setObjectName(QStringLiteral("ListView1"));
-    m_list->setRootIsDecorated(false);
-    m_list->setUniformRowHeights(true);
-    m_list->setSelectionMode(QAbstractItemView::SingleSelection);
-    m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_list->setHeaderLabels({settings_msg::extensionColumn(), settings_msg::descriptionColumn()});
-    m_list->setGeometry(0, 0, frame->width(), px(kFrame.height() - kListBelowReserve));
-    QHeaderView* header = m_list->header();
-    header->setSectionsClickable(true);
-    header->setSortIndicatorShown(true);
+namespace {
+
+// A list of file types with check boxes, columns "拡張子" and "説明" as wide as their captions.
+QTreeWidget* fileTypeList(const char* name, QWidget* frame) {
+    auto* list = new QTreeWidget(frame);
+    list->setObjectName(QString::fromLatin1(name));
+    list->setRootIsDecorated(false);
+    list->setUniformRowHeights(true);
+    list->setSelectionMode(QAbstractItemView::SingleSelection);
+    list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    list->setHeaderLabels({settings_msg::extensionColumn(), settings_msg::descriptionColumn()});
+    QHeaderView* header = list->header();
     header->setStretchLastSection(false);
     for (int c = 0; c < 2; ++c) {
         header->resizeSection(
-            c, header->fontMetrics().horizontalAdvance(m_list->headerItem()->text(c)) + 16);
+            c, header->fontMetrics().horizontalAdvance(list->headerItem()->text(c)) + 16);
     }
+    return list;
+}
+
+}  // namespace
+
+void Form2::buildFileTab() {
+    QWidget* frame = m_frames[1];
+    const int listHeight = px(kFrame.height() - kListBelowReserve);
+    const int extraWidth = px(kExtraListWidth);
+    m_list = fileTypeList("ListView1", frame);
+    m_list->setGeometry(0, 0, frame->width() - extraWidth - px(kListGap), listHeight);
+    QHeaderView* header = m_list->header();
+    header->setSectionsClickable(true);
+    header->setSortIndicatorShown(true);
     connect(header, &QHeaderView::sectionClicked, this, &Form2::ListView1_ColumnClick);
     const QList<FileType>& byExtension = fileTypesByExtension();
     for (const FileType& type : fileTypesAsAdded()) {
@@ -241,6 +257,16 @@ void Form2::buildFileTab() {
         m_list->addTopLevelItem(new FileTypeItem(type, number));
     }
     m_list->sortItems(0, Qt::AscendingOrder);
+
+    // The types played since: their own list, in the order of their extensions.
+    m_extraList = fileTypeList("ListView2", frame);
+    m_extraList->setGeometry(frame->width() - extraWidth, 0, extraWidth, listHeight);
+    const QList<FileType>& extra = extraFileTypes();
+    for (int n = 0; n < extra.size(); ++n) {
+        auto* item = new FileTypeItem(extra.at(n), n);
+        item->setCheckState(0, Qt::Checked);
+        m_extraList->addTopLevelItem(item);
+    }
 
     const QString captions[2] = {settings_msg::tickAll(), settings_msg::untickAll()};
     auto* row = new QHBoxLayout;
@@ -318,6 +344,11 @@ void Form2::loadFromIni() {
                                    ? Qt::Checked
                                    : Qt::Unchecked);
     }
+    for (int i = 0; i < m_extraList->topLevelItemCount(); ++i) {
+        auto* item = static_cast<FileTypeItem*>(m_extraList->topLevelItem(i));
+        item->setCheckState(
+            0, values.extraPlayed.value(item->number(), true) ? Qt::Checked : Qt::Unchecked);
+    }
     m_text2->setText(values.slideTime);
     m_slideType[static_cast<std::size_t>(values.slideType)]->setChecked(true);
     for (std::size_t i = 0; i < 5; ++i) {
@@ -333,6 +364,10 @@ OptionsValues Form2::shownValues() const {
         values.played[static_cast<std::size_t>(item->number())] =
             item->checkState(0) == Qt::Checked;
     }
+    for (int i = 0; i < m_extraList->topLevelItemCount(); ++i) {
+        const auto* item = static_cast<const FileTypeItem*>(m_extraList->topLevelItem(i));
+        values.extraPlayed[item->number()] = item->checkState(0) == Qt::Checked;
+    }
     values.slideTime = m_text2->text();
     values.slideType = m_slideType[1]->isChecked() ? 1 : 0;
     for (std::size_t i = 0; i < 5; ++i) {
@@ -343,11 +378,13 @@ OptionsValues Form2::shownValues() const {
 }
 
 void Form2::fitColumns() {
-    m_list->setUpdatesEnabled(false);
-    for (int c = 0; c < 2; ++c) {
-        m_list->resizeColumnToContents(c);
+    for (QTreeWidget* list : {m_list, m_extraList}) {
+        list->setUpdatesEnabled(false);
+        for (int c = 0; c < 2; ++c) {
+            list->resizeColumnToContents(c);
+        }
+        list->setUpdatesEnabled(true);
     }
-    m_list->setUpdatesEnabled(true);
 }
 
 QStringList Form2::shownExtensions() const {
@@ -386,9 +423,12 @@ void Form2::ListView1_ColumnClick(int column) {
 }
 
 void Form2::Command1_Click(int index) {
+    // Both lists: "all" is every type the tab shows.
     const Qt::CheckState state = index == 0 ? Qt::Checked : Qt::Unchecked;
-    for (int i = 0; i < m_list->topLevelItemCount(); ++i) {
-        m_list->topLevelItem(i)->setCheckState(0, state);
+    for (QTreeWidget* list : {m_list, m_extraList}) {
+        for (int i = 0; i < list->topLevelItemCount(); ++i) {
+            list->topLevelItem(i)->setCheckState(0, state);
+        }
     }
 }
 
@@ -410,6 +450,9 @@ void Form2::Command2_Click(int index) {
     }
     std::optional<BusyCursor> busy(std::in_place);
     // The patterns follow the order on show; the numbered keys always follow the extensions.
+    // Only the forty make the stored pattern list, which cannot be empty (an empty one reads
+    // back as the default kinds): at least one of them must stay ticked, whatever the extra
+    // types say.
     const QString patterns = playPatterns(tickedExtensions());
     switch (checkOptions(patterns, m_text2->text())) {
         case OptionsRefusal::NoPlayFile:

@@ -51,6 +51,8 @@ public:
     clsUpdown& updown() const { return *m_updown; }
     QCheckBox* Check3(int index) const { return m_view.at(static_cast<std::size_t>(index)); }
     QTreeWidget* ListView1() const { return m_list; }
+    // The extra file types, beside the forty.
+    QTreeWidget* ListView2() const { return m_extraList; }
     QPushButton* Command1(int index) const { return m_tick.at(static_cast<std::size_t>(index)); }
     QCheckBox* Check2() const { return m_check2; }
     QLabel* VerLabel() const { return m_verLabel; }
@@ -61,14 +63,15 @@ public:
         return m_okCancel.at(static_cast<std::size_t>(index));
     }
 
-    // The extensions as the list shows them, from the top, and those of them ticked.
+    // The extensions as the list of the forty shows them, from the top, and those of them ticked.
     QStringList shownExtensions() const;
     QStringList tickedExtensions() const;
 
     // The handlers, as the controls call them.
     void TabStrip1_Click(int index);  // 0-3
     void ListView1_ColumnClick(int column);
-    void Command1_Click(int index);  // 0 tick all, 1 untick all
+    // 0 ticks, 1 unticks every type of both lists.
+    void Command1_Click(int index);
     void Command2_Click(int index);  // 0 OK, 1 cancel
     void Command3_Click(int index);  // 0 mail, 1 home page
 
@@ -95,6 +98,7 @@ private:
     QLineEdit* m_text2 = nullptr;
     std::array<QCheckBox*, 5> m_view{};
     QTreeWidget* m_list = nullptr;
+    QTreeWidget* m_extraList = nullptr;
     std::array<QPushButton*, 2> m_tick{};
     QCheckBox* m_check2 = nullptr;
     QLabel* m_verLabel = nullptr;

@@ -9,6 +9,7 @@ OptionsValues readOptions(clsIniFile& ini, QList<BadSetting>& bad) {
     for (int n = 0; n < kPlayFileCount; ++n) {
         values.played[n] = stored.flag(Setting::PlayFileValue, n);
     }
+    values.extraPlayed = extraFileTicks(stored);
     values.slideTime = QString::number(stored.number(Setting::SlideTime));
     values.slideType = stored.number(Setting::SlideType);
     for (std::size_t i = 0; i < kBootChecks.size(); ++i) {
@@ -58,6 +59,9 @@ bool saveOptions(clsIniFile& ini, const OptionsValues& values, const QString& pa
         stored.set(kBootChecks[i], values.boot[i]);
         stored.set(kFileViewChecks[i], values.fileView[i]);
     }
+    for (int n = 0; n < kExtraFileCount && n < values.extraPlayed.size(); ++n) {
+        stored.set(Setting::ExtraFileValue, values.extraPlayed[n], n);
+    }
     return writeSettings(ini, stored, settings_pass::optionsSave());
 }
 
@@ -66,6 +70,7 @@ void applyOptions(const OptionsValues& values, const QString& patterns, Module1&
     if (dspFile != module.mDspFile) {
         module.mDspFile = dspFile;
     }
+    module.mExtraFile = extraPlayKinds(values.extraPlayed);
     module.mSlideTime = static_cast<qint16>(slideInterval(values.slideTime).value_or(0));
     module.mSlideType = static_cast<qint16>(values.slideType);
     module.mHiddenAtr = static_cast<qint16>(values.fileView[0]);

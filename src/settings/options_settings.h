@@ -13,6 +13,8 @@ class clsIniFile;
 struct OptionsValues {
     // The file types ticked as playable, by their number N - 1 (extension order).
     std::array<bool, kPlayFileCount> played{};
+    // The extra file types ticked, by their place in extraFileTypes().
+    QList<bool> extraPlayed = QList<bool>(kExtraFileCount, true);
     QString slideTime = QStringLiteral("0");  // the interval box's text
     int slideType = 0;                        // 0 pictures only, 1 every playable file
     // Check box states (0 clear, 1 ticked, 2 greyed) in the order of bootChecks() and
@@ -41,11 +43,12 @@ enum class OptionsRefusal { None, NoPlayFile, BadInterval };
 OptionsRefusal checkOptions(const QString& patterns, const QString& slideTime);
 
 // Writes the dialog's sections in its order: [PlayFile] (every type's tick, extension and
-// description by number), [ListFile] (the patterns of the ticked types, as shown), [SlideShow],
-// [Boot], [FileView]. The values must have passed checkOptions. False when the file could not be
-// written.
+// description by number), [ListFile] (the patterns of the ticked types of the forty, as shown),
+// [SlideShow], [Boot], [FileView], [ExtraFileType] (the extra types' ticks). The values must have
+// passed checkOptions. False when the file could not be written.
 bool saveOptions(clsIniFile& ini, const OptionsValues& values, const QString& patterns);
 
 // What takes effect at once: the slide show's interval and kind, the list's filters and the file
-// kinds. [Boot] is read only at the next start.
+// kinds (the forty's patterns, then the extra types ticked). [Boot] is read only at the next
+// start.
 void applyOptions(const OptionsValues& values, const QString& patterns, Module1& module);

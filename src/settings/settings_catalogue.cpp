@@ -9,6 +9,7 @@
 
 #include "platform/error_box.h"
 #include "platform/run_error.h"
+#include "settings/file_types.h"
 #include "settings/ini_file.h"
 
 using namespace Qt::StringLiterals;
@@ -48,6 +49,7 @@ Converted<T> parseNumber(const QString& text) {
 }
 
 const QString kZero = u"0"_s;
+const QString kTrue = u"True"_s;
 
 }  // namespace
 
@@ -161,7 +163,9 @@ public:
             case Reading::DigitsInt32:
                 return inRange(m_ini.GetIntValue(QString(), section, m_key, 0));
             case Reading::TextBool:
-                return accept(textToBool(stored(section)));
+                // Missing reads as the key's default: "0" for most, ticked for some.
+                return accept(textToBool(m_ini.GetStrValue(QString(), section, m_key,
+                                                           entry.fallback != 0 ? kTrue : kZero)));
             case Reading::TextSingle:
                 return accept(textToSingle(stored(section)));
             case Reading::NotRead:
@@ -306,6 +310,7 @@ void storeInModule(const SettingValues& values, Module1& module) {
     }
     module.mQuickPathValue = int16(Setting::QuickPathValue);
     module.mDspFile = values.text(Setting::DspFile);
+    module.mExtraFile = extraPlayKinds(extraFileTicks(values));
     module.mSlideTime = int16(Setting::SlideTime);
     module.mSlideType = int16(Setting::SlideType);
     module.mTreeViewLine = values.flag(Setting::TreeViewLine);
@@ -331,6 +336,14 @@ void takeFromModule(const Module1& module, SettingValues& values) {
     values.set(Setting::ScreenState, module.mScreenState);
     values.set(Setting::SlideState, module.mSlideShow);
     values.set(Setting::TreeViewLine, module.mTreeViewLine);
+}
+
+QList<bool> extraFileTicks(const SettingValues& values) {
+    QList<bool> ticked;
+    for (int n = 0; n < kExtraFileCount; ++n) {
+        ticked.append(values.flag(Setting::ExtraFileValue, n));
+    }
+    return ticked;
 }
 
 qint32 nearestInt32(double value) {

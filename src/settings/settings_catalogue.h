@@ -84,6 +84,9 @@ void storeInModule(const SettingValues& values, Module1& module);
 // The exit save's keys that the shared variables hold.
 void takeFromModule(const Module1& module, SettingValues& values);
 
+// The ticks of the extra file types, by their place in extraFileTypes().
+QList<bool> extraFileTicks(const SettingValues& values);
+
 // A window position in twips as the file keeps it: the nearest whole number, halves to the even
 // neighbour.
 qint32 nearestInt32(double value);

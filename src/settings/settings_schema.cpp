@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "platform/run_error.h"
+#include "settings/file_types.h"
 
 namespace {
 
@@ -59,6 +60,7 @@ constexpr std::array kSchema = {
     SettingEntry{S::PlayFileValue,       u"PlayFile", u"Value",     kPlayFileCount, R::TextBool, 0, 0, 1, 0},
     SettingEntry{S::PlayFileExtension,   u"PlayFile", u"kakuchosi", kPlayFileCount, R::NotRead,  0, 0, 0, 0},
     SettingEntry{S::PlayFileDescription, u"PlayFile", u"setumei",   kPlayFileCount, R::NotRead,  0, 0, 0, 0},
+    SettingEntry{S::ExtraFileValue,  u"ExtraFileType",   u"",                kExtraFileCount, R::TextBool, 1, 0, 1, 0},
     SettingEntry{S::SelectOpton,     u"KakuchoushiConv", u"SelectOpton",     1, R::TextInt16, 0, 0, 2, kRange},
     SettingEntry{S::KakuchoushiName, u"KakuchoushiConv", u"KakuchoushiName", 1, R::Text,      0, 0, 0, 0},
     SettingEntry{S::SoundFont,       u"Midi",      u"SoundFont",       1, R::Path,        0, 0, 0, 0},
@@ -76,16 +78,17 @@ constexpr bool inIdOrder() {
 }
 static_assert(inIdOrder(), "the table is indexed by Setting");
 
-constexpr std::array<const char16_t*, 14> kStart = {
-    u"Boot",      u"FormPos", u"MoviePlay", u"ListView",  u"FilePath", u"QuickPath", u"RealSize",
-    u"MediaSize", u"SpPos",   u"ListFile",  u"SlideShow", u"TreeView", u"FileView",  u"Midi"};
+constexpr std::array<const char16_t*, 15> kStart = {
+    u"Boot",      u"FormPos",  u"MoviePlay", u"ListView",     u"FilePath",
+    u"QuickPath", u"RealSize", u"MediaSize", u"SpPos",        u"ListFile",
+    u"SlideShow", u"TreeView", u"FileView",  u"ExtraFileType", u"Midi"};
 constexpr std::array<const char16_t*, 9> kExit = {u"FormPos",  u"FilePath",  u"QuickPath",
                                                   u"RealSize", u"MediaSize", u"SpPos",
                                                   u"ListView", u"MoviePlay", u"TreeView"};
-constexpr std::array<const char16_t*, 4> kOptionsLoad = {u"PlayFile", u"SlideShow", u"Boot",
-                                                         u"FileView"};
-constexpr std::array<const char16_t*, 5> kOptionsSave = {u"PlayFile", u"ListFile", u"SlideShow",
-                                                         u"Boot", u"FileView"};
+constexpr std::array<const char16_t*, 5> kOptionsLoad = {u"PlayFile", u"SlideShow", u"Boot",
+                                                         u"FileView", u"ExtraFileType"};
+constexpr std::array<const char16_t*, 6> kOptionsSave = {
+    u"PlayFile", u"ListFile", u"SlideShow", u"Boot", u"FileView", u"ExtraFileType"};
 constexpr std::array<const char16_t*, 1> kExtension = {u"KakuchoushiConv"};
 
 }  // namespace
@@ -99,6 +102,9 @@ const SettingEntry& entryOf(Setting setting) {
 }
 
 QString keyName(const SettingEntry& entry, int index) {
+    if (entry.id == Setting::ExtraFileValue) {
+        return extraFileTypes().at(index).extension;
+    }
     const QString stem = QString::fromUtf16(entry.key);
     return entry.count > 1 ? stem + QString::number(index + 1) : stem;
 }

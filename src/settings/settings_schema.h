@@ -60,6 +60,9 @@ enum class Setting {
     PlayFileValue,
     PlayFileExtension,
     PlayFileDescription,
+    // [ExtraFileType] one key per extension (mp4=True, …): the file types played since, ticked
+    // unless stored otherwise
+    ExtraFileValue,
     // [KakuchoushiConv]: the extension dialog
     SelectOpton,
     KakuchoushiName,
@@ -99,7 +102,8 @@ struct SettingEntry {
 // The whole file, in the order the start reads it.
 std::span<const SettingEntry> settingsSchema();
 const SettingEntry& entryOf(Setting setting);
-// The key's name in the file: the stem, followed by index + 1 for numbered keys.
+// The key's name in the file: the stem, followed by index + 1 for numbered keys; the extra file
+// types' keys are their extensions.
 QString keyName(const SettingEntry& entry, int index);
 
 // The sections each pass over the file reads or writes, in its order.
@@ -117,6 +121,8 @@ std::span<const char16_t* const> extension();
 
 // The number of file types of the options dialog (Value1 … Value40).
 inline constexpr int kPlayFileCount = 40;
+// The number of extra file types, each its own key of [ExtraFileType].
+inline constexpr int kExtraFileCount = 15;
 inline constexpr int kQuickPathCount = 7;
 // The slide-show interval the options dialog accepts, in seconds.
 inline constexpr int kSlideTimeLow = 1;

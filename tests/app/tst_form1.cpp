@@ -27,6 +27,7 @@
 #include "browser/file_list.h"
 #include "browser/file_list_view.h"
 #include "browser/folder_tree.h"
+#include "player/media_kinds.h"
 #include "browser/navigation.h"
 #include "browser/navigation_messages.h"
 #include "platform/error_box.h"
@@ -557,7 +558,7 @@ private slots:
     void optionsDialogFromTheMenuChangesTheListAtOnce() {
         const QString root = m_dir.filePath(QStringLiteral("options"));
         QVERIFY(QDir().mkpath(root));
-        for (const char* name : {"a.avi", "b.mp3", "c.wav"}) {
+        for (const char* name : {"a.avi", "b.mp3", "c.wav", "d.mp4"}) {
             QFile f(root + u'/' + QString::fromLatin1(name));
             QVERIFY(f.open(QIODevice::WriteOnly));
         }
@@ -566,7 +567,8 @@ private slots:
         {
             Window w(m_ini);
             w.form.openStartFolder();
-            QCOMPARE(rowNames(w.form.list()), QStringList({u"a.avi"_qs, u"c.wav"_qs}));
+            // The extra types are listed until unticked.
+            QCOMPARE(rowNames(w.form.list()), QStringList({u"a.avi"_qs, u"c.wav"_qs, u"d.mp4"_qs}));
             const Form1Menus& m = w.form.menus();
             w.form.Timer1()->start();
             m.Opt[OptItem::Options]->trigger();
@@ -587,6 +589,19 @@ private slots:
                 const bool mine = item->text(0) == u"mp3" || item->text(0) == u"wav";
                 item->setCheckState(0, mine ? Qt::Checked : Qt::Unchecked);
             }
+            // The extra list is what the player takes beyond the forty.
+            QStringList extra;
+            for (int i = 0; i < dialog->ListView2()->topLevelItemCount(); ++i) {
+                extra << dialog->ListView2()->topLevelItem(i)->text(0);
+            }
+            extra.sort();
+            QStringList played = addedMediaExtensions();
+            played.sort();
+            QCOMPARE(extra, played);
+            dialog->ListView2()
+                ->findItems(QStringLiteral("mp4"), Qt::MatchExactly)
+                .first()
+                ->setCheckState(0, Qt::Unchecked);
             dialog->Text2()->setText(QStringLiteral("4"));
             dialog->Check1(4)->setChecked(true);  // gestures: only at the next start
             QTest::mouseClick(dialog->Command2(0), Qt::LeftButton);

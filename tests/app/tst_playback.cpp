@@ -403,9 +403,7 @@ private slots:
     void aMetafileIsOneRowPlayedThrough() {
         // Its entries (in a folder of their own) play in order inside the row; the end of the
         // last is the end of the row, and the list goes on.
-        const QString parts = m_dir.filePath(QStringLiteral("parts"));
-        QDir(parts).removeRecursively();
-        QVERIFY(QDir().mkpath(parts));
+        const QString parts = freshFolder(m_dir, QStringLiteral("parts"));
         QVERIFY(QFile::copy(playerMedia("tone.wav"), parts + u"/one.wav"));
         QVERIFY(QFile::copy(playerMedia("tone.wav"), parts + u"/two.wav"));
         QFile asx(m_folder + u"/a.asx");
@@ -462,6 +460,41 @@ private slots:
         // The original's sections are saved as they were; the new one is left to the user.
         w.form.close();
         QVERIFY(readText(m_ini).contains(u"[Midi]\nSoundFont=" + missing));
+    }
+
+    void ramM3uAndRealPixRowsPlayThroughTheirFailures() {
+        // Each row plays its entries and then the list moves on: an M3U, a RAM whose last
+        // entry is missing (reported, and still the end of the row), a RealPix show; a RAM that
+        // names itself is refused with the player's error, and there the list stops.
+        const QString parts = freshFolder(m_dir, QStringLiteral("parts"));
+        QVERIFY(QFile::copy(playerMedia("tone.wav"), parts + u"/one.wav"));
+        QVERIFY(QFile::copy(playerMedia("picture.png"), parts + u"/p.png"));
+        const auto write = [this](const char* name, const QByteArray& bytes) {
+            QFile file(m_folder + u'/' + QString::fromLatin1(name));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(bytes);
+        };
+        write("a.m3u", "#EXTM3U\n../parts/one.wav\n");
+        write("b.ram", "# sound\n\n../parts/one.wav\n../parts/missing.wav\n");
+        write("c.rp",
+              "<imfl><head duration=\"0.8\"/><image handle=\"1\" name=\"../parts/p.png\"/>"
+              "<fadein start=\"0\" target=\"1\"/></imfl>");
+        write("d.ram", "d.ram\n");
+        Window w(m_ini, m_folder, "*.m3u;*.ram;*.rp;");
+        w.doubleClick(QStringLiteral("a.m3u"));
+        QTRY_COMPARE_WITH_TIMEOUT(w.selectedName(), QStringLiteral("d.ram"), 20000);
+        QTRY_COMPARE_WITH_TIMEOUT(w.dialogs.messages().size(), 2, 5000);
+        for (const ScriptedDialogs::Call& box : w.dialogs.messages()) {
+            QCOMPARE(box.title, player_msg::playerErrorTitle());
+        }
+        for (const char* ended : {"a.m3u", "b.ram", "c.rp"}) {
+            QCOMPARE(w.row(QString::fromLatin1(ended)).iconKey, QStringLiteral("PLAY_END_KEY"));
+        }
+        // The refusal does not start the list over again.
+        QTest::qWait(500);
+        QCOMPARE(w.selectedName(), QStringLiteral("d.ram"));
+        QCOMPARE(w.dialogs.messages().size(), 2);
+        w.play().MnuMovieStop_Click();
     }
 
 private:

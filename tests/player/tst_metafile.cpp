@@ -40,20 +40,24 @@ private slots:
     void initTestCase() { qRegisterMetaType<EngineState>(); }
 
     void asxAndWax() {
-        // Tags in any case, the first ref of an entry only, relative references against the
-        // folder, Windows separators, addresses kept, other protocols dropped.
+        // Tags in any case, the first ref of an entry played and the others standing in for it,
+        // relative references against the folder, Windows separators, addresses kept, other
+        // protocols dropped (a stand-in taking the place of such a ref).
         const QByteArray asx =
             "<ASX version=\"3.0\"><Title>t</Title>"
             "<Entry><Ref HREF=\"a.wma\"/><ref href=\"fallback.wma\"/></Entry>"
             "<ENTRY><REF href=\"sub\\b.wmv\"/></ENTRY>"
             "<entry><ref href=\"http://example.org/c.asf\"/></entry>"
-            "<entry><ref href=\"edl://x.wav\"/></entry>"
+            "<entry><ref href=\"edl://x.wav\"/><ref href=\"e.wav\"/></entry>"
             "<entry><ref href=\"http:/[/\"/></entry>"
             "<entryref href=\"../other.asx\"/>"
             "<entry><ref href=\"file:///m/d.mp3\"/></entry></ASX>";
-        QCOMPARE(targets(parseAsx(asx, u"/m/list"_qs)),
-                 QStringList({u"/m/list/a.wma"_qs, u"/m/list/sub/b.wmv"_qs,
-                              u"http://example.org/c.asf"_qs, u"/m/other.asx"_qs, u"/m/d.mp3"_qs}));
+        const QList<MetafileEntry> entries = parseAsx(asx, u"/m/list"_qs);
+        QCOMPARE(targets(entries), QStringList({u"/m/list/a.wma"_qs, u"/m/list/sub/b.wmv"_qs,
+                                                u"http://example.org/c.asf"_qs, u"/m/list/e.wav"_qs,
+                                                u"/m/other.asx"_qs, u"/m/d.mp3"_qs}));
+        QCOMPARE(entries.first().alternatives, QStringList{u"/m/list/fallback.wma"_qs});
+        QVERIFY(entries.at(3).alternatives.isEmpty());
         // Malformed XML keeps what came before the fault; a ref outside an entry is nothing.
         QCOMPARE(targets(parseAsx("<asx><entry><ref href=\"a.wav\"/></entry><entry><ref href=",
                                   u"/m"_qs)),
@@ -85,11 +89,11 @@ private slots:
             "<FadeIn start=\"0\" target=\"1\"/><wipe start=\"4.5\" target=\"2\"/>"
             "<cut start=\"9\" target=\"9\"/></imfl>";
         QCOMPARE(parseRp(rp, u"/m"_qs),
-                 QList<MetafileEntry>({{u"/m/one.jpg"_qs, 4.5}, {u"/m/two.png"_qs, 4.5}}));
+                 QList<MetafileEntry>({{u"/m/one.jpg"_qs, 4.5, {}}, {u"/m/two.png"_qs, 4.5, {}}}));
         const QByteArray ms =
             "<imfl><head timeformat=\"milliseconds\" duration=\"3000\"/>"
             "<image handle=\"1\" name=\"one.jpg\"/><cut start=\"1000\" target=\"1\"/></imfl>";
-        QCOMPARE(parseRp(ms, u"/m"_qs), QList<MetafileEntry>({{u"/m/one.jpg"_qs, 2.0}}));
+        QCOMPARE(parseRp(ms, u"/m"_qs), QList<MetafileEntry>({{u"/m/one.jpg"_qs, 2.0, {}}}));
     }
 
     void nestedAndSelfNamingFiles() {
@@ -170,6 +174,24 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(ended.count(), 2, 20000);
         QVERIFY(shown.elapsed() >= 1000);
         QCOMPARE(errors.count(), 2);
+
+        // An entry whose first ref is missing: its stand-in plays unreported, and the stand-in
+        // after that is taken out of libmpv's list. The last entry, a sound file holding a play
+        // list, is not read as one (it would play a file the metafile does not name) but fails;
+        // as the last entry after one that played, it ends the clip once it has been reported.
+        QVERIFY(QFile::copy(player_media::path("tone.wav"), d + u"/secret.wav"_qs));
+        QVERIFY(write(d + u"/disguised.mp3"_qs, "#EXTM3U\n" + d.toUtf8() + "/secret.wav\n"));
+        QVERIFY(write(d + u"/stand-ins.asx"_qs,
+                      "<asx><entry><ref href=\"missing.wav\"/><ref href=\"a.wav\"/>"
+                      "<ref href=\"secret.wav\"/></entry>"
+                      "<entry><ref href=\"disguised.mp3\"/></entry></asx>"));
+        engine.load(d + u"/stand-ins.asx"_qs);
+        engine.play();
+        QTRY_COMPARE_WITH_TIMEOUT(ended.count(), 3, 20000);
+        QCOMPARE(engine.mpvProperty("playlist-count"), u"3"_qs);
+        QCOMPARE(errors.count(), 3);
+        QVERIFY(!engine.errorText().isEmpty());
+        QCOMPARE(engine.state(), EngineState::Stopped);
     }
 };
 

@@ -20,6 +20,7 @@
 #include "platform/os_version.h"
 #include "platform/run_error.h"
 #include "platform/scripted_dialogs.h"
+#include "platform/text_codec.h"
 #include "settings/file_types.h"
 #include "settings/ini_file.h"
 #include "settings/messages.h"
@@ -199,7 +200,7 @@ private slots:
                             "Value2=False\nkakuchosi2=asf\n"_s));
         QVERIFY(text.contains(u"Value5=True\nkakuchosi5=avi\nsetumei5=aviファイル\n"_s));
         QVERIFY(text.contains(u"Value17=True\nkakuchosi17=mp3\nsetumei17=MPEG ファイル\n"_s));
-        QCOMPARE(text.count(u"=True"_s), 2);
+        QCOMPARE(text.left(text.indexOf(u"[ListFile]"_s)).count(u"=True"_s), 2);
         QVERIFY(
             text.contains(u"Value40=False\nkakuchosi40=wmv\nsetumei40=Windows Media ファイル\n"
                           "[ListFile]\nDspFile=*.avi;*.mp3;\n"
@@ -341,6 +342,89 @@ private slots:
         QCOMPARE(m_opened.size(), 2);
         QCOMPARE(m_opened.at(0).scheme(), u"mailto"_s);
         QVERIFY(m_opened.at(1).scheme().startsWith(u"http"));
+    }
+
+    void extraTypesHaveTheirOwnListAndSection() {
+        // An INI the forty-type program wrote on a Japanese system (CP932, CRLF), OK'd with avi
+        // and mp3 ticked.
+        QByteArray original = "[FormPos]\r\nXPosition=120\r\n[PlayFile]\r\n";
+        const QList<FileType>& types = fileTypesByExtension();
+        for (int n = 1; n <= 40; ++n) {
+            const FileType& type = types.at(n - 1);
+            const QString number = QString::number(n);
+            const bool ticked = type.extension == u"avi" || type.extension == u"mp3";
+            original += (u"Value"_s + number + (ticked ? u"=True"_s : u"=False"_s) +
+                         u"\r\nkakuchosi"_s + number + u'=' + type.extension + u"\r\nsetumei"_s +
+                         number + u'=' + type.description + u"\r\n"_s)
+                            .toUtf8();
+        }
+        original +=
+            "[ListFile]\r\nDspFile=*.avi;*.mp3;\r\n[SlideShow]\r\nSlideTime=5\r\nSlideType=0\r\n"
+            "[Boot]\r\nSearchPath=0\r\nBootPosition=0\r\nScreenSaver=0\r\nQuickPathLoad=0\r\n"
+            "mousePlay=0\r\n[FileView]\r\nHiddenAtr=0\r\nSystemAtr=0\r\nReadOnlyAtr=0\r\n"
+            "FolderDsp=0\r\nAutoColumFlg=0\r\n";
+        original = text_codec::Cp932().encode(QString::fromUtf8(original));
+        writeBytes(m_ini, original);
+
+        Form2 dialog(m_module, services());
+        QCOMPARE(dialog.tickedExtensions(), QStringList({u"avi"_s, u"mp3"_s}));
+        // The extra types: a list of their own, by extension, every one ticked while unstored.
+        QTreeWidget* extra = dialog.ListView2();
+        QCOMPARE(extra->topLevelItemCount(), 15);
+        QCOMPARE(extra->topLevelItem(0)->text(0), u"3gp"_s);
+        QCOMPARE(extra->topLevelItem(0)->text(1), u"3GPP ビデオ ファイル"_s);
+        QTreeWidgetItem* mp4 = nullptr;
+        for (int i = 0; i < extra->topLevelItemCount(); ++i) {
+            QCOMPARE(extra->topLevelItem(i)->checkState(0), Qt::Checked);
+            if (extra->topLevelItem(i)->text(0) == u"mp4") {
+                mp4 = extra->topLevelItem(i);
+            }
+        }
+        QVERIFY(mp4 != nullptr);
+        dialog.TabStrip1_Click(1);
+        QVERIFY(extra->isVisibleTo(&dialog));
+        QVERIFY(!extra->geometry().intersects(dialog.ListView1()->geometry()));
+
+        // OK as it stands: the original keys keep their bytes; the extra section follows.
+        dialog.Command2_Click(0);
+        const QByteArray saved = readBytes(m_ini);
+        QVERIFY(saved.startsWith(original));
+        const QByteArray added = saved.mid(original.size());
+        QVERIFY2(added.startsWith("[ExtraFileType]\r\n3gp=True\r\naac=True\r\n"),
+                 added.constData());
+        QCOMPARE(added.count("=True\r\n"), 15);
+        QCOMPARE(m_module.mDspFile, u"*.avi;*.mp3"_s);
+        QCOMPARE(m_module.mExtraFile, allExtraFileKinds());
+        QCOMPARE(listedFileKinds(m_module), u"*.avi;*.mp3;"_s + allExtraFileKinds());
+
+        // Unticked, mp4 leaves the kinds listed; the forty's keys are still as they were.
+        Form2 again(m_module, services());
+        QTreeWidgetItem* mp4Again =
+            again.ListView2()->findItems(u"mp4"_s, Qt::MatchExactly).first();
+        mp4Again->setCheckState(0, Qt::Unchecked);
+        again.Command2_Click(0);
+        const QByteArray unticked = readBytes(m_ini);
+        QVERIFY(unticked.startsWith(original));
+        QVERIFY(unticked.contains("\r\nmp4=False\r\n"));
+        QVERIFY(!m_module.mExtraFile.contains(u"*.mp4"_s));
+        QVERIFY(m_module.mExtraFile.contains(u"*.mkv"_s));
+        Form2 third(m_module, services());
+        QCOMPARE(third.ListView2()->findItems(u"mp4"_s, Qt::MatchExactly).first()->checkState(0),
+                 Qt::Unchecked);
+
+        // "全解除" and "全選択" take both lists. The forty cannot all be unticked, whatever the
+        // extra types say: their pattern list would read back as the default kinds.
+        third.Command1_Click(1);
+        QVERIFY(third.tickedExtensions().isEmpty());
+        QCOMPARE(third.ListView2()->topLevelItem(3)->checkState(0), Qt::Unchecked);
+        third.Command1_Click(0);
+        QCOMPARE(third.tickedExtensions().size(), 40);
+        QCOMPARE(third.ListView2()->topLevelItem(3)->checkState(0), Qt::Checked);
+        tick(third, {});
+        third.Command2_Click(0);
+        QCOMPARE(m_dialogs->messages().size(), 1);
+        QCOMPARE(m_dialogs->messages().first().text, settings_msg::noPlayFile());
+        QCOMPARE(readBytes(m_ini), unticked);
     }
 
 private:
