@@ -185,13 +185,11 @@ void Form1::Opt_Click(int index) {
             m_settings->setSlideShow(on);
             on ? m_timer1->start() : m_timer1->stop();
             break;
-        case OptItem::QuickPathPlay: {
+        case OptItem::QuickPathPlay:
             // A mark of its own that nothing else reads.
-            QAction* item = m_menus.Opt[index];
-            item->setChecked(!item->isChecked());
-            on = item->isChecked();
+            on = !m_state.mQuickPathPlay;
+            m_settings->setQuickPathPlay(on);
             break;
-        }
         default:
             return;
     }
@@ -206,12 +204,13 @@ void Form1::Opt_Click(int index) {
 }
 
 void Form1::TreeViewStyle_Click(QAction* item) {
-    // Both items switch the lines: the style follows the mark of the item just clicked. Only
-    // the line item's mark is kept in the settings.
+    // Both items turn their own mark over and switch the lines: the style follows the mark of the
+    // item just clicked. Only the line item's mark is kept in the settings file.
     if (item == m_menus.TreeViewLine) {
-        m_settings->setTreeLines(item->isChecked());
+        m_settings->setTreeLines(!m_state.mTreeViewLine);
     } else {
-        m_tree->setLinesVisible(item->isChecked());
+        m_settings->setTreeIcons(!m_state.mTreeViewIcon);
+        m_tree->setLinesVisible(m_state.mTreeViewIcon);
     }
 }
 

@@ -25,6 +25,7 @@
 #include "platform/trash.h"
 #include "player/movie.h"
 #include "player/play_list.h"
+#include "settings/live_settings.h"
 
 QWidget* Form1::TreeView1() const {
     return m_treeView;
@@ -122,11 +123,6 @@ void Form1::wireBrowser() {
 }
 
 void Form1::loadBrowser() {
-    m_navigation->QuickPathSet_Click(
-        m_state.mQuickPathValue >= 0 && m_state.mQuickPathValue <= 2 ? m_state.mQuickPathValue : 0);
-    m_list->CreateColumns();
-    m_list->setGridLines(m_state.mGridLine);
-    m_tree->setLinesVisible(m_state.mTreeViewLine);
     m_location->FillLocationBox();
     m_navigation->GoToPath(m_state.mStartPath, false);
     m_list->ListFolder(m_state.mStartPath, m_state.mIconDsp);
@@ -188,6 +184,7 @@ void Form1::Toolbar1_ButtonClick(int index, const QString& key) {
             m_navigation->Listkousin_Click();
             break;
         case Toolbar1::FileViewButton:
+            m_settings->setFileView(!m_state.mFileView);
             ToggleFileView();
             break;
         case Toolbar1::ExtractButton:
@@ -208,8 +205,7 @@ void Form1::Toolbar1_ButtonClick(int index, const QString& key) {
 
 void Form1::ToggleFileView() {
     QApplication::processEvents();
-    const bool pressed = m_toolbar->button(Toolbar1::FileViewButton)->isChecked();
-    m_list->setFileViewPressed(pressed);
+    const bool pressed = m_state.mFileView;
     m_list->ListFolder(m_tree->SelectedFolderPath(), m_state.mIconDsp);
     m_toolbar->button(Toolbar1::ExtractButton)->setVisible(pressed);
     m_toolbar->button(Toolbar1::SelectExtractButton)->setVisible(pressed);

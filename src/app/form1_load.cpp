@@ -7,7 +7,9 @@
 #include "app/form1.h"
 #include "app/status_bar1.h"
 #include "app/toolbar1.h"
+#include "browser/file_list.h"
 #include "browser/folder_tree.h"
+#include "browser/navigation.h"
 #include "input/input_map.h"
 #include "platform/interval_timer.h"
 #include "platform/screen_saver.h"
@@ -43,7 +45,12 @@ void Form1::Form_Load() {
     layout()->activate();
     ApplyVSplit();
     ApplyHSplit();
+    m_navigation->QuickPathSet_Click(
+        m_state.mQuickPathValue >= 0 && m_state.mQuickPathValue <= 2 ? m_state.mQuickPathValue : 0);
     m_menus.MnuLoop->setChecked(false);
+    m_list->CreateColumns();
+    m_list->setGridLines(m_state.mGridLine);
+    m_tree->setLinesVisible(m_state.mTreeViewLine);
 
     // The status bar's option panels already show what the settings gave; the window takes the
     // always-on-top state without moving.
@@ -70,6 +77,11 @@ void Form1::Form_Unload() {
     // Playback stops before anything is written, so no file stays held open.
     m_movie->PlayStop();
     IniDataSave();
+    // The players let go of libmpv while the window can still take their last pictures. Without
+    // a display there is no GL context to free the render contexts with: the process ends as is.
+    if (!m_displayGone) {
+        m_players->release();
+    }
     // Without a display there is no X screen saver to give back; a hold over D-Bus ends with the
     // process's bus connection.
     if (m_state.mScreenSaver == 1 && !m_displayGone) {

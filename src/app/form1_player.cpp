@@ -40,7 +40,7 @@ PlayListWindow Form1::playListWindow() {
     PlayListWindow w;
     w.titleText = m_titleText;
     w.setCaption = [this](const QString& caption) { setWindowTitle(caption); };
-    w.fileViewPressed = [this] { return m_toolbar->button(Toolbar1::FileViewButton)->isChecked(); };
+    w.fileViewPressed = [this] { return m_state.mFileView; };
     w.addQuickPath = [this](const QString& folder) { m_navigation->AddQuickPath(folder); };
     w.showLoop = [this](bool loop, bool setButton) {
         m_menus.MnuLoop->setChecked(loop);

@@ -10,6 +10,7 @@
 #include "app/logo.h"
 #include "app/messages.h"
 #include "app/status_bar1.h"
+#include "app/toolbar1.h"
 #include "app/window_placement.h"
 #include "browser/drive_ready.h"
 #include "browser/file_list.h"
@@ -61,6 +62,14 @@ void Form1::wireSettings() {
     connect(s, &LiveSettings::treeLinesChanged, this, [this](bool on) {
         m_menus.TreeViewLine->setChecked(on);
         m_tree->setLinesVisible(on);
+    });
+
+    connect(s, &LiveSettings::quickPathPlayChanged, m_menus.Opt[OptItem::QuickPathPlay],
+            &QAction::setChecked);
+    connect(s, &LiveSettings::treeIconsChanged, m_menus.TreeViewIcon, &QAction::setChecked);
+    connect(s, &LiveSettings::fileViewChanged, this, [this](bool on) {
+        m_toolbar->button(Toolbar1::FileViewButton)->setChecked(on);
+        m_list->setFileViewPressed(on);
     });
 
     connect(m_menus.MnuGrid, &QAction::triggered, s, &LiveSettings::setGridLines);

@@ -3,6 +3,7 @@
 #include <mpv/client.h>
 
 #include <QElapsedTimer>
+#include <QThread>
 #include <algorithm>
 #include <clocale>
 #include <cmath>
@@ -23,6 +24,10 @@
 namespace {
 
 constexpr std::uint64_t kSeekReplyTag = std::uint64_t(1) << 62;
+// Requests whose reply the UI thread waits for while the surface takes its pictures.
+constexpr std::uint64_t kServedReplyTag = std::uint64_t(1) << 61;
+// How long one wait on libmpv lasts while the surface has pictures to take.
+constexpr double kSliceSeconds = 0.005;
 
 // libmpv reads a synthesized song only a little ahead: every second read ahead is synthesis
 // done before it is heard, and thrown away by a seek.
@@ -118,13 +123,28 @@ MpvEngine::MpvEngine(const MpvEngineOptions& options, QObject* parent)
 }
 
 MpvEngine::~MpvEngine() {
+    release();
+}
+
+void MpvEngine::release() {
     m_videoWait.stop();
-    if (m_handle != nullptr) {
-        mpv_set_wakeup_callback(m_handle, nullptr, nullptr);
-        emit handleAboutToBeDestroyed();
-        mpv_terminate_destroy(m_handle);
-        m_handle = nullptr;
+    m_waitingForVideo = false;
+    if (m_handle == nullptr) {
+        return;
     }
+    mpv_set_wakeup_callback(m_handle, nullptr, nullptr);
+    // The surface closes the file and frees its render context while the handle still lives.
+    emit handleAboutToBeDestroyed();
+    mpv_terminate_destroy(m_handle);
+    m_handle = nullptr;
+    m_frameService = nullptr;
+    m_stash.clear();
+    m_open = false;
+    m_parked = false;
+    m_pendingSeek.reset();
+    m_request.clear();
+    m_currentEntry = -1;
+    dropMidi();
 }
 
 // ---- events -------------------------------------------------------------------------------
@@ -552,7 +572,14 @@ void MpvEngine::stopCurrent(bool waitForRelease) {
     }
     abandonClip();
     const char* args[] = {"stop", nullptr};
-    mpv_command(m_handle, args);
+    if (m_frameService) {
+        const std::uint64_t tag = kServedReplyTag | ++m_servedSerial;
+        if (mpv_command_async(m_handle, tag, args) >= 0) {
+            awaitReply(tag);
+        }
+    } else {
+        mpv_command(m_handle, args);
+    }
     if (waitForRelease) {
         // libmpv closes the file on its own thread after the stop; the file is free once the
         // entry's end has been reported. An entry that never started has nothing to close.
@@ -579,9 +606,19 @@ void MpvEngine::stopCurrent(bool waitForRelease) {
         }
         QElapsedTimer waited;
         waited.start();
+        // With a surface, the wait goes in short slices in which the surface takes the
+        // pictures libmpv still hands it; otherwise libmpv's picture thread would hold the close
+        // up for a fifth of a second per picture.
         while (running && waited.elapsed() < kReleaseWaitMs) {
-            const Event e = fetch((kReleaseWaitMs - waited.elapsed()) / 1000.0);
+            if (m_frameService) {
+                m_frameService();
+            }
+            const double left = (kReleaseWaitMs - waited.elapsed()) / 1000.0;
+            const Event e = fetch(m_frameService ? std::min(left, kSliceSeconds) : left);
             if (e.id == MPV_EVENT_NONE) {
+                if (m_frameService) {
+                    continue;
+                }
                 break;
             }
             m_stash.push_back(e);
@@ -799,6 +836,7 @@ void MpvEngine::setVideoReady(bool ready) {
         if ((m_open || m_state == EngineState::Opening) && !m_request.isEmpty() && !m_parked) {
             park();
         }
+        awaitVideoOutputGone();
         return;
     }
     try {
@@ -810,6 +848,21 @@ void MpvEngine::setVideoReady(bool ready) {
         }
     } catch (const RunError&) {
         setState(EngineState::Closed);
+    }
+}
+
+void MpvEngine::awaitVideoOutputGone() {
+    // Without a file libmpv takes its video output down on its own; the surface's render
+    // context is freed at once only once that has happened, while a picture handed over
+    // meanwhile would hold the output's thread up for a fifth of a second.
+    if (!m_frameService) {
+        return;
+    }
+    QElapsedTimer waited;
+    waited.start();
+    while (!mpvProperty("current-vo").isEmpty() && waited.elapsed() < kVideoOutputWaitMs) {
+        m_frameService();
+        QThread::usleep(500);
     }
 }
 
@@ -830,13 +883,50 @@ void MpvEngine::park() {
 
 // ---- properties ---------------------------------------------------------------------------
 
+int MpvEngine::awaitReply(std::uint64_t tag) {
+    QElapsedTimer waited;
+    waited.start();
+    int result = MPV_ERROR_GENERIC;
+    while (waited.elapsed() < kReleaseWaitMs) {
+        m_frameService();
+        const Event e = fetch(kSliceSeconds);
+        if (e.id == MPV_EVENT_NONE) {
+            continue;
+        }
+        if ((e.id == MPV_EVENT_SET_PROPERTY_REPLY || e.id == MPV_EVENT_COMMAND_REPLY) &&
+            e.reply == tag) {
+            result = e.error;
+            break;
+        }
+        m_stash.push_back(e);
+    }
+    if (!m_stash.empty()) {
+        scheduleDrain();
+    }
+    return result;
+}
+
+bool MpvEngine::setMpvProperty(const char* name, int format, void* value) {
+    if (m_handle == nullptr) {
+        return false;
+    }
+    // While a surface draws, libmpv's core may be waiting on its picture thread, which waits for
+    // the surface to take a picture: the UI thread keeps taking them until the value is set.
+    if (m_frameService) {
+        const std::uint64_t tag = kServedReplyTag | ++m_servedSerial;
+        const auto f = static_cast<mpv_format>(format);
+        return mpv_set_property_async(m_handle, tag, name, f, value) >= 0 && awaitReply(tag) >= 0;
+    }
+    return mpv_set_property(m_handle, name, static_cast<mpv_format>(format), value) >= 0;
+}
+
 bool MpvEngine::setFlag(const char* name, bool value) {
     int v = value ? 1 : 0;
-    return mpv_set_property(m_handle, name, MPV_FORMAT_FLAG, &v) >= 0;
+    return setMpvProperty(name, MPV_FORMAT_FLAG, &v);
 }
 
 bool MpvEngine::setDouble(const char* name, double value) {
-    return mpv_set_property(m_handle, name, MPV_FORMAT_DOUBLE, &value) >= 0;
+    return setMpvProperty(name, MPV_FORMAT_DOUBLE, &value);
 }
 
 bool MpvEngine::flag(const char* name, bool fallback) const {

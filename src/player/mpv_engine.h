@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -47,6 +48,14 @@ public:
     // With the render API a file is opened only once the surface can draw.
     void setVideoReady(bool ready);
     bool isVideoReady() const { return m_videoReady; }
+    // What the surface runs to take a picture libmpv has ready while the UI thread waits on
+    // libmpv: libmpv's picture thread waits for each picture to be taken (up to a fifth of a
+    // second), and closing a file waits for that thread. Empty when nothing draws.
+    void setFrameService(std::function<void()> service) { m_frameService = std::move(service); }
+
+    // Lets go of libmpv for good (whatever draws with it lets go first); the engine then behaves
+    // as one that could not be started. The destructor does the same.
+    void release();
 
     void load(const QString& path) override;
     void unload() override;
@@ -76,6 +85,8 @@ public:
 
     // How long unload() waits at most for libmpv to let go of the file.
     static constexpr int kReleaseWaitMs = 2000;
+    // How long the surface waits at most for libmpv's video output to go before it lets go.
+    static constexpr int kVideoOutputWaitMs = 500;
     // How long a file waits for the surface before it is opened without a picture.
     static constexpr int kVideoWaitMs = 1500;
 
@@ -125,8 +136,14 @@ private:
     void setState(EngineState state);
     void updatePictureSize();
     void park();
+    void awaitVideoOutputGone();
     void dropParked();
 
+    // Waits for the reply to a request sent with the tag while the surface takes its pictures;
+    // the events met meanwhile are kept for the next drain. libmpv's result, or an error when no
+    // reply came in time.
+    int awaitReply(std::uint64_t tag);
+    bool setMpvProperty(const char* name, int format, void* value);
     bool setFlag(const char* name, bool value);
     bool setDouble(const char* name, double value);
     bool flag(const char* name, bool fallback) const;
@@ -166,6 +183,8 @@ private:
     std::uint64_t m_seekReplied = 0;
 
     bool m_videoReady = false;
+    std::function<void()> m_frameService;
+    std::uint64_t m_servedSerial = 0;
     bool m_waitingForVideo = false;
     QTimer m_videoWait;
     // The file was closed while the surface had no render context (it moved to another window);

@@ -52,7 +52,25 @@ void MpvVideoWidget::initializeGL() {
         return;
     }
     mpv_render_context_set_update_callback(m_render, &MpvVideoWidget::onUpdate, this);
+    m_engine->setFrameService([this] { takePendingFrame(); });
     m_engine->setVideoReady(true);
+}
+
+void MpvVideoWidget::takePendingFrame() {
+    if (m_render == nullptr ||
+        (mpv_render_context_update(m_render) & MPV_RENDER_UPDATE_FRAME) == 0) {
+        return;
+    }
+    makeCurrent();
+    int skip = 1;
+    int block = 0;
+    mpv_render_param params[] = {
+        {MPV_RENDER_PARAM_SKIP_RENDERING, &skip},
+        {MPV_RENDER_PARAM_BLOCK_FOR_TARGET_TIME, &block},
+        {MPV_RENDER_PARAM_INVALID, nullptr},
+    };
+    mpv_render_context_render(m_render, params);
+    doneCurrent();
 }
 
 void MpvVideoWidget::onUpdate(void* self) {
@@ -86,6 +104,7 @@ void MpvVideoWidget::releaseRenderContext() {
     // The engine lets go of its file first, so that libmpv does not give up the picture.
     if (!m_engine.isNull()) {
         m_engine->setVideoReady(false);
+        m_engine->setFrameService({});
     }
     makeCurrent();
     mpv_render_context_set_update_callback(m_render, nullptr, nullptr);

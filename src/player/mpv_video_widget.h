@@ -11,6 +11,8 @@ struct mpv_render_context;
 // as this widget's GL context: it is made in initializeGL and freed, with the GL context
 // current, when that context goes (the widget moves to another window or is destroyed) or when
 // the engine's handle is about to go. The engine opens files only while the context exists.
+// While the UI thread waits on libmpv, the engine has the widget take the pictures libmpv hands
+// over without drawing them, so that libmpv's picture thread never waits on a busy window.
 // While the engine has no picture (sound only, a file still opening, nothing loaded) the widget
 // is plain black, so that the last frame of a file never stays on after it.
 class MpvVideoWidget : public QOpenGLWidget {
@@ -27,6 +29,8 @@ protected:
 
 private:
     static void onUpdate(void* self);
+    // Takes the picture libmpv has ready without drawing it, while the UI thread cannot paint.
+    void takePendingFrame();
     void releaseRenderContext();
 
     QPointer<MpvEngine> m_engine;

@@ -63,6 +63,11 @@ PlayerSet::~PlayerSet() {
     m_midiSynth.reset();
 }
 
+void PlayerSet::release() {
+    m_streamingEngine->release();
+    m_mediaEngine->release();
+}
+
 QWidget* PlayerSet::RealAudio1(int index) const {
     return index == 0 ? static_cast<QWidget*>(m_streamingSurface) : m_streamingControls;
 }

@@ -48,6 +48,10 @@ public:
     // The synthesizer the media player plays MIDI files with.
     MidiSynth& midiSynth() const { return *m_midiSynth; }
 
+    // Lets both engines go of libmpv for good, each surface freeing its render context first.
+    // The engines and widgets stay, as engines that could not be started.
+    void release();
+
     // True where libmpv can draw into a window: not under the offscreen or minimal platforms,
     // where an OpenGL widget cannot be made.
     static bool screenCanDraw();

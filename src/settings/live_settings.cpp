@@ -4,6 +4,11 @@
 
 LiveSettings::LiveSettings(Module1& module, QObject* parent) : QObject(parent), m_module(module) {}
 
+void LiveSettings::setMark(bool& mark, bool on, void (LiveSettings::*changed)(bool)) {
+    mark = on;
+    emit(this->*changed)(on);
+}
+
 void LiveSettings::setScreenSize(int index) {
     if (index < 0 || index > 5) {
         return;
@@ -13,33 +18,39 @@ void LiveSettings::setScreenSize(int index) {
 }
 
 void LiveSettings::setMute(bool on) {
-    m_module.mMuteState = on;
-    emit muteChanged(on);
+    setMark(m_module.mMuteState, on, &LiveSettings::muteChanged);
 }
 
 void LiveSettings::setAlwaysOnTop(bool on) {
-    m_module.mScreenState = on;
-    emit alwaysOnTopChanged(on);
+    setMark(m_module.mScreenState, on, &LiveSettings::alwaysOnTopChanged);
 }
 
 void LiveSettings::setSlideShow(bool on) {
-    m_module.mSlideShow = on;
-    emit slideShowChanged(on);
+    setMark(m_module.mSlideShow, on, &LiveSettings::slideShowChanged);
 }
 
 void LiveSettings::setGridLines(bool on) {
-    m_module.mGridLine = on;
-    emit gridLinesChanged(on);
+    setMark(m_module.mGridLine, on, &LiveSettings::gridLinesChanged);
 }
 
 void LiveSettings::setIconView(bool on) {
-    m_module.mIconDsp = on;
-    emit iconViewChanged(on);
+    setMark(m_module.mIconDsp, on, &LiveSettings::iconViewChanged);
 }
 
 void LiveSettings::setTreeLines(bool on) {
-    m_module.mTreeViewLine = on;
-    emit treeLinesChanged(on);
+    setMark(m_module.mTreeViewLine, on, &LiveSettings::treeLinesChanged);
+}
+
+void LiveSettings::setQuickPathPlay(bool on) {
+    setMark(m_module.mQuickPathPlay, on, &LiveSettings::quickPathPlayChanged);
+}
+
+void LiveSettings::setTreeIcons(bool on) {
+    setMark(m_module.mTreeViewIcon, on, &LiveSettings::treeIconsChanged);
+}
+
+void LiveSettings::setFileView(bool on) {
+    setMark(m_module.mFileView, on, &LiveSettings::fileViewChanged);
 }
 
 void LiveSettings::setQuickPathValue(int mode) {
@@ -63,6 +74,9 @@ void LiveSettings::announceAll() {
     emit gridLinesChanged(m_module.mGridLine);
     emit iconViewChanged(m_module.mIconDsp);
     emit treeLinesChanged(m_module.mTreeViewLine);
+    emit quickPathPlayChanged(m_module.mQuickPathPlay);
+    emit treeIconsChanged(m_module.mTreeViewIcon);
+    emit fileViewChanged(m_module.mFileView);
     emit quickPathValueChanged(m_module.mQuickPathValue);
     emit quickPathsChanged();
 }

@@ -8,9 +8,10 @@ struct Module1;
 
 // The options the user changes from the menus while the program runs: display size, mute,
 // always on top, slide show, grid lines, icon view, tree lines, the quick paths and their
-// recording mode. The values live in Module1, where every part reads them; they are changed only
-// through here, so that the menus, the toolbar and the status bar that show them hear of every
-// change. A setter always announces its value, changed or not: the views simply show it.
+// recording mode, and the marks kept only for the run (quick-path play, tree icons, file view). The
+// values live in Module1, where every part reads them; they are changed only through here, so that
+// the menus, the toolbar and the status bar that show them hear of every change. A setter always
+// announces its value, changed or not: the views simply show it.
 class LiveSettings : public QObject {
     Q_OBJECT
 public:
@@ -23,6 +24,9 @@ public:
     void setGridLines(bool on);
     void setIconView(bool on);
     void setTreeLines(bool on);
+    void setQuickPathPlay(bool on);
+    void setTreeIcons(bool on);
+    void setFileView(bool on);
     void setQuickPathValue(int mode);  // 0-2; anything else is ignored
     void setQuickPaths(const std::array<QString, 7>& paths);
 
@@ -37,9 +41,14 @@ signals:
     void gridLinesChanged(bool on);
     void iconViewChanged(bool on);
     void treeLinesChanged(bool on);
+    void quickPathPlayChanged(bool on);
+    void treeIconsChanged(bool on);
+    void fileViewChanged(bool on);
     void quickPathValueChanged(int mode);
     void quickPathsChanged();
 
 private:
+    void setMark(bool& mark, bool on, void (LiveSettings::*changed)(bool));
+
     Module1& m_module;
 };

@@ -96,6 +96,13 @@ struct Module1 {
     // The SoundFont MIDI files are played with; empty: the system's General MIDI set.
     QString mSoundFont;
 
+    // Kept for the run only, never stored: Opt(4) "クイックパス連続再生", a mark of its own;
+    // TreeViewIcon "アイコン表示", the tree's other style item; toolbar button 7 "ファイルビュー",
+    // the plain file view of the list (every file and folder, no play-list walk).
+    bool mQuickPathPlay = false;
+    bool mTreeViewIcon = false;
+    bool mFileView = false;
+
     // The window's outer size in its normal state, in twips.
     qint32 mFormWidth = 0;
     qint32 mFormHeight = 0;

@@ -30,9 +30,13 @@
 #include "player/media_kinds.h"
 #include "browser/navigation.h"
 #include "browser/navigation_messages.h"
+#include "browser/tree_view1.h"
+#include "input/input_map.h"
 #include "platform/error_box.h"
 #include "platform/interval_timer.h"
 #include "platform/scripted_dialogs.h"
+#include "player/media_player_engine.h"
+#include "player/mpv_engine.h"
 #include "settings/live_settings.h"
 #include "test_list_rows.h"
 #include "test_player_setup.h"
@@ -700,6 +704,116 @@ private slots:
         QVERIFY(saved.contains(QStringLiteral("ScreenSize=1\n")));
         QVERIFY(saved.contains(QStringLiteral("GridLine=False\n")));
         QVERIFY(saved.contains(QStringLiteral("QuickPathValue=0\n")));
+    }
+
+    // What each step of the load and the unload leaves behind, seen on the window, the players,
+    // the sound card's volume and the settings file.
+    void loadAndUnloadSequences_data() {
+        QTest::addColumn<QByteArray>("ini");
+        QTest::addColumn<bool>("gestures");
+        QTest::addColumn<bool>("onTop");
+        QTest::addColumn<bool>("exitCommand");
+        QTest::newRow("first start, window closed") << QByteArray() << false << false << false;
+        QTest::newRow("gestures and on top, exit command")
+            << QByteArray("[Boot]\r\nmousePlay=1\r\n[MoviePlay]\r\nScreenState=True\r\n") << true
+            << true << true;
+    }
+
+    void loadAndUnloadSequences() {
+        QFETCH(QByteArray, ini);
+        QFETCH(bool, gestures);
+        QFETCH(bool, onTop);
+        QFETCH(bool, exitCommand);
+        if (!ini.isEmpty()) {
+            writeBytes(m_ini, ini);
+        }
+        QList<quint32> volumeSet;
+        Form1PlayerSetup setup = testPlayerSetup();
+        setup.waveVolume.get = [] { return quint32{37}; };
+        setup.waveVolume.set = [&volumeSet](quint32 volume) { volumeSet << volume; };
+        Module1 state;
+        ScriptedDialogs dialogs;
+        Form1 form(state, dialogs, m_ini, setup);
+        form.Form_Load();
+        form.showAsLoaded();
+        const Form1Menus& m = form.menus();
+
+        QCOMPARE(state.mOldWaveVol, 37);
+        QCOMPARE(form.paneLayout().picShadow.width, 25.0f);
+        QVERIFY(!form.toolbar()->button(Toolbar1::SelectExtractButton)->isVisible());
+        QVERIFY(form.MediaPlayer1()->isHidden());
+        QCOMPARE(form.players().mediaPlayer().rate(), 1.0);
+        QCOMPARE(form.windowTitle(), form.TitleText());
+        QCOMPARE(form.input().mouseEvent() != nullptr, gestures);
+        QCOMPARE(form.windowFlags().testFlag(Qt::WindowStaysOnTopHint), onTop);
+        QCOMPARE(form.statusBar1()->panelText(StatusBar1::OnTopPanel),
+                 onTop ? QStringLiteral("常に最前面ON") : QStringLiteral("常に最前面OFF"));
+        QCOMPARE(Form1Menus::firstChecked(m.QuickPathSet), 0);
+        QVERIFY(form.players().mediaEngine().isValid());
+
+        QSignalSpy unloaded(&form, &Form1::unloaded);
+        exitCommand ? m.ExitQuorvane->trigger() : static_cast<void>(form.close());
+        QCOMPARE(unloaded.size(), 1);
+        QVERIFY(readText(m_ini).contains(u"[FormPos]"));
+        QVERIFY(!form.players().mediaEngine().isValid());
+        QVERIFY(!form.players().streamingEngine().isValid());
+        QCOMPARE(volumeSet, QList<quint32>({37}));
+        QVERIFY(form.input().mouseEvent() == nullptr);
+        QVERIFY(dialogs.calls().isEmpty());
+    }
+
+    // Marks that live for the run only: the program's state, shown by their menu item or button,
+    // changed from there, and back at their first state at the next start.
+    void runOnlyMarksLiveInTheState() {
+        const QString folder = m_dir.filePath(QStringLiteral("marks"));
+        QVERIFY(QDir().mkpath(folder));
+        writeBytes(folder + u"/clip.avi", "x");
+        writeBytes(folder + u"/notes.txt", "x");
+        writeBytes(m_ini,
+                   "[Boot]\r\nSearchPath=1\r\n[FilePath]\r\nPath=" + folder.toUtf8() + "\r\n");
+        {
+            Window w(m_ini);
+            const Form1Menus& m = w.form.menus();
+            auto* tree = static_cast<class TreeView1*>(w.form.TreeView1());
+            QAction* fileView = w.form.toolbar()->button(Toolbar1::FileViewButton);
+
+            m.Opt[OptItem::QuickPathPlay]->trigger();
+            QVERIFY(w.state.mQuickPathPlay && m.Opt[OptItem::QuickPathPlay]->isChecked());
+            m.TreeViewIcon->trigger();
+            QVERIFY(w.state.mTreeViewIcon && m.TreeViewIcon->isChecked());
+            // The tree's lines follow the item just clicked; the line item keeps its own mark.
+            QVERIFY(tree->linesVisible());
+            QVERIFY(!w.state.mTreeViewLine && !m.TreeViewLine->isChecked());
+            m.TreeViewIcon->trigger();
+            QVERIFY(!w.state.mTreeViewIcon && !m.TreeViewIcon->isChecked());
+            QVERIFY(!tree->linesVisible());
+
+            w.form.openStartFolder();
+            QCOMPARE(rowNames(w.form.list()), QStringList({u"clip.avi"_qs}));
+            fileView->trigger();
+            QVERIFY(w.state.mFileView && fileView->isChecked());
+            QVERIFY(w.form.toolbar()->button(Toolbar1::ExtractButton)->isVisible());
+            QVERIFY(rowNames(w.form.list()).contains(u"notes.txt"_qs));
+            fileView->trigger();
+            QVERIFY(!w.state.mFileView && !fileView->isChecked());
+            QVERIFY(!w.form.toolbar()->button(Toolbar1::ExtractButton)->isVisible());
+            w.form.openStartFolder();
+            QCOMPARE(rowNames(w.form.list()), QStringList({u"clip.avi"_qs}));
+            fileView->trigger();
+
+            // Set from elsewhere, the marks show it.
+            w.form.settings().setQuickPathPlay(false);
+            QVERIFY(!m.Opt[OptItem::QuickPathPlay]->isChecked());
+            m.Opt[OptItem::QuickPathPlay]->trigger();
+            m.TreeViewIcon->trigger();
+            w.form.close();
+        }
+        Window w(m_ini);
+        QVERIFY(!w.state.mQuickPathPlay &&
+                !w.form.menus().Opt[OptItem::QuickPathPlay]->isChecked());
+        QVERIFY(!w.state.mTreeViewIcon && !w.form.menus().TreeViewIcon->isChecked());
+        QVERIFY(!w.state.mFileView);
+        QVERIFY(!w.form.toolbar()->button(Toolbar1::FileViewButton)->isChecked());
     }
 
 private:
