@@ -544,7 +544,11 @@ void MpvEngine::startLoad(bool sameClip) {
         add(m_fileName, {}, 0, 0);
     } else {
         // A metafile is one clip: its entries follow one another in libmpv's play list, each
-        // followed by its stand-ins.
+        // followed by its stand-ins. They are all in the list before the first starts: an entry
+        // that fails at once would otherwise find no next one, and libmpv would go idle.
+        const char* stop[] = {"stop", nullptr};
+        runCommand(stop);
+        flag = "append";
         for (qsizetype n = 0; n < m_entries.size(); ++n) {
             const MetafileEntry& entry = m_entries[n];
             add(entry.target, entryOptions(entry.target, entry.seconds), int(n), 0);
@@ -553,6 +557,10 @@ void MpvEngine::startLoad(bool sameClip) {
                 add(target, entryOptions(target, entry.seconds), int(n), int(k + 1));
             }
         }
+    }
+    if (!m_entries.isEmpty()) {
+        const char* play[] = {"playlist-play-index", "0", nullptr};
+        runCommand(play);
     }
     if (!sameClip) {
         abandonClip();
@@ -565,13 +573,7 @@ void MpvEngine::startLoad(bool sameClip) {
     }
 }
 
-void MpvEngine::stopCurrent(bool waitForRelease) {
-    if (m_handle == nullptr || m_request.isEmpty()) {
-        m_request.clear();
-        return;
-    }
-    abandonClip();
-    const char* args[] = {"stop", nullptr};
+void MpvEngine::runCommand(const char** args) {
     if (m_frameService) {
         const std::uint64_t tag = kServedReplyTag | ++m_servedSerial;
         if (mpv_command_async(m_handle, tag, args) >= 0) {
@@ -580,6 +582,16 @@ void MpvEngine::stopCurrent(bool waitForRelease) {
     } else {
         mpv_command(m_handle, args);
     }
+}
+
+void MpvEngine::stopCurrent(bool waitForRelease) {
+    if (m_handle == nullptr || m_request.isEmpty()) {
+        m_request.clear();
+        return;
+    }
+    abandonClip();
+    const char* args[] = {"stop", nullptr};
+    runCommand(args);
     if (waitForRelease) {
         // libmpv closes the file on its own thread after the stop; the file is free once the
         // entry's end has been reported. An entry that never started has nothing to close.

@@ -126,6 +126,8 @@ private:
     void readMidi();
     void dropMidi();
     [[noreturn]] void refuse(int mpvError, const QString& text);
+    // A command that keeps taking frames while it waits, where a surface draws them.
+    void runCommand(const char** args);
     std::int64_t loadEntry(const QByteArray& target, const char* flag, const QByteArray& options);
     void dropStandIns(std::int64_t entry);
     void reportEntryError(int mpvError);
