@@ -2,6 +2,7 @@
 
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QProxyStyle>
 #include <QSignalBlocker>
 #include <QSlider>
 #include <QStyle>
@@ -15,6 +16,20 @@ namespace {
 
 // The seek bar counts in tenths of a second.
 constexpr int kSeekSteps = 10;
+
+// A left click on a bar's groove puts the handle where the click fell, as a player's seek and
+// volume bars do, instead of moving it one page towards the click.
+class JumpToClickStyle : public QProxyStyle {
+public:
+    using QProxyStyle::QProxyStyle;
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returnData) const override {
+        if (hint == SH_Slider_AbsoluteSetButtons) {
+            return Qt::LeftButton;
+        }
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+};
 
 }  // namespace
 
@@ -46,6 +61,11 @@ PlayerControlBar::PlayerControlBar(QWidget* parent) : QWidget(parent) {
     m_volume->setRange(0, 100);
     m_volume->setValue(100);
     m_volume->setFixedWidth(70);
+
+    auto* jumpStyle = new JumpToClickStyle();
+    jumpStyle->setParent(this);
+    m_seek->setStyle(jumpStyle);
+    m_volume->setStyle(jumpStyle);
 
     // The bar never takes the keyboard: keys stay with the window's lists.
     for (QWidget* control : {static_cast<QWidget*>(m_playPause), static_cast<QWidget*>(m_stop),

@@ -188,6 +188,16 @@ void TestPlayerParts::controlBarSaysWhatTheUserAsked() {
     QCOMPARE(seek.count(), 1);
     QCOMPARE(seek.at(0).at(0).toDouble(), 62.5);
 
+    // A click on the groove seeks to where it fell, not one page on.
+    bar.resize(600, bar.sizeHint().height());
+    bar.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&bar));
+    QSlider* groove = bar.seekSlider();
+    QTest::mouseClick(groove, Qt::LeftButton, {},
+                      QPoint(groove->width() * 3 / 4, groove->height() / 2));
+    QCOMPARE(seek.count(), 2);
+    QVERIFY(qAbs(seek.at(1).at(0).toDouble() - 125 * 0.75) < 5);
+
     bar.setVolume(30);
     QCOMPARE(volume.count(), 0);
     bar.volumeSlider()->setValue(70);
