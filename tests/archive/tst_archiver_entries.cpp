@@ -128,8 +128,8 @@ bool passesZipCryptoCheck(const QByteArray& zip, const QByteArray& password) {
     const int data = 30 + (at(26) | at(27) << 8) + (at(28) | at(29) << 8);
     quint8 plain = 0;
     for (int i = 0; i < 12; ++i) {
-        const quint16 temp = static_cast<quint16>(keys[2] | 2);
-        plain = static_cast<quint8>(at(data + i) ^ ((temp * (temp ^ 1)) >> 8));
+        const quint32 temp = static_cast<quint16>(keys[2] | 2);
+        plain = static_cast<quint8>(at(data + i) ^ ((temp * (temp ^ 1u)) >> 8));
         update(plain);
     }
     const quint8 check = (at(6) & 8) != 0 ? at(11) : at(17);
