@@ -12,6 +12,7 @@
 #include <QTreeWidgetItem>
 
 #include "../midi_bytes.h"
+#include "../test_files.h"
 #include "app/form1.h"
 #include "app/status_bar1.h"
 #include "app/toolbar1.h"
@@ -430,9 +431,9 @@ private slots:
         // A song, the same song as RMI, a damaged one: each plays in turn with the control bar
         // moving, and the damaged one gets the player's box.
         const QByteArray song = midi_bytes::shortSong();
-        writeMidi(u"a.mid"_qs, song);
-        writeMidi(u"b.rmi"_qs, midi_bytes::rmi(song, true, false));
-        writeMidi(u"c.mid"_qs, song.left(30));
+        writeInFolder(u"a.mid"_qs, song);
+        writeInFolder(u"b.rmi"_qs, midi_bytes::rmi(song, true, false));
+        writeInFolder(u"c.mid"_qs, song.left(30));
         Window w(m_ini, m_folder, "*.mid;*.rmi");
         PlayerControlBar* bar = w.form.players().mediaControls();
         w.doubleClick(QStringLiteral("a.mid"));
@@ -451,7 +452,7 @@ private slots:
     }
 
     void theSoundFontIsASetting() {
-        writeMidi(u"a.mid"_qs, midi_bytes::shortSong());
+        writeInFolder(u"a.mid"_qs, midi_bytes::shortSong());
         const QString missing = m_dir.filePath(QStringLiteral("gone.sf2"));
         Window w(m_ini, m_folder, "*.mid", {}, {}, "[Midi]\nSoundFont=" + missing.toUtf8() + "\n");
         w.doubleClick(QStringLiteral("a.mid"));
@@ -469,17 +470,12 @@ private slots:
         const QString parts = freshFolder(m_dir, QStringLiteral("parts"));
         QVERIFY(QFile::copy(playerMedia("tone.wav"), parts + u"/one.wav"));
         QVERIFY(QFile::copy(playerMedia("picture.png"), parts + u"/p.png"));
-        const auto write = [this](const char* name, const QByteArray& bytes) {
-            QFile file(m_folder + u'/' + QString::fromLatin1(name));
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            file.write(bytes);
-        };
-        write("a.m3u", "#EXTM3U\n../parts/one.wav\n");
-        write("b.ram", "# sound\n\n../parts/one.wav\n../parts/missing.wav\n");
-        write("c.rp",
-              "<imfl><head duration=\"0.8\"/><image handle=\"1\" name=\"../parts/p.png\"/>"
-              "<fadein start=\"0\" target=\"1\"/></imfl>");
-        write("d.ram", "d.ram\n");
+        writeInFolder(u"a.m3u"_qs, "#EXTM3U\n../parts/one.wav\n");
+        writeInFolder(u"b.ram"_qs, "# sound\n\n../parts/one.wav\n../parts/missing.wav\n");
+        writeInFolder(u"c.rp"_qs,
+                      "<imfl><head duration=\"0.8\"/><image handle=\"1\" name=\"../parts/p.png\"/>"
+                      "<fadein start=\"0\" target=\"1\"/></imfl>");
+        writeInFolder(u"d.ram"_qs, "d.ram\n");
         Window w(m_ini, m_folder, "*.m3u;*.ram;*.rp;");
         w.doubleClick(QStringLiteral("a.m3u"));
         QTRY_COMPARE_WITH_TIMEOUT(w.selectedName(), QStringLiteral("d.ram"), 20000);
@@ -498,10 +494,8 @@ private slots:
     }
 
 private:
-    void writeMidi(const QString& name, const QByteArray& bytes) {
-        QFile file(m_folder + u'/' + name);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
+    void writeInFolder(const QString& name, const QByteArray& bytes) {
+        writeFile(m_folder + u'/' + name, bytes);
     }
 
     QTemporaryDir m_dir;

@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "../test_files.h"
 #include "platform/file_name_codec.h"
 #include "platform/run_error.h"
 #include "player/messages.h"
@@ -25,11 +26,6 @@ QStringList targets(const QList<MetafileEntry>& entries) {
         list.append(e.target);
     }
     return list;
-}
-
-bool write(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
 }  // namespace
@@ -100,21 +96,21 @@ private slots:
         QTemporaryDir dir;
         const QString d = dir.path();
         QVERIFY(QDir(d).mkdir(u"sub"_qs));
-        QVERIFY(write(d + u"/outer.asx"_qs,
-                      "<asx><entry><ref href=\"a.wav\"/></entry>"
-                      "<entry><ref href=\"sub/inner.m3u\"/></entry>"
-                      "<entry><ref href=\"sub\"/></entry>"
-                      "<entry><ref href=\"c.wav\"/></entry></asx>"));
-        QVERIFY(write(d + u"/sub/inner.m3u"_qs, "b.wav\n"));
+        writeFile(d + u"/outer.asx"_qs,
+                  "<asx><entry><ref href=\"a.wav\"/></entry>"
+                  "<entry><ref href=\"sub/inner.m3u\"/></entry>"
+                  "<entry><ref href=\"sub\"/></entry>"
+                  "<entry><ref href=\"c.wav\"/></entry></asx>");
+        writeFile(d + u"/sub/inner.m3u"_qs, "b.wav\n");
         const MetafilePlan plan = expandMetafile(d + u"/outer.asx"_qs, MetafileFormat::Asx);
         QVERIFY(!plan.refused);
         QCOMPARE(targets(plan.entries),
                  QStringList({d + u"/a.wav"_qs, d + u"/sub/b.wav"_qs, d + u"/c.wav"_qs}));
         // Naming itself, directly or through another, is refused.
-        QVERIFY(write(d + u"/self.ram"_qs, "a.wav\nself.ram\n"));
+        writeFile(d + u"/self.ram"_qs, "a.wav\nself.ram\n");
         QVERIFY(expandMetafile(d + u"/self.ram"_qs, MetafileFormat::Ram).refused);
-        QVERIFY(write(d + u"/x.m3u"_qs, "a.wav\ny.asx\n"));
-        QVERIFY(write(d + u"/y.asx"_qs, "<asx><entry><ref href=\"x.m3u\"/></entry></asx>"));
+        writeFile(d + u"/x.m3u"_qs, "a.wav\ny.asx\n");
+        writeFile(d + u"/y.asx"_qs, "<asx><entry><ref href=\"x.m3u\"/></entry></asx>");
         const MetafilePlan loop = expandMetafile(d + u"/x.m3u"_qs, MetafileFormat::M3u);
         QVERIFY(loop.refused);
         QVERIFY(loop.entries.isEmpty());
@@ -127,11 +123,11 @@ private slots:
         const QString d = dir.path();
         QVERIFY(QFile::copy(player_media::path("tone.wav"), d + u"/a.wav"_qs));
         QVERIFY(QFile::copy(player_media::path("clip.avi"), d + u"/b.avi"_qs));
-        QVERIFY(write(d + u"/list.asx"_qs,
-                      "<ASX><ENTRY><REF HREF=\"a.wav\"/></ENTRY>"
-                      "<entry><ref href=\"missing.wav\"/></entry>"
-                      "<entry><ref href=\"pnm://127.0.0.1:9/x.ra\"/></entry>"
-                      "<entry><ref href=\"b.avi\"/></entry></ASX>"));
+        writeFile(d + u"/list.asx"_qs,
+                  "<ASX><ENTRY><REF HREF=\"a.wav\"/></ENTRY>"
+                  "<entry><ref href=\"missing.wav\"/></entry>"
+                  "<entry><ref href=\"pnm://127.0.0.1:9/x.ra\"/></entry>"
+                  "<entry><ref href=\"b.avi\"/></entry></ASX>");
         MpvEngineOptions options;
         options.audioOutput = u"null"_qs;
         MpvEngine engine(options);
@@ -155,7 +151,7 @@ private slots:
         QCOMPARE(engine.state(), EngineState::Stopped);
 
         // A list that names itself is refused at once, and nothing plays.
-        QVERIFY(write(d + u"/self.wax"_qs, "<asx><entry><ref href=\"self.wax\"/></entry></asx>"));
+        writeFile(d + u"/self.wax"_qs, "<asx><entry><ref href=\"self.wax\"/></entry></asx>");
         QVERIFY_THROWS_EXCEPTION(RunError, engine.load(d + u"/self.wax"_qs));
         QCOMPARE(engine.errorText(), player_msg::metafileLoops());
         QCOMPARE(engine.state(), EngineState::Closed);
@@ -163,10 +159,10 @@ private slots:
         // A RealPix show: each picture for its time, then the end of the show.
         QVERIFY(QFile::copy(player_media::path("picture.png"), d + u"/p.png"_qs));
         QVERIFY(QFile::copy(player_media::path("picture.jpg"), d + u"/q.jpg"_qs));
-        QVERIFY(write(d + u"/show.rp"_qs,
-                      "<imfl><head duration=\"1.2\"/><image handle=\"1\" name=\"p.png\"/>"
-                      "<image handle=\"2\" name=\"q.jpg\"/><cut start=\"0\" target=\"1\"/>"
-                      "<crossfade start=\"0.6\" target=\"2\"/></imfl>"));
+        writeFile(d + u"/show.rp"_qs,
+                  "<imfl><head duration=\"1.2\"/><image handle=\"1\" name=\"p.png\"/>"
+                  "<image handle=\"2\" name=\"q.jpg\"/><cut start=\"0\" target=\"1\"/>"
+                  "<crossfade start=\"0.6\" target=\"2\"/></imfl>");
         QElapsedTimer shown;
         shown.start();
         engine.load(d + u"/show.rp"_qs);
@@ -180,11 +176,11 @@ private slots:
         // list, is not read as one (it would play a file the metafile does not name) but fails;
         // as the last entry after one that played, it ends the clip once it has been reported.
         QVERIFY(QFile::copy(player_media::path("tone.wav"), d + u"/secret.wav"_qs));
-        QVERIFY(write(d + u"/disguised.mp3"_qs, "#EXTM3U\n" + d.toUtf8() + "/secret.wav\n"));
-        QVERIFY(write(d + u"/stand-ins.asx"_qs,
-                      "<asx><entry><ref href=\"missing.wav\"/><ref href=\"a.wav\"/>"
-                      "<ref href=\"secret.wav\"/></entry>"
-                      "<entry><ref href=\"disguised.mp3\"/></entry></asx>"));
+        writeFile(d + u"/disguised.mp3"_qs, "#EXTM3U\n" + d.toUtf8() + "/secret.wav\n");
+        writeFile(d + u"/stand-ins.asx"_qs,
+                  "<asx><entry><ref href=\"missing.wav\"/><ref href=\"a.wav\"/>"
+                  "<ref href=\"secret.wav\"/></entry>"
+                  "<entry><ref href=\"disguised.mp3\"/></entry></asx>");
         engine.load(d + u"/stand-ins.asx"_qs);
         engine.play();
         QTRY_COMPARE_WITH_TIMEOUT(ended.count(), 3, 20000);
