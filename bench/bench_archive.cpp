@@ -331,7 +331,7 @@ int textCase(QTextStream& out, Window& w, const QString& root, const char* name,
     constexpr int kRounds = 3;
     const bool zip = archiveName.endsWith(u".zip"_s);
     // The text, the archive, and both sides' extractions of every round.
-    if (const QString why = obstacle(root, {u"bsdtar"_s, zip ? u"zip"_s : u"lha"_s},
+    if (const QString why = obstacle(root, {u"bsdtar"_s, zip ? u"zip"_s : u"jlha"_s},
                                      totalBytes * (2 + 2 * kRounds));
         !why.isEmpty()) {
         out << name << ": skipped (" << why << ")\n";
@@ -347,7 +347,7 @@ int textCase(QTextStream& out, Window& w, const QString& root, const char* name,
     }
     const TreeSize made = treeSize(source);
     const bool packed = zip ? run(source, u"zip"_s, {u"-q"_s, u"-r"_s, archive, u"set"_s})
-                            : run(source, u"lha"_s, {u"aq"_s, archive, u"set"_s});
+                            : run(source, u"jlha"_s, {u"aq"_s, archive, u"set"_s});
     if (!packed) {
         out << name << ": could not make the archive\n";
         return 1;

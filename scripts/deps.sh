@@ -10,7 +10,7 @@ packages=(
     libmpv-dev libfluidsynth-dev timgm6mb-soundfont libarchive-dev liblhasa-dev libasound2-dev
     fonts-ipafont-gothic
     xvfb xauth xdotool
-    ffmpeg jlha-utils libarchive-tools zip python3
+    ffmpeg jlha-utils lhasa libarchive-tools zip python3
     desktop-file-utils appstream man-db groff-base dpkg-dev
     util-linux mount passwd
     "$@"

@@ -1,6 +1,7 @@
 // The extraction engine on real archives: names in CP932 and UTF-8, LHA header levels and
 // methods, passwords, hostile and damaged archives, the disk reserve, progress, cancel and the
-// overwrite answers. Archives come from zip, jlha's lha and a small script for raw header bytes.
+// overwrite answers. Archives come from zip, jlha (jlha-utils) and a small script for raw header
+// bytes.
 
 #include "archive/archive_codes.h"
 #include "archive/archiver_entries.h"
@@ -138,9 +139,8 @@ bool passesZipCryptoCheck(const QByteArray& zip, const QByteArray& password) {
 
 // Everything in a folder, hidden names too, sorted.
 QStringList entriesOf(const QString& folder) {
-    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System |
-                                      QDir::NoDotAndDotDot,
-                                  QDir::Name);
+    return QDir(folder).entryList(
+        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
 }
 
 QJsonObject packed(QJsonObject entry, const char* method) {
@@ -249,8 +249,8 @@ private slots:
     }
 
     void lhaLevelsAndMethods() {
-        if (QStandardPaths::findExecutable(QStringLiteral("lha")).isEmpty()) {
-            QSKIP("jlha's lha makes the LZH archives");
+        if (QStandardPaths::findExecutable(QStringLiteral("jlha")).isEmpty()) {
+            QSKIP("jlha (jlha-utils) makes the LZH archives");
         }
         const QString source = fresh(QStringLiteral("lhasrc"));
         QByteArray text;
@@ -267,7 +267,7 @@ private slots:
             for (const QString& method : {QStringLiteral("z"), QStringLiteral("o5"),
                                           QStringLiteral("o6"), QStringLiteral("o7")}) {
                 const QString lzh = source + u"/l" + level + method + u".lzh";
-                QVERIFY(runTool(QStringLiteral("lha"),
+                QVERIFY(runTool(QStringLiteral("jlha"),
                                 {u"c" + level + method + u"q", lzh, QStringLiteral("sample.txt")},
                                 source));
                 QCOMPARE(UnlhaCheckArchive(lzh, 2), 1);
@@ -329,8 +329,7 @@ private slots:
             int result;
             int questions;
         };
-        for (const Case& c : {Case{{lucky, u"right"_s}, 0, 2},
-                              Case{{lucky, lucky}, -1, 2},
+        for (const Case& c : {Case{{lucky, u"right"_s}, 0, 2}, Case{{lucky, lucky}, -1, 2},
                               Case{{lucky, u"x"_s, u"y"_s}, archive_code::kPassword, 3}}) {
             ScriptedPrompts prompts;
             prompts.passwords = c.answers;
@@ -348,9 +347,10 @@ private slots:
 
         // A password made on a Japanese system is CP932 ("パス"); it is typed as text.
         const QString cp932Zip = source + u"/cp932.zip"_s;
-        QVERIFY(runTool(u"bash"_s,
-                        {u"-c"_s, u"zip -q -P \"$(printf '\\x83\\x70\\x83\\x58')\" cp932.zip secret.txt"_s},
-                        source));
+        QVERIFY(runTool(
+            u"bash"_s,
+            {u"-c"_s, u"zip -q -P \"$(printf '\\x83\\x70\\x83\\x58')\" cp932.zip secret.txt"_s},
+            source));
         ScriptedPrompts japanese;
         japanese.passwords = {u"パス"_s};
         const QString japaneseDest = fresh(QStringLiteral("cp932"));
@@ -515,16 +515,17 @@ private slots:
         QVERIFY(QDir().mkpath(dest + QStringLiteral("/d")));
         QVERIFY(QFile(dest + QStringLiteral("/d/keep.txt")).open(QIODevice::WriteOnly));
         QVERIFY(QFile::link(outside, dest + QStringLiteral("/l")));
-        const QString zip = scripted(QStringLiteral("zip"), {item("d/new.txt", "new"),
-                                                             item("l/evil.txt", "evil"),
-                                                             item("top.txt", "top")});
+        const QString zip = scripted(
+            QStringLiteral("zip"),
+            {item("d/new.txt", "new"), item("l/evil.txt", "evil"), item("top.txt", "top")});
         ScriptedPrompts prompts;
         bool damaged = true;
         QCOMPARE(UnZipChecked(&prompts, zipLine(zip, dest), &damaged),
                  archive_code::kCannotOpenForWrite);
         QVERIFY(!damaged);
         QCOMPARE(entriesOf(dest), (QStringList{u"d"_s, u"l"_s, u"top.txt"_s}));
-        QCOMPARE(entriesOf(dest + QStringLiteral("/d")), (QStringList{u"keep.txt"_s, u"new.txt"_s}));
+        QCOMPARE(entriesOf(dest + QStringLiteral("/d")),
+                 (QStringList{u"keep.txt"_s, u"new.txt"_s}));
         QCOMPARE(readBytes(dest + QStringLiteral("/d/new.txt")), QByteArray("new"));
         QCOMPARE(entriesOf(outside), QStringList());
         QCOMPARE(prompts.refused, QStringList(u"l|"_s + engine_msg::refusedThroughSymlink()));
@@ -546,10 +547,11 @@ private slots:
         const QByteArray so("\x83\x5C");    // ソ
         const QByteArray odd("odd\x81\x20name");
         const QByteArray text = "LArc and PMarc, stored and packed. " + QByteArray(300, 'z');
-        const QString lzh = scripted(
-            QStringLiteral("lzh"),
-            {packed(item("lzs.txt", text), "lzs"), packed(item("dir\\" + hyou + ".txt", text), "lz5"),
-             packed(item(so + ".txt", text), "pm0"), packed(item("lz4.txt", text), "lz4")});
+        const QString lzh =
+            scripted(QStringLiteral("lzh"), {packed(item("lzs.txt", text), "lzs"),
+                                             packed(item("dir\\" + hyou + ".txt", text), "lz5"),
+                                             packed(item(so + ".txt", text), "pm0"),
+                                             packed(item("lz4.txt", text), "lz4")});
         QCOMPARE(UnlhaCheckArchive(lzh, 2), 1);
         const QString dest = fresh(QStringLiteral("lhasa"));
         QCOMPARE(Unlha(nullptr, lhaLine(lzh, dest)), 0);
@@ -567,14 +569,15 @@ private slots:
         const QString badCrc = scripted(
             QStringLiteral("lzh"), {with(packed(item("a.txt", text), "lz5"), u"badcrc"_s, true)});
         QCOMPARE(Unlha(nullptr, lhaLine(badCrc, fresh(u"crc"_s))), archive_code::kChecksum);
-        const QByteArray whole = readBytes(
-            scripted(QStringLiteral("lzh"),
-                     {packed(item("a.txt", text), "lzs"), packed(item("b.txt", text), "lzs")}));
+        const QByteArray whole =
+            readBytes(scripted(QStringLiteral("lzh"), {packed(item("a.txt", text), "lzs"),
+                                                       packed(item("b.txt", text), "lzs")}));
         QByteArray cut = whole.left(whole.size() - 40);
         QByteArray broken = whole;
         const qsizetype second = whole.indexOf("-lzs-", 10);
         broken[second - 1] = static_cast<char>(broken[second - 1] ^ 0x33);  // header sum
-        for (const auto& [name, bytes] : {std::pair{"cut.lzh", cut}, std::pair{"broken.lzh", broken}}) {
+        for (const auto& [name, bytes] :
+             {std::pair{"cut.lzh", cut}, std::pair{"broken.lzh", broken}}) {
             const QString path = m_dir.filePath(QString::fromLatin1(name));
             QFile file(path);
             QVERIFY(file.open(QIODevice::WriteOnly));
