@@ -58,11 +58,14 @@ private slots:
         QVERIFY2(unknown.isEmpty(), qPrintable(unknown.join(u' ')));
         QVERIFY(!main.isEmpty());
 
-        const QStringList played = mediaPlayerExtensions() + realAudioExtensions();
+        const QStringList played =
+            mediaPlayerExtensions() + addedMediaExtensions() + realAudioExtensions();
         for (const QString& extension : played) {
             QVERIFY2(covered(main, u"clip." + extension), qPrintable(extension));
         }
-        QVERIFY(main.contains(QStringLiteral("inode/directory")));
+        for (const char* type : {"inode/directory", "video/mp4", "audio/flac", "video/webm"}) {
+            QVERIFY2(main.contains(QString::fromLatin1(type)), type);
+        }
 
         for (const char* archive : {"a.zip", "a.lzh", "a.LZH", "a.lha"}) {
             const QString name = QString::fromLatin1(archive);
