@@ -7,6 +7,11 @@
 // folder that the account owns. The child's output is passed on and its result is the
 // function's. Run by an ordinary user, the function simply goes on in this process.
 //
+// The account must reach the test binary. A clone in a folder closed to others (anything under
+// /root, a folder of mktemp -d) is out of its reach: then the child runs a copy of the binary,
+// and of what the test names with setRunTimeNeeds(), from a folder made for the run (readable by
+// all) and removed when the test program ends; the test finds the copies with runTimePath().
+//
 // The child runs in a mount namespace of its own where /media holds two small volumes of root's:
 // /media/locked (its top unreadable) and /media/shared (its top readable but not writable, with
 // a folder `work` the account owns). They exist only where root may mount; testVolumes() says why
@@ -18,6 +23,7 @@
 //   }
 
 #include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <QCoreApplication>
 #include <QDir>
@@ -35,6 +41,33 @@ using namespace Qt::StringLiterals;
 inline constexpr char kAccount[] = "quorvane-test";
 inline constexpr char kVolumesVar[] = "QUORVANE_TEST_VOLUMES";
 inline constexpr char kNoVolumesVar[] = "QUORVANE_TEST_NO_VOLUMES";
+
+// A file or folder the test reads at run time besides its own binary: the environment variable
+// that names the child's copy, and the path built into the test.
+struct RunTimeNeed {
+    QString variable;
+    QString path;
+};
+inline QList<RunTimeNeed>& runTimeNeeds() {
+    static QList<RunTimeNeed> needs;
+    return needs;
+}
+// Called once before the first test function that drops root's rights.
+inline void setRunTimeNeeds(const QList<RunTimeNeed>& needs) {
+    runTimeNeeds() = needs;
+}
+// Where the test finds what it named: the child's copy when there is one, else the built-in path.
+inline QString runTimePath(const QString& variable) {
+    if (qEnvironmentVariableIsSet(qPrintable(variable))) {
+        return qEnvironmentVariable(qPrintable(variable));
+    }
+    for (const RunTimeNeed& need : runTimeNeeds()) {
+        if (need.variable == variable) {
+            return need.path;
+        }
+    }
+    return {};
+}
 
 // The folder holding the two volumes, or empty with the reason in whyNot.
 inline QString testVolumes(QString& whyNot) {
@@ -95,6 +128,109 @@ inline bool mayUnshareMounts() {
     return may;
 }
 
+// True when the account may run program (and read every path of readable) as it stands.
+inline bool accountReaches(const QString& setpriv, const QStringList& asUser,
+                           const QString& program, const QStringList& readable = {}) {
+    QString probe;
+    return runAsRoot(setpriv,
+                     asUser +
+                         QStringList{u"/bin/sh"_s, u"-c"_s,
+                                     u"test -x \"$0\" || exit 1; for p; do test -r \"$p\" || "
+                                     u"exit 1; done"_s,
+                                     program} +
+                         readable,
+                     probe);
+}
+
+// A folder made for the run, holding copies that every account may read, removed when the test
+// program ends.
+struct StagingFolder {
+    std::string path;
+    ~StagingFolder() {
+        if (!path.empty()) {
+            std::error_code ignored;
+            std::filesystem::remove_all(path, ignored);
+        }
+    }
+};
+
+// Copies from into to (a file or a whole folder), open to every account to read (and to run what
+// its owner may run).
+inline bool copyOpenToAll(const std::filesystem::path& from, const std::filesystem::path& to) {
+    namespace fs = std::filesystem;
+    std::error_code error;
+    fs::copy(from, to, fs::copy_options::recursive, error);
+    if (error) {
+        return false;
+    }
+    const auto open = [&error](const fs::path& path) {
+        const fs::perms perms = fs::status(path, error).permissions();
+        fs::perms added = fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read;
+        if (fs::is_directory(path, error) || (perms & fs::perms::owner_exec) != fs::perms::none) {
+            added |= fs::perms::owner_exec | fs::perms::group_exec | fs::perms::others_exec;
+        }
+        fs::permissions(path, added, fs::perm_options::add, error);
+    };
+    open(to);
+    if (fs::is_directory(to, error)) {
+        for (const auto& entry : fs::recursive_directory_iterator(to, error)) {
+            open(entry.path());
+        }
+    }
+    return !error;
+}
+
+// The test binary as the account may run it, with the environment that points the child at the
+// copies of its run-time needs; empty with the reason in whyNot when no place can be found.
+inline QString reachableProgram(const QString& setpriv, const QStringList& asUser,
+                                QProcessEnvironment& env, QString& whyNot) {
+    const QString self = QCoreApplication::applicationFilePath();
+    QStringList needed;
+    for (const RunTimeNeed& need : runTimeNeeds()) {
+        needed.append(need.path);
+    }
+    if (accountReaches(setpriv, asUser, self, needed)) {
+        return self;
+    }
+    static StagingFolder staging;
+    static QString staged;
+    if (staged.isEmpty()) {
+        for (const QString& place : {QDir::tempPath(), u"/tmp"_s, u"/var/tmp"_s, u"/dev/shm"_s}) {
+            QByteArray pattern = QFile::encodeName(place) + "/quorvane-staged-XXXXXX";
+            if (::mkdtemp(pattern.data()) == nullptr) {
+                continue;
+            }
+            const std::filesystem::path folder(pattern.toStdString());
+            bool copied = ::chmod(pattern.constData(), 0755) == 0 &&
+                          copyOpenToAll(self.toStdString(), folder / "test");
+            QStringList copies;
+            for (const RunTimeNeed& need : runTimeNeeds()) {
+                const std::filesystem::path copy = folder / need.variable.toStdString();
+                copied = copied && copyOpenToAll(need.path.toStdString(), copy);
+                copies.append(QString::fromStdString(copy.string()));
+            }
+            const QString program = QString::fromStdString((folder / "test").string());
+            if (copied && accountReaches(setpriv, asUser, program, copies)) {
+                staging.path = folder.string();
+                staged = program;
+                break;
+            }
+            std::error_code ignored;
+            std::filesystem::remove_all(folder, ignored);
+        }
+    }
+    if (staged.isEmpty()) {
+        whyNot = u"the account "_s + QString::fromLatin1(kAccount) + u" may not run "_s + self +
+                 u" (a folder above it is closed to others), nor a copy of it in any temporary "
+                 u"folder"_s;
+        return {};
+    }
+    for (const RunTimeNeed& need : runTimeNeeds()) {
+        env.insert(need.variable, QString::fromStdString(staging.path) + u'/' + need.variable);
+    }
+    return staged;
+}
+
 // Runs the current test function in a child as the account and takes its result.
 inline void runInChild() {
     QString whyNot;
@@ -108,13 +244,11 @@ inline void runInChild() {
     const QString gid = QString::number(user->pw_gid);
     const QStringList asUser = {u"--reuid="_s + uid, u"--regid="_s + gid, u"--clear-groups"_s,
                                 u"--"_s};
-    const QString self = QCoreApplication::applicationFilePath();
-    QString probe;
-    if (!runAsRoot(setpriv, asUser + QStringList{u"/bin/sh"_s, u"-c"_s, u"test -x \"$0\""_s, self},
-                   probe)) {
-        QFAIL(qPrintable(u"cannot drop root's rights: the account "_s +
-                         QString::fromLatin1(kAccount) + u" may not run "_s + self +
-                         u" (a folder above it is closed to others)"_s));
+    QProcessEnvironment env;
+    QString unreachable;
+    const QString self = reachableProgram(setpriv, asUser, env, unreachable);
+    if (self.isEmpty()) {
+        QSKIP(qPrintable(u"cannot drop root's rights: "_s + unreachable));
     }
 
     // A folder of the account's own, with its HOME, XDG folders and temporary folder.
@@ -125,7 +259,6 @@ inline void runInChild() {
         std::error_code ignored;
         std::filesystem::remove_all(pattern.toStdString(), ignored);
     });
-    QProcessEnvironment env;
     const QStringList folders = {u"home"_s,        u"home/.config"_s, u"home/.local/share"_s,
                                  u"home/.cache"_s, u"run"_s,          u"tmp"_s};
     for (const QString& folder : folders) {

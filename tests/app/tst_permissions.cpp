@@ -37,6 +37,10 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
+QString media(const QString& name) {
+    return unprivileged::runTimePath(u"QUORVANE_PLAYER_MEDIA"_s) + u'/' + name;
+}
+
 void setMode(const QString& path, mode_t mode) {
     QCOMPARE(::chmod(QFile::encodeName(path).constData(), mode), 0);
 }
@@ -79,6 +83,13 @@ class TestPermissions : public QObject {
     Q_OBJECT
 
 private slots:
+    void initTestCase() {
+        // What the cases read besides the test binary: copied for the account when a folder
+        // above the build is closed to others.
+        unprivileged::setRunTimeNeeds(
+            {{u"QUORVANE_BIN"_s, QStringLiteral(QUORVANE_BIN)},
+             {u"QUORVANE_PLAYER_MEDIA"_s, QStringLiteral(QUORVANE_PLAYER_MEDIA)}});
+    }
     void init() {
         if (::geteuid() == 0) {
             return;  // each case runs as the account
@@ -147,7 +158,7 @@ void TestPermissions::startFolderAndSettingsFileThroughTheProgram() {
     RUN_AS_ORDINARY_USER();
     const QString bin = m_dir->filePath(u"bin"_s);
     QVERIFY(QDir().mkpath(bin));
-    QVERIFY(QFile::copy(QStringLiteral(QUORVANE_BIN), bin + u"/quorvane"));
+    QVERIFY(QFile::copy(unprivileged::runTimePath(u"QUORVANE_BIN"_s), bin + u"/quorvane"));
     setMode(bin + u"/quorvane", 0755);
     setMode(bin, 0555);
     const QString ini = m_dir->filePath(u"config/quorvane/quorvane.ini"_s);
@@ -399,8 +410,8 @@ void TestPermissions::extractionWithoutRights() {
 // A file the user may not read gets the player's error, and the list goes on to the next.
 void TestPermissions::aMediaFileThatCannotBeRead() {
     RUN_AS_ORDINARY_USER();
-    QVERIFY(QFile::copy(playerMedia("tone.wav"), path(u"a.wav"_s)));
-    QVERIFY(QFile::copy(playerMedia("tone.wav"), path(u"b.wav"_s)));
+    QVERIFY(QFile::copy(media(u"tone.wav"_s), path(u"a.wav"_s)));
+    QVERIFY(QFile::copy(media(u"tone.wav"_s), path(u"b.wav"_s)));
     setMode(path(u"a.wav"_s), 0200);
     MediaWindow w(m_ini, m_root);
     w.doubleClick(u"a.wav"_s);
@@ -413,7 +424,7 @@ void TestPermissions::aMediaFileThatCannotBeRead() {
     QTRY_COMPARE_WITH_TIMEOUT(w.playState(), 1, 10000);  // playing
     QCOMPARE(w.dialogs.messages().size(), 1);
     setMode(path(u"a.wav"_s), 0600);
-    QCOMPARE(readFile(path(u"a.wav"_s)), readFile(playerMedia("tone.wav")));
+    QCOMPARE(readFile(path(u"a.wav"_s)), readFile(media(u"tone.wav"_s)));
 }
 
 QTEST_MAIN(TestPermissions)
