@@ -1,5 +1,6 @@
 #include "archive/archive_commands.h"
 
+#include <algorithm>
 #include <exception>
 
 #include "archive/archiver_entries.h"
@@ -55,9 +56,9 @@ bool ArchiveCommands::selectArchiveRows() {
                                 app_info::title()) == MsgResult::Ok;
 }
 
-bool ArchiveCommands::extractRow(int row, const QString& folder) {
+bool ArchiveCommands::extractRow(int row, const QString& folder, const QString& destination) {
     return extractArchive(m_dialogs, m_prompts, folderPrefix(folder) + m_list.model().row(row).text,
-                          folder);
+                          destination);
 }
 
 void ArchiveCommands::ExtractArchives(bool selectAll) {
@@ -81,12 +82,30 @@ void ArchiveCommands::ExtractArchives(bool selectAll) {
             return;
         }
         const QString folder = m_tree.SelectedFolderPath();
-        QStringList extracted;
+        QList<int> rows;
         for (const int row : m_list.selectedRows()) {
-            if (m_list.model().isFolderRow(row) || folderExistsOnDisk(m_list.keyOfRow(row))) {
-                continue;
+            if (!m_list.model().isFolderRow(row) && !folderExistsOnDisk(m_list.keyOfRow(row))) {
+                rows.append(row);
             }
-            if (extractRow(row, folder)) {
+        }
+        QString destination = folder;
+        if (m_state.mSelectFolder != 0) {
+            // Asked only when there is an archive to extract; a cancel ends the run quietly.
+            const bool anyArchive = std::any_of(rows.begin(), rows.end(), [this](int row) {
+                return isArchiveName(m_list.model().row(row).text);
+            });
+            if (!anyArchive) {
+                return;
+            }
+            destination = BrowseForFolder(m_dialogs, archive_msg::chooseExtractFolder(),
+                                          folderPrefix(folder));
+            if (destination.isEmpty() || !folderExistsOnDisk(destination)) {
+                return;
+            }
+        }
+        QStringList extracted;
+        for (const int row : rows) {
+            if (extractRow(row, folder, destination)) {
                 extracted.append(folderPrefix(folder) + m_list.model().row(row).text);
             }
         }
@@ -100,9 +119,9 @@ void ArchiveCommands::ExtractArchives(bool selectAll) {
             m_hooks.repaint();
         }
         m_list.ListFolder(folder, m_hooks.iconView && m_hooks.iconView());
-        // Folders that came out of the archives get their nodes under the folder on show.
+        // Folders that came out of the archives get their nodes under the folder they went to.
         try {
-            m_tree.AddSubFolders(folder);
+            m_tree.AddSubFolders(destination);
         } catch (const std::exception&) {
             // The folder's node is gone from the tree: nothing to add to.
         }

@@ -12,8 +12,8 @@ struct Module1;
 
 // The extraction command of the file view's two buttons: "解凍" extracts the archives among the
 // selected rows, "選択解凍" first selects every archive row and asks once. Each archive is
-// checked, extracted into the folder on show, and those extracted whole are offered for the
-// trash; the list is then read again.
+// checked, extracted into the folder on show (or into a folder the user picks, when the options
+// say so), and those extracted whole are offered for the trash; the list is then read again.
 class ArchiveCommands : public QObject {
     Q_OBJECT
 public:
@@ -33,7 +33,8 @@ public:
 
 private:
     bool selectArchiveRows();
-    bool extractRow(int row, const QString& folder);
+    // Extracts the row's archive (in folder, the folder on show) into destination.
+    bool extractRow(int row, const QString& folder, const QString& destination);
 
     Module1& m_state;
     Dialogs& m_dialogs;

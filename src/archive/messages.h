@@ -27,6 +27,10 @@ inline QString unlhaLibraryMissing() {
 inline QString confirmExtract(int count) {
     return u"書庫ファイルが、" + QString::number(count) + u"個選択されました。\r解凍しますか？";
 }
+// The folder picker's caption when the options ask where to extract.
+inline QString chooseExtractFolder() {
+    return QStringLiteral("解凍先のフォルダを選択してください。");
+}
 inline QString notAnArchive(const QString& path) {
     return path + u"は、正常な書庫ファイルでは、ありません。";
 }

@@ -95,6 +95,9 @@ struct Module1 {
     qint16 mQuickPathValue = 0;
     // The SoundFont MIDI files are played with; empty: the system's General MIDI set.
     QString mSoundFont;
+    // Nonzero: the extraction asks for the folder to extract into (the options dialog's
+    // "解凍時にフォルダを選択する。"); else it extracts into the folder on show.
+    qint16 mSelectFolder = 0;
 
     // Kept for the run only, never stored: Opt(4) "クイックパス連続再生", a mark of its own;
     // TreeViewIcon "アイコン表示", the tree's other style item; toolbar button 7 "ファイルビュー",

@@ -355,6 +355,7 @@ void Form2::loadFromIni() {
         m_boot[i]->setCheckState(checkStateOf(values.boot[i]));
         m_view[i]->setCheckState(checkStateOf(values.fileView[i]));
     }
+    m_check2->setCheckState(checkStateOf(values.selectFolder));
 }
 
 OptionsValues Form2::shownValues() const {
@@ -374,6 +375,7 @@ OptionsValues Form2::shownValues() const {
         values.boot[i] = storedStateOf(m_boot[i]);
         values.fileView[i] = storedStateOf(m_view[i]);
     }
+    values.selectFolder = storedStateOf(m_check2);
     return values;
 }
 

@@ -1,7 +1,39 @@
 #include "settings/options_settings.h"
 
+#include <algorithm>
+
 #include "settings/file_types.h"
 #include "settings/ini_file.h"
+
+namespace {
+
+// True when the file holds a tick of the forty: the dialog's OK writes every one of them.
+bool playFileTicksStored(clsIniFile& ini) {
+    const QString section = QString::fromUtf16(entryOf(Setting::PlayFileValue).section);
+    const QString missing = QStringLiteral("\n");  // no stored text holds a line break
+    for (int n = 0; n < kPlayFileCount; ++n) {
+        const QString key = keyName(entryOf(Setting::PlayFileValue), n);
+        if (ini.GetStrValue(QString(), section, key, missing) != missing) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// The forty ticked as the list's file kinds say (the stored ones, or the default kinds).
+void tickListedKinds(clsIniFile& ini, OptionsValues& values) {
+    static constexpr std::array<const char16_t*, 1> kListFile = {u"ListFile"};
+    QList<BadSetting> ignored;
+    const QStringList patterns = readSettings(ini, kListFile, ignored)
+                                     .text(Setting::DspFile)
+                                     .split(u';', Qt::SkipEmptyParts);
+    const QList<FileType>& types = fileTypesByExtension();
+    for (int n = 0; n < kPlayFileCount; ++n) {
+        values.played[n] = patterns.contains(u"*." + types.at(n).extension, Qt::CaseInsensitive);
+    }
+}
+
+}  // namespace
 
 OptionsValues readOptions(clsIniFile& ini, QList<BadSetting>& bad) {
     const SettingValues stored = readSettings(ini, settings_pass::optionsLoad(), bad);
@@ -9,13 +41,19 @@ OptionsValues readOptions(clsIniFile& ini, QList<BadSetting>& bad) {
     for (int n = 0; n < kPlayFileCount; ++n) {
         values.played[n] = stored.flag(Setting::PlayFileValue, n);
     }
+    // Before the first OK the file holds no ticks: the dialog shows the kinds the list uses.
+    if (!playFileTicksStored(ini)) {
+        tickListedKinds(ini, values);
+    }
     values.extraPlayed = extraFileTicks(stored);
-    values.slideTime = QString::number(stored.number(Setting::SlideTime));
+    // A first start stores no interval (0): the box shows the shortest it offers.
+    values.slideTime = QString::number(std::max(stored.number(Setting::SlideTime), kSlideTimeLow));
     values.slideType = stored.number(Setting::SlideType);
     for (std::size_t i = 0; i < kBootChecks.size(); ++i) {
         values.boot[i] = stored.number(kBootChecks[i]);
         values.fileView[i] = stored.number(kFileViewChecks[i]);
     }
+    values.selectFolder = stored.number(Setting::SelectFolder);
     return values;
 }
 
@@ -62,6 +100,7 @@ bool saveOptions(clsIniFile& ini, const OptionsValues& values, const QString& pa
     for (int n = 0; n < kExtraFileCount && n < values.extraPlayed.size(); ++n) {
         stored.set(Setting::ExtraFileValue, values.extraPlayed[n], n);
     }
+    stored.set(Setting::SelectFolder, values.selectFolder);
     return writeSettings(ini, stored, settings_pass::optionsSave());
 }
 
@@ -78,4 +117,5 @@ void applyOptions(const OptionsValues& values, const QString& patterns, Module1&
     module.mReadOnlyAtr = static_cast<qint16>(values.fileView[2]);
     module.mFolderDsp = static_cast<qint16>(values.fileView[3]);
     module.mAutoColumFlg = static_cast<qint16>(values.fileView[4]);
+    module.mSelectFolder = static_cast<qint16>(values.selectFolder);
 }

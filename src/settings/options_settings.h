@@ -15,12 +15,13 @@ struct OptionsValues {
     std::array<bool, kPlayFileCount> played{};
     // The extra file types ticked, by their place in extraFileTypes().
     QList<bool> extraPlayed = QList<bool>(kExtraFileCount, true);
-    QString slideTime = QStringLiteral("0");  // the interval box's text
+    QString slideTime = QStringLiteral("1");  // the interval box's text
     int slideType = 0;                        // 0 pictures only, 1 every playable file
     // Check box states (0 clear, 1 ticked, 2 greyed) in the order of bootChecks() and
     // fileViewChecks().
     std::array<int, 5> boot{};
     std::array<int, 5> fileView{};
+    int selectFolder = 0;  // the extraction tab's box, as the check boxes above
 };
 
 // The keys of the dialog's two groups of check boxes, box by box.
@@ -31,7 +32,10 @@ inline constexpr std::array<Setting, 5> kFileViewChecks = {Setting::HiddenAtr, S
                                                            Setting::ReadOnlyAtr, Setting::FolderDsp,
                                                            Setting::AutoColumFlg};
 
-// Reads what the dialog shows when it opens; bad values give their defaults and are listed.
+// Reads what the dialog shows when it opens; bad values give their defaults and are listed. An
+// OK without a change is never refused: before the first OK stored them, the forty are ticked as
+// the list's file kinds say, and the interval box shows the stored interval, or the shortest it
+// offers when none is stored.
 OptionsValues readOptions(clsIniFile& ini, QList<BadSetting>& bad);
 
 // The slide-show interval typed, when it is a whole number of seconds from 1 to 30.
@@ -44,11 +48,11 @@ OptionsRefusal checkOptions(const QString& patterns, const QString& slideTime);
 
 // Writes the dialog's sections in its order: [PlayFile] (every type's tick, extension and
 // description by number), [ListFile] (the patterns of the ticked types of the forty, as shown),
-// [SlideShow], [Boot], [FileView], [ExtraFileType] (the extra types' ticks). The values must have
-// passed checkOptions. False when the file could not be written.
+// [SlideShow], [Boot], [FileView], [ExtraFileType] (the extra types' ticks), [Extract]. The values
+// must have passed checkOptions. False when the file could not be written.
 bool saveOptions(clsIniFile& ini, const OptionsValues& values, const QString& patterns);
 
 // What takes effect at once: the slide show's interval and kind, the list's filters and the file
-// kinds (the forty's patterns, then the extra types ticked). [Boot] is read only at the next
-// start.
+// kinds (the forty's patterns, then the extra types ticked), the extraction's folder choice.
+// [Boot] is read only at the next start.
 void applyOptions(const OptionsValues& values, const QString& patterns, Module1& module);

@@ -320,6 +320,7 @@ void storeInModule(const SettingValues& values, Module1& module) {
     module.mFolderDsp = int16(Setting::FolderDsp);
     module.mAutoColumFlg = int16(Setting::AutoColumFlg);
     module.mSoundFont = values.text(Setting::SoundFont);
+    module.mSelectFolder = int16(Setting::SelectFolder);
 }
 
 void takeFromModule(const Module1& module, SettingValues& values) {

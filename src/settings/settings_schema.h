@@ -68,8 +68,10 @@ enum class Setting {
     KakuchoushiName,
     // [Midi]: the General MIDI SoundFont MIDI files are played with; the system's when unset
     SoundFont,
+    // [Extract]: the options dialog's "解凍時にフォルダを選択する。" (0 clear, 1 ticked)
+    SelectFolder,
 };
-inline constexpr int kSettingCount = static_cast<int>(Setting::SoundFont) + 1;
+inline constexpr int kSettingCount = static_cast<int>(Setting::SelectFolder) + 1;
 
 // How a stored text is read, and so the type of its value.
 enum class Reading {

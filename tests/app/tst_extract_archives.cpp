@@ -1,6 +1,6 @@
 // Extracting archives from the file view as a user does: the two toolbar buttons, the question,
 // the checks, the offer to put the extracted archives in the trash, and the list read again;
-// with real archives made by zip and lha, and the real trash in a temporary folder.
+// with real archives made by zip and jlha, and the real trash in a temporary folder.
 #include <QAction>
 #include <QDir>
 #include <QFile>
@@ -17,9 +17,9 @@
 #include "browser/folder_tree.h"
 #include "platform/file_name_codec.h"
 #include "platform/scripted_dialogs.h"
+#include "test_files.h"
 #include "test_list_rows.h"
 #include "test_player_setup.h"
-#include "test_files.h"
 
 using namespace Qt::StringLiterals;
 
@@ -35,11 +35,13 @@ bool pack(const QString& folder, const QString& program, const QStringList& argu
 }
 
 struct Window {
-    Window(const QString& ini, const QString& folder)
+    // more: further sections of the settings file.
+    Window(const QString& ini, const QString& folder, const QByteArray& more = {})
         : form(state, dialogs, ini, testPlayerSetup()) {
         QFile file(ini);
         if (file.open(QIODevice::WriteOnly)) {
-            file.write("[Boot]\nSearchPath=1\n[FilePath]\nPath=" + encodeFileName(folder) + "\n");
+            file.write("[Boot]\nSearchPath=1\n[FilePath]\nPath=" + encodeFileName(folder) + "\n" +
+                       more);
         }
         file.close();
         form.Form_Load();
@@ -77,7 +79,7 @@ private slots:
         QVERIFY(QDir().mkpath(m_root));
         QVERIFY(pack(source, u"zip"_s,
                      {u"-q"_s, u"-r"_s, m_root + u"/a.zip", u"zipped.txt"_s, u"sub"_s}));
-        QVERIFY(pack(source, u"lha"_s, {u"a"_s, m_root + u"/b.lzh", u"lzhed.txt"_s}));
+        QVERIFY(pack(source, u"jlha"_s, {u"a"_s, m_root + u"/b.lzh", u"lzhed.txt"_s}));
         writeFile(m_root + u"/one.mp3", "1");
         writeFile(m_root + u"/two.txt", "2");
         writeFile(m_root + u"/three.avi", "3");
@@ -165,6 +167,37 @@ private slots:
         w.select({u"noise.zip"_s});
         w.form.toolbar()->button(8)->trigger();
         QCOMPARE(w.dialogs.messages().size(), 1);
+    }
+
+    // "解凍時にフォルダを選択する。" ticked: the folder picker asks where to, once a run; a cancel
+    // extracts nothing and says nothing; with nothing to extract it does not ask.
+    void theOptionsAskForTheFolder() {
+        const QString elsewhere = m_dir->filePath(u"elsewhere"_s);
+        QVERIFY(QDir().mkpath(elsewhere));
+        Window w(m_ini, m_root, "[Extract]\nSelectFolder=1\n");
+        w.select({u"two.txt"_s});
+        w.form.toolbar()->button(8)->trigger();
+        QVERIFY(w.dialogs.calls().isEmpty());
+
+        w.select({u"a.zip"_s, u"b.lzh"_s});
+        w.dialogs.answerFolder(QString());  // cancelled
+        w.form.toolbar()->button(8)->trigger();
+        QCOMPARE(w.dialogs.calls().size(), 1);
+        QCOMPARE(w.dialogs.calls().first().kind, ScriptedDialogs::Kind::Folder);
+        QCOMPARE(w.dialogs.calls().first().text, archive_msg::chooseExtractFolder());
+        QCOMPARE(w.dialogs.calls().first().title, m_root + u'/');
+        QVERIFY(!QFile::exists(m_root + u"/zipped.txt") && QDir(elsewhere).isEmpty());
+
+        w.dialogs.clear();
+        w.dialogs.answerFolder(elsewhere);
+        w.dialogs.answerMessage(MsgResult::No);  // keep the archives
+        w.form.toolbar()->button(8)->trigger();
+        QCOMPARE(w.dialogs.calls().size(), 2);
+        QCOMPARE(readFile(elsewhere + u"/zipped.txt"), QByteArray("from the zip"));
+        QCOMPARE(readFile(elsewhere + u"/sub/inner.txt"), QByteArray("inner"));
+        QCOMPARE(readFile(elsewhere + u"/lzhed.txt"), QByteArray("from the lzh"));
+        QVERIFY(!QFile::exists(m_root + u"/zipped.txt"));
+        QCOMPARE(w.names().size(), 5);
     }
 
     void extractHereFromTheCommandLine() {

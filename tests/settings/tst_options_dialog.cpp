@@ -89,7 +89,7 @@ private slots:
         QCOMPARE(playPatterns({}), QString());
     }
 
-    void freshFileShowsDefaultsAndOkIsRefused() {
+    void freshFileShowsWhatIsInForceAndOkIsTaken() {
         Form2 dialog(m_module, services());
         QCOMPARE(dialog.windowTitle(), u"環境設定"_s);
         QTabBar* tabs = dialog.TabStrip1();
@@ -103,21 +103,24 @@ private slots:
         QCOMPARE(dialog.size(),
                  QSize(6390 * dialog.logicalDpiX() / 1440, 6300 * dialog.logicalDpiX() / 1440));
 
-        // All forty types unticked, "0" in the interval box, pictures only, every box clear.
+        // The kinds the list plays ticked, the shortest interval, pictures only, every box clear.
         QCOMPARE(dialog.ListView1()->topLevelItemCount(), 40);
-        QVERIFY(dialog.tickedExtensions().isEmpty());
+        QCOMPARE(dialog.tickedExtensions(),
+                 u"avi dat mov mpeg mpg png ra ram rm wav wmv"_s.split(u' '));
         QCOMPARE(dialog.shownExtensions().first(), u"aifc"_s);
-        QCOMPARE(dialog.Text2()->text(), u"0"_s);
+        QCOMPARE(dialog.Text2()->text(), u"1"_s);
         QVERIFY(dialog.Option1(0)->isChecked());
         for (int i = 0; i < 5; ++i) {
             QCOMPARE(dialog.Check1(i)->checkState(), Qt::Unchecked);
             QCOMPARE(dialog.Check3(i)->checkState(), Qt::Unchecked);
         }
+        QCOMPARE(dialog.Check2()->checkState(), Qt::Unchecked);
         QVERIFY(m_dialogs->calls().isEmpty());
 
-        // OK at once: refused with the message on the first tab; the dialog stays, nothing is
-        // written.
+        // Every type unticked, then OK: refused with the message on the first tab; the dialog
+        // stays, nothing is written.
         QSignalSpy accepted(&dialog, &QDialog::accepted);
+        QTest::mouseClick(dialog.Command1(1), Qt::LeftButton);
         dialog.TabStrip1_Click(1);
         QVERIFY(dialog.Frame1(1)->isVisibleTo(&dialog));
         QTest::mouseClick(dialog.Command2(0), Qt::LeftButton);
@@ -137,12 +140,25 @@ private slots:
         QTest::mouseClick(dialog.Command2(1), Qt::LeftButton);
         QCOMPARE(rejected.size(), 1);
         QVERIFY(!QFile::exists(m_ini));
+
+        // Opened again and OK at once: taken, and what was in force stays in force.
+        Form2 again(m_module, services());
+        QSignalSpy taken(&again, &QDialog::accepted);
+        QTest::mouseClick(again.Command2(0), Qt::LeftButton);
+        QCOMPARE(taken.size(), 1);
+        QVERIFY(m_dialogs->messages().size() == 1);
+        QCOMPARE(m_module.mSlideTime, 1);
+        QCOMPARE(m_module.mDspFile,
+                 u"*.avi;*.dat;*.mov;*.mpeg;*.mpg;*.png;*.ra;*.ram;*.rm;*.wav;*.wmv"_s);
+        const QByteArray stored = readBytes(m_ini);
+        QVERIFY(stored.contains("\nSlideTime=1\n") && stored.contains("\nValue5=True\n"));
+        QVERIFY2(stored.contains("[Extract]\nSelectFolder=0\n"), stored.constData());
     }
 
     void intervalMustBeOneToThirty_data() {
         QTest::addColumn<QString>("typed");
         QTest::addColumn<bool>("taken");
-        QTest::newRow("fresh 0") << u"0"_s << false;
+        QTest::newRow("0") << u"0"_s << false;
         QTest::newRow("empty") << QString() << false;
         QTest::newRow("word") << u"abc"_s << false;
         QTest::newRow("31") << u"31"_s << false;
@@ -188,6 +204,8 @@ private slots:
         dialog.Check1(4)->setChecked(true);  // gestures: at the next start
         dialog.Check3(0)->setChecked(true);
         dialog.Check3(3)->setChecked(true);
+        dialog.TabStrip1_Click(2);
+        QTest::mouseClick(dialog.Check2(), Qt::LeftButton);
         QSignalSpy accepted(&dialog, &QDialog::accepted);
         dialog.Command2_Click(0);
         QCOMPARE(accepted.size(), 1);
@@ -209,6 +227,7 @@ private slots:
                           "QuickPathLoad=0\nmousePlay=1\n"
                           "[FileView]\nHiddenAtr=1\nSystemAtr=0\nReadOnlyAtr=0\nFolderDsp=1\n"
                           "AutoColumFlg=0\n"_s));
+        QVERIFY(text.endsWith(u"[Extract]\nSelectFolder=1\n"_s));
 
         // The file kinds, the slide show and the filters take effect at once; [Boot] does not.
         QCOMPARE(m_module.mDspFile, u"*.avi;*.mp3"_s);
@@ -218,6 +237,7 @@ private slots:
         QCOMPARE(m_module.mFolderDsp, 1);
         QCOMPARE(m_module.mScreenSaver, 0);
         QCOMPARE(m_module.mMousePlay, 0);
+        QCOMPARE(m_module.mSelectFolder, 1);
 
         // Opened again, the dialog shows what was stored.
         Form2 again(m_module, services());
@@ -225,6 +245,7 @@ private slots:
         QCOMPARE(again.Text2()->text(), u"12"_s);
         QVERIFY(again.Option1(1)->isChecked());
         QVERIFY(again.Check1(4)->isChecked() && again.Check3(3)->isChecked());
+        QVERIFY(again.Check2()->isChecked());
         QVERIFY(!again.Check1(0)->isChecked());
     }
 
@@ -278,8 +299,6 @@ private slots:
         // The arrows keep the number in 1-30; typing is free.
         clsUpdown& updown = dialog.updown();
         QVERIFY(updown.spinner() != nullptr);
-        QCOMPARE(dialog.Text2()->text(), u"0"_s);
-        QTest::mouseClick(updown.upArrow(), Qt::LeftButton);
         QCOMPARE(dialog.Text2()->text(), u"1"_s);
         QTest::mouseClick(updown.upArrow(), Qt::LeftButton);
         QCOMPARE(dialog.Text2()->text(), u"2"_s);
