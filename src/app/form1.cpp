@@ -56,7 +56,7 @@ Form1::Form1(Module1& state, Dialogs& dialogs, QString iniPath, const Form1Playe
     m_titleText = app_info::captionText();
     setWindowTitle(m_titleText);
     buildControls(player);
-    wireMenus();
+    wireCommands();
     wireSettings();
     wireSplitters();
     wireBrowser();
@@ -113,24 +113,6 @@ void Form1::buildControls(const Form1PlayerSetup& player) {
 
     connect(m_statusBar, &StatusBar1::rightButtonPressed, this,
             [this](const QPoint& pos) { showContextMenu(m_menus.DspOption, pos, true); });
-}
-
-void Form1::wireMenus() {
-    for (int i = 0; i < DspsizeItem::kCount; ++i) {
-        connect(m_menus.Dspsize[i], &QAction::triggered, this, [this, i] { Dspsize_Click(i); });
-    }
-    for (int i : {OptItem::Mute, OptItem::OnTop, OptItem::SlideShow, OptItem::QuickPathPlay,
-                  OptItem::Options}) {
-        // Opt_Click turns the mark over itself, as it does when called from code.
-        connect(m_menus.Opt[i], &QAction::triggered, this, [this, i](bool checked) {
-            m_menus.Opt[i]->setChecked(!checked);
-            Opt_Click(i);
-        });
-    }
-    connect(m_menus.TreeViewLine, &QAction::triggered, this,
-            [this] { TreeViewStyle_Click(m_menus.TreeViewLine); });
-    connect(m_menus.TreeViewIcon, &QAction::triggered, this,
-            [this] { TreeViewStyle_Click(m_menus.TreeViewIcon); });
 }
 
 void Form1::showContextMenu(QMenu* menu, const QPoint& globalPos, bool restartTimer) {

@@ -9,6 +9,7 @@
 #include "app/pane_layout.h"
 #include "browser/image_list.h"
 #include "browser/tree_state.h"
+#include "platform/command_table.h"
 #include "platform/shell_execute.h"
 #include "player/play_list.h"
 #include "player/player_set.h"
@@ -30,7 +31,6 @@ class UndoHistory;
 struct FileCommandContext;
 class FileListView;
 class InputMap;
-enum class InputCommand;
 class FolderTree;
 class IntervalTimer;
 class LocationBox;
@@ -156,6 +156,8 @@ public:
     void ToggleFileView();
     // The keys and gestures of the window.
     InputMap& input() const { return *m_input; }
+    // Every user command, by id.
+    const CommandTable& commands() const { return m_commands; }
     // Opens the tree along the start folder (the last step of the start).
     void openStartFolder();
 
@@ -173,16 +175,16 @@ private:
     void buildPlayer(const Form1PlayerSetup& setup);
     void wirePlayer();
     PlayListWindow playListWindow();
-    void playerButtonClick(int index);
     void wireInput();
-    // Carries out what a key or a gesture asked for.
-    void runInputCommand(InputCommand command);
     void wireBrowser();
     void buildFileCommands();
     void wireFileCommands();
     void loadBrowser();
     void applyListMenuState(const struct ListMenuState& state);
-    void wireMenus();
+    // Every command registered by the part that carries it out; the menus, the toolbar, the
+    // keys and the gestures run them by their ids.
+    void registerCommands();
+    void wireCommands();
     void wireSettings();
     void openOptions();
     void wireSplitters();
@@ -212,6 +214,7 @@ private:
     std::unique_ptr<ScreenSaverControl> m_screenSaver;
 
     Form1Menus m_menus;
+    CommandTable m_commands;
     QWidget* m_client = nullptr;
     Toolbar1* m_toolbar = nullptr;
     StatusBar1* m_statusBar = nullptr;

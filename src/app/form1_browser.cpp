@@ -78,35 +78,6 @@ void Form1::applyListMenuState(const ListMenuState& state) {
 
 void Form1::wireBrowser() {
     Navigation* nav = m_navigation.get();
-    connect(m_toolbar, &Toolbar1::ButtonClick, this, &Form1::Toolbar1_ButtonClick);
-    connect(m_menus.GoMydoc, &QAction::triggered, nav, &Navigation::GoMydoc_Click);
-    connect(m_menus.GoDeskTop, &QAction::triggered, nav, &Navigation::GoDeskTop_Click);
-    connect(m_menus.GoNetWtok, &QAction::triggered, nav, &Navigation::GoNetWtok_Click);
-    connect(m_menus.GoFolder, &QAction::triggered, nav, &Navigation::GoFolder_Click);
-    connect(m_menus.GoExp, &QAction::triggered, nav, &Navigation::GoExp_Click);
-    connect(m_menus.GoSearch, &QAction::triggered, nav, &Navigation::GoSearch_Click);
-    connect(m_menus.QuickPathAdd, &QAction::triggered, nav, &Navigation::QuickPathAdd_Click);
-    connect(m_menus.QuickPathClear, &QAction::triggered, nav, &Navigation::QuickPathClear_Click);
-    connect(m_menus.Listkousin, &QAction::triggered, nav, &Navigation::Listkousin_Click);
-    for (int k = 0; k < 7; ++k) {
-        connect(m_menus.pass[k], &QAction::triggered, nav, [nav, k] { nav->pass_Click(k); });
-    }
-    for (int i = 0; i < 3; ++i) {
-        connect(m_menus.QuickPathSet[i], &QAction::triggered, nav,
-                [nav, i] { nav->QuickPathSet_Click(i); });
-    }
-    ShellCommands* shell = m_shellCommands.get();
-    connect(m_menus.ClsRecycle, &QAction::triggered, this, [this, shell] {
-        m_timer1->stop();
-        shell->ClsRecycle();
-    });
-    connect(m_menus.OpenRecycle, &QAction::triggered, this, [shell] { shell->OpenRecycle(); });
-    connect(m_menus.FilePopa, &QAction::triggered, this, [this, shell] {
-        // The selected row, or the folder on show when no row is selected.
-        const QString row = m_list->SelectedPath();
-        shell->FilePopa(row.isEmpty() ? m_tree->SelectedFolderPath() : row);
-    });
-    connect(m_menus.ExitQuorvane, &QAction::triggered, this, [this] { close(); });
     connect(m_location.get(), &LocationBox::itemChosen, nav, &Navigation::ImageCombo1_Click);
 
     connect(m_tree.get(), &FolderTree::folderSelected, this,
@@ -166,41 +137,7 @@ bool Form1::playListedFile(const QString& path) {
 
 void Form1::Toolbar1_ButtonClick(int index, const QString& key) {
     Q_UNUSED(key);
-    m_timer1->stop();
-    switch (index) {
-        case Toolbar1::DeskTopButton:
-            m_navigation->GoDeskTop_Click();
-            break;
-        case Toolbar1::MyDocButton:
-            m_navigation->GoMydoc_Click();
-            break;
-        case Toolbar1::NetworkButton:
-            m_navigation->GoNetWtok_Click();
-            break;
-        case Toolbar1::UpOneButton:
-            m_navigation->GoUpFolder();
-            break;
-        case Toolbar1::RefreshButton:
-            m_navigation->Listkousin_Click();
-            break;
-        case Toolbar1::FileViewButton:
-            m_settings->setFileView(!m_state.mFileView);
-            ToggleFileView();
-            break;
-        case Toolbar1::ExtractButton:
-            m_archiveCommands->ExtractArchives(false);
-            break;
-        case Toolbar1::SelectExtractButton:
-            m_archiveCommands->ExtractArchives(true);
-            break;
-        default:
-            try {
-                playerButtonClick(index);
-            } catch (const std::exception& error) {
-                ErrMsgDsp(m_dialogs, error);
-            }
-            break;
-    }
+    m_commands.runHeld(Toolbar1::kButtons[index - 1].command);
 }
 
 void Form1::ToggleFileView() {

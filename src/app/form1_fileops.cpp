@@ -75,24 +75,6 @@ void Form1::buildFileCommands() {
 }
 
 void Form1::wireFileCommands() {
-    ListCommands* list = m_listCommands.get();
-    TreeCommands* tree = m_treeCommands.get();
-    // A command started from a menu runs with the slide show held, as every menu command does.
-    const auto fromMenu = [this](QAction* item, auto command) {
-        connect(item, &QAction::triggered, this, [this, command] {
-            m_timer1->stop();
-            command();
-        });
-    };
-    fromMenu(m_menus.DelFile, [list] { list->DelFile(); });
-    fromMenu(m_menus.MoveFile, [list] { list->MoveFile(); });
-    fromMenu(m_menus.ReFileNameFile, [list] { list->ReFileNameFile(); });
-    fromMenu(m_menus.ReNameFile, [list] { list->ReNameFile(); });
-    fromMenu(m_menus.MnuMakeFolder, [tree] { tree->MnuMakeFolder(); });
-    fromMenu(m_menus.MnuMovFolder, [tree] { tree->MnuMovFolder(); });
-    fromMenu(m_menus.MnuReNameFolder, [tree] { tree->MnuReNameFolder(); });
-    fromMenu(m_menus.MnuDelFolder4, [tree] { tree->MnuDelFolder4(); });
-
     // The list is the pane the commands and drops act on once it has the focus.
     connect(m_list.get(), &FileList::gotFocus, this, [this] { m_treeState.FocusPane = 1; });
     connect(m_list.get(), &FileList::statusTextChanged, this, [this](const QString& text) {

@@ -150,3 +150,55 @@ Form1Menus Form1Menus::build(QWidget* window) {
     }
     return m;
 }
+
+QList<MenuCommand> Form1Menus::commands() const {
+    using C = CommandId;
+    QList<MenuCommand> items = {
+        {QuickPathAdd, C::QuickPathAdd},
+        {QuickPathClear, C::QuickPathClear},
+        {GoMydoc, C::GoMydoc},
+        {GoDeskTop, C::GoDeskTop},
+        {GoNetWtok, C::GoNetWtok},
+        {GoFolder, C::GoFolder},
+        {GoExp, C::GoExp},
+        {GoSearch, C::GoSearch},
+        {MnuMakeFolder, C::MnuMakeFolder, true},
+        {MnuMovFolder, C::MnuMovFolder, true},
+        {MnuReNameFolder, C::MnuReNameFolder, true},
+        {MnuDelFolder4, C::MnuDelFolder4, true},
+        {TreeViewLine, C::TreeViewLine},
+        {TreeViewIcon, C::TreeViewIcon},
+        {Opt[OptItem::Mute], C::Mute},
+        {Opt[OptItem::OnTop], C::OnTop},
+        {Opt[OptItem::SlideShow], C::SlideShow},
+        {Opt[OptItem::QuickPathPlay], C::QuickPathPlay},
+        {Opt[OptItem::Options], C::Options},
+        {MnuMoviePlay, C::MnuMoviePlay},
+        {MnuMovieStop, C::Stop},
+        {MnuPrevios, C::PlayPrevious},
+        {MunNext, C::PlayNext},
+        {MnuLoop, {C::ToggleLoop, 0}},
+        {MunOpen, C::MunOpen},
+        {MnuGrid, C::MnuGrid},
+        {MnuIconSet, C::MnuIconSet},
+        {ReFileNameFile, C::ReFileNameFile, true},
+        {ReNameFile, C::ReNameFile, true},
+        {MoveFile, C::MoveFile, true},
+        {DelFile, C::DelFile, true},
+        {OpenRecycle, C::OpenRecycle},
+        {ClsRecycle, C::ClsRecycle, true},
+        {Listkousin, C::Refresh},
+        {FilePopa, C::FilePopa},
+        {ExitQuorvane, C::ExitQuorvane},
+    };
+    for (int k = 0; k < static_cast<int>(pass.size()); ++k) {
+        items.append({pass[k], {C::QuickPath, k}});
+    }
+    for (int i = 0; i < static_cast<int>(QuickPathSet.size()); ++i) {
+        items.append({QuickPathSet[i], {C::QuickPathSet, i}});
+    }
+    for (int i = 0; i < static_cast<int>(Dspsize.size()); ++i) {
+        items.append({Dspsize[i], {C::Dspsize, i}});
+    }
+    return items;
+}

@@ -1,9 +1,11 @@
 #pragma once
 
+#include <QList>
 #include <QMap>
 #include <QString>
 #include <array>
 
+#include "platform/command_table.h"
 #include "settings/module1.h"
 
 class QAction;
@@ -20,6 +22,15 @@ struct OptItem {
         Bar = 5,            // separator
         Options = 6,        // "環境設定": the options dialog
     };
+};
+
+// A menu item and the command it runs. held: the slide show is held before the command (the file
+// and folder commands and the emptying of the trash; the other items' commands hold it
+// themselves where they must).
+struct MenuCommand {
+    QAction* item = nullptr;
+    CommandRef command;
+    bool held = false;
 };
 
 // The main window's menus: quickAccess (the tree's menu), DspOption (the status bar's menu) and
@@ -83,6 +94,8 @@ struct Form1Menus {
 
     // Builds every menu; the menus' shortcuts are made to work anywhere in the window.
     static Form1Menus build(QWidget* window);
+    // Every item that runs a command, with its command.
+    QList<MenuCommand> commands() const;
 
     // The index of the first ticked item of an array, -1 when none is ticked.
     template <typename Array>

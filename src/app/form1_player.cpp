@@ -97,16 +97,6 @@ PlayListWindow Form1::playListWindow() {
 
 void Form1::wirePlayer() {
     PlayList* list = m_playList.get();
-    connect(m_menus.MnuMoviePlay, &QAction::triggered, list, &PlayList::MnuMoviePlay_Click);
-    connect(m_menus.MnuMovieStop, &QAction::triggered, list, &PlayList::MnuMovieStop_Click);
-    connect(m_menus.MnuPrevios, &QAction::triggered, list, &PlayList::MnuPrevios_Click);
-    connect(m_menus.MunNext, &QAction::triggered, list, &PlayList::MunNext_Click);
-    connect(m_menus.MnuLoop, &QAction::triggered, list, [this, list](bool checked) {
-        // ToggleLoop sets the tick itself.
-        m_menus.MnuLoop->setChecked(!checked);
-        list->MnuLoop_Click();
-    });
-    connect(m_menus.MunOpen, &QAction::triggered, list, &PlayList::MunOpen_Click);
     connect(m_list.get(), &FileList::playRequested, list, [list](int mode) {
         if (mode == 2) {
             list->ClipOpenFlg = false;  // a double-click starts afresh
@@ -118,36 +108,4 @@ void Form1::wirePlayer() {
     m_slider->setTracking(false);
     connect(m_slider, &QSlider::sliderMoved, list, &PlayList::Slider1_Scroll);
     connect(m_slider, &QSlider::valueChanged, list, &PlayList::Slider1_Change);
-}
-
-void Form1::playerButtonClick(int index) {
-    PlayList& list = *m_playList;
-    switch (index) {
-        case Toolbar1::PlayButton:
-            list.PlayButton_Click();
-            break;
-        case Toolbar1::StopButton:
-            list.MnuMovieStop_Click();
-            break;
-        case Toolbar1::PreviousButton:
-            list.PlayStep(1);
-            break;
-        case Toolbar1::NextButton:
-            list.PlayStep(0);
-            break;
-        case Toolbar1::RepeatButton:
-            list.ToggleLoop(0);
-            break;
-        case Toolbar1::AscendingButton:
-            list.setReverse(false);
-            break;
-        case Toolbar1::DescendingButton:
-            list.setReverse(true);
-            break;
-        case Toolbar1::RateOneButton:
-            list.RateOne();
-            break;
-        default:
-            break;
-    }
 }

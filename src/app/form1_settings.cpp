@@ -71,12 +71,6 @@ void Form1::wireSettings() {
         m_toolbar->button(Toolbar1::FileViewButton)->setChecked(on);
         m_list->setFileViewPressed(on);
     });
-
-    connect(m_menus.MnuGrid, &QAction::triggered, s, &LiveSettings::setGridLines);
-    connect(m_menus.MnuIconSet, &QAction::triggered, this, [this](bool on) {
-        m_settings->setIconView(on);
-        m_list->ListFolder(m_tree->SelectedFolderPath(), on);
-    });
 }
 
 void Form1::placeWindow(int leftTwips, int topTwips, int widthTwips, int heightTwips) {

@@ -6,33 +6,39 @@
 #include "browser/image_list.h"
 
 using S = Toolbar1::Style;
+using C = CommandId;
 
 // The tool tips are kept exactly as the program has always shown them, mixed full-width and
 // half-width brackets included; the two navigation tips name the keys that go there (F7 the
 // desktop, F6 the documents).
 const Toolbar1::ButtonSpec Toolbar1::kButtons[kButtonCount] = {
-    {u"デスクトップ", u"デスクトップ(F7)", S::Normal, 19, false},
-    {u"マイドキュメント", u"マイドキュメント(F6)", S::Normal, 21, false},
-    {u"ネットワーク", u"ネットワーク(F8)", S::Normal, 20, false},
-    {u"", u"", S::Separator, 0, false},
-    {u"1つ上に", u"1つ上に(BS)", S::Normal, 1, false},
-    {u"最新更新", u"最新の情報に更新(F5)", S::Normal, 7, false},
-    {u"ファイルビュー", u"リストビューの表示ファイル切替", S::Check, 14, false},
-    {u"解凍", u"LZH、ZIPを解凍する。", S::Normal, 17, false},
-    {u"選択解凍", u"LZH、ZIPを選択した後、解凍する。", S::Normal, 18, false},
-    {u"", u"", S::Separator, 0, false},
-    {u"再生", u"再生を始めます。(Space）", S::Normal, 6, false},
-    {u"停止", u"再生を停止します。(Shift+Space）", S::Normal, 4, false},
-    {u"", u"", S::Separator, 0, false},
-    {u"1つ戻る", u"1つ戻る(Ctrl+矢印上）", S::Normal, 9, false},
-    {u"1つ次へ", u"1つ次へ(Ctrl+矢印下）", S::Normal, 8, false},
-    {u"", u"", S::Separator, 0, false},
-    {u"リピート再生", u"現在の動画をリピート再生します。（F9)", S::Check, 5, false},
-    {u"", u"", S::Separator, 0, false},
-    {u"昇順", u"通常で連続再生", S::Group, 3, true},
-    {u"降順", u"逆順で連続再生", S::Group, 2, false},
-    {u"", u"", S::Separator, 0, false},
-    {u"RateOne", u"再生スピードを通常(1.0)にする", S::Normal, 12, false},
+    {u"デスクトップ", u"デスクトップ(F7)", S::Normal, 19, false, C::GoDeskTop},
+    {u"マイドキュメント", u"マイドキュメント(F6)", S::Normal, 21, false, C::GoMydoc},
+    {u"ネットワーク", u"ネットワーク(F8)", S::Normal, 20, false, C::GoNetWtok},
+    {u"", u"", S::Separator, 0, false, C::None},
+    {u"1つ上に", u"1つ上に(BS)", S::Normal, 1, false, C::GoUpFolder},
+    {u"最新更新", u"最新の情報に更新(F5)", S::Normal, 7, false, C::Refresh},
+    {u"ファイルビュー", u"リストビューの表示ファイル切替", S::Check, 14, false, C::FileView},
+    {u"解凍", u"LZH、ZIPを解凍する。", S::Normal, 17, false, C::ExtractArchives},
+    {u"選択解凍", u"LZH、ZIPを選択した後、解凍する。", S::Normal, 18, false, C::SelectExtract},
+    {u"", u"", S::Separator, 0, false, C::None},
+    {u"再生", u"再生を始めます。(Space）", S::Normal, 6, false, C::PlayButton},
+    {u"停止", u"再生を停止します。(Shift+Space）", S::Normal, 4, false, C::Stop},
+    {u"", u"", S::Separator, 0, false, C::None},
+    {u"1つ戻る", u"1つ戻る(Ctrl+矢印上）", S::Normal, 9, false, C::PlayPrevious},
+    {u"1つ次へ", u"1つ次へ(Ctrl+矢印下）", S::Normal, 8, false, C::PlayNext},
+    {u"", u"", S::Separator, 0, false, C::None},
+    {u"リピート再生",
+     u"現在の動画をリピート再生します。（F9)",
+     S::Check,
+     5,
+     false,
+     {C::ToggleLoop, 0}},
+    {u"", u"", S::Separator, 0, false, C::None},
+    {u"昇順", u"通常で連続再生", S::Group, 3, true, C::Ascending},
+    {u"降順", u"逆順で連続再生", S::Group, 2, false, C::Descending},
+    {u"", u"", S::Separator, 0, false, C::None},
+    {u"RateOne", u"再生スピードを通常(1.0)にする", S::Normal, 12, false, C::RateOne},
 };
 
 QString Toolbar1::imageKeyFor(int imageNumber) {

@@ -4,6 +4,8 @@
 #include <QString>
 #include <QToolBar>
 
+#include "platform/command_table.h"
+
 class QAction;
 class QActionGroup;
 class ImageList;
@@ -20,6 +22,7 @@ public:
         Style style;
         int image;  // number of its picture in the toolbar images, 0 for a separator
         bool pressed;
+        CommandRef command;  // what a click runs, the slide show held first
     };
     // The buttons by index, 1-based from the left; 4, 10, 13, 16, 18 and 21 are separators.
     enum ButtonIndex {

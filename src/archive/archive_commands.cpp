@@ -11,6 +11,7 @@
 #include "browser/folder_tree.h"
 #include "browser/path_utils.h"
 #include "platform/app_info.h"
+#include "platform/command_table.h"
 #include "platform/dialogs.h"
 #include "platform/error_box.h"
 #include "platform/file_name_codec.h"
@@ -128,4 +129,9 @@ void ArchiveCommands::ExtractArchives(bool selectAll) {
     } catch (const std::exception& e) {
         ErrMsgDsp(m_dialogs, e);
     }
+}
+
+void ArchiveCommands::registerCommands(CommandTable& table) {
+    table.add(CommandId::ExtractArchives, [this] { ExtractArchives(false); });
+    table.add(CommandId::SelectExtract, [this] { ExtractArchives(true); });
 }

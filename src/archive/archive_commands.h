@@ -4,6 +4,7 @@
 #include <QString>
 #include <functional>
 
+class CommandTable;
 class Dialogs;
 class ExtractionPrompts;
 class FileList;
@@ -30,6 +31,7 @@ public:
 
     // selectAll false: the selected rows; true: every archive row, after one question.
     void ExtractArchives(bool selectAll);
+    void registerCommands(CommandTable& table);
 
 private:
     bool selectArchiveRows();

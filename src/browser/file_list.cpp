@@ -20,6 +20,7 @@
 #include "browser/folder_scan.h"
 #include "browser/image_list.h"
 #include "browser/messages.h"
+#include "platform/command_table.h"
 #include "platform/dialogs.h"
 #include "platform/error_box.h"
 #include "platform/file_transfer.h"
@@ -373,4 +374,9 @@ void FileList::startRowDrag() {
     if (done == Qt::MoveAction) {
         removeGoneRows(keys);
     }
+}
+
+void FileList::registerCommands(CommandTable& table) {
+    table.add(CommandId::SelectAllFiles, [this] { SetAllListItemsState(true); });
+    table.add(CommandId::FocusList, [this] { m_view.setFocus(); });
 }

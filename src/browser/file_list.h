@@ -33,6 +33,7 @@ Q_DECLARE_METATYPE(ListMenuState)
 // columns, tells rows by key and by position, and turns the user's clicks on the list into
 // requests the main window carries out (play, open a folder, show the context menu). It owns the
 // model; the window owns the view and hands it over.
+class CommandTable;
 class FileList : public QObject {
     Q_OBJECT
 public:
@@ -68,6 +69,8 @@ public:
     int ListHitTest(const QWidget* control) const;
     // Selects every row (true) or none (false), then focuses the list.
     void SetAllListItemsState(bool selected);
+    // Ctrl+A (every row selected), and the keyboard handed to the list.
+    void registerCommands(CommandTable& table);
     void setGridLines(bool on);
 
     // "N個のﾌｧｲﾙ(M個のﾌｫﾙﾀﾞ)" of the last listing.

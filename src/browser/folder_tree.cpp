@@ -16,6 +16,7 @@
 #include "browser/tree_view1.h"
 #include "browser/volume_icons.h"
 #include "browser/volume_names.h"
+#include "platform/command_table.h"
 #include "platform/dialogs.h"
 #include "platform/error_box.h"
 #include "platform/run_error.h"
@@ -678,4 +679,8 @@ void FolderTree::listFolder(const QString& path) {
 
 void FolderTree::reportError(const std::exception& error) {
     ErrMsgDsp(m_dialogs, error);
+}
+
+void FolderTree::registerCommands(CommandTable& table) {
+    table.add(CommandId::FocusTree, [this] { m_view.setFocus(); });
 }

@@ -23,6 +23,7 @@ struct TreeState;
 // answers the tree's clicks and focus. Every node is found by its key, the folder's full
 // path. What the window must do in turn (list a folder, show the context menu, run a folder
 // command) leaves through signals.
+class CommandTable;
 class FolderTree : public QObject {
     Q_OBJECT
 public:
@@ -50,6 +51,8 @@ public:
     void AddGrandChildren(const QString& path);
     // Gives the tree the keyboard focus.
     void focusTree();
+    // The arrows on the tree keep the keyboard there.
+    void registerCommands(CommandTable& table);
     // The folder of the selected node; empty when none is selected.
     QString SelectedFolderPath() const;
     // Deletes the selected folder through the folder deleter (never the root); once the folder

@@ -17,6 +17,7 @@
 #include "browser/tree_state.h"
 #include "platform/app_info.h"
 #include "platform/busy_cursor.h"
+#include "platform/command_table.h"
 #include "platform/dialogs.h"
 #include "platform/error_box.h"
 #include "platform/interval_timer.h"
@@ -335,4 +336,20 @@ void Navigation::showQuickPathValue(int mode) {
         m_menu.QuickPathSet[i]->setChecked(i == mode);
     }
     m_menu.quickAccess->setTitle(QuickPaths::quickAccessCaption(mode));
+}
+
+void Navigation::registerCommands(CommandTable& table) {
+    using C = CommandId;
+    table.add(C::Refresh, [this] { Listkousin_Click(); });
+    table.add(C::GoUpFolder, [this] { GoUpFolder(); });
+    table.add(C::GoMydoc, [this] { GoMydoc_Click(); });
+    table.add(C::GoDeskTop, [this] { GoDeskTop_Click(); });
+    table.add(C::GoNetWtok, [this] { GoNetWtok_Click(); });
+    table.add(C::GoFolder, [this] { GoFolder_Click(); });
+    table.add(C::GoExp, [this] { GoExp_Click(); });
+    table.add(C::GoSearch, [this] { GoSearch_Click(); });
+    table.add(C::QuickPath, [this](int index) { pass_Click(index); });
+    table.add(C::QuickPathAdd, [this] { QuickPathAdd_Click(); });
+    table.add(C::QuickPathClear, [this] { QuickPathClear_Click(); });
+    table.add(C::QuickPathSet, [this](int index) { QuickPathSet_Click(index); });
 }

@@ -10,6 +10,7 @@
 #include "browser/quick_paths.h"
 #include "platform/volumes.h"
 
+class CommandTable;
 class Dialogs;
 class FileList;
 class FolderTree;
@@ -70,6 +71,10 @@ public:
     void QuickPathSet_Click(int index);
     // Puts a folder at the top of the quick paths unless it is already one of them.
     void AddQuickPath(const QString& folder);
+
+    // The browser's commands: the refresh, going up, the special folders, the folder picker,
+    // the file manager, the find-files window and the quick paths.
+    void registerCommands(CommandTable& table);
     QuickPaths quickPaths() const;
 
     // Goes to a folder and selects a file's row in it (a result of the find-files window).

@@ -19,6 +19,7 @@
 #include "fileops/name_check.h"
 #include "fileops/undo_history.h"
 #include "platform/busy_cursor.h"
+#include "platform/command_table.h"
 #include "platform/dialogs.h"
 #include "platform/error_box.h"
 #include "platform/file_transfer.h"
@@ -307,4 +308,11 @@ bool ListCommands::Form3Ok(ExtChangeDialog& dialog) {
     file_commands::listSelectedFolder(m_context);
     dialog.SaveExtChangeSetting(m_context.iniPath);
     return true;
+}
+
+void ListCommands::registerCommands(CommandTable& table) {
+    table.add(CommandId::DelFile, [this] { DelFile(); });
+    table.add(CommandId::MoveFile, [this] { MoveFile(); });
+    table.add(CommandId::ReFileNameFile, [this] { ReFileNameFile(); });
+    table.add(CommandId::ReNameFile, [this] { ReNameFile(); });
 }

@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringList>
 
+class CommandTable;
 struct FileCommandContext;
 class ExtChangeDialog;
 
@@ -24,6 +25,8 @@ public:
 
     // Form3's OK: false (and the dialog stays open) when nothing could be done.
     bool Form3Ok(ExtChangeDialog& dialog);
+
+    void registerCommands(CommandTable& table);
 
 private:
     struct Selection {

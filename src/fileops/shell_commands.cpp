@@ -6,6 +6,7 @@
 
 #include "fileops/messages.h"
 #include "platform/busy_cursor.h"
+#include "platform/command_table.h"
 #include "platform/dialogs.h"
 #include "platform/error_box.h"
 #include "platform/messages.h"
@@ -60,4 +61,11 @@ void ShellCommands::FilePopa(const QString& path) {
     } catch (const std::exception& e) {
         ErrMsgDsp(m_dialogs, e);
     }
+}
+
+void ShellCommands::registerCommands(CommandTable& table, std::function<QString()> selectedPath) {
+    table.add(CommandId::ClsRecycle, [this] { ClsRecycle(); });
+    table.add(CommandId::OpenRecycle, [this] { OpenRecycle(); });
+    table.add(CommandId::FilePopa,
+              [this, selectedPath = std::move(selectedPath)] { FilePopa(selectedPath()); });
 }

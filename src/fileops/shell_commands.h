@@ -6,6 +6,9 @@
 #include "fileops/file_properties_dialog.h"
 #include "platform/shell_execute.h"
 
+#include <functional>
+
+class CommandTable;
 class Dialogs;
 class QWidget;
 class Trash;
@@ -29,6 +32,9 @@ public:
     // Shows the properties of path (the selected row's item, or the folder shown); an empty
     // path (an empty list) does nothing.
     void FilePopa(const QString& path);
+
+    // The trash commands, and the properties of what selectedPath gives.
+    void registerCommands(CommandTable& table, std::function<QString()> selectedPath);
 
 private:
     Dialogs& m_dialogs;

@@ -16,6 +16,7 @@
 #include "fileops/messages.h"
 #include "fileops/name_check.h"
 #include "fileops/undo_history.h"
+#include "platform/command_table.h"
 #include "platform/dialogs.h"
 #include "platform/error_box.h"
 #include "platform/file_transfer.h"
@@ -191,4 +192,11 @@ void TreeCommands::MnuDelFolder4() {
 void TreeCommands::deleteFolder(const QString& path) {
     UndoStep step(m_context.history, fileops_msg::undoFolderDelete());
     m_context.operations.ShellDeleteFiles(makePathList({path}));
+}
+
+void TreeCommands::registerCommands(CommandTable& table) {
+    table.add(CommandId::MnuMakeFolder, [this] { MnuMakeFolder(); });
+    table.add(CommandId::MnuMovFolder, [this] { MnuMovFolder(); });
+    table.add(CommandId::MnuReNameFolder, [this] { MnuReNameFolder(); });
+    table.add(CommandId::MnuDelFolder4, [this] { MnuDelFolder4(); });
 }

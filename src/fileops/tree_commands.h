@@ -3,6 +3,7 @@
 #include <QObject>
 #include <QString>
 
+class CommandTable;
 struct FileCommandContext;
 
 // The folder tree's commands on its selected folder: make a subfolder (MnuMakeFolder), move the
@@ -18,6 +19,7 @@ public:
     void MnuMovFolder();
     void MnuReNameFolder();
     void MnuDelFolder4();
+    void registerCommands(CommandTable& table);
 
     // Moves the folder source into destination after the user's confirmation and brings the
     // tree and the list in line with the disk; false when nothing moved.

@@ -12,6 +12,7 @@
 #include "fileops/messages.h"
 #include "fileops/undo_history.h"
 #include "platform/busy_cursor.h"
+#include "platform/command_table.h"
 #include "platform/error_box.h"
 
 UndoCommand::UndoCommand(FileCommandContext& context, QObject* parent)
@@ -60,4 +61,8 @@ void UndoCommand::Undo() {
     } catch (const std::exception& e) {
         ErrMsgDsp(m_context.dialogs, e);
     }
+}
+
+void UndoCommand::registerCommands(CommandTable& table) {
+    table.add(CommandId::Undo, [this] { Undo(); });
 }

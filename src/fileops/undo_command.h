@@ -3,6 +3,7 @@
 #include <QObject>
 #include <QString>
 
+class CommandTable;
 struct FileCommandContext;
 
 // Ctrl+Z on the list or the tree: undoes the last delete, move or rename of this run through the
@@ -14,6 +15,7 @@ public:
     explicit UndoCommand(FileCommandContext& context, QObject* parent = nullptr);
 
     void Undo();
+    void registerCommands(CommandTable& table);
 
 signals:
     // What the status bar shows about the undo, once the rows and nodes show it.

@@ -1,75 +1,107 @@
 #include "input/command_map.h"
 
+#include <array>
+
 #include "input/mouse_hook_event.h"
 
 namespace {
 
-using C = InputCommand;
+using C = CommandId;
 using X = InputContext;
 
 constexpr Qt::KeyboardModifiers kCommandModifiers =
     Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier;
 
-bool plain(Qt::KeyboardModifiers modifiers) {
-    return !(modifiers & kCommandModifiers);
+// The modifiers a row asks for.
+enum class Chord {
+    Any,          // whatever is held
+    Plain,        // no Control, Alt or Meta (Shift may be held)
+    Control,      // Control alone
+    WithControl,  // Control, with or without others
+    WithShift,    // Shift, with or without others
+};
+
+bool matches(Chord chord, Qt::KeyboardModifiers modifiers) {
+    switch (chord) {
+        case Chord::Any:
+            return true;
+        case Chord::Plain:
+            return !(modifiers & kCommandModifiers);
+        case Chord::Control:
+            return modifiers == Qt::ControlModifier;
+        case Chord::WithControl:
+            return (modifiers & Qt::ControlModifier) != 0;
+        case Chord::WithShift:
+            return (modifiers & Qt::ShiftModifier) != 0;
+    }
+    return false;
+}
+
+// The parts of the window a row is read in.
+enum Where : unsigned {
+    InForm = 1U << static_cast<unsigned>(X::Form),
+    InList = 1U << static_cast<unsigned>(X::List),
+    InTree = 1U << static_cast<unsigned>(X::Tree),
+    InLocationBox = 1U << static_cast<unsigned>(X::LocationBox),
+    InPlayer = 1U << static_cast<unsigned>(X::Player),
+    InFullScreen = 1U << static_cast<unsigned>(X::FullScreen),
+    Everywhere = InForm | InList | InTree | InLocationBox | InPlayer | InFullScreen,
+    // A key on a player counts as the list's.
+    ListKeys = InList | InPlayer,
+};
+
+struct KeyRow {
+    int key;
+    Chord chord;
+    unsigned where;
+    CommandRef command;
+    bool swallow;  // the widget with the keyboard does not see the key
+};
+
+// Keys that act as they go down, first match wins.
+const std::array kPressRows = {
+    KeyRow{Qt::Key_A, Chord::Control, InList, C::SelectAllFiles, true},
+    KeyRow{Qt::Key_Z, Chord::Control, InList | InTree, C::Undo, true},
+    KeyRow{Qt::Key_M, Chord::Plain, InList, C::MoveFile, true},
+};
+
+// Keys that act as they come up, with the modifiers held when they went down; first match wins,
+// so a part's own keys come before the window's.
+const std::array kReleaseRows = {
+    KeyRow{Qt::Key_Up, Chord::WithControl, ListKeys | InFullScreen, C::PlayPrevious, true},
+    KeyRow{Qt::Key_Down, Chord::WithControl, ListKeys | InFullScreen, C::PlayNext, true},
+    KeyRow{Qt::Key_Delete, Chord::Plain, ListKeys, C::DelFile, true},
+    KeyRow{Qt::Key_R, Chord::Plain, ListKeys, C::ReFileNameFile, true},
+    // The tree moves its selection on the press itself and keeps the keyboard.
+    KeyRow{Qt::Key_Up, Chord::Any, InTree, C::FocusTree, false},
+    KeyRow{Qt::Key_Down, Chord::Any, InTree, C::FocusTree, false},
+    KeyRow{Qt::Key_Left, Chord::Any, InTree, C::FocusTree, false},
+    KeyRow{Qt::Key_Right, Chord::Any, InTree, C::FocusTree, false},
+    KeyRow{Qt::Key_Delete, Chord::Plain, InTree, C::MnuDelFolder4, true},
+    KeyRow{Qt::Key_M, Chord::Plain, InTree, C::MnuMovFolder, true},
+    KeyRow{Qt::Key_K, Chord::Plain, InTree, C::MnuMakeFolder, true},
+    KeyRow{Qt::Key_R, Chord::Plain, InTree, C::MnuReNameFolder, true},
+    // The whole window's.
+    KeyRow{Qt::Key_F5, Chord::Any, Everywhere, C::Refresh, true},
+    KeyRow{Qt::Key_F9, Chord::Any, Everywhere, {C::ToggleLoop, 1}, true},
+    KeyRow{Qt::Key_Space, Chord::WithShift, Everywhere, C::Stop, true},
+    KeyRow{Qt::Key_Space, Chord::Any, Everywhere, C::PlayOrPause, true},
+    KeyRow{Qt::Key_Backspace, Chord::Plain, Everywhere, C::GoUpFolder, true},
+};
+
+template <typename Rows>
+const KeyRow* find(const Rows& rows, int key, Qt::KeyboardModifiers modifiers, X context) {
+    const unsigned here = 1U << static_cast<unsigned>(context);
+    for (const KeyRow& row : rows) {
+        if (row.key == key && (row.where & here) && matches(row.chord, modifiers)) {
+            return &row;
+        }
+    }
+    return nullptr;
 }
 
 bool controlArrow(int key, Qt::KeyboardModifiers modifiers) {
     return (modifiers & Qt::ControlModifier) && (key == Qt::Key_Up || key == Qt::Key_Down);
-}
-
-bool takesListKeys(X context) {
-    return context == X::List || context == X::Player;
-}
-
-// Released keys of the whole window, in every part of it.
-InputCommand windowRelease(int key, Qt::KeyboardModifiers modifiers) {
-    switch (key) {
-        case Qt::Key_F5:
-            return C::Refresh;
-        case Qt::Key_F9:
-            return C::ToggleLoop;
-        case Qt::Key_F11:
-            return C::FitToWindow;
-        case Qt::Key_F12:
-            return C::FullScreen;
-        case Qt::Key_Space:
-            return (modifiers & Qt::ShiftModifier) ? C::Stop : C::PlayOrPause;
-        case Qt::Key_Backspace:
-            return plain(modifiers) ? C::GoUpFolder : C::None;
-        default:
-            return C::None;
-    }
-}
-
-InputCommand listRelease(int key, Qt::KeyboardModifiers modifiers) {
-    if (key == Qt::Key_Delete && plain(modifiers)) {
-        return C::DeleteFiles;
-    }
-    if (key == Qt::Key_R && plain(modifiers)) {
-        return C::RenameFile;
-    }
-    return C::None;
-}
-
-InputCommand treeRelease(int key, Qt::KeyboardModifiers modifiers) {
-    switch (key) {
-        case Qt::Key_Up:
-        case Qt::Key_Down:
-        case Qt::Key_Left:
-        case Qt::Key_Right:
-            return C::FocusTree;
-        case Qt::Key_Delete:
-            return plain(modifiers) ? C::DeleteFolder : C::None;
-        case Qt::Key_M:
-            return plain(modifiers) ? C::MoveFolder : C::None;
-        case Qt::Key_K:
-            return plain(modifiers) ? C::MakeFolder : C::None;
-        case Qt::Key_R:
-            return plain(modifiers) ? C::RenameFolder : C::None;
-        default:
-            return C::None;
-    }
 }
 
 }  // namespace
@@ -82,36 +114,21 @@ KeyAction KeyMap::press(int key, Qt::KeyboardModifiers modifiers, bool typesChar
                         InputContext context) {
     modifiers = chordModifiers(modifiers);
     m_held.insert(key, modifiers);
-    const bool control = modifiers == Qt::ControlModifier;
     // Ctrl+Up and Ctrl+Down play on their release; the press must not move the selection.
     const bool swallowArrow = controlArrow(key, modifiers) && context != X::Tree &&
                               context != X::Form && context != X::LocationBox;
+    if (const KeyRow* row = find(kPressRows, key, modifiers, context)) {
+        return {row->command, row->swallow};
+    }
     switch (context) {
-        case X::List:
-            if (control && key == Qt::Key_A) {
-                return {C::SelectAllFiles, true};
-            }
-            if (control && key == Qt::Key_Z) {
-                return {C::Undo, true};
-            }
-            if (key == Qt::Key_M && plain(modifiers)) {
-                return {C::MoveFiles, true};
-            }
-            break;
-        case X::Tree:
-            if (control && key == Qt::Key_Z) {
-                return {C::Undo, true};
-            }
-            break;
         case X::Player:
             return {C::FocusList, typesCharacter || swallowArrow};
         case X::FullScreen:
             if (!typesCharacter && !swallowArrow) {
-                return {C::WindowShortcut, false};
+                return {C::None, false, true};
             }
             break;
-        case X::Form:
-        case X::LocationBox:
+        default:
             break;
     }
     return {C::None, typesCharacter || swallowArrow};
@@ -130,24 +147,13 @@ KeyAction KeyMap::release(int key, Qt::KeyboardModifiers modifiers, bool autoRep
     } else {
         modifiers = chordModifiers(modifiers);
     }
-    InputCommand command = C::None;
-    if (controlArrow(key, modifiers) && (takesListKeys(context) || context == X::FullScreen)) {
-        command = key == Qt::Key_Up ? C::PlayPrevious : C::PlayNext;
-    } else if (takesListKeys(context)) {
-        command = listRelease(key, modifiers);
-    } else if (context == X::Tree) {
-        command = treeRelease(key, modifiers);
-        if (command == C::FocusTree) {
-            return {command, false};  // the tree moves its selection on the press itself
-        }
+    if (const KeyRow* row = find(kReleaseRows, key, modifiers, context)) {
+        return {row->command, row->swallow};
     }
-    if (command == C::None) {
-        command = windowRelease(key, modifiers);
-    }
-    return {command, command != C::None};
+    return {};
 }
 
-InputCommand gestureCommand(int moveDir) {
+CommandId gestureCommand(int moveDir) {
     switch (moveDir) {
         case cMouseHookEvent::Up:
             return C::PlayPrevious;

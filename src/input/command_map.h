@@ -3,38 +3,7 @@
 #include <QHash>
 #include <Qt>
 
-// What a key or a gesture asks the main window to do.
-enum class InputCommand {
-    None,
-    // Keys of the whole window.
-    Refresh,      // F5
-    ToggleLoop,   // F9
-    FitToWindow,  // F11
-    FullScreen,   // F12
-    PlayOrPause,  // Space: pause what plays, else play the selected row
-    Stop,         // Shift+Space, gesture left
-    GoUpFolder,   // Backspace
-    // The file list's keys (the player's too).
-    PlayPrevious,    // Ctrl+Up, gesture up
-    PlayNext,        // Ctrl+Down, gesture down
-    SelectAllFiles,  // Ctrl+A
-    MoveFiles,       // M
-    DeleteFiles,     // Delete
-    RenameFile,      // R
-    // The folder tree's keys.
-    FocusTree,     // the arrows
-    DeleteFolder,  // Delete
-    MoveFolder,    // M
-    MakeFolder,    // K
-    RenameFolder,  // R
-    Undo,          // Ctrl+Z on the list or the tree
-    // A key pressed on a player hands the keyboard to the file list.
-    FocusList,
-    // A key pressed on the full-screen picture: the window's menu shortcut of that key, if any.
-    WindowShortcut,
-    // Gesture right: the "再生" button (pause what plays, else resume or play the selected row).
-    PlayButton,
-};
+#include "platform/command_table.h"
 
 // Where a key was typed: the part of the window that has the keyboard.
 enum class InputContext {
@@ -47,17 +16,20 @@ enum class InputContext {
 };
 
 // What to do with one key event: the command to run (None for none) and whether the widget that
-// has the keyboard must not see the key.
+// has the keyboard must not see the key. windowShortcut: a key on the full-screen picture, which
+// the window's menu shortcuts do not reach; the input map looks it up among them.
 struct KeyAction {
-    InputCommand command = InputCommand::None;
+    CommandRef command;
     bool swallow = false;
+    bool windowShortcut = false;
     bool operator==(const KeyAction&) const = default;
 };
 
-// KeyMap: the window's keys, one table for every part of it. Commands of the window act when
-// their key is released, with the modifiers that were held when it went down (so Shift+Space
-// stops even when Shift is let go first); the list's and the tree's editing commands and the
-// menu shortcuts act on the press. A key that types a character is swallowed on its press:
+// KeyMap: the window's keys, one table of rows for every part of it (the menu items' own
+// shortcuts, F1, F2, F6-F8, F11 and F12, are not in it: they belong to their items). Commands of
+// the window act when their key is released, with the modifiers that were held when it went down
+// (so Shift+Space stops even when Shift is let go first); some of the list's and the tree's
+// editing commands act on the press. A key that types a character is swallowed on its press:
 // nothing in the window searches by typing, and letters are commands of their own.
 class KeyMap {
 public:
@@ -76,4 +48,4 @@ private:
 };
 
 // The command of a gesture's direction code (0 up, 2 right, 4 down, 6 left); None for others.
-InputCommand gestureCommand(int moveDir);
+CommandId gestureCommand(int moveDir);

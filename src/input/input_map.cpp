@@ -142,10 +142,10 @@ bool InputMap::keyEvent(QObject* watched, QEvent* event) {
         event->type() == QEvent::KeyPress
             ? m_keys.press(key->key(), key->modifiers(), isTypedCharacter(*key), context)
             : m_keys.release(key->key(), key->modifiers(), key->isAutoRepeat(), context);
-    if (action.command == InputCommand::WindowShortcut) {
+    if (action.windowShortcut) {
         return triggerWindowShortcut(*key);
     }
-    if (action.command != InputCommand::None) {
+    if (action.command.id != CommandId::None) {
         emit triggered(action.command);
     }
     return action.swallow;
@@ -226,8 +226,8 @@ void InputMap::runGesture(int moveDir, int moveCount) {
     // Each new stroke of a gesture acts once more than the one before it. The old media player
     // had its option 1021 set to false after every action; libmpv has no counterpart, so nothing
     // is set here.
-    const InputCommand command = gestureCommand(moveDir);
-    if (command == InputCommand::None) {
+    const CommandId command = gestureCommand(moveDir);
+    if (command == CommandId::None) {
         return;
     }
     for (int i = 0; i < cMouseHookEvent::kMaxAction && i < moveCount; ++i) {

@@ -42,7 +42,7 @@ public:
     cMouseHookEvent* mouseEvent() const { return m_mouseEvent.get(); }
 
 signals:
-    void triggered(InputCommand command);
+    void triggered(CommandRef command);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -10,6 +10,7 @@
 #include "browser/folder_tree.h"
 #include "browser/path_utils.h"
 #include "platform/app_info.h"
+#include "platform/command_table.h"
 #include "platform/dialogs.h"
 #include "platform/error_box.h"
 #include "platform/interval_timer.h"
@@ -440,4 +441,19 @@ void PlayList::showInformation(const QString& text) {
 
 void PlayList::reportError(const std::exception& error) {
     ErrMsgDsp(m_dialogs, error);
+}
+
+void PlayList::registerCommands(CommandTable& table) {
+    using C = CommandId;
+    table.add(C::MnuMoviePlay, [this] { MnuMoviePlay_Click(); });
+    table.add(C::PlayButton, [this] { PlayButton_Click(); });
+    table.add(C::PlayOrPause, [this] { PlayKey(); });
+    table.add(C::Stop, [this] { MnuMovieStop_Click(); });
+    table.add(C::PlayPrevious, [this] { MnuPrevios_Click(); });
+    table.add(C::PlayNext, [this] { MunNext_Click(); });
+    table.add(C::ToggleLoop, [this](int source) { ToggleLoop(source); });
+    table.add(C::MunOpen, [this] { MunOpen_Click(); });
+    table.add(C::Ascending, [this] { setReverse(false); });
+    table.add(C::Descending, [this] { setReverse(true); });
+    table.add(C::RateOne, [this] { RateOne(); });
 }

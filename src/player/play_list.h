@@ -7,6 +7,7 @@
 
 #include "player/play_steps.h"
 
+class CommandTable;
 class Dialogs;
 class FileList;
 class FolderTree;
@@ -96,6 +97,10 @@ public:
     // changed mute applied to the file on show. Nothing happens while the list is empty.
     void showSelectedPath();
     void applyMute(bool on);
+
+    // The player's commands: play, pause, stop, previous, next, repeat, open with the desktop,
+    // the order buttons and the rate.
+    void registerCommands(CommandTable& table);
 
     // The selected row's full path and lowered extension; empty when the list has no rows.
     QString selectedPath() const;

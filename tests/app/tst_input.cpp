@@ -60,16 +60,18 @@ struct Window : MediaWindow {
 
 }  // namespace
 
-char* toString(InputCommand command) {
-    return qstrdup(QByteArray::number(static_cast<int>(command)).constData());
+char* toString(const CommandRef& command) {
+    return qstrdup((commandName(command.id) + u'(' + QString::number(command.index) + u')')
+                       .toUtf8()
+                       .constData());
 }
 
 namespace {
 
-QList<InputCommand> commandsOf(const QSignalSpy& spy) {
-    QList<InputCommand> commands;
+QList<CommandRef> commandsOf(const QSignalSpy& spy) {
+    QList<CommandRef> commands;
     for (const QList<QVariant>& call : spy) {
-        commands << call.at(0).value<InputCommand>();
+        commands << call.at(0).value<CommandRef>();
     }
     return commands;
 }
@@ -106,7 +108,7 @@ private slots:
         QTest::mouseMove(viewport, start + QPoint(0, 25));
         QTest::mouseMove(viewport, start + QPoint(0, 60));
         QTest::mouseRelease(viewport, Qt::RightButton, {}, start + QPoint(0, 60));
-        QCOMPARE(commandsOf(commands), QList<InputCommand>{InputCommand::PlayNext});
+        QCOMPARE(commandsOf(commands), QList<CommandRef>{CommandId::PlayNext});
         QCOMPARE(w.selectedName(), QStringLiteral("b.avi"));
         QTRY_COMPARE(w.playState(), 1);
         QCOMPARE(w.list().model().row(0).iconKey, QStringLiteral("NextDwn"));
@@ -122,9 +124,9 @@ private slots:
         QSignalSpy states(&w.form.players().mediaPlayer(), &MediaPlayerEngine::playStateChange);
         QTest::mouseMove(viewport, start + QPoint(40, 30));
         QTest::mouseRelease(viewport, Qt::RightButton, {}, start + QPoint(40, 30));
-        QCOMPARE(commandsOf(commands),
-                 (QList<InputCommand>{InputCommand::PlayNext, InputCommand::PlayButton,
-                                      InputCommand::PlayButton}));
+        QCOMPARE(
+            commandsOf(commands),
+            (QList<CommandRef>{CommandId::PlayNext, CommandId::PlayButton, CommandId::PlayButton}));
         QVERIFY(!states.isEmpty());
         QCOMPARE(states.first().at(1).toInt(), int(MediaPlayerEngine::Paused));
         QTRY_COMPARE(w.playState(), 1);
