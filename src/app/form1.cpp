@@ -39,6 +39,7 @@
 #include "player/play_list.h"
 #include "settings/live_settings.h"
 #include "settings/options_dialog.h"
+#include "settings/playback_hold.h"
 
 Form1::Form1(Module1& state, Dialogs& dialogs, QString iniPath, const Form1PlayerSetup& player,
              QWidget* parent)
@@ -72,6 +73,8 @@ Form1::~Form1() = default;
 void Form1::buildControls(const Form1PlayerSetup& player) {
     m_timer1 = new IntervalTimer(this);
     m_timer1->setObjectName(QStringLiteral("Timer1"));
+    m_hold = std::make_unique<PlaybackHold>(
+        m_state, [this] { m_movie->PlayStop(); }, [this] { m_timer1->stop(); });
     m_menus = Form1Menus::build(this);
     // The tree's and the options menus also stand in the menu bar; the list's menu is only ever
     // a context menu.

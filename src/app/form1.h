@@ -49,6 +49,7 @@ class Trash;
 class StatusBar1;
 class Toolbar1;
 class LiveSettings;
+class PlaybackHold;
 
 // How the window's players are made: libmpv's options, and the sound card's volume.
 struct Form1PlayerSetup {
@@ -215,6 +216,8 @@ private:
 
     Form1Menus m_menus;
     CommandTable m_commands;
+    // Taken by every command that changes the disk, the list or the tree.
+    std::unique_ptr<PlaybackHold> m_hold;
     QWidget* m_client = nullptr;
     Toolbar1* m_toolbar = nullptr;
     StatusBar1* m_statusBar = nullptr;

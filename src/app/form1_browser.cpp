@@ -51,7 +51,6 @@ void Form1::buildBrowser() {
     menu.pass = m_menus.pass;
     menu.QuickPathSet = m_menus.QuickPathSet;
     Navigation::Hooks hooks;
-    hooks.stopPlayback = [this] { m_movie->PlayStop(); };
     hooks.iconView = [this] { return m_state.mIconDsp; };
     hooks.openFolderInFileManager = [](const QString& folder) {
         return desktopUrlOpener()(QUrl::fromLocalFile(folder));
@@ -61,7 +60,7 @@ void Form1::buildBrowser() {
         std::make_unique<ShellCommands>(m_dialogs, *m_trash, desktopUrlOpener(), this);
     m_navigation =
         std::make_unique<Navigation>(m_state, *m_settings, m_treeState, m_dialogs, *m_tree, *m_list,
-                                     *m_location, *m_timer1, menu, std::move(hooks), this);
+                                     *m_location, *m_hold, menu, std::move(hooks), this);
 }
 
 void Form1::applyListMenuState(const ListMenuState& state) {

@@ -17,10 +17,11 @@
 #include "platform/interval_timer.h"
 #include "player/play_list.h"
 #include "settings/live_settings.h"
+#include "settings/playback_hold.h"
 
 void Form1::registerCommands() {
     using C = CommandId;
-    m_commands.setHold([this] { m_timer1->stop(); });
+    m_commands.setHold([this] { m_hold->holdSlideShow(); });
     m_commands.setErrorHandler(
         [this](const std::exception& error) { ErrMsgDsp(m_dialogs, error); });
 

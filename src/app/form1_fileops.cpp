@@ -39,7 +39,7 @@ void Form1::buildFileCommands() {
                                                                                *m_history,
                                                                                *m_list,
                                                                                *m_tree,
-                                                                               {},
+                                                                               *m_hold,
                                                                                {},
                                                                                {},
                                                                                {},
@@ -48,7 +48,6 @@ void Form1::buildFileCommands() {
                                                                                nullptr,
                                                                                {}});
     FileCommandContext& c = *m_commandContext;
-    c.stopPlayback = [this] { m_movie->PlayStop(); };
     c.iconView = [this] { return m_state.mIconDsp; };
     c.refreshList = [this] { m_navigation->Listkousin_Click(); };
     c.reopenSelectedFolder = [this] { m_navigation->ReopenSelectedFolder(); };
@@ -64,7 +63,7 @@ void Form1::buildFileCommands() {
 
     m_extractionPrompts = std::make_unique<DialogExtractionPrompts>(m_dialogs, *m_progress);
     ArchiveCommands::Hooks archiveHooks;
-    archiveHooks.stopPlayback = c.stopPlayback;
+    archiveHooks.stopPlayback = [this] { m_movie->PlayStop(); };
     archiveHooks.iconView = c.iconView;
     archiveHooks.deleteToTrash = [this](const QString& pathList) {
         return m_fileOps->ShellDeleteFiles(pathList);

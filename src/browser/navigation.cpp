@@ -20,15 +20,15 @@
 #include "platform/command_table.h"
 #include "platform/dialogs.h"
 #include "platform/error_box.h"
-#include "platform/interval_timer.h"
 #include "platform/shell_execute.h"
 #include "platform/volumes.h"
 #include "settings/live_settings.h"
 #include "settings/module1.h"
+#include "settings/playback_hold.h"
 
 Navigation::Navigation(Module1& module, LiveSettings& settings, TreeState& treeState,
                        Dialogs& dialogs, FolderTree& tree, FileList& list, LocationBox& location,
-                       IntervalTimer& timer1, QuickPathMenu menu, Hooks hooks, QWidget* window,
+                       const PlaybackHold& hold, QuickPathMenu menu, Hooks hooks, QWidget* window,
                        QObject* parent)
     : QObject(parent),
       m_module(module),
@@ -38,7 +38,7 @@ Navigation::Navigation(Module1& module, LiveSettings& settings, TreeState& treeS
       m_tree(tree),
       m_list(list),
       m_location(location),
-      m_timer1(timer1),
+      m_hold(hold),
       m_menu(menu),
       m_hooks(std::move(hooks)),
       m_window(window) {
@@ -51,10 +51,7 @@ Navigation::~Navigation() {
 }
 
 void Navigation::stopPlayback() {
-    m_module.mPlayNextFlg = false;
-    if (m_hooks.stopPlayback) {
-        m_hooks.stopPlayback();
-    }
+    m_hold.hold();
 }
 
 QList<Volume> Navigation::volumes() const {
@@ -143,7 +140,7 @@ void Navigation::ReopenSelectedFolder() {
     if (m_window) {
         m_window->repaint();
     }
-    m_module.mPlayNextFlg = true;
+    m_hold.release();
 }
 
 void Navigation::matchLocationTextToRoot() {
@@ -171,7 +168,7 @@ void Navigation::Listkousin_Click() {
         if (m_window) {
             m_window->repaint();
         }
-        m_module.mPlayNextFlg = true;
+        m_hold.release();
     } catch (const std::exception& e) {
         ErrMsgDsp(m_dialogs, e);
     }
@@ -232,7 +229,7 @@ void Navigation::GoFolder_Click() {
 }
 
 void Navigation::GoExp_Click() {
-    m_timer1.stop();
+    m_hold.holdSlideShow();
     try {
         const QString folder = m_tree.SelectedFolderPath();
         if (!folder.isEmpty() && m_hooks.openFolderInFileManager &&
@@ -245,7 +242,7 @@ void Navigation::GoExp_Click() {
 }
 
 void Navigation::GoSearch_Click() {
-    m_timer1.stop();
+    m_hold.holdSlideShow();
     if (!m_findWindow) {
         m_findWindow = new FindFilesWindow(m_dialogs);
         m_findWindow->setAttribute(Qt::WA_DeleteOnClose, false);
@@ -318,7 +315,7 @@ void Navigation::QuickPathAdd_Click() {
 }
 
 void Navigation::QuickPathClear_Click() {
-    m_timer1.stop();
+    m_hold.holdSlideShow();
     const MsgResult answer = m_dialogs.messageBox(nav_msg::clearQuickPaths(), MsgIcon::Question,
                                                   MsgButtons::OkCancel, app_info::title());
     if (answer == MsgResult::Cancel) {

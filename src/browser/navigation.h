@@ -14,7 +14,7 @@ class CommandTable;
 class Dialogs;
 class FileList;
 class FolderTree;
-class IntervalTimer;
+class PlaybackHold;
 class LiveSettings;
 class LocationBox;
 class QAction;
@@ -39,15 +39,14 @@ public:
     };
     // What navigation needs from the parts above it.
     struct Hooks {
-        std::function<void()> stopPlayback;  // clears nothing itself: PlayStop
-        std::function<bool()> iconView;      // the MnuIconSet tick
+        std::function<bool()> iconView;  // the MnuIconSet tick
         std::function<bool(const QString&)> openFolderInFileManager;
         // The volumes of the machine (listVolumes when not set).
         std::function<QList<Volume>()> volumes;
     };
 
     Navigation(Module1& module, LiveSettings& settings, TreeState& treeState, Dialogs& dialogs,
-               FolderTree& tree, FileList& list, LocationBox& location, IntervalTimer& timer1,
+               FolderTree& tree, FileList& list, LocationBox& location, const PlaybackHold& hold,
                QuickPathMenu menu, Hooks hooks, QWidget* window, QObject* parent = nullptr);
     ~Navigation() override;
 
@@ -99,7 +98,7 @@ private:
     FolderTree& m_tree;
     FileList& m_list;
     LocationBox& m_location;
-    IntervalTimer& m_timer1;
+    const PlaybackHold& m_hold;
     QuickPathMenu m_menu;
     Hooks m_hooks;
     QWidget* m_window;

@@ -5,6 +5,7 @@
 #include "browser/tree_state.h"
 #include "fileops/undo_history.h"
 #include "settings/module1.h"
+#include "settings/playback_hold.h"
 
 UndoStep::UndoStep(UndoHistory& history, const QString& description) : m_history(history) {
     m_history.beginStep(description);
@@ -17,10 +18,7 @@ UndoStep::~UndoStep() {
 namespace file_commands {
 
 void stopPlayback(FileCommandContext& context) {
-    context.state.mPlayNextFlg = false;
-    if (context.stopPlayback) {
-        context.stopPlayback();
-    }
+    context.hold.hold();
 }
 
 void listSelectedFolder(FileCommandContext& context) {

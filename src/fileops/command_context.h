@@ -7,6 +7,7 @@ class Dialogs;
 class FileList;
 class FileOperations;
 class FolderTree;
+class PlaybackHold;
 class QWidget;
 class UndoHistory;
 struct Module1;
@@ -23,8 +24,8 @@ struct FileCommandContext {
     UndoHistory& history;
     FileList& list;
     FolderTree& tree;
+    const PlaybackHold& hold;  // taken before the disk changes
 
-    std::function<void()> stopPlayback;            // the engine's PlayStop
     std::function<bool()> iconView;                // the MnuIconSet tick
     std::function<void()> refreshList;             // Listkousin: tree and list read again
     std::function<void()> reopenSelectedFolder;    // navigation's reopen of the selected folder

@@ -14,6 +14,7 @@
 #include "platform/busy_cursor.h"
 #include "platform/command_table.h"
 #include "platform/error_box.h"
+#include "settings/playback_hold.h"
 
 UndoCommand::UndoCommand(FileCommandContext& context, QObject* parent)
     : QObject(parent), m_context(context) {}
@@ -29,7 +30,7 @@ void UndoCommand::Undo() {
         const UndoHistory::Result result = history.undo();
         if (result.reverted.isEmpty()) {
             emit notice(result.statusText);
-            m_context.state.mPlayNextFlg = true;
+            m_context.hold.release();
             return;
         }
         BusyCursor busy;
@@ -55,7 +56,7 @@ void UndoCommand::Undo() {
             file_commands::listSelectedFolder(m_context);
         }
         m_context.list.selectKeys(restored);
-        m_context.state.mPlayNextFlg = true;
+        m_context.hold.release();
         // Said once the rows are back, so the listing's own count does not hide it.
         emit notice(result.statusText);
     } catch (const std::exception& e) {

@@ -13,13 +13,14 @@
 #include "browser/image_list.h"
 #include "browser/location_box.h"
 #include "browser/navigation.h"
-#include "settings/live_settings.h"
 #include "browser/navigation_messages.h"
 #include "browser/tree_state.h"
 #include "browser/tree_view1.h"
 #include "platform/interval_timer.h"
 #include "platform/scripted_dialogs.h"
+#include "settings/live_settings.h"
 #include "settings/module1.h"
+#include "settings/playback_hold.h"
 
 using namespace Qt::StringLiterals;
 
@@ -54,8 +55,9 @@ struct Harness {
     FolderTree tree{treeView, module, state, dialogs, images};
     FileList list{module, dialogs, images, listView};
     LocationBox location{combo, module, images, dialogs};
-    Navigation nav{module, settings, state,  dialogs, tree,     list,
-                   location, timer1,   {},     hooks(), &window};
+    PlaybackHold hold{module, {}, [this] { timer1.stop(); }};
+    Navigation nav{module,   settings, state, dialogs, tree,   list,
+                   location, hold,     {},    hooks(), &window};
 };
 
 }  // namespace
