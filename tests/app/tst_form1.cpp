@@ -2,17 +2,18 @@
 // carries from one start to the next through a real settings file.
 #include <sys/stat.h>
 #include <QAction>
-#include <QDir>
 #include <QCheckBox>
+#include <QDir>
 #include <QFile>
 #include <QGuiApplication>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
-#include <QScopeGuard>
-#include <QScrollBar>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QScreen>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QSlider>
 #include <QTemporaryDir>
@@ -20,6 +21,7 @@
 #include <QTreeView>
 #include <QTreeWidget>
 
+#include "../test_files.h"
 #include "app/form1.h"
 #include "app/splitter_bar.h"
 #include "app/status_bar1.h"
@@ -27,7 +29,7 @@
 #include "browser/file_list.h"
 #include "browser/file_list_view.h"
 #include "browser/folder_tree.h"
-#include "player/media_kinds.h"
+#include "browser/messages.h"
 #include "browser/navigation.h"
 #include "browser/navigation_messages.h"
 #include "browser/tree_view1.h"
@@ -35,6 +37,7 @@
 #include "platform/error_box.h"
 #include "platform/interval_timer.h"
 #include "platform/scripted_dialogs.h"
+#include "player/media_kinds.h"
 #include "player/media_player_engine.h"
 #include "player/mpv_engine.h"
 #include "settings/live_settings.h"
@@ -557,6 +560,65 @@ private slots:
         w.form.navigation().GoToPath(m_dir.path(), true);
         w.form.navigation().GoToPath(root, true);
         atTheTop();
+    }
+
+    // The list as the user clicks it: a column title sorts by its column and carries the mark,
+    // F5 keeps the row the user is on selected and in view, and a folder row opens its folder.
+    void columnTitlesRefreshAndFolderRows() {
+        const QString root = m_dir.filePath(QStringLiteral("clicked"));
+        writeFile(root + u"/sub/inner.avi", {});
+        for (int i = 0; i < 120; ++i) {
+            writeFile(root + u"/f" + QString::number(100 + i) + u".avi", QByteArray(i, 'x'));
+        }
+        writeBytes(m_ini, "[Boot]\nSearchPath=1\n[FilePath]\nPath=" + root.toUtf8() +
+                              "\n[FileView]\nFolderDsp=1\n");
+        Window w(m_ini);
+        w.form.openStartFolder();
+        FileList& list = w.form.list();
+        FileListView& view = list.view();
+        QHeaderView* header = view.header();
+        const struct {
+            int section;
+            const char16_t* mark;
+            QString first;
+        } clicks[] = {{2, browser_msg::kSortMarkDescending, u"f219.avi"_qs},
+                      {2, browser_msg::kSortMarkAscending, u"f100.avi"_qs},
+                      {0, browser_msg::kSortMarkDescending, u"f219.avi"_qs}};
+        for (const auto& click : clicks) {
+            QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                              QPoint(header->sectionViewportPosition(click.section) +
+                                         header->sectionSize(click.section) / 2,
+                                     header->height() / 2));
+            QCOMPARE(list.model().row(0).text, click.first);
+            for (int section = 0; section < FileListModel::ColumnCount; ++section) {
+                const QString title = QString::fromUtf16(browser_msg::kListColumnTitles[section]);
+                QCOMPARE(header->model()->headerData(section, Qt::Horizontal).toString(),
+                         section == click.section ? QString::fromUtf16(click.mark) + title : title);
+            }
+        }
+
+        // F5 on a row far down the list: still the one selected, and on screen.
+        const QString key = root + u"/f150.avi";
+        QVERIFY(list.SelectRowByKey(key));
+        QTest::keyClick(w.form.ListView1(), Qt::Key_F5);
+        const int row = list.rowOfKey(key);
+        QVERIFY(row > 0);
+        QCOMPARE(list.selectedRows(), QList<int>{row});
+        QCOMPARE(view.currentIndex().row(), row);
+        QVERIFY(view.verticalScrollBar()->value() > 0);
+        QVERIFY(view.viewport()->rect().contains(view.visualRect(list.model().index(row, 0))));
+
+        // A double-click on a folder row (the file view lists them) shows and lists the folder.
+        w.form.toolbar()->button(Toolbar1::FileViewButton)->trigger();
+        QVERIFY(list.SelectRowByKey(root + u"/sub"));
+        const QPoint folderRow =
+            view.visualRect(list.model().index(list.rowOfKey(root + u"/sub"), 0)).center();
+        QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, folderRow);
+        QTest::mouseDClick(view.viewport(), Qt::LeftButton, {}, folderRow);
+        QCOMPARE(list.ListedFolder(), root + u"/sub");
+        QCOMPARE(rowNames(list), QStringList{u"inner.avi"_qs});
+        QCOMPARE(w.form.tree().SelectedFolderPath(), root + u"/sub");
+        QVERIFY(w.dialogs.messages().isEmpty());
     }
 
     void optionsDialogFromTheMenuChangesTheListAtOnce() {
