@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <QAction>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
@@ -20,6 +21,7 @@
 #include <QTest>
 #include <QTreeView>
 #include <QTreeWidget>
+#include <functional>
 
 #include "../test_files.h"
 #include "app/form1.h"
@@ -29,6 +31,7 @@
 #include "browser/file_list.h"
 #include "browser/file_list_view.h"
 #include "browser/folder_tree.h"
+#include "browser/location_box.h"
 #include "browser/messages.h"
 #include "browser/navigation.h"
 #include "browser/navigation_messages.h"
@@ -59,6 +62,17 @@ void writeBytes(const QString& path, const QByteArray& bytes) {
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write(bytes);
+}
+
+// Picks the item of key in the location box as the keyboard does: the list opened, the item
+// made current, Enter.
+void chooseInLocationBox(QComboBox* box, const QString& key) {
+    const int index = box->findData(key, LocationBox::KeyRole);
+    QVERIFY2(index >= 0, qPrintable(key));
+    box->showPopup();
+    box->view()->setCurrentIndex(box->model()->index(index, 0));
+    QTest::keyClick(box->view(), Qt::Key_Return);
+    QVERIFY(!box->view()->isVisible());
 }
 
 // A window on its own settings file, loaded as the program loads it.
@@ -491,6 +505,19 @@ private slots:
         m.pass[0]->trigger();
         QCOMPARE(w.dialogs.messages().size(), boxes);
         QCOMPARE(w.form.tree().SelectedFolderPath(), root);
+        // One that is there is shown and listed.
+        w.form.settings().setQuickPaths({root + u"/sub"});
+        m.pass[0]->trigger();
+        QCOMPARE(w.form.tree().SelectedFolderPath(), root + u"/sub");
+        QCOMPARE(w.form.list().ListedFolder(), root + u"/sub");
+        QCOMPARE(rowNames(w.form.list()), QStringList{u"d.mpg"_qs});
+
+        // A volume chosen in the location box: its top is shown and listed.
+        chooseInLocationBox(w.form.ImageCombo1(), u"/"_qs);
+        QCOMPARE(w.form.tree().SelectedFolderPath(), u"/"_qs);
+        QCOMPARE(w.form.list().ListedFolder(), u"/"_qs);
+        QCOMPARE(w.form.ImageCombo1()->currentData(LocationBox::KeyRole).toString(), u"/"_qs);
+        QCOMPARE(w.dialogs.messages().size(), boxes);
 
         // The folder on show is the one the next start opens.
         w.form.navigation().GoToPath(root + u"/sub/deeper", true);
@@ -618,6 +645,61 @@ private slots:
         QCOMPARE(list.ListedFolder(), root + u"/sub");
         QCOMPARE(rowNames(list), QStringList{u"inner.avi"_qs});
         QCOMPARE(w.form.tree().SelectedFolderPath(), root + u"/sub");
+        QVERIFY(w.dialogs.messages().isEmpty());
+    }
+
+    // The desktop and My Documents (this home's user folders): each of the keys, the toolbar
+    // buttons and the location box's first two items shows the folder in the tree and lists it.
+    void desktopAndDocumentsFromTheKeysTheToolbarAndTheLocationBox() {
+        const QString home = m_dir.filePath(QStringLiteral("home"));
+        const QString desktop = home + u"/机の上";
+        const QString documents = home + u"/書類";
+        writeFile(desktop + u"/on-desk.avi", {});
+        writeFile(documents + u"/paper.wav", {});
+        writeFile(home + u"/.config/user-dirs.dirs",
+                  "XDG_DESKTOP_DIR=\"$HOME/机の上\"\nXDG_DOCUMENTS_DIR=\"$HOME/書類\"\n");
+        // An empty XDG_CONFIG_HOME is taken as unset.
+        const QByteArray oldHome = qgetenv("HOME"), oldConfig = qgetenv("XDG_CONFIG_HOME");
+        const auto restore = qScopeGuard([&] {
+            qputenv("HOME", oldHome);
+            qputenv("XDG_CONFIG_HOME", oldConfig);
+        });
+        qputenv("HOME", QFile::encodeName(home));
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(home + u"/.config"));
+        Window w(m_ini);
+        w.form.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w.form));
+        Toolbar1* toolbar = w.form.toolbar();
+        QComboBox* box = w.form.ImageCombo1();
+        const struct {
+            std::function<void()> choose;
+            QString folder;
+            QString file;
+        } ways[] = {
+            {[&] { QTest::keyClick(w.form.ListView1(), Qt::Key_F7); }, desktop, u"on-desk.avi"_qs},
+            {[&] { QTest::keyClick(w.form.ListView1(), Qt::Key_F6); }, documents, u"paper.wav"_qs},
+            {[&] {
+                 QTest::mouseClick(toolbar->widgetForAction(toolbar->button(1)), Qt::LeftButton);
+             },
+             desktop, u"on-desk.avi"_qs},
+            {[&] {
+                 QTest::mouseClick(toolbar->widgetForAction(toolbar->button(2)), Qt::LeftButton);
+             },
+             documents, u"paper.wav"_qs},
+            {[&] { chooseInLocationBox(box, LocationBox::DeskTopKey()); }, desktop,
+             u"on-desk.avi"_qs},
+            {[&] { chooseInLocationBox(box, LocationBox::MyDocumentsKey()); }, documents,
+             u"paper.wav"_qs},
+        };
+        auto* treeView = static_cast<class TreeView1*>(w.form.TreeView1());
+        for (const auto& way : ways) {
+            way.choose();
+            QCOMPARE(w.form.list().ListedFolder(), way.folder);
+            QCOMPARE(rowNames(w.form.list()), QStringList{way.file});
+            QCOMPARE(treeView->selectedItems(),
+                     QList<QTreeWidgetItem*>{w.form.tree().Node(way.folder)});
+            QCOMPARE(w.form.tree().SelectedFolderPath(), way.folder);
+        }
         QVERIFY(w.dialogs.messages().isEmpty());
     }
 
