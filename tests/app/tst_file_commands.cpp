@@ -220,6 +220,7 @@ void TestFileCommands::deleteAsksOnceKeepsTheSelectionPlaceAndUndoes() {
     w.dialogs.answerMessage(MsgResult::Yes);
     w.listKey(Qt::Key_Delete);
     QCOMPARE(w.selectedName(), u"d.txt"_s);
+    QCOMPARE(w.panel(StatusBar1::FilesPanel), u"2個のﾌｧｲﾙ(0個のﾌｫﾙﾀﾞ)"_s);
 
     // Ctrl+Z brings back the last deletion, then the one before, with bytes and times.
     w.listKey(Qt::Key_Z, Qt::ControlModifier);

@@ -2,24 +2,28 @@
 // carries from one start to the next through a real settings file.
 #include <sys/stat.h>
 #include <QAction>
-#include <QDir>
 #include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QGuiApplication>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
-#include <QScopeGuard>
-#include <QScrollBar>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QScreen>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QSlider>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeView>
 #include <QTreeWidget>
+#include <functional>
 
+#include "../test_files.h"
 #include "app/form1.h"
 #include "app/splitter_bar.h"
 #include "app/status_bar1.h"
@@ -27,7 +31,8 @@
 #include "browser/file_list.h"
 #include "browser/file_list_view.h"
 #include "browser/folder_tree.h"
-#include "player/media_kinds.h"
+#include "browser/location_box.h"
+#include "browser/messages.h"
 #include "browser/navigation.h"
 #include "browser/navigation_messages.h"
 #include "browser/tree_view1.h"
@@ -35,6 +40,7 @@
 #include "platform/error_box.h"
 #include "platform/interval_timer.h"
 #include "platform/scripted_dialogs.h"
+#include "player/media_kinds.h"
 #include "player/media_player_engine.h"
 #include "player/mpv_engine.h"
 #include "settings/live_settings.h"
@@ -56,6 +62,17 @@ void writeBytes(const QString& path, const QByteArray& bytes) {
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write(bytes);
+}
+
+// Picks the item of key in the location box as the keyboard does: the list opened, the item
+// made current, Enter.
+void chooseInLocationBox(QComboBox* box, const QString& key) {
+    const int index = box->findData(key, LocationBox::KeyRole);
+    QVERIFY2(index >= 0, qPrintable(key));
+    box->showPopup();
+    box->view()->setCurrentIndex(box->model()->index(index, 0));
+    QTest::keyClick(box->view(), Qt::Key_Return);
+    QVERIFY(!box->view()->isVisible());
 }
 
 // A window on its own settings file, loaded as the program loads it.
@@ -488,6 +505,19 @@ private slots:
         m.pass[0]->trigger();
         QCOMPARE(w.dialogs.messages().size(), boxes);
         QCOMPARE(w.form.tree().SelectedFolderPath(), root);
+        // One that is there is shown and listed.
+        w.form.settings().setQuickPaths({root + u"/sub"});
+        m.pass[0]->trigger();
+        QCOMPARE(w.form.tree().SelectedFolderPath(), root + u"/sub");
+        QCOMPARE(w.form.list().ListedFolder(), root + u"/sub");
+        QCOMPARE(rowNames(w.form.list()), QStringList{u"d.mpg"_qs});
+
+        // A volume chosen in the location box: its top is shown and listed.
+        chooseInLocationBox(w.form.ImageCombo1(), u"/"_qs);
+        QCOMPARE(w.form.tree().SelectedFolderPath(), u"/"_qs);
+        QCOMPARE(w.form.list().ListedFolder(), u"/"_qs);
+        QCOMPARE(w.form.ImageCombo1()->currentData(LocationBox::KeyRole).toString(), u"/"_qs);
+        QCOMPARE(w.dialogs.messages().size(), boxes);
 
         // The folder on show is the one the next start opens.
         w.form.navigation().GoToPath(root + u"/sub/deeper", true);
@@ -557,6 +587,120 @@ private slots:
         w.form.navigation().GoToPath(m_dir.path(), true);
         w.form.navigation().GoToPath(root, true);
         atTheTop();
+    }
+
+    // The list as the user clicks it: a column title sorts by its column and carries the mark,
+    // F5 keeps the row the user is on selected and in view, and a folder row opens its folder.
+    void columnTitlesRefreshAndFolderRows() {
+        const QString root = m_dir.filePath(QStringLiteral("clicked"));
+        writeFile(root + u"/sub/inner.avi", {});
+        for (int i = 0; i < 120; ++i) {
+            writeFile(root + u"/f" + QString::number(100 + i) + u".avi", QByteArray(i, 'x'));
+        }
+        writeBytes(m_ini, "[Boot]\nSearchPath=1\n[FilePath]\nPath=" + root.toUtf8() +
+                              "\n[FileView]\nFolderDsp=1\n");
+        Window w(m_ini);
+        w.form.openStartFolder();
+        FileList& list = w.form.list();
+        FileListView& view = list.view();
+        QHeaderView* header = view.header();
+        const struct {
+            int section;
+            const char16_t* mark;
+            QString first;
+        } clicks[] = {{2, browser_msg::kSortMarkDescending, u"f219.avi"_qs},
+                      {2, browser_msg::kSortMarkAscending, u"f100.avi"_qs},
+                      {0, browser_msg::kSortMarkDescending, u"f219.avi"_qs}};
+        for (const auto& click : clicks) {
+            QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                              QPoint(header->sectionViewportPosition(click.section) +
+                                         header->sectionSize(click.section) / 2,
+                                     header->height() / 2));
+            QCOMPARE(list.model().row(0).text, click.first);
+            for (int section = 0; section < FileListModel::ColumnCount; ++section) {
+                const QString title = QString::fromUtf16(browser_msg::kListColumnTitles[section]);
+                QCOMPARE(header->model()->headerData(section, Qt::Horizontal).toString(),
+                         section == click.section ? QString::fromUtf16(click.mark) + title : title);
+            }
+        }
+
+        // F5 on a row far down the list: still the one selected, and on screen.
+        const QString key = root + u"/f150.avi";
+        QVERIFY(list.SelectRowByKey(key));
+        QTest::keyClick(w.form.ListView1(), Qt::Key_F5);
+        const int row = list.rowOfKey(key);
+        QVERIFY(row > 0);
+        QCOMPARE(list.selectedRows(), QList<int>{row});
+        QCOMPARE(view.currentIndex().row(), row);
+        QVERIFY(view.verticalScrollBar()->value() > 0);
+        QVERIFY(view.viewport()->rect().contains(view.visualRect(list.model().index(row, 0))));
+
+        // A double-click on a folder row (the file view lists them) shows and lists the folder.
+        w.form.toolbar()->button(Toolbar1::FileViewButton)->trigger();
+        QVERIFY(list.SelectRowByKey(root + u"/sub"));
+        const QPoint folderRow =
+            view.visualRect(list.model().index(list.rowOfKey(root + u"/sub"), 0)).center();
+        QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, folderRow);
+        QTest::mouseDClick(view.viewport(), Qt::LeftButton, {}, folderRow);
+        QCOMPARE(list.ListedFolder(), root + u"/sub");
+        QCOMPARE(rowNames(list), QStringList{u"inner.avi"_qs});
+        QCOMPARE(w.form.tree().SelectedFolderPath(), root + u"/sub");
+        QVERIFY(w.dialogs.messages().isEmpty());
+    }
+
+    // The desktop and My Documents (this home's user folders): each of the keys, the toolbar
+    // buttons and the location box's first two items shows the folder in the tree and lists it.
+    void desktopAndDocumentsFromTheKeysTheToolbarAndTheLocationBox() {
+        const QString home = m_dir.filePath(QStringLiteral("home"));
+        const QString desktop = home + u"/机の上";
+        const QString documents = home + u"/書類";
+        writeFile(desktop + u"/on-desk.avi", {});
+        writeFile(documents + u"/paper.wav", {});
+        writeFile(home + u"/.config/user-dirs.dirs",
+                  "XDG_DESKTOP_DIR=\"$HOME/机の上\"\nXDG_DOCUMENTS_DIR=\"$HOME/書類\"\n");
+        // An empty XDG_CONFIG_HOME is taken as unset.
+        const QByteArray oldHome = qgetenv("HOME"), oldConfig = qgetenv("XDG_CONFIG_HOME");
+        const auto restore = qScopeGuard([&] {
+            qputenv("HOME", oldHome);
+            qputenv("XDG_CONFIG_HOME", oldConfig);
+        });
+        qputenv("HOME", QFile::encodeName(home));
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(home + u"/.config"));
+        Window w(m_ini);
+        w.form.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w.form));
+        Toolbar1* toolbar = w.form.toolbar();
+        QComboBox* box = w.form.ImageCombo1();
+        const struct {
+            std::function<void()> choose;
+            QString folder;
+            QString file;
+        } ways[] = {
+            {[&] { QTest::keyClick(w.form.ListView1(), Qt::Key_F7); }, desktop, u"on-desk.avi"_qs},
+            {[&] { QTest::keyClick(w.form.ListView1(), Qt::Key_F6); }, documents, u"paper.wav"_qs},
+            {[&] {
+                 QTest::mouseClick(toolbar->widgetForAction(toolbar->button(1)), Qt::LeftButton);
+             },
+             desktop, u"on-desk.avi"_qs},
+            {[&] {
+                 QTest::mouseClick(toolbar->widgetForAction(toolbar->button(2)), Qt::LeftButton);
+             },
+             documents, u"paper.wav"_qs},
+            {[&] { chooseInLocationBox(box, LocationBox::DeskTopKey()); }, desktop,
+             u"on-desk.avi"_qs},
+            {[&] { chooseInLocationBox(box, LocationBox::MyDocumentsKey()); }, documents,
+             u"paper.wav"_qs},
+        };
+        auto* treeView = static_cast<class TreeView1*>(w.form.TreeView1());
+        for (const auto& way : ways) {
+            way.choose();
+            QCOMPARE(w.form.list().ListedFolder(), way.folder);
+            QCOMPARE(rowNames(w.form.list()), QStringList{way.file});
+            QCOMPARE(treeView->selectedItems(),
+                     QList<QTreeWidgetItem*>{w.form.tree().Node(way.folder)});
+            QCOMPARE(w.form.tree().SelectedFolderPath(), way.folder);
+        }
+        QVERIFY(w.dialogs.messages().isEmpty());
     }
 
     void optionsDialogFromTheMenuChangesTheListAtOnce() {

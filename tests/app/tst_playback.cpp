@@ -6,6 +6,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QHeaderView>
+#include <QMenu>
 #include <QSlider>
 #include <QTemporaryDir>
 #include <QTest>
@@ -21,6 +22,7 @@
 #include "browser/folder_tree.h"
 #include "platform/app_info.h"
 #include "platform/interval_timer.h"
+#include "platform/messages.h"
 #include "platform/scripted_dialogs.h"
 #include "player/media_player_engine.h"
 #include "player/messages.h"
@@ -215,6 +217,38 @@ private slots:
         // The file is free to be moved at once.
         QVERIFY(QFile::rename(m_folder + u"/b.wav", m_folder + u"/z.wav"));
         QVERIFY(w.dialogs.messages().isEmpty());
+    }
+
+    // F1 mutes the file that plays now and F2 keeps the window on top; "開く" in the list's menu
+    // hands the row's file to the desktop.
+    void optionKeysAndTheOpenCommandReachThePlayerAndTheDesktop() {
+        put({{"tone.wav", "a.wav"}, {"tone.wav", "b.wav"}});
+        Window w(m_ini, m_folder);
+        w.form.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w.form));
+        MpvEngine& engine = w.form.players().mediaEngine();
+        w.doubleClick(QStringLiteral("a.wav"));
+        QTRY_COMPARE(w.playState(), 1);
+        for (const bool on : {true, false}) {
+            w.key(Qt::Key_F1);
+            QCOMPARE(engine.mpvProperty("mute"), on ? u"yes"_qs : u"no"_qs);
+            QCOMPARE(w.form.statusBar1()->panelText(StatusBar1::MutePanel),
+                     on ? u"ミュートON"_qs : u"ミュートOFF"_qs);
+            w.key(Qt::Key_F2);
+            QCOMPARE(w.form.windowFlags().testFlag(Qt::WindowStaysOnTopHint), on);
+        }
+        w.play().MnuMovieStop_Click();
+
+        const Form1Menus& m = w.form.menus();
+        QTest::mouseClick(w.list().view().viewport(), Qt::RightButton, {},
+                          w.centreOfRow(u"b.wav"_qs));
+        QTRY_VERIFY(m.MnuPlayOpt->isVisible());
+        QTest::mouseClick(m.MnuPlayOpt, Qt::LeftButton, {},
+                          m.MnuPlayOpt->actionGeometry(m.MunOpen).center());
+        QCOMPARE(w.opened, QStringList{m_folder + u"/b.wav"});
+        // This desktop has no program for it: said once.
+        QCOMPARE(w.dialogs.messages().size(), 1);
+        QCOMPARE(w.dialogs.messages().first().text, platform_msg::openFailed(m_folder + u"/b.wav"));
     }
 
     void slideShowAndTheFileView() {

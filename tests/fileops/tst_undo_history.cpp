@@ -254,6 +254,27 @@ void TstUndoHistory::takenPlaceIsAskedAbout() {
     });
     QVERIFY(occupant != trashed.cend());
     QCOMPARE(readFile(occupant->filesPath()), QByteArray("new d"));
+
+    // No for the first asked: the other item still goes back, and the step is done with.
+    writeFile(path(u"src/e.txt"_s), "old e");
+    writeFile(path(u"src/f.txt"_s), "old f");
+    QCOMPARE(m_ops->ShellMoveFiles(makePathList({path(u"src/e.txt"_s), path(u"src/f.txt"_s)}),
+                                   path(u"dest"_s), false),
+             0);
+    writeFile(path(u"src/e.txt"_s), "new e");
+    writeFile(path(u"src/f.txt"_s), "new f");
+    m_dialogs->clear();
+    m_dialogs->answerMessage(MsgResult::No);   // f.txt
+    m_dialogs->answerMessage(MsgResult::Yes);  // e.txt
+    result = m_history->undo();
+    QCOMPARE(result.code, 0);
+    QCOMPARE(result.statusText, fileops_msg::undoPartly(fileops_msg::moveStep(), 1, 1));
+    QCOMPARE(result.reverted, (QList<MovedItem>{{path(u"dest/e.txt"_s), path(u"src/e.txt"_s)}}));
+    QCOMPARE(message(0), fileops_msg::undoPlaceTaken(path(u"src/f.txt"_s)));
+    QCOMPARE(readFile(path(u"src/e.txt"_s)), QByteArray("old e"));
+    QCOMPARE(readFile(path(u"src/f.txt"_s)), QByteArray("new f"));
+    QCOMPARE(namesIn(path(u"dest"_s)), (QStringList{u"c.txt"_s, u"f.txt"_s}));
+    QVERIFY(!m_history->canUndo());
 }
 
 void TstUndoHistory::moveAcrossFileSystemsGoesBackByCopy() {

@@ -114,6 +114,21 @@ private slots:
         const MetafilePlan loop = expandMetafile(d + u"/x.m3u"_qs, MetafileFormat::M3u);
         QVERIFY(loop.refused);
         QVERIFY(loop.entries.isEmpty());
+
+        // Eight lists, each naming the next, are read; nine are deeper than any real list.
+        for (const int depth : {8, 9}) {
+            const auto list = [&](int i) -> QString {
+                return d + u"/chain%1-%2.m3u"_qs.arg(depth).arg(i);
+            };
+            for (int i = 1; i <= depth; ++i) {
+                writeFile(list(i),
+                          i < depth ? QFile::encodeName(list(i + 1)) : QByteArray("a.wav"));
+            }
+            const MetafilePlan chain = expandMetafile(list(1), MetafileFormat::M3u);
+            QCOMPARE(chain.refused, depth == 9);
+            QCOMPARE(targets(chain.entries),
+                     depth == 9 ? QStringList() : QStringList{d + u"/a.wav"_qs});
+        }
     }
 
     void enginePlaysTheEntriesAsOneClip() {
