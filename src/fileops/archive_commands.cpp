@@ -1,4 +1,4 @@
-#include "archive/archive_commands.h"
+#include "fileops/archive_commands.h"
 
 #include <algorithm>
 #include <exception>
