@@ -6,7 +6,7 @@
 #include "browser/file_list.h"
 #include "browser/file_list_view.h"
 #include "browser/folder_tree.h"
-#include "browser/path_utils.h"
+#include "platform/file_exist.h"
 
 int ListPlayRows::count() const {
     return m_list.rowCount();

@@ -9,7 +9,6 @@
 #include "browser/file_list.h"
 #include "browser/folder_scan.h"
 #include "browser/folder_tree.h"
-#include "browser/path_utils.h"
 #include "platform/app_info.h"
 #include "platform/dialogs.h"
 #include "platform/error_box.h"

@@ -6,13 +6,14 @@
 #include "browser/file_list.h"
 #include "browser/folder_scan.h"
 #include "browser/folder_tree.h"
-#include "browser/path_utils.h"
 #include "browser/tree_state.h"
 #include "fileops/command_context.h"
 #include "fileops/messages.h"
 #include "fileops/undo_history.h"
 #include "platform/busy_cursor.h"
 #include "platform/error_box.h"
+#include "platform/file_exist.h"
+#include "platform/path_text.h"
 
 UndoCommand::UndoCommand(FileCommandContext& context, QObject* parent)
     : QObject(parent), m_context(context) {}

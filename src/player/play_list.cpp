@@ -2,12 +2,12 @@
 
 #include <QWidget>
 
-#include "browser/path_utils.h"
 #include "browser/play_rows.h"
 #include "platform/app_info.h"
 #include "platform/dialogs.h"
 #include "platform/error_box.h"
 #include "platform/interval_timer.h"
+#include "platform/path_text.h"
 #include "player/media_player_engine.h"
 #include "player/messages.h"
 #include "player/movie.h"
