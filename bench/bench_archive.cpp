@@ -27,11 +27,11 @@
 
 #include "app/form1.h"
 #include "app/toolbar1.h"
-#include "archive/archive_commands.h"
 #include "bench_window.h"
 #include "browser/file_list.h"
 #include "browser/folder_tree.h"
 #include "browser/navigation.h"
+#include "fileops/archive_commands.h"
 #include "platform/scripted_dialogs.h"
 
 using namespace Qt::StringLiterals;

@@ -46,6 +46,7 @@
 #include "browser/file_list_view.h"
 #include "browser/folder_tree.h"
 #include "browser/image_list.h"
+#include "browser/list_play_rows.h"
 #include "browser/tree_state.h"
 #include "browser/tree_view1.h"
 #include "midi_bytes.h"
@@ -206,8 +207,9 @@ public:
         PlayListWindow window;
         window.setCaption = [](const QString&) {};
         window.setPlayButtonImage = [](const QString&) {};
-        m_playList = std::make_unique<PlayList>(m_state, m_dialogs, m_list, m_tree, *m_movie,
-                                                *m_players, m_timer, window);
+        m_playList = std::make_unique<PlayList>(m_state, m_dialogs,
+                                                std::make_unique<ListPlayRows>(m_list, m_tree),
+                                                *m_movie, *m_players, m_timer, window);
         m_movie->configureAtStart();
         m_list.CreateColumns();
         m_host.resize(800, 600);

@@ -13,6 +13,7 @@
 #include "browser/file_list.h"
 #include "browser/file_list_view.h"
 #include "browser/folder_tree.h"
+#include "browser/list_play_rows.h"
 #include "browser/navigation.h"
 #include "browser/tree_view1.h"
 #include "platform/desktop_services.h"
@@ -32,8 +33,9 @@ void Form1::buildPlayer(const Form1PlayerSetup& setup) {
     m_realAudio[1] = m_players->RealAudio1(1);
     m_movie =
         std::make_unique<clsMovie>(m_dialogs, *m_timer1, *m_players, m_openUrl, setup.waveVolume);
-    m_playList = std::make_unique<PlayList>(m_state, m_dialogs, *m_list, *m_tree, *m_movie,
-                                            *m_players, *m_timer1, playListWindow());
+    m_playList = std::make_unique<PlayList>(m_state, m_dialogs,
+                                            std::make_unique<ListPlayRows>(*m_list, *m_tree),
+                                            *m_movie, *m_players, *m_timer1, playListWindow());
 }
 
 PlayListWindow Form1::playListWindow() {

@@ -18,6 +18,7 @@
 #include "browser/path_utils.h"
 #include "platform/desktop_services.h"
 #include "platform/error_box.h"
+#include "platform/file_exist.h"
 #include "platform/interval_timer.h"
 #include "platform/run_error.h"
 #include "platform/screen_saver.h"

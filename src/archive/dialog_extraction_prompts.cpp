@@ -1,7 +1,7 @@
 #include "archive/dialog_extraction_prompts.h"
 
 #include "archive/messages.h"
-#include "browser/path_utils.h"
+#include "platform/byte_size_text.h"
 #include "platform/dialogs.h"
 #include "platform/file_name_codec.h"
 #include "platform/file_op_progress.h"

@@ -7,11 +7,11 @@
 #include "archive/archive_codes.h"
 #include "archive/lha_zip.h"
 #include "archive/messages.h"
-#include "browser/folder_scan.h"
-#include "browser/path_utils.h"
 #include "platform/app_info.h"
 #include "platform/dialogs.h"
+#include "platform/file_exist.h"
 #include "platform/file_name_codec.h"
+#include "platform/path_text.h"
 
 namespace {
 
@@ -68,7 +68,7 @@ int extractHere(Dialogs& dialogs, ExtractionPrompts& prompts, const QStringList&
     for (const QString& given : paths) {
         const QString path = QDir::cleanPath(
             QDir::isAbsolutePath(given) ? given : QDir::currentPath() + u'/' + given);
-        if (!isArchiveName(path) || folderExistsOnDisk(path)) {
+        if (!isArchiveName(path) || FolderExist(path)) {
             dialogs.messageBox(archive_msg::notAnArchive(displayFileName(path)), MsgIcon::None,
                                MsgButtons::Ok, app_info::title());
             all = false;

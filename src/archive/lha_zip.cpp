@@ -2,8 +2,8 @@
 
 #include "archive/archiver_entries.h"
 #include "archive/messages.h"
-#include "browser/path_utils.h"
 #include "platform/dialogs.h"
+#include "platform/file_exist.h"
 
 namespace LhaZip {
 

@@ -15,6 +15,7 @@
 #include "browser/file_search.h"
 #include "browser/messages.h"
 #include "browser/path_utils.h"
+#include "platform/byte_size_text.h"
 #include "platform/dialogs.h"
 
 namespace {

@@ -124,29 +124,6 @@ void sortSubFolders(QList<SubFolder>& folders) {
     });
 }
 
-QString folderPrefix(const QString& key) {
-    return key.endsWith(u'/') ? key : key + u'/';
-}
-
-QString childKey(const QString& parentKey, const QString& name) {
-    return folderPrefix(parentKey) + name;
-}
-
-QString folderKey(const QString& path) {
-    QString key;
-    key.reserve(path.size());
-    for (const QChar c : path) {
-        if (c == u'/' && key.endsWith(u'/')) {
-            continue;
-        }
-        key.append(c);
-    }
-    if (key.size() > 1 && key.endsWith(u'/')) {
-        key.chop(1);
-    }
-    return key;
-}
-
 SpecialFolderNames SpecialFolderNames::fromSystem() {
     const QString home = folderKey(QDir::homePath());
     const auto name = [&home](QStandardPaths::StandardLocation kind) {

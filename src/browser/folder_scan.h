@@ -6,6 +6,7 @@
 #include <QList>
 #include <QString>
 
+#include "platform/path_text.h"  // the node keys: folderPrefix, childKey, folderKey
 #include "settings/module1.h"
 
 // What the folder tree reads from disk and the rules it builds nodes by: the attributes of an
@@ -54,13 +55,6 @@ bool folderExistsOnDisk(const QString& path);
 // Tree order: by name regardless of case, names equal but for case in code-unit order.
 bool folderNameLess(const QString& a, const QString& b);
 void sortSubFolders(QList<SubFolder>& folders);
-
-// Node keys. A folder prefix is the folder with one "/" at its end; a child's key is its
-// parent's prefix followed by its name ("/" + name under "/").
-QString folderPrefix(const QString& key);
-QString childKey(const QString& parentKey, const QString& name);
-// A folder path as a key: repeated "/" made one, no "/" at the end except for "/" itself.
-QString folderKey(const QString& path);
 
 // The special folders the tree and the list show with pictures of their own. The program knew
 // them by their Windows names ("My Pictures", "My Music", "My Videos", "Favorites"); here they

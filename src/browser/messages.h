@@ -25,8 +25,6 @@ inline const char16_t* const kDriveTypeNames[] = {
     u"RAMディスク",
 };
 
-inline const char16_t* const kBytes = u"バイト";
-
 // The file list: column titles, the texts that size the columns at start, and the fixed texts of
 // its rows and of the status bar.
 inline const char16_t* const kListColumnTitles[] = {

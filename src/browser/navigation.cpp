@@ -20,6 +20,8 @@
 #include "platform/command_table.h"
 #include "platform/dialogs.h"
 #include "platform/error_box.h"
+#include "platform/file_exist.h"
+#include "platform/path_text.h"
 #include "platform/shell_execute.h"
 #include "platform/volumes.h"
 #include "settings/live_settings.h"

@@ -4,7 +4,7 @@
 #include <QFileInfo>
 
 #include "browser/messages.h"
-#include "browser/path_utils.h"
+#include "platform/path_text.h"
 
 namespace {
 

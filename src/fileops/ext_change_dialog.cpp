@@ -7,8 +7,8 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include "browser/path_utils.h"
 #include "fileops/messages.h"
+#include "platform/path_text.h"
 #include "settings/ini_file.h"
 #include "settings/settings_catalogue.h"
 

@@ -10,7 +10,7 @@
 #include "platform/file_mover.h"
 #include "platform/file_transfer.h"
 #include "platform/path_list.h"
-#include "platform/path_parts.h"
+#include "platform/path_text.h"
 #include "platform/rename_item.h"
 #include "platform/trash_batch.h"
 
@@ -22,12 +22,10 @@ public:
     explicit AskedMoveQuestions(Dialogs& dialogs) : m_dialogs(dialogs) {}
 
     ConflictAnswer replaceFile(const QString& target) override {
-        return ask(
-            fileops_msg::replaceFile(path_parts::nameOf(target), path_parts::parentOf(target)));
+        return ask(fileops_msg::replaceFile(GetFileNm(target), GetParentFolder(target)));
     }
     ConflictAnswer mergeFolder(const QString& target) override {
-        return ask(
-            fileops_msg::mergeFolder(path_parts::nameOf(target), path_parts::parentOf(target)));
+        return ask(fileops_msg::mergeFolder(GetFileNm(target), GetParentFolder(target)));
     }
 
 private:
@@ -90,9 +88,8 @@ FileOpOutcome FileOperations::deleteToTrash(const QString& pathList, bool confir
     if (outcome = batch.check(paths); outcome.failed()) {
         return outcome;
     }
-    if (confirm &&
-        !confirmed(fileops_msg::confirmDelete(paths.size(), path_parts::nameOf(paths.first())),
-                   fileops_msg::deleteTitle())) {
+    if (confirm && !confirmed(fileops_msg::confirmDelete(paths.size(), GetFileNm(paths.first())),
+                              fileops_msg::deleteTitle())) {
         return FileOpOutcome::cancel();
     }
     outcome = batch.put();
@@ -123,10 +120,9 @@ FileOpOutcome FileOperations::move(const QString& pathList, const QString& desti
     if (outcome = FileMover::targetsFor(sources, destination, items); outcome.failed()) {
         return outcome;
     }
-    if (confirm &&
-        !confirmed(fileops_msg::confirmMove(sources.size(), path_parts::nameOf(sources.first()),
-                                            QDir::cleanPath(destination)),
-                   fileops_msg::moveTitle())) {
+    if (confirm && !confirmed(fileops_msg::confirmMove(sources.size(), GetFileNm(sources.first()),
+                                                       QDir::cleanPath(destination)),
+                              fileops_msg::moveTitle())) {
         return FileOpOutcome::cancel();
     }
     AskedMoveQuestions questions(m_dialogs);

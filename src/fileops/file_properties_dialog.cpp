@@ -15,6 +15,7 @@
 
 #include "browser/path_utils.h"
 #include "fileops/messages.h"
+#include "platform/byte_size_text.h"
 
 namespace {
 

@@ -7,9 +7,7 @@
 #include "browser/drop_data.h"
 #include "browser/file_list.h"
 #include "browser/file_list_view.h"
-#include "browser/folder_scan.h"
 #include "browser/folder_tree.h"
-#include "browser/path_utils.h"
 #include "browser/tree_state.h"
 #include "browser/tree_view1.h"
 #include "fileops/command_context.h"
@@ -18,8 +16,10 @@
 #include "fileops/tree_commands.h"
 #include "fileops/undo_history.h"
 #include "platform/error_box.h"
+#include "platform/file_exist.h"
 #include "platform/file_transfer.h"
 #include "platform/path_list.h"
+#include "platform/path_text.h"
 
 namespace {
 

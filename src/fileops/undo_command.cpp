@@ -6,7 +6,6 @@
 #include "browser/file_list.h"
 #include "browser/folder_scan.h"
 #include "browser/folder_tree.h"
-#include "browser/path_utils.h"
 #include "browser/tree_state.h"
 #include "fileops/command_context.h"
 #include "fileops/messages.h"
@@ -14,6 +13,8 @@
 #include "platform/busy_cursor.h"
 #include "platform/command_table.h"
 #include "platform/error_box.h"
+#include "platform/file_exist.h"
+#include "platform/path_text.h"
 #include "settings/playback_hold.h"
 
 UndoCommand::UndoCommand(FileCommandContext& context, QObject* parent)

@@ -4,7 +4,7 @@
 #include "fileops/outcome_text.h"
 #include "platform/dialogs.h"
 #include "platform/file_transfer.h"
-#include "platform/path_parts.h"
+#include "platform/path_text.h"
 #include "platform/run_error.h"
 #include "platform/trash_batch.h"
 
@@ -199,7 +199,7 @@ bool UndoHistory::undoMoved(Record& record, Run& run) {
             continue;
         }
         // A folder emptied by a merge was removed; it is made again for its items.
-        if (const int err = file_transfer::makeFolders(path_parts::parentOf(item.from)); err != 0) {
+        if (const int err = file_transfer::makeFolders(GetParentFolder(item.from)); err != 0) {
             const int code = shellErrorFromErrno(err);
             fail(fileops_msg::cannotUndo(item.to, runErrorText(code)), code, run);
             return false;

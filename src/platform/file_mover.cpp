@@ -11,13 +11,9 @@
 #include "platform/file_name_codec.h"
 #include "platform/file_op_progress.h"
 #include "platform/file_transfer.h"
-#include "platform/path_parts.h"
+#include "platform/path_text.h"
 #include "platform/run_error.h"
 #include "platform/volumes.h"
-
-using path_parts::join;
-using path_parts::nameOf;
-using path_parts::parentOf;
 
 namespace {
 
@@ -51,7 +47,7 @@ bool canRemoveTree(const QString& path) {
         return false;
     }
     return std::all_of(names.cbegin(), names.cend(),
-                       [&](const QString& name) { return canRemoveTree(join(path, name)); });
+                       [&](const QString& name) { return canRemoveTree(childKey(path, name)); });
 }
 
 }  // namespace
@@ -81,7 +77,7 @@ FileOpOutcome FileMover::targetsFor(const QStringList& sources, const QString& d
         }
         return {};
     }
-    if (sources.size() == 1 && statPath(parentOf(dest), st) && S_ISDIR(st.st_mode)) {
+    if (sources.size() == 1 && statPath(GetParentFolder(dest), st) && S_ISDIR(st.st_mode)) {
         items.append({sources.first(), dest});
         return {};
     }
@@ -140,7 +136,7 @@ FileMover::Folder FileMover::folder(const QString& path) {
 void FileMover::listBusyFolders(const QList<MovedItem>& items) {
     QHash<QString, qsizetype> itemsInto;
     for (const MovedItem& item : items) {
-        ++itemsInto[parentOf(item.to)];
+        ++itemsInto[GetParentFolder(item.to)];
     }
     for (auto it = itemsInto.cbegin(); it != itemsInto.cend(); ++it) {
         if (it.value() < kListFolderFrom) {
@@ -160,7 +156,7 @@ void FileMover::listBusyFolders(const QList<MovedItem>& items) {
 // A name that a folder's listing lacks was not there when the move began; one made since then
 // is still never replaced: the rename refuses it and the move is put back.
 bool FileMover::targetExists(const Folder& folder, const QString& target, struct stat& st) const {
-    if (folder.names && !folder.names->contains(nameOf(target))) {
+    if (folder.names && !folder.names->contains(GetFileNm(target))) {
         return false;
     }
     return lstatPath(target, st);
@@ -210,18 +206,20 @@ int FileMover::plan(const QString& source, const QString& target, FileOpOutcome&
     }
     const Folder targetFolder = folderOf(target);
     if (targetFolder.err != 0) {
-        outcome = {
-            run_error::kPathNotFound, FileOpFailure::DestinationMissing, parentOf(target), {}};
+        outcome = {run_error::kPathNotFound,
+                   FileOpFailure::DestinationMissing,
+                   GetParentFolder(target),
+                   {}};
         return outcome.code;
     }
-    const QString sourceName = nameOf(source);
-    const QString targetName = nameOf(target);
+    const QString sourceName = GetFileNm(source);
+    const QString targetName = GetFileNm(target);
     if (sourceName == targetName && sourceFolder.real == targetFolder.real) {
         return 0;  // already where it is asked to go
     }
     // Only a folder can have the target inside it.
-    const QString realSource = join(sourceFolder.real, sourceName);
-    if (join(targetFolder.real, targetName).startsWith(realSource + u'/')) {
+    const QString realSource = childKey(sourceFolder.real, sourceName);
+    if (childKey(targetFolder.real, targetName).startsWith(realSource + u'/')) {
         outcome = {run_error::kPathFileAccess, FileOpFailure::MoveIntoItself, source, {}};
         return outcome.code;
     }
@@ -277,7 +275,8 @@ int FileMover::plan(const QString& source, const QString& target, FileOpOutcome&
     }
     std::sort(names.begin(), names.end());
     for (const QString& name : names) {
-        if (const int code = plan(join(source, name), join(target, name), outcome); code != 0) {
+        if (const int code = plan(childKey(source, name), childKey(target, name), outcome);
+            code != 0) {
             return code;
         }
     }
@@ -289,16 +288,16 @@ bool FileMover::checkRemovable(const Step& step, FileOpOutcome& outcome) const {
     if (!step.crossDevice || step.kind == StepKind::MergeFolder) {
         return true;
     }
-    if (canEmpty(parentOf(step.source)) && canRemoveTree(step.source)) {
+    if (canEmpty(GetParentFolder(step.source)) && canRemoveTree(step.source)) {
         return true;
     }
     return fail(step.source, EACCES, outcome);
 }
 
 bool FileMover::copyToTemporary(const Step& step, QString& temporary, FileOpOutcome& outcome) {
-    const QString folder = parentOf(step.target);
-    temporary = join(folder, file_transfer::unusedHiddenName(folder, nameOf(step.target),
-                                                             QStringLiteral("part")));
+    const QString folder = GetParentFolder(step.target);
+    temporary = childKey(folder, file_transfer::unusedHiddenName(folder, GetFileNm(step.target),
+                                                                 QStringLiteral("part")));
     if (!m_progressShown) {
         // A move that turned out to cross file systems only when it was tried.
         if (!step.crossDevice) {
@@ -307,7 +306,7 @@ bool FileMover::copyToTemporary(const Step& step, QString& temporary, FileOpOutc
         m_progress.begin(m_title, m_work);
         m_progressShown = true;
     }
-    const QString name = nameOf(step.source);
+    const QString name = GetFileNm(step.source);
     const QString label = m_label ? m_label(name) : name;
     const int err = file_transfer::copyTreeVerified(step.source, temporary, [&](qint64 bytes) {
         m_workDone += bytes;
@@ -348,10 +347,10 @@ bool FileMover::run(const Step& step, FileOpOutcome& outcome) {
         return false;
     }
     if (step.kind == StepKind::Replace) {
-        const QString folder = parentOf(step.target);
+        const QString folder = GetParentFolder(step.target);
         const QString backup =
-            join(folder, file_transfer::unusedHiddenName(folder, nameOf(step.target),
-                                                         QStringLiteral("replaced")));
+            childKey(folder, file_transfer::unusedHiddenName(folder, GetFileNm(step.target),
+                                                             QStringLiteral("replaced")));
         if (const int err = file_transfer::renameNoReplace(step.target, backup); err != 0) {
             if (!temporary.isEmpty()) {
                 file_transfer::removeTree(temporary);
@@ -364,8 +363,8 @@ bool FileMover::run(const Step& step, FileOpOutcome& outcome) {
     if (temporary.isEmpty()) {
         const int err = step.sourceFolder && step.targetFolder
                             ? file_transfer::renameNoReplaceAt(
-                                  *step.sourceFolder, encodeFileName(nameOf(step.source)),
-                                  *step.targetFolder, encodeFileName(nameOf(step.target)))
+                                  *step.sourceFolder, encodeFileName(GetFileNm(step.source)),
+                                  *step.targetFolder, encodeFileName(GetFileNm(step.target)))
                             : file_transfer::renameNoReplace(step.source, step.target);
         if (err == 0) {
             m_done.append({DoneKind::Renamed, step.source, step.target});

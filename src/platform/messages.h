@@ -14,6 +14,11 @@ inline QString screenSaverInhibitReason() {
     return QStringLiteral("スクリーンセーバーOFF設定");
 }
 
+// The unit of a size under one kilobyte.
+inline QString bytesUnit() {
+    return QStringLiteral("バイト");
+}
+
 // The cancel button of a long file operation's progress.
 inline QString progressCancel() {
     return QStringLiteral("キャンセル");

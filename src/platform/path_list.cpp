@@ -7,7 +7,7 @@
 #include <functional>
 
 #include "platform/file_op_outcome.h"
-#include "platform/path_parts.h"
+#include "platform/path_text.h"
 #include "platform/run_error.h"
 
 QStringList parsePathList(const QString& list) {
@@ -44,7 +44,7 @@ QStringList normalizeSources(const QStringList& paths, FileOpOutcome& outcome) {
             outcome = FileOpOutcome::fromErrno(FileOpFailure::NotFullPath, path, EINVAL);
             return {};
         }
-        const QString clean = path_parts::cleaned(path);
+        const QString clean = cleanedPath(path);
         if (!listed.contains(clean)) {
             listed.insert(clean);
             sources.append(clean);
@@ -65,7 +65,7 @@ QStringList normalizeSources(const QStringList& paths, FileOpOutcome& outcome) {
         if (known != withListed.constEnd()) {
             return *known;
         }
-        const bool result = listed.contains(folder) || isWithListed(path_parts::parentOf(folder));
+        const bool result = listed.contains(folder) || isWithListed(GetParentFolder(folder));
         withListed.insert(folder, result);
         return result;
     };

@@ -14,7 +14,7 @@
 #include <cstdlib>
 
 #include "platform/file_transfer.h"
-#include "platform/path_parts.h"
+#include "platform/path_text.h"
 #include "platform/trash_batch.h"
 #include "platform/volumes.h"
 
@@ -32,7 +32,6 @@ bool lstatPath(const QString& path, struct stat& st) {
 }
 
 using file_transfer::realPath;
-using path_parts::join;
 
 // A folder of ours that nobody could have slipped in: a real folder (not a link) owned by us.
 bool isOwnFolder(const QString& path) {
@@ -191,7 +190,7 @@ QString Trash::topDirTrash(const QString& topDir, bool create) const {
     }
     const QString uid = QString::number(::geteuid());
     // An administrator's shared .Trash counts only as a sticky folder, never through a link.
-    const QString shared = join(topDir, QStringLiteral(".Trash"));
+    const QString shared = childKey(topDir, QStringLiteral(".Trash"));
     struct stat st {};
     if (lstatPath(shared, st) && S_ISDIR(st.st_mode) && (st.st_mode & S_ISVTX) != 0) {
         const QString own = shared + u'/' + uid;
@@ -202,7 +201,7 @@ QString Trash::topDirTrash(const QString& topDir, bool create) const {
             return own;
         }
     }
-    const QString own = join(topDir, u".Trash-" + uid);
+    const QString own = childKey(topDir, u".Trash-" + uid);
     if (create && !lstatPath(own, st)) {
         ::mkdir(native(own).constData(), 0700);
     }
@@ -299,7 +298,7 @@ QList<TrashEntry> Trash::list(const QString& trashDir) const {
         }
         entry.originalPath = QDir::isAbsolutePath(pathValue)
                                  ? QDir::cleanPath(pathValue)
-                                 : QDir::cleanPath(join(topDir, pathValue));
+                                 : QDir::cleanPath(childKey(topDir, pathValue));
         entries.append(entry);
     }
     return entries;
@@ -331,8 +330,7 @@ int Trash::restore(const TrashEntry& entry) {
     if (!file_transfer::exists(entry.filesPath())) {
         return ENOENT;
     }
-    if (const int err = file_transfer::makeFolders(path_parts::parentOf(entry.originalPath));
-        err != 0) {
+    if (const int err = file_transfer::makeFolders(GetParentFolder(entry.originalPath)); err != 0) {
         return err;
     }
     if (const int err = file_transfer::renameNoReplace(entry.filesPath(), entry.originalPath);
@@ -382,13 +380,13 @@ QStringList Trash::trashDirs() const {
     const QStringList topDirs = m_topDirs ? m_topDirs() : QStringList();
     for (const QString& topDir : topDirs) {
         const QString uid = QString::number(::geteuid());
-        const QString shared = join(topDir, QStringLiteral(".Trash"));
+        const QString shared = childKey(topDir, QStringLiteral(".Trash"));
         struct stat st {};
         QStringList candidates;
         if (lstatPath(shared, st) && S_ISDIR(st.st_mode) && (st.st_mode & S_ISVTX) != 0) {
             candidates.append(shared + u'/' + uid);
         }
-        candidates.append(join(topDir, u".Trash-" + uid));
+        candidates.append(childKey(topDir, u".Trash-" + uid));
         for (const QString& candidate : candidates) {
             if (isOwnFolder(candidate) && !dirs.contains(candidate)) {
                 dirs.append(candidate);

@@ -9,7 +9,7 @@
 
 #include "platform/file_name_codec.h"
 #include "platform/file_transfer.h"
-#include "platform/path_parts.h"
+#include "platform/path_text.h"
 
 namespace {
 
@@ -45,7 +45,7 @@ FileOpOutcome TrashBatch::fail(FileOpFailure failure, const QString& path, int e
 }
 
 int TrashBatch::folderOf(const QString& path) {
-    const QString parent = path_parts::parentOf(path);
+    const QString parent = GetParentFolder(path);
     const auto found = m_folderIndex.constFind(parent);
     if (found != m_folderIndex.constEnd()) {
         return *found;
@@ -80,8 +80,8 @@ FileOpOutcome TrashBatch::check(const QStringList& paths) {
             return fail(FileOpFailure::CannotTrash, given, EINVAL);
         }
         Item item;
-        item.path = path_parts::cleaned(given);
-        item.name = path_parts::nameOf(item.path);
+        item.path = cleanedPath(given);
+        item.name = GetFileNm(item.path);
         if (item.name.isEmpty() || item.path == u"/") {
             return fail(FileOpFailure::CannotTrash, item.path, EINVAL);
         }
@@ -104,8 +104,8 @@ int TrashBatch::writeInfo(Item& item, const QByteArray& date, bool flushNow) {
     const Folder& folder = m_folders.at(item.folder);
     TrashDir& trashDir = m_trashDirs[folder.trash];
     // Written as the item's real place, so it can be found again whatever links led to it.
-    const QByteArray info = trashInfoText(
-        m_trash.infoPathValue(trashDir.path, path_parts::join(folder.real, item.name)), date);
+    const QByteArray info =
+        trashInfoText(m_trash.infoPathValue(trashDir.path, childKey(folder.real, item.name)), date);
     // Many items of one name would otherwise try every taken number again each time. A name
     // taken only under files/ shows when the item is moved there.
     for (int n = trashDir.nextTry.value(item.name, 1); n < kMaxTries; ++n) {
@@ -200,8 +200,7 @@ FileOpOutcome TrashBatch::put() {
             return fail(FileOpFailure::CannotTrash, item.path,
                         err == EXDEV ? Trash::kNoUsableTrash : err);
         }
-        m_entries.append(
-            {trashDir, item.trashName, path_parts::join(folder.real, item.name), m_now});
+        m_entries.append({trashDir, item.trashName, childKey(folder.real, item.name), m_now});
     }
     return {};
 }

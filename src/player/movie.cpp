@@ -5,8 +5,8 @@
 #include <cmath>
 #include <limits>
 
-#include "browser/path_utils.h"
 #include "platform/dialogs.h"
+#include "platform/file_exist.h"
 #include "platform/interval_timer.h"
 #include "platform/run_error.h"
 #include "player/display_size.h"

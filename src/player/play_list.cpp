@@ -1,19 +1,14 @@
 #include "player/play_list.h"
 
-#include <QFont>
-#include <QTreeWidgetItem>
 #include <QWidget>
-#include <algorithm>
 
-#include "browser/file_list.h"
-#include "browser/file_list_view.h"
-#include "browser/folder_tree.h"
-#include "browser/path_utils.h"
+#include "browser/play_rows.h"
 #include "platform/app_info.h"
 #include "platform/command_table.h"
 #include "platform/dialogs.h"
 #include "platform/error_box.h"
 #include "platform/interval_timer.h"
+#include "platform/path_text.h"
 #include "player/media_player_engine.h"
 #include "player/messages.h"
 #include "player/movie.h"
@@ -28,14 +23,13 @@ constexpr QRgb kEndedColour = qRgb(255, 0, 0);
 
 }  // namespace
 
-PlayList::PlayList(Module1& state, Dialogs& dialogs, FileList& list, FolderTree& tree,
+PlayList::PlayList(Module1& state, Dialogs& dialogs, std::unique_ptr<PlayRows> rows,
                    clsMovie& movie, PlayerSet& players, IntervalTimer& timer1,
                    PlayListWindow window, QObject* parent)
     : QObject(parent),
       m_state(state),
       m_dialogs(dialogs),
-      m_list(list),
-      m_tree(tree),
+      m_rows(std::move(rows)),
       m_movie(movie),
       m_players(players),
       m_timer1(timer1),
@@ -59,53 +53,54 @@ PlayList::PlayList(Module1& state, Dialogs& dialogs, FileList& list, FolderTree&
     connect(&timer1, &IntervalTimer::timeout, this, &PlayList::Timer1_Timer);
 }
 
+PlayList::~PlayList() = default;
+
 int PlayList::currentRow() const {
-    const int selected = m_list.selectedRow();
+    const int selected = m_rows->selectedRow();
     if (selected >= 0) {
         return selected;
     }
     // Nothing selected: the focused row stands for the selection, as it did in the list the
     // program was written for; failing that, the first row.
-    const int focused = m_list.view().currentIndex().row();
-    if (focused >= 0 && focused < m_list.rowCount()) {
+    const int focused = m_rows->focusedRow();
+    if (focused >= 0 && focused < m_rows->count()) {
         return focused;
     }
     return 0;
 }
 
 QString PlayList::selectedPath() const {
-    return m_list.rowCount() == 0 ? QString() : m_list.keyOfRow(currentRow());
+    return m_rows->count() == 0 ? QString() : m_rows->pathOf(currentRow());
 }
 
 QString PlayList::selectedExtension() const {
-    return m_list.rowCount() == 0 ? QString() : m_list.model().row(currentRow()).ext.toLower();
+    return m_rows->count() == 0 ? QString() : m_rows->extensionOf(currentRow());
 }
 
 void PlayList::PlayStep(int mode) {
     try {
-        const int count = m_list.rowCount();
+        const int count = m_rows->count();
         if (count == 0) {
             return;
         }
         int current = currentRow();
-        if (FolderExist(m_list.keyOfRow(current))) {
+        if (m_rows->isFolder(current)) {
             return;
         }
         m_timer1.stop();
         m_state.mPlayNextFlg = true;
         if (CurrentPlayPath.isEmpty()) {
             // The first start takes the first selected row from the top.
-            const QList<int> rows = m_list.selectedRows();
-            if (!rows.isEmpty()) {
-                current = *std::min_element(rows.begin(), rows.end());
+            if (const int top = m_rows->topSelectedRow(); top >= 0) {
+                current = top;
             }
-            m_list.selectRow(current);
+            m_rows->selectRow(current);
         }
 
         if (m_window.fileViewPressed && m_window.fileViewPressed()) {
             // A plain file view: the selected file again, no walking, no slide show.
-            const QString path = m_list.keyOfRow(current);
-            const QString extension = m_list.model().row(current).ext.toLower();
+            const QString path = m_rows->pathOf(current);
+            const QString extension = m_rows->extensionOf(current);
             m_window.setCaption(player_msg::pathCaption(m_window.titleText, path));
             ClipOpenFlg = false;
             m_movie.PlayScreenChange(m_state.mScreenSize, path, extension);
@@ -114,17 +109,17 @@ void PlayList::PlayStep(int mode) {
             return;
         }
 
-        const StepMove move = stepMove(
-            mode, current, count, [this](int row) { return FolderExist(m_list.keyOfRow(row)); });
+        const StepMove move =
+            stepMove(mode, current, count, [this](int row) { return m_rows->isFolder(row); });
         if (move.leftRow >= 0) {
-            m_list.model().setIconKey(move.leftRow, move.leftIcon);
+            m_rows->setIconKey(move.leftRow, move.leftIcon);
         }
         unmarkLeftPlaying(current, move);
-        m_list.selectRow(move.target);
+        m_rows->selectRow(move.target);
         markPlaying(move.target);
 
-        const QString path = m_list.keyOfRow(move.target);
-        const QString extension = m_list.model().row(move.target).ext.toLower();
+        const QString path = m_rows->pathOf(move.target);
+        const QString extension = m_rows->extensionOf(move.target);
         recordQuickPath(path);
 
         ClipOpenFlg = false;
@@ -141,7 +136,7 @@ void PlayList::unmarkLeftPlaying(int current, const StepMove& move) {
     // The row that played until now is left behind when another row starts (a double-click
     // elsewhere, a step from a row selected meanwhile): it is marked as left, so that one row
     // only shows the playing icon. A wrap-round leaves the row it started from as it was.
-    const int playing = m_list.rowOfKey(CurrentPlayPath);
+    const int playing = m_rows->rowOfPath(CurrentPlayPath);
     if (playing < 0 || playing == move.target || playing == move.leftRow) {
         return;
     }
@@ -149,20 +144,17 @@ void PlayList::unmarkLeftPlaying(int current, const StepMove& move) {
     if (wrapped && playing == current) {
         return;
     }
-    FileListModel& model = m_list.model();
-    const QString icon = model.row(playing).iconKey;
+    const QString icon = m_rows->iconKeyOf(playing);
     if (icon == playingIcon(false) || icon == playingIcon(true)) {
-        model.setIconKey(playing,
-                         ReverseFlg ? QStringLiteral("NextUp") : QStringLiteral("NextDwn"));
+        m_rows->setIconKey(playing,
+                           ReverseFlg ? QStringLiteral("NextUp") : QStringLiteral("NextDwn"));
     }
 }
 
 void PlayList::markPlaying(int row) {
-    FileListModel& model = m_list.model();
-    model.setForeColor(row, kStartedColour);
-    model.setBold(row, true);
-    model.setIconKey(row, playingIcon(ReverseFlg));
-    model.setToolTip(row, player_msg::playingTip(model.row(row).text));
+    m_rows->markRow(row, kStartedColour);
+    m_rows->setIconKey(row, playingIcon(ReverseFlg));
+    m_rows->setToolTip(row, player_msg::playingTip(m_rows->nameOf(row)));
 }
 
 void PlayList::recordQuickPath(const QString& path) {
@@ -184,31 +176,29 @@ void PlayList::OnMediaEnd() {
         return;
     }
     // A row a refresh has taken away simply gets no mark.
-    FileListModel& model = m_list.model();
     if (LoopFlg) {
-        int row = m_list.rowOfKey(CurrentPlayPath);
+        int row = m_rows->rowOfPath(CurrentPlayPath);
         if (row >= 0) {
-            model.setToolTip(row, player_msg::repeatTip(model.row(row).text));
+            m_rows->setToolTip(row, player_msg::repeatTip(m_rows->nameOf(row)));
         }
         PlayStep(2);
-        row = m_list.rowOfKey(CurrentPlayPath);
+        row = m_rows->rowOfPath(CurrentPlayPath);
         if (row >= 0) {
-            model.setIconKey(row, QStringLiteral("LOOP_KEY"));
+            m_rows->setIconKey(row, QStringLiteral("LOOP_KEY"));
         }
         return;
     }
     const QString ended = CurrentPlayPath;
-    int row = m_list.rowOfKey(ended);
+    int row = m_rows->rowOfPath(ended);
     if (row >= 0) {
-        model.setForeColor(row, kEndedColour);
-        model.setBold(row, true);
-        model.setToolTip(row, player_msg::endedTip(model.row(row).text));
+        m_rows->markRow(row, kEndedColour);
+        m_rows->setToolTip(row, player_msg::endedTip(m_rows->nameOf(row)));
     }
     mEndSeenFlg = true;
     PlayStep(ReverseFlg ? 1 : 0);
-    row = m_list.rowOfKey(ended);
+    row = m_rows->rowOfPath(ended);
     if (row >= 0) {
-        model.setIconKey(row, QStringLiteral("PLAY_END_KEY"));
+        m_rows->setIconKey(row, QStringLiteral("PLAY_END_KEY"));
     }
 }
 
@@ -229,20 +219,16 @@ void PlayList::Timer1_Timer() {
 
 void PlayList::ShowClipInfo() {
     try {
-        if (m_list.rowCount() == 0) {
+        if (m_rows->count() == 0) {
             return;
         }
         const int row = currentRow();
-        m_list.selectRow(row);
-        const FileListModel& model = m_list.model();
-        QString folder = m_tree.SelectedFolderPath();
-        if (folder.isEmpty()) {
-            folder = m_list.ListedFolder();
-        }
-        const QString sizeText = model.columnText(row, FileListModel::SizeColumn).trimmed();
-        const QString name = model.row(row).text;
-        const QString extension = model.row(row).ext;
-        m_movie.SetPlayMute(m_state.mMuteState, m_list.keyOfRow(row), extension);
+        m_rows->selectRow(row);
+        const QString folder = m_rows->folderOnShow();
+        const QString sizeText = m_rows->sizeTextOf(row);
+        const QString name = m_rows->nameOf(row);
+        const QString extension = m_rows->extensionOf(row);
+        m_movie.SetPlayMute(m_state.mMuteState, m_rows->pathOf(row), extension);
         qint32 height = 0;
         qint32 width = 0;
         m_movie.GetDspSize(extension, height, width);
@@ -288,14 +274,13 @@ void PlayList::MnuMovieStop_Click() {
 
 void PlayList::MunOpen_Click() {
     try {
-        if (m_list.rowCount() == 0) {
+        if (m_rows->count() == 0) {
             return;
         }
         const int row = currentRow();
-        m_list.model().setForeColor(row, kStartedColour);
-        m_list.model().setBold(row, true);
+        m_rows->markRow(row, kStartedColour);
         if (m_window.openWithDesktop) {
-            m_window.openWithDesktop(m_list.keyOfRow(row));
+            m_window.openWithDesktop(m_rows->pathOf(row));
         }
     } catch (const std::exception& error) {
         reportError(error);
@@ -303,7 +288,7 @@ void PlayList::MunOpen_Click() {
 }
 
 void PlayList::PlayButton_Click() {
-    if (m_list.rowCount() == 0) {
+    if (m_rows->count() == 0) {
         return;
     }
     m_timer1.stop();
@@ -315,7 +300,7 @@ void PlayList::PlayButton_Click() {
 }
 
 void PlayList::PlayKey() {
-    if (m_list.rowCount() == 0) {
+    if (m_rows->count() == 0) {
         return;
     }
     m_timer1.stop();
@@ -367,7 +352,7 @@ void PlayList::restoreStartRate() {
 }
 
 void PlayList::changeDisplaySize(int index) {
-    if (m_list.rowCount() == 0) {
+    if (m_rows->count() == 0) {
         return;
     }
     const QString path = selectedPath();
@@ -383,27 +368,20 @@ void PlayList::changeDisplaySize(int index) {
 }
 
 void PlayList::showSelectedPath() {
-    if (m_list.rowCount() > 0) {
+    if (m_rows->count() > 0) {
         m_window.setCaption(player_msg::pathCaption(m_window.titleText, selectedPath()));
     }
 }
 
 void PlayList::applyMute(bool on) {
-    if (m_list.rowCount() > 0) {
+    if (m_rows->count() > 0) {
         m_movie.SetPlayMute(on, selectedPath(), selectedExtension());
     }
 }
 
 void PlayList::onNewStream() {
     ShowClipInfo();
-    if (QTreeWidgetItem* node = m_tree.SelectedNode()) {
-        QFont font = node->font(0);
-        if (!font.bold()) {
-            font.setBold(true);
-            node->setFont(0, font);
-            node->setForeground(0, QColor(kEndedColour));
-        }
-    }
+    m_rows->markFolderPlayed(kEndedColour);
 }
 
 void PlayList::onMediaPlayState(int newState) {

@@ -3,15 +3,15 @@
 #include <QObject>
 #include <QString>
 #include <functional>
+#include <memory>
 #include <optional>
 
 #include "player/play_steps.h"
 
 class CommandTable;
 class Dialogs;
-class FileList;
-class FolderTree;
 class IntervalTimer;
+class PlayRows;
 class PlayerSet;
 class clsMovie;
 struct Module1;
@@ -38,16 +38,17 @@ struct PlayListWindow {
     std::function<void(const QString& path)> openWithDesktop;
 };
 
-// The play list: the file list of the folder on show, walked by PlayStep. It starts the selected
+// The play list: the rows of the folder on show, walked by PlayStep. It starts the selected
 // file through clsMovie, moves up and down the rows with wrap-round, repeats, runs the slide
 // show on Timer1, marks each row with what happened to it, records played folders in the quick
 // paths, and answers the engines' events (end of a file, play state, a new stream).
 class PlayList : public QObject {
     Q_OBJECT
 public:
-    PlayList(Module1& state, Dialogs& dialogs, FileList& list, FolderTree& tree, clsMovie& movie,
+    PlayList(Module1& state, Dialogs& dialogs, std::unique_ptr<PlayRows> rows, clsMovie& movie,
              PlayerSet& players, IntervalTimer& timer1, PlayListWindow window,
              QObject* parent = nullptr);
+    ~PlayList() override;
 
     QString CurrentPlayPath;
     bool LoopFlg = false;
@@ -121,8 +122,7 @@ private:
 
     Module1& m_state;
     Dialogs& m_dialogs;
-    FileList& m_list;
-    FolderTree& m_tree;
+    std::unique_ptr<PlayRows> m_rows;
     clsMovie& m_movie;
     PlayerSet& m_players;
     IntervalTimer& m_timer1;

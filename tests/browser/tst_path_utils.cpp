@@ -9,6 +9,8 @@
 #include "browser/path_utils.h"
 #include "browser/special_folder.h"
 #include "platform/app_info.h"
+#include "platform/byte_size_text.h"
+#include "platform/file_exist.h"
 #include "platform/scripted_dialogs.h"
 #include "platform/volumes.h"
 
@@ -78,13 +80,9 @@ class TestPathUtils : public QObject {
     Q_OBJECT
 
 private slots:
-    void pathParts_data();
-    void pathParts();
     void driveName();
     void existenceTests();
     void uncPaths();
-    void removeExtension_data();
-    void removeExtension();
     void byteSizes_data();
     void byteSizes();
     void sizeText_data();
@@ -98,92 +96,6 @@ private slots:
     void volumeOfPath();
     void specialFolders();
 };
-
-void TestPathUtils::pathParts_data() {
-    QTest::addColumn<QString>("path");
-    QTest::addColumn<QString>("ext");
-    QTest::addColumn<QString>("fileName");
-    QTest::addColumn<QString>("baseName");
-    QTest::addColumn<QString>("parent");
-
-    QTest::newRow("file") << "/a/b.mp3"
-                          << "mp3"
-                          << "b.mp3"
-                          << "b"
-                          << "/a";
-    QTest::newRow("two dots") << "/a/b.tar.gz"
-                              << "gz"
-                              << "b.tar.gz"
-                              << "b.tar"
-                              << "/a";
-    QTest::newRow("no dot") << "/a/README"
-                            << ""
-                            << "README"
-                            << "README"
-                            << "/a";
-    QTest::newRow("folder with a dot") << "/x/folder.d"
-                                       << "d"
-                                       << "folder.d"
-                                       << "folder"
-                                       << "/x";
-    QTest::newRow("dot in the folder only") << "/x.y/file"
-                                            << ""
-                                            << "file"
-                                            << "file"
-                                            << "/x.y";
-    QTest::newRow("trailing slash") << "/music/album.v2/"
-                                    << "v2"
-                                    << "album.v2"
-                                    << "album"
-                                    << "/music";
-    QTest::newRow("hidden file") << "/home/u/.bashrc"
-                                 << "bashrc"
-                                 << ".bashrc"
-                                 << ""
-                                 << "/home/u";
-    QTest::newRow("under the root") << "/a"
-                                    << ""
-                                    << "a"
-                                    << "a"
-                                    << "/";
-    QTest::newRow("root") << "/"
-                          << ""
-                          << ""
-                          << ""
-                          << "";
-    QTest::newRow("empty") << ""
-                           << ""
-                           << ""
-                           << ""
-                           << "";
-    QTest::newRow("relative") << "dir/song.ogg"
-                              << "ogg"
-                              << "song.ogg"
-                              << "song"
-                              << "dir";
-    QTest::newRow("bare name") << "song.ogg"
-                               << "ogg"
-                               << "song.ogg"
-                               << "song"
-                               << "";
-    QTest::newRow("Japanese") << "/音楽/曲.フラック"
-                              << "フラック"
-                              << "曲.フラック"
-                              << "曲"
-                              << "/音楽";
-}
-
-void TestPathUtils::pathParts() {
-    QFETCH(QString, path);
-    QFETCH(QString, ext);
-    QFETCH(QString, fileName);
-    QFETCH(QString, baseName);
-    QFETCH(QString, parent);
-    QCOMPARE(GetExtName(path), ext);
-    QCOMPARE(GetFileNm(path), fileName);
-    QCOMPARE(GetBaseNm(path), baseName);
-    QCOMPARE(GetParentFolder(path), parent);
-}
 
 void TestPathUtils::driveName() {
     const QList<Volume> volumes = {volume(QStringLiteral("/"), DriveType::Fixed),
@@ -228,6 +140,10 @@ void TestPathUtils::existenceTests() {
     QVERIFY(!FileExist(folder));
     QVERIFY(!FileExist(QString()));
     QVERIFY(!FileExist(dir.filePath(QStringLiteral("missing.txt"))));
+
+    // The bytes of a path end at a NUL: what comes before it is not what was asked about.
+    QVERIFY(!FolderExist(folder + QChar(0) + u"x"));
+    QVERIFY(!FileExist(file + QChar(0) + u"x"));
 }
 
 void TestPathUtils::uncPaths() {
@@ -241,29 +157,6 @@ void TestPathUtils::uncPaths() {
     QVERIFY(!IsUNCPath(QStringLiteral("///x"), volumes));
     QVERIFY(!IsUNCPath(QStringLiteral("//"), volumes));
     QVERIFY(!IsUNCPath(QString(), volumes));
-}
-
-void TestPathUtils::removeExtension_data() {
-    QTest::addColumn<QString>("path");
-    QTest::addColumn<QString>("expected");
-    QTest::newRow("file") << "/a/b.mp3"
-                          << "/a/b";
-    QTest::newRow("two dots") << "/a/b.tar.gz"
-                              << "/a/b.tar";
-    QTest::newRow("dot in a folder") << "/a.b/c"
-                                     << "/a.b/c";
-    QTest::newRow("no extension") << "/a/b"
-                                  << "/a/b";
-    QTest::newRow("bare name") << "x.txt"
-                               << "x";
-    QTest::newRow("empty") << ""
-                           << "";
-}
-
-void TestPathUtils::removeExtension() {
-    QFETCH(QString, path);
-    QFETCH(QString, expected);
-    QCOMPARE(RemoveExtension(path), expected);
 }
 
 void TestPathUtils::byteSizes_data() {

@@ -1,4 +1,4 @@
-#include "archive/archive_commands.h"
+#include "fileops/archive_commands.h"
 
 #include <algorithm>
 #include <exception>
@@ -9,7 +9,6 @@
 #include "browser/file_list.h"
 #include "browser/folder_scan.h"
 #include "browser/folder_tree.h"
-#include "browser/path_utils.h"
 #include "platform/app_info.h"
 #include "platform/command_table.h"
 #include "platform/dialogs.h"
