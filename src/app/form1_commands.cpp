@@ -5,10 +5,10 @@
 
 #include "app/form1.h"
 #include "app/toolbar1.h"
-#include "archive/archive_commands.h"
 #include "browser/file_list.h"
 #include "browser/folder_tree.h"
 #include "browser/navigation.h"
+#include "fileops/archive_commands.h"
 #include "fileops/list_commands.h"
 #include "fileops/shell_commands.h"
 #include "fileops/tree_commands.h"

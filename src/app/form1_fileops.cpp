@@ -63,14 +63,14 @@ void Form1::buildFileCommands() {
 
     m_extractionPrompts = std::make_unique<DialogExtractionPrompts>(m_dialogs, *m_progress);
     ArchiveCommands::Hooks archiveHooks;
-    archiveHooks.stopPlayback = [this] { m_movie->PlayStop(); };
     archiveHooks.iconView = c.iconView;
     archiveHooks.deleteToTrash = [this](const QString& pathList) {
         return m_fileOps->ShellDeleteFiles(pathList);
     };
     archiveHooks.repaint = c.repaint;
-    m_archiveCommands = std::make_unique<ArchiveCommands>(
-        m_state, m_dialogs, *m_list, *m_tree, *m_extractionPrompts, std::move(archiveHooks));
+    m_archiveCommands =
+        std::make_unique<ArchiveCommands>(m_state, m_dialogs, *m_list, *m_tree,
+                                          *m_extractionPrompts, *m_hold, std::move(archiveHooks));
 }
 
 void Form1::wireFileCommands() {

@@ -17,6 +17,7 @@
 #include "platform/path_list.h"
 #include "platform/shell_execute.h"
 #include "settings/module1.h"
+#include "settings/playback_hold.h"
 
 namespace {
 
@@ -28,13 +29,15 @@ bool libraryAvailable(const QString& name) {
 }  // namespace
 
 ArchiveCommands::ArchiveCommands(Module1& state, Dialogs& dialogs, FileList& list, FolderTree& tree,
-                                 ExtractionPrompts& prompts, Hooks hooks, QObject* parent)
+                                 ExtractionPrompts& prompts, const PlaybackHold& hold, Hooks hooks,
+                                 QObject* parent)
     : QObject(parent),
       m_state(state),
       m_dialogs(dialogs),
       m_list(list),
       m_tree(tree),
       m_prompts(prompts),
+      m_hold(hold),
       m_hooks(std::move(hooks)) {}
 
 bool ArchiveCommands::selectArchiveRows() {
@@ -74,10 +77,7 @@ void ArchiveCommands::ExtractArchives(bool selectAll) {
         if (m_list.rowCount() == 0) {
             return;
         }
-        m_state.mPlayNextFlg = false;
-        if (m_hooks.stopPlayback) {
-            m_hooks.stopPlayback();
-        }
+        m_hold.hold();
         if (selectAll && !selectArchiveRows()) {
             return;
         }

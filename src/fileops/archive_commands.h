@@ -6,6 +6,7 @@
 
 class CommandTable;
 class Dialogs;
+class PlaybackHold;
 class ExtractionPrompts;
 class FileList;
 class FolderTree;
@@ -19,15 +20,15 @@ class ArchiveCommands : public QObject {
     Q_OBJECT
 public:
     struct Hooks {
-        std::function<void()> stopPlayback;  // the engine's PlayStop
-        std::function<bool()> iconView;      // the MnuIconSet tick
+        std::function<bool()> iconView;  // the MnuIconSet tick
         // Offers the archives of a path list for the trash (with its confirmation).
         std::function<int(const QString& pathList)> deleteToTrash;
         std::function<void()> repaint;
     };
 
     ArchiveCommands(Module1& state, Dialogs& dialogs, FileList& list, FolderTree& tree,
-                    ExtractionPrompts& prompts, Hooks hooks, QObject* parent = nullptr);
+                    ExtractionPrompts& prompts, const PlaybackHold& hold, Hooks hooks,
+                    QObject* parent = nullptr);
 
     // selectAll false: the selected rows; true: every archive row, after one question.
     void ExtractArchives(bool selectAll);
@@ -43,5 +44,6 @@ private:
     FileList& m_list;
     FolderTree& m_tree;
     ExtractionPrompts& m_prompts;
+    const PlaybackHold& m_hold;
     Hooks m_hooks;
 };
