@@ -43,14 +43,24 @@
 
 Form1::Form1(Module1& state, Dialogs& dialogs, QString iniPath, const Form1PlayerSetup& player,
              QWidget* parent)
+    : Form1(std::make_unique<Session>(state, dialogs, std::move(iniPath), player), parent) {}
+
+Form1::Form1(std::unique_ptr<Session> own, QWidget* parent) : Form1(*own, parent) {
+    m_ownSession = std::move(own);
+}
+
+Form1::Form1(Session& session, QWidget* parent)
     : QMainWindow(parent),
-      m_state(state),
-      m_dialogs(dialogs),
-      m_settings(std::make_unique<LiveSettings>(state)),
-      m_iniPath(std::move(iniPath)),
+      m_session(session),
+      m_settings(&session.settings()),
+      m_state(session.state()),
+      m_dialogs(session.dialogs()),
       m_images(ImageList::withBuiltinImages()),
       m_layout(PaneLayout::design()),
-      m_screenSaver(std::make_unique<ScreenSaverControl>(dialogs)) {
+      m_commands(session.commands()),
+      m_hold(&session.hold()),
+      m_trash(&session.trash()) {
+    const Form1PlayerSetup& player = session.playerSetup();
     setObjectName(QStringLiteral("Form1"));
     const QScreen* screen = this->screen();
     m_twips = Twips::forDpi(screen ? screen->logicalDotsPerInch() : 96.0);
@@ -73,8 +83,7 @@ Form1::~Form1() = default;
 void Form1::buildControls(const Form1PlayerSetup& player) {
     m_timer1 = new IntervalTimer(this);
     m_timer1->setObjectName(QStringLiteral("Timer1"));
-    m_hold = std::make_unique<PlaybackHold>(
-        m_state, [this] { m_movie->PlayStop(); }, [this] { m_timer1->stop(); });
+    m_session.setPlayback([this] { m_movie->PlayStop(); }, [this] { m_timer1->stop(); });
     m_menus = Form1Menus::build(this);
     // The tree's and the options menus also stand in the menu bar; the list's menu is only ever
     // a context menu.

@@ -7,6 +7,7 @@
 
 #include "app/form1_menus.h"
 #include "app/pane_layout.h"
+#include "app/session.h"
 #include "browser/image_list.h"
 #include "browser/tree_state.h"
 #include "platform/command_table.h"
@@ -51,21 +52,16 @@ class Toolbar1;
 class LiveSettings;
 class PlaybackHold;
 
-// How the window's players are made: libmpv's options, and the sound card's volume.
-struct Form1PlayerSetup {
-    PlayerOptions options;
-    WaveVolumeAccess waveVolume;
-    // Hands a file the players do not take to the desktop; the desktop's own handler when empty.
-    UrlOpener openUrl;
-};
-
 // Form1: the main window. It owns every control (named as the program knows them), lays the panes
 // out, carries the settings in and out, and hands each part of the program the controls and
 // services it works on. The work itself is done by those parts.
-class Form1 : public QMainWindow {
+class Form1 : public QMainWindow, private SessionWindow {
     Q_OBJECT
 public:
-    // iniPath: the settings file this window loads at start and saves at close.
+    // The window of a session: its state, services and settings file are the session's.
+    explicit Form1(Session& session, QWidget* parent = nullptr);
+    // A window with a session of its own (iniPath: the settings file it loads at start and saves
+    // at close).
     Form1(Module1& state, Dialogs& dialogs, QString iniPath, const Form1PlayerSetup& player = {},
           QWidget* parent = nullptr);
     ~Form1() override;
@@ -89,7 +85,7 @@ public:
     void showAsLoaded();
     // A folder given on the command line: the start folder, whatever the settings say. Set
     // before the load sequence.
-    void setStartFolderOverride(const QString& folder) { m_startFolderOverride = folder; }
+    void setStartFolderOverride(const QString& folder) { m_session.setGivenFolder(folder); }
     // Selects the file's row in the list on show and plays it; false when it is not listed.
     bool playListedFile(const QString& path);
     // A path handed over by a second start: goes to the folder (a file's own folder, and plays
@@ -97,7 +93,7 @@ public:
     void openGivenPath(const QString& path);
 
     // The options the menus, the toolbar and the status bar show; change them through here.
-    LiveSettings& settings() const { return *m_settings; }
+    LiveSettings& settings() const { return m_session.settings(); }
     // The options dialog while it is open.
     Form2* optionsDialog() const { return m_options; }
 
@@ -142,10 +138,6 @@ public:
     void ApplyVSplit();
     void ApplyHSplit();
 
-    // Settings.
-    void IniDataLoad();
-    void IniDataSave();
-
     // Commands of the options menu: a display size (DspsizeItem), an option (OptItem; Options
     // opens the options dialog).
     void Dspsize_Click(int index);
@@ -171,6 +163,16 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    Form1(std::unique_ptr<Session> own, QWidget* parent);
+
+    // The window's steps of the load and unload sequences.
+    void prepareControls() override;
+    void applyWindowSettings(const SettingValues& values) override;
+    void finishLoad() override;
+    void stopPlayback() override;
+    void saveWindowSettings(SettingValues& values) override;
+    void releasePlayers(bool displayGone) override;
+
     void buildControls(const Form1PlayerSetup& player);
     void buildBrowser();
     void buildPlayer(const Form1PlayerSetup& setup);
@@ -196,11 +198,13 @@ private:
     void setAlwaysOnTop(bool on);
     QString dspsizeCaption(int index) const;
 
+    std::unique_ptr<Session> m_ownSession;  // a window made without a session has its own
+    Session& m_session;
+    LiveSettings* m_settings = nullptr;
     Module1& m_state;
     Dialogs& m_dialogs;
-    std::unique_ptr<LiveSettings> m_settings;
     QPointer<Form2> m_options;
-    QString m_iniPath;
+
     QString m_titleText;
     ImageList m_images;
     Twips m_twips;
@@ -211,13 +215,11 @@ private:
     bool m_displayGone = false;
     bool m_inResize = false;
     Qt::WindowStates m_startWindowState = Qt::WindowNoState;
-    QString m_startFolderOverride;
-    std::unique_ptr<ScreenSaverControl> m_screenSaver;
 
     Form1Menus m_menus;
-    CommandTable m_commands;
+    CommandTable& m_commands;
     // Taken by every command that changes the disk, the list or the tree.
-    std::unique_ptr<PlaybackHold> m_hold;
+    const PlaybackHold* m_hold = nullptr;
     QWidget* m_client = nullptr;
     Toolbar1* m_toolbar = nullptr;
     StatusBar1* m_statusBar = nullptr;
@@ -230,7 +232,7 @@ private:
     std::unique_ptr<FileList> m_list;
     std::unique_ptr<LocationBox> m_location;
     std::unique_ptr<Navigation> m_navigation;
-    std::unique_ptr<Trash> m_trash;
+    Trash* m_trash = nullptr;
     std::unique_ptr<ShellCommands> m_shellCommands;
     std::unique_ptr<ProgressDialogProgress> m_progress;
     std::unique_ptr<UndoHistory> m_history;
@@ -243,7 +245,6 @@ private:
     std::unique_ptr<DialogExtractionPrompts> m_extractionPrompts;
     std::unique_ptr<ArchiveCommands> m_archiveCommands;
     PlayerSet* m_players = nullptr;
-    WaveVolumeAccess m_waveVolume;
     UrlOpener m_openUrl;
     std::unique_ptr<clsMovie> m_movie;
     std::unique_ptr<PlayList> m_playList;

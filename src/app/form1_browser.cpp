@@ -56,7 +56,6 @@ void Form1::buildBrowser() {
     hooks.openFolderInFileManager = [](const QString& folder) {
         return desktopUrlOpener()(QUrl::fromLocalFile(folder));
     };
-    m_trash = std::make_unique<Trash>(Trash::homeTrashFromEnvironment());
     m_shellCommands =
         std::make_unique<ShellCommands>(m_dialogs, *m_trash, desktopUrlOpener(), this);
     m_navigation =

@@ -21,10 +21,6 @@
 
 void Form1::registerCommands() {
     using C = CommandId;
-    m_commands.setHold([this] { m_hold->holdSlideShow(); });
-    m_commands.setErrorHandler(
-        [this](const std::exception& error) { ErrMsgDsp(m_dialogs, error); });
-
     m_navigation->registerCommands(m_commands);
     m_list->registerCommands(m_commands);
     m_tree->registerCommands(m_commands);

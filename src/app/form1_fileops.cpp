@@ -55,7 +55,7 @@ void Form1::buildFileCommands() {
     // Drawn again at the next turn of the event loop, once, however many changes came first.
     c.repaint = [this] { update(); };
     c.window = this;
-    c.iniPath = m_iniPath;
+    c.iniPath = m_session.iniPath();
     m_listCommands = std::make_unique<ListCommands>(c);
     m_treeCommands = std::make_unique<TreeCommands>(c);
     m_dragDrop = std::make_unique<TreeDragDrop>(c, *m_treeView, *m_treeCommands);

@@ -12,7 +12,6 @@
 #include "browser/navigation.h"
 #include "input/input_map.h"
 #include "platform/interval_timer.h"
-#include "platform/screen_saver.h"
 #include "player/movie.h"
 #include "player/play_list.h"
 
@@ -21,10 +20,10 @@ void Form1::Form_Load() {
         return;
     }
     m_loaded = true;
-    m_state.mOldWaveVol = static_cast<qint32>(m_waveVolume.get ? m_waveVolume.get() : 0);
-    m_state.mSortOrder = 0;
-    m_state.mSortColumn = 1;
-    m_state.mPlayNextFlg = true;
+    m_session.load(*this);
+}
+
+void Form1::prepareControls() {
     m_tree->Timer2().stop();
     // No drag is under way: the tree's drop handling starts from an ended drag.
     m_treeState.DragEndRequest = true;
@@ -34,8 +33,9 @@ void Form1::Form_Load() {
     m_playList->takeStartRate();
     m_slider->setValue(10);
     setWindowTitle(m_titleText);
+}
 
-    IniDataLoad();
+void Form1::finishLoad() {
     if (m_state.mMousePlay != 0) {
         m_input->InstallMouseHook();
     }
@@ -57,7 +57,6 @@ void Form1::Form_Load() {
     setAlwaysOnTop(m_state.mScreenState);
     m_statusBar->setPanelText(StatusBar1::RatePanel, QStringLiteral("1.0 x"));
     loadBrowser();
-    m_state.mPlayNextFlg = true;
 }
 
 void Form1::showAsLoaded() {
@@ -73,28 +72,25 @@ void Form1::Form_Unload() {
         return;
     }
     m_unloaded = true;
+    m_session.unload(*this, m_displayGone);
+    emit unloaded();
+}
+
+void Form1::stopPlayback() {
     m_timer1->stop();
-    // Playback stops before anything is written, so no file stays held open.
     m_movie->PlayStop();
-    IniDataSave();
+}
+
+void Form1::releasePlayers(bool displayGone) {
     // The players let go of libmpv while the window can still take their last pictures. Without
     // a display there is no GL context to free the render contexts with: the process ends as is.
-    if (!m_displayGone) {
+    if (!displayGone) {
         m_players->release();
     }
-    // Without a display there is no X screen saver to give back; a hold over D-Bus ends with the
-    // process's bus connection.
-    if (m_state.mScreenSaver == 1 && !m_displayGone) {
-        m_screenSaver->SetScreenSaver(true);
-    }
     m_playList->restoreStartRate();
-    if (m_waveVolume.set) {
-        m_waveVolume.set(static_cast<quint32>(m_state.mOldWaveVol));
-    }
     if (m_state.mMousePlay != 0) {
         m_input->RemoveMouseHook();
     }
-    emit unloaded();
 }
 
 void Form1::unloadWithoutDisplay() {

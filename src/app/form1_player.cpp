@@ -25,8 +25,7 @@
 #include "player/play_list.h"
 
 void Form1::buildPlayer(const Form1PlayerSetup& setup) {
-    m_waveVolume = setup.waveVolume;
-    m_openUrl = setup.openUrl ? setup.openUrl : desktopUrlOpener();
+    m_openUrl = m_session.opener();
     m_players = new PlayerSet(m_client, setup.options);
     m_mediaPlayer = m_players->MediaPlayer1();
     m_realAudio[0] = m_players->RealAudio1(0);

@@ -28,6 +28,7 @@
 #include "settings/live_settings.h"
 #include "settings/options_dialog.h"
 #include "settings/settings_catalogue.h"
+#include "settings/window_settings.h"
 
 namespace {
 
@@ -40,7 +41,7 @@ QRect toTwips(const Twips& twips, const QRect& pixels) {
 }  // namespace
 
 void Form1::wireSettings() {
-    LiveSettings* s = m_settings.get();
+    LiveSettings* s = m_settings;
     connect(s, &LiveSettings::screenSizeChanged, this, [this](int index) {
         Form1Menus::checkOnly(m_menus.Dspsize, index);
         m_statusBar->setPanelText(StatusBar1::DisplaySizePanel, dspsizeCaption(index));
@@ -81,22 +82,10 @@ void Form1::placeWindow(int leftTwips, int topTwips, int widthTwips, int heightT
          m_twips.toPixels(static_cast<float>(topTwips)));
 }
 
-void Form1::IniDataLoad() {
-    clsIniFile ini(m_iniPath);
-    QList<BadSetting> bad;
-    const SettingValues s = readStartSettings(ini, bad);
-    // One box for a file that holds values the program cannot use; every other key still loads,
-    // and the refused ones are never written back: the exit save writes what the program used.
-    reportBadSettings(m_dialogs, bad);
-    storeInModule(s, m_state);
-
+void Form1::applyWindowSettings(const SettingValues& s) {
+    const WindowSettings w = windowSettingsOf(s);
     // [Midi]
     m_players->midiSynth().setSoundFontPath(m_state.mSoundFont);
-
-    // [Boot]
-    if (m_state.mScreenSaver == 1) {
-        m_screenSaver->SetScreenSaver(false);
-    }
 
     // [FormPos]: a place no screen shows, or a size the window cannot have, gives the first
     // start's placement, so the window always opens where the user can reach it.
@@ -108,60 +97,38 @@ void Form1::IniDataLoad() {
     const QRect primaryArea =
         toTwips(m_twips, primary ? primary->geometry() : QRect(0, 0, 1024, 768));
     StoredPlacement stored;
-    stored.left = s.number(Setting::XPosition);
-    stored.top = s.number(Setting::YPosition);
-    stored.width = s.number(Setting::Width);
-    stored.height = s.number(Setting::Height);
-    stored.centre = s.number(Setting::BootPosition) == 1;
+    stored.left = w.left;
+    stored.top = w.top;
+    stored.width = w.width;
+    stored.height = w.height;
+    stored.centre = w.centre;
     const QRect place = startPlacement(stored, screens, primaryArea);
     placeWindow(place.x(), place.y(), place.width(), place.height());
     m_state.mFormWidth = m_twips.fromPixels(width());
     m_state.mFormHeight = m_twips.fromPixels(height());
     // A window closed minimised opens in its normal state.
-    m_startWindowState =
-        s.number(Setting::WindowState) == 2 ? Qt::WindowMaximized : Qt::WindowNoState;
-
-    // [MoviePlay], [ListView], [QuickPath], [TreeView]: the menus show what was read.
-    m_settings->announceAll();
-
-    // [FilePath]
-    m_state.mStartPath = s.text(Setting::FilePath);
-    m_state.mStartDrive = GetDriveNm(m_state.mStartPath);
-    const QString current = QDir::currentPath();
-    const bool storedPath = !m_state.mStartPath.isEmpty() && m_state.mStartPath != u"0";
-    if (!m_startFolderOverride.isEmpty()) {
-        m_state.mStartPath = m_startFolderOverride;
-        m_state.mStartDrive = GetDriveNm(m_startFolderOverride);
-    } else if (s.number(Setting::SearchPath) == 1 && storedPath &&
-               DriveReady(m_dialogs, m_state.mStartPath) && FolderExist(m_state.mStartPath)) {
-        if (IsUNCPath(m_state.mStartPath)) {
-            m_state.mNetDrive = m_state.mStartDrive;
-        }
-    } else {
-        m_state.mStartPath = current;
-        m_state.mStartDrive = GetDriveNm(current);
-    }
+    m_startWindowState = w.windowState == 2 ? Qt::WindowMaximized : Qt::WindowNoState;
 
     // [RealSize], [MediaSize]
-    m_layout.RealAudio1[0].height = s.single(Setting::RealSizeHeight1);
-    m_layout.RealAudio1[0].width = s.single(Setting::RealSizeWidth1);
-    m_layout.RealAudio1[1].height = s.single(Setting::RealSizeHeight2);
-    m_layout.RealAudio1[1].width = s.single(Setting::RealSizeWidth2);
-    m_layout.MediaPlayer1.height = s.single(Setting::MediaSizeHeight);
-    m_layout.MediaPlayer1.width = s.single(Setting::MediaSizeWidth);
+    for (std::size_t i = 0; i < 2; ++i) {
+        m_layout.RealAudio1[i].height = w.realAudioHeight[i];
+        m_layout.RealAudio1[i].width = w.realAudioWidth[i];
+    }
+    m_layout.MediaPlayer1.height = w.mediaHeight;
+    m_layout.MediaPlayer1.width = w.mediaWidth;
 
     // [SpPos]: 0 keeps the design's place; the bars follow their lines when the window lays out
     // its panes.
-    if (const float left = s.single(Setting::SpLeft); left != 0) {
-        m_layout.picShadow.left = left;
+    if (w.splitterLeft != 0) {
+        m_layout.picShadow.left = w.splitterLeft;
     }
-    if (const float top = s.single(Setting::SpTop); top != 0) {
-        m_layout.picShadow2.top = top;
+    if (w.splitterTop != 0) {
+        m_layout.picShadow2.top = w.splitterTop;
     }
 }
 
-void Form1::IniDataSave() {
-    SettingValues s;
+void Form1::saveWindowSettings(SettingValues& s) {
+    WindowSettings w;
     QPoint topLeft = pos();
     if (isMaximized() || isMinimized()) {
         // Where the window stands in its normal state, not where the maximised frame is.
@@ -170,27 +137,20 @@ void Form1::IniDataSave() {
             topLeft = normal.topLeft();
         }
     }
-    s.set(Setting::XPosition, nearestInt32(m_twips.fromPixels(topLeft.x())));
-    s.set(Setting::YPosition, nearestInt32(m_twips.fromPixels(topLeft.y())));
-    s.set(Setting::WindowState, isMinimized() ? 1 : isMaximized() ? 2 : 0);
+    w.left = nearestInt32(m_twips.fromPixels(topLeft.x()));
+    w.top = nearestInt32(m_twips.fromPixels(topLeft.y()));
+    w.windowState = isMinimized() ? 1 : isMaximized() ? 2 : 0;
+    for (std::size_t i = 0; i < 2; ++i) {
+        w.realAudioHeight[i] = m_layout.RealAudio1[i].height;
+        w.realAudioWidth[i] = m_layout.RealAudio1[i].width;
+    }
+    w.mediaHeight = m_layout.MediaPlayer1.height;
+    w.mediaWidth = m_layout.MediaPlayer1.width;
+    w.splitterLeft = m_layout.picShadow.left;
+    w.splitterTop = m_layout.picShadow2.top;
+    storeWindowSettings(w, s);
     const QString shown = m_tree->SelectedFolderPath();
     s.set(Setting::FilePath, shown.isEmpty() ? m_state.mStartPath : shown);
-    s.set(Setting::RealSizeHeight1, m_layout.RealAudio1[0].height);
-    s.set(Setting::RealSizeWidth1, m_layout.RealAudio1[0].width);
-    s.set(Setting::RealSizeHeight2, m_layout.RealAudio1[1].height);
-    s.set(Setting::RealSizeWidth2, m_layout.RealAudio1[1].width);
-    s.set(Setting::MediaSizeHeight, m_layout.MediaPlayer1.height);
-    s.set(Setting::MediaSizeWidth, m_layout.MediaPlayer1.width);
-    s.set(Setting::SpLeft, m_layout.picShadow.left);
-    s.set(Setting::SpTop, m_layout.picShadow2.top);
-    // The options the menus show, the quick paths and the window's normal size.
-    takeFromModule(m_state, s);
-
-    clsIniFile ini(m_iniPath);
-    if (!writeExitSettings(ini, s) && !m_displayGone) {
-        // The settings could not be stored; the user should know before the window is gone.
-        ErrMsgDsp(m_dialogs, run_error::kPermissionDenied);
-    }
 }
 
 void Form1::openOptions() {
@@ -200,7 +160,7 @@ void Form1::openOptions() {
         return;
     }
     OptionsDialogServices services;
-    services.iniPath = m_iniPath;
+    services.iniPath = m_session.iniPath();
     services.dialogs = &m_dialogs;
     services.openUrl = desktopUrlOpener();
     services.logo = appLogo(64);

@@ -94,7 +94,9 @@ int Main(QApplication& app, const QStringList& arguments) {
     Module1 state;
     state.icons = IconKeySet::forOsName(GetOSName());
 
-    Form1 form(state, *dialogs, iniFilePath());
+    // The session beside the window: the state, the services and the settings file.
+    Session root(state, *dialogs, iniFilePath());
+    Form1 form(root);
     InstanceChannel channel;
     channel.listen(channelName);
     QObject::connect(&channel, &InstanceChannel::pathReceived, &form,
