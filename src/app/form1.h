@@ -101,6 +101,9 @@ public:
     // The options dialog while it is open.
     Form2* optionsDialog() const { return m_options; }
 
+    // Tests and benches reach the controls and the parts through Form1Parts (app/form1_parts.h).
+    friend class Form1Parts;
+
     // Controls.
     const Form1Menus& menus() const { return m_menus; }
     Toolbar1* toolbar() const { return m_toolbar; }
