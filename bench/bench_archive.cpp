@@ -25,7 +25,7 @@
 #include <string>
 #include <vector>
 
-#include "app/form1.h"
+#include "app/form1_parts.h"
 #include "app/toolbar1.h"
 #include "bench_window.h"
 #include "browser/file_list.h"
@@ -207,8 +207,8 @@ bool oursRound(QTextStream& out, Window& w, const ArchiveCase& c, const QString&
         return false;
     }
     // Away and back, so that the folder is read as the user would find it.
-    w.form.navigation().GoToPath(root, true);
-    if (!w.open(folder, 1) || !selectOnly(w.form.list(), archive)) {
+    w.parts.navigation().GoToPath(root, true);
+    if (!w.open(folder, 1) || !selectOnly(w.parts.list(), archive)) {
         out << c.name << ": could not list and select the archive\n";
         return false;
     }
@@ -223,7 +223,7 @@ bool oursRound(QTextStream& out, Window& w, const ArchiveCase& c, const QString&
     }
     QElapsedTimer timer;
     timer.start();
-    w.form.archiveCommands().ExtractArchives(false);
+    w.parts.archiveCommands().ExtractArchives(false);
     times.ours.push_back(elapsedMs(timer));
     if (c.measureRss && rssMarked && rssBefore >= 0) {
         const qint64 peak = statusKiB("VmHWM");
@@ -239,10 +239,10 @@ bool oursRound(QTextStream& out, Window& w, const ArchiveCase& c, const QString&
     // The archive is still there (the offer was declined) and counts as one of the files.
     if (w.dialogs.messages().size() != 1 || !QFileInfo::exists(archive) ||
         got.files != c.files + 1 || got.bytes != c.bytes + archiveBytes ||
-        w.form.list().rowOfKey(archive) < 0) {
+        w.parts.list().rowOfKey(archive) < 0) {
         out << c.name << ": the extraction is not as expected (files " << got.files - 1
             << ", bytes " << got.bytes - archiveBytes << ", boxes " << w.dialogs.messages().size()
-            << ", rows " << w.form.list().rowCount() << ")\n";
+            << ", rows " << w.parts.list().rowCount() << ")\n";
         for (const ScriptedDialogs::Call& call : w.dialogs.calls()) {
             out << "  box: " << call.text << '\n';
         }

@@ -28,7 +28,7 @@
 #include <filesystem>
 #include <vector>
 
-#include "app/form1.h"
+#include "app/form1_parts.h"
 #include "bench_window.h"
 #include "browser/file_list.h"
 #include "browser/folder_tree.h"
@@ -229,7 +229,7 @@ int trashCase(QTextStream& out, Window& w, const QString& root, const QString& h
 
         const QString folder = root + u"/trash-ours";
         const double read = makeFiles(folder, kListed, "avi") && w.open(folder, kListed)
-                                ? selectEveryOtherRow(w.form.list())
+                                ? selectEveryOtherRow(w.parts.list())
                                 : -1;
         if (read < 0) {
             out << "trash-10000: could not list and select the test files\n";
@@ -237,11 +237,11 @@ int trashCase(QTextStream& out, Window& w, const QString& root, const QString& h
         }
         w.dialogs.clear();
         w.dialogs.answerMessage(MsgResult::Yes);
-        const CommandTimes times = timeCommand([&] { w.form.listCommands().DelFile(); });
-        if (w.form.list().rowCount() != kSelected || w.dialogs.messages().size() != 1 ||
+        const CommandTimes times = timeCommand([&] { w.parts.listCommands().DelFile(); });
+        if (w.parts.list().rowCount() != kSelected || w.dialogs.messages().size() != 1 ||
             entryCount(homeTrash + u"/files") != kSelected || entryCount(folder) != kSelected) {
             out << "trash-10000: the rows or the trash are not as expected (rows "
-                << w.form.list().rowCount() << ", boxes " << w.dialogs.messages().size() << ")\n";
+                << w.parts.list().rowCount() << ", boxes " << w.dialogs.messages().size() << ")\n";
             return 1;
         }
         ours.push_back(times.command);
@@ -278,7 +278,7 @@ int moveSameFsCase(QTextStream& out, Window& w, const QString& root) {
         const QString target = root + u"/move-ours-target";
         const double read =
             makeFiles(folder, kListed, "avi") && QDir().mkpath(target) && w.open(folder, kListed)
-                ? selectEveryOtherRow(w.form.list())
+                ? selectEveryOtherRow(w.parts.list())
                 : -1;
         if (read < 0) {
             out << "move-10000-same-fs: could not list and select the test files\n";
@@ -287,10 +287,10 @@ int moveSameFsCase(QTextStream& out, Window& w, const QString& root) {
         w.dialogs.clear();
         w.dialogs.answerFolder(target);
         w.dialogs.answerMessage(MsgResult::Yes);
-        const CommandTimes times = timeCommand([&] { w.form.listCommands().MoveFile(); });
-        if (w.form.list().rowCount() != kSelected || entryCount(target) != kSelected) {
+        const CommandTimes times = timeCommand([&] { w.parts.listCommands().MoveFile(); });
+        if (w.parts.list().rowCount() != kSelected || entryCount(target) != kSelected) {
             out << "move-10000-same-fs: the rows or the target are not as expected (rows "
-                << w.form.list().rowCount() << ", moved " << entryCount(target) << ")\n";
+                << w.parts.list().rowCount() << ", moved " << entryCount(target) << ")\n";
             return 1;
         }
         ours.push_back(times.command);
@@ -345,16 +345,16 @@ int moveCrossFsCase(QTextStream& out, Window& w, const QString& root) {
             out << "move-1gib-cross-fs: could not make the test files\n";
             return 1;
         }
-        w.form.list().SetAllListItemsState(true);
+        w.parts.list().SetAllListItemsState(true);
         w.dialogs.clear();
         w.dialogs.answerFolder(target);
         w.dialogs.answerMessage(MsgResult::Yes);
-        const CommandTimes ours = timeCommand([&] { w.form.listCommands().MoveFile(); });
-        if (w.form.list().rowCount() != 0 || entryCount(target) != kBigFiles ||
+        const CommandTimes ours = timeCommand([&] { w.parts.listCommands().MoveFile(); });
+        if (w.parts.list().rowCount() != 0 || entryCount(target) != kBigFiles ||
             QFileInfo(target + u'/' + QString::fromLatin1(fileName(0, "avi"))).size() !=
                 kBigFileBytes) {
             out << "move-1gib-cross-fs: the rows or the target are not as expected (rows "
-                << w.form.list().rowCount() << ", moved " << entryCount(target) << ")\n";
+                << w.parts.list().rowCount() << ", moved " << entryCount(target) << ")\n";
             return 1;
         }
         ourTimes.push_back(ours.command);
@@ -405,9 +405,9 @@ int extChangeCase(QTextStream& out, Window& w, const QString& root) {
         QElapsedTimer timer;
         timer.start();
         const double renamed = baselineRename(bare, bare, 1, "avi", "AVI", kExtFiles);
-        w.form.list().ListFolder(bare, false);
+        w.parts.list().ListFolder(bare, false);
         baseline.push_back(elapsedMs(timer));
-        if (renamed < 0 || w.form.list().rowCount() != kExtFiles) {
+        if (renamed < 0 || w.parts.list().rowCount() != kExtFiles) {
             out << "ext-change-1000: the bare loop failed\n";
             return 1;
         }
@@ -417,14 +417,15 @@ int extChangeCase(QTextStream& out, Window& w, const QString& root) {
             out << "ext-change-1000: could not list the test files\n";
             return 1;
         }
-        w.form.list().SetAllListItemsState(true);
+        w.parts.list().SetAllListItemsState(true);
         w.dialogs.clear();
         ExtChangeDialog dialog(&w.form);
         dialog.checkOption(0);
         bool ok = false;
-        const CommandTimes times = timeCommand([&] { ok = w.form.listCommands().Form3Ok(dialog); });
+        const CommandTimes times =
+            timeCommand([&] { ok = w.parts.listCommands().Form3Ok(dialog); });
         const QString last = folder + u'/' + QString::fromLatin1(fileName(kExtFiles - 1, "AVI"));
-        if (!ok || w.form.list().rowCount() != kExtFiles || w.form.list().rowOfKey(last) < 0 ||
+        if (!ok || w.parts.list().rowCount() != kExtFiles || w.parts.list().rowOfKey(last) < 0 ||
             !w.dialogs.calls().isEmpty()) {
             out << "ext-change-1000: the rows are not as expected\n";
             return 1;

@@ -10,14 +10,14 @@
 //   been painted.
 #include <signal.h>
 #include <unistd.h>
-#include <QDir>
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QEvent>
 #include <QFile>
 #include <QProcess>
-#include <QThread>
 #include <QTextStream>
+#include <QThread>
 #include <optional>
 
 #include "app/form1_menus.h"
@@ -37,7 +37,8 @@ constexpr int kMarkerTimeoutMs = 30000;
 QString programCopy(const QString& folder) {
     const QString copy = folder + u"/quorvane"_s;
     QFile::remove(copy);
-    if (::link(QUORVANE_BIN, native(copy).constData()) != 0 && !QFile::copy(QStringLiteral(QUORVANE_BIN), copy)) {
+    if (::link(QUORVANE_BIN, native(copy).constData()) != 0 &&
+        !QFile::copy(QStringLiteral(QUORVANE_BIN), copy)) {
         return {};
     }
     return copy;
@@ -128,8 +129,9 @@ int startupCase(QTextStream& out, const QString& work, const QString& program,
         ours.push_back(*a);
         baseline.push_back(*b);
     }
-    out << "startup-10000: ours=" << figure(median(ours)) << " ms baseline="
-        << figure(median(baseline)) << " ms ratio=" << figure(median(ours) / median(baseline))
+    out << "startup-10000: ours=" << figure(median(ours))
+        << " ms baseline=" << figure(median(baseline))
+        << " ms ratio=" << figure(median(ours) / median(baseline))
         << " files=10000 rounds=" << kRounds << '\n';
     return 0;
 }
@@ -207,8 +209,8 @@ int optionsCase(QTextStream& out, const QString& work) {
         QCoreApplication::processEvents();
         QElapsedTimer timer;
         timer.start();
-        w.form.menus().Opt[OptItem::Options]->trigger();
-        Form2* dialog = w.form.optionsDialog();
+        w.parts.menus().Opt[OptItem::Options]->trigger();
+        Form2* dialog = w.parts.optionsDialog();
         if (dialog == nullptr) {
             out << "options-open: the dialog did not open\n";
             return 1;
@@ -225,7 +227,7 @@ int optionsCase(QTextStream& out, const QString& work) {
         times.push_back(elapsedMs(timer));
         dialog->removeEventFilter(&watch);
         dialog->Command2_Click(1);
-        while (w.form.optionsDialog() != nullptr && timer.elapsed() < kMarkerTimeoutMs) {
+        while (w.parts.optionsDialog() != nullptr && timer.elapsed() < kMarkerTimeoutMs) {
             QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
         }
     }

@@ -51,14 +51,14 @@ Window::Window(const QString& ini, bool fileView) : form(state, dialogs, ini, qu
     form.Form_Load();
     form.showAsLoaded();
     if (fileView) {
-        form.toolbar()->button(7)->trigger();
+        parts.toolbar()->button(7)->trigger();
     }
 }
 
 bool Window::open(const QString& folder, int rows) {
-    form.navigation().GoToPath(folder, true);
+    parts.navigation().GoToPath(folder, true);
     QCoreApplication::processEvents();
-    return form.tree().SelectedFolderPath() == folder && form.list().rowCount() == rows;
+    return parts.tree().SelectedFolderPath() == folder && parts.list().rowCount() == rows;
 }
 
 WorkFolder::WorkFolder(const QString& tag)

@@ -9,7 +9,7 @@
 #include <QTemporaryDir>
 #include <vector>
 
-#include "app/form1.h"
+#include "app/form1_parts.h"
 #include "platform/scripted_dialogs.h"
 #include "settings/module1.h"
 
@@ -31,6 +31,7 @@ struct Window {
     Module1 state;
     ScriptedDialogs dialogs;
     Form1 form;
+    Form1Parts parts{form};
 };
 
 // A temporary folder beside the bench program (not a tmpfs /tmp) holding the data and, through

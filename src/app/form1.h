@@ -66,9 +66,6 @@ public:
           QWidget* parent = nullptr);
     ~Form1() override;
 
-    // The caption the playing file's captions are built on ("Quorvane Ver1.1.6").
-    QString TitleText() const { return m_titleText; }
-
     // The load sequence: brings every part up and reads the settings. Run once, before showing.
     void Form_Load();
     // The unload sequence: stops playback, saves the settings, gives back what was borrowed.
@@ -79,8 +76,6 @@ public:
     void unloadWithoutDisplay();
     bool isUnloaded() const { return m_unloaded; }
 
-    // The window state the settings asked for, to be applied when the window is shown.
-    Qt::WindowStates startWindowState() const { return m_startWindowState; }
     // Shows the window in the state the settings asked for.
     void showAsLoaded();
     // A folder given on the command line: the start folder, whatever the settings say. Set
@@ -92,49 +87,19 @@ public:
     // the file) and comes to the front.
     void openGivenPath(const QString& path);
 
-    // The options the menus, the toolbar and the status bar show; change them through here.
-    LiveSettings& settings() const { return m_session.settings(); }
-    // The options dialog while it is open.
-    Form2* optionsDialog() const { return m_options; }
-
-    // Controls.
-    const Form1Menus& menus() const { return m_menus; }
+    // The toolbar, whose buttons the start gives their pictures.
     Toolbar1* toolbar() const { return m_toolbar; }
-    StatusBar1* statusBar1() const { return m_statusBar; }
-    QSlider* Slider1() const { return m_slider; }
-    QComboBox* ImageCombo1() const { return m_imageCombo; }
-    QWidget* TreeView1() const;
-    QWidget* ListView1() const;
-    FolderTree& tree() const { return *m_tree; }
-    FileList& list() const { return *m_list; }
-    LocationBox& location() const { return *m_location; }
-    Navigation& navigation() const { return *m_navigation; }
-    TreeState& treeState() { return m_treeState; }
+    // The players, whose engines the start's markers watch.
     PlayerSet& players() const { return *m_players; }
-    clsMovie& MovieObj() const { return *m_movie; }
-    PlayList& playList() const { return *m_playList; }
-    ListCommands& listCommands() const { return *m_listCommands; }
-    TreeCommands& treeCommands() const { return *m_treeCommands; }
-    TreeDragDrop& dragDrop() const { return *m_dragDrop; }
-    UndoCommand& undoCommand() const { return *m_undo; }
-    ArchiveCommands& archiveCommands() const { return *m_archiveCommands; }
-    QWidget* MediaPlayer1() const { return m_mediaPlayer; }
-    QWidget* RealAudio1(int index) const { return m_realAudio.at(index); }
-    SplitterBar* picSlider() const { return m_picSlider; }
-    SplitterBar* picSlider2() const { return m_picSlider2; }
-    ShadowLine* picShadow() const { return m_picShadow; }
-    ShadowLine* picShadow2() const { return m_picShadow2; }
-    IntervalTimer* Timer1() const { return m_timer1; }
-    // The drag-hover timer belongs to the tree, whose handlers start and stop it.
-    QTimer& Timer2() const;
-    QWidget* clientArea() const { return m_client; }
-    ImageList& imlFile() { return m_images; }
 
-    // Layout, in twips.
-    const PaneLayout& paneLayout() const { return m_layout; }
-    const Twips& twips() const { return m_twips; }
+private:
+    // Tests and benches reach the controls and the parts through Form1Parts (app/form1_parts.h).
+    friend class Form1Parts;
+    // The window's sizes in twips, as the pane layout reads them.
     WindowMetrics windowMetrics() const;
-    bool SplitDragFlg() const { return m_splitDragFlg; }
+
+public:
+    // Lays the panes out again on the splitter bars' positions.
     void ApplyVSplit();
     void ApplyHSplit();
 
@@ -147,10 +112,6 @@ public:
     // Browser commands of the toolbar.
     void Toolbar1_ButtonClick(int index, const QString& key);
     void ToggleFileView();
-    // The keys and gestures of the window.
-    InputMap& input() const { return *m_input; }
-    // Every user command, by id.
-    const CommandTable& commands() const { return m_commands; }
     // Opens the tree along the start folder (the last step of the start).
     void openStartFolder();
 

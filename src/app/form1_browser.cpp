@@ -28,16 +28,6 @@
 #include "player/play_list.h"
 #include "settings/live_settings.h"
 
-QWidget* Form1::TreeView1() const {
-    return m_treeView;
-}
-QWidget* Form1::ListView1() const {
-    return m_listView;
-}
-QTimer& Form1::Timer2() const {
-    return m_tree->Timer2();
-}
-
 void Form1::buildBrowser() {
     m_treeView = new class TreeView1(m_client);
     m_treeView->setObjectName(QStringLiteral("TreeView1"));

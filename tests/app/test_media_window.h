@@ -6,7 +6,7 @@
 #include <QTest>
 #include <QUrl>
 
-#include "app/form1.h"
+#include "app/form1_parts.h"
 #include "browser/file_list.h"
 #include "browser/file_list_view.h"
 #include "platform/scripted_dialogs.h"
@@ -36,8 +36,7 @@ struct MediaWindow {
     MediaWindow(const QString& ini, const QString& folder,
                 const QByteArray& dspFile =
                     "*.wav;*.avi;*.jpg;*.mov;*.mp4;*.flac;*.webp;*.mp3;*.xyz;*.asx;",
-                const QByteArray& boot = {},
-                const QString& given = {}, const QByteArray& more = {})
+                const QByteArray& boot = {}, const QString& given = {}, const QByteArray& more = {})
         : form(state, dialogs, ini, setup()) {
         QFile file(ini);
         if (file.open(QIODevice::WriteOnly)) {
@@ -51,8 +50,8 @@ struct MediaWindow {
         form.openStartFolder();
     }
 
-    FileList& list() { return form.list(); }
-    PlayList& play() { return form.playList(); }
+    FileList& list() { return parts.list(); }
+    PlayList& play() { return parts.playList(); }
     const FileRow& row(const QString& name) {
         return list().model().row(list().rowOfKey(list().ListedFolder() + u'/' + name));
     }
@@ -71,9 +70,9 @@ struct MediaWindow {
         QTest::mouseDClick(viewport, Qt::LeftButton, {}, centreOfRow(name));
     }
     void key(int k, Qt::KeyboardModifiers modifiers = {}) {
-        QTest::keyClick(form.ListView1(), static_cast<Qt::Key>(k), modifiers);
+        QTest::keyClick(parts.ListView1(), static_cast<Qt::Key>(k), modifiers);
     }
-    int playState() { return form.MovieObj().GetPlayState(); }
+    int playState() { return parts.MovieObj().GetPlayState(); }
     // A desktop with no program for anything: what it was asked to open is kept.
     Form1PlayerSetup setup() {
         Form1PlayerSetup s = testPlayerSetup();
@@ -89,4 +88,5 @@ struct MediaWindow {
     Module1 state;
     ScriptedDialogs dialogs;
     Form1 form;
+    Form1Parts parts{form};
 };

@@ -10,7 +10,7 @@
 #include <QTest>
 #include <filesystem>
 
-#include "app/form1.h"
+#include "app/form1_parts.h"
 #include "app/toolbar1.h"
 #include "archive/messages.h"
 #include "browser/file_list.h"
@@ -47,14 +47,15 @@ struct Window {
         form.Form_Load();
         form.showAsLoaded();
         form.openStartFolder();
-        form.toolbar()->button(7)->trigger();  // file view, where the two buttons are
+        parts.toolbar()->button(7)->trigger();  // file view, where the two buttons are
     }
-    FileList& list() { return form.list(); }
+    FileList& list() { return parts.list(); }
     QStringList names() { return rowNames(list()); }
     void select(const QStringList& names) { selectNames(list(), names); }
     Module1 state;
     ScriptedDialogs dialogs;
     Form1 form;
+    Form1Parts parts{form};
 };
 
 }  // namespace
@@ -94,12 +95,12 @@ private slots:
         w.select({u"two.txt"_s});
         w.dialogs.answerMessage(MsgResult::Ok);  // extract the two
         w.dialogs.answerMessage(MsgResult::No);  // keep the archives
-        w.form.toolbar()->button(9)->trigger();
+        w.parts.toolbar()->button(9)->trigger();
         QCOMPARE(w.dialogs.messages().at(0).text,
                  u"書庫ファイルが、2個選択されました。\r解凍しますか？"_s);
         QCOMPARE(readFile(m_root + u"/zipped.txt"), QByteArray("from the zip"));
         QCOMPARE(readFile(m_root + u"/sub/inner.txt"), QByteArray("inner"));
-        QVERIFY(w.form.tree().Node(m_root + u"/sub") != nullptr);
+        QVERIFY(w.parts.tree().Node(m_root + u"/sub") != nullptr);
         QCOMPARE(readFile(m_root + u"/lzhed.txt"), QByteArray("from the lzh"));
         // The offer to put both in the trash, declined; the list shows what came out.
         QCOMPARE(w.dialogs.messages().size(), 2);
@@ -111,7 +112,7 @@ private slots:
         QVERIFY(QFile::remove(m_root + u"/zipped.txt"));
         w.dialogs.clear();
         w.dialogs.answerMessage(MsgResult::Cancel);
-        w.form.toolbar()->button(9)->trigger();
+        w.parts.toolbar()->button(9)->trigger();
         QCOMPARE(w.dialogs.messages().size(), 1);
         QVERIFY(!QFile::exists(m_root + u"/zipped.txt"));
     }
@@ -121,7 +122,7 @@ private slots:
         QVERIFY(QFile::remove(m_root + u"/b.lzh"));
         Window w(m_ini, m_root);
         w.select({u"two.txt"_s});
-        w.form.toolbar()->button(9)->trigger();
+        w.parts.toolbar()->button(9)->trigger();
         QCOMPARE(w.dialogs.calls().size(), 0);
         QCOMPARE(w.list().SelectedPath(), m_root + u"/two.txt");
     }
@@ -145,7 +146,7 @@ private slots:
         w.dialogs.answerMessage(MsgResult::Ok);   // empty.lzh is no archive (rows in list order)
         w.dialogs.answerMessage(MsgResult::Ok);   // neither is noise.zip
         w.dialogs.answerMessage(MsgResult::Yes);  // A.ZIP to the trash
-        w.form.toolbar()->button(8)->trigger();
+        w.parts.toolbar()->button(8)->trigger();
         const QList<ScriptedDialogs::Call> said = w.dialogs.messages();
         QCOMPARE(said.size(), 4);
         QCOMPARE(said.at(0).text, archive_msg::notAnArchive(m_root + u"/damaged.zip"));
@@ -165,7 +166,7 @@ private slots:
         // When nothing is extracted, nothing is offered and the list is not read again.
         w.dialogs.clear();
         w.select({u"noise.zip"_s});
-        w.form.toolbar()->button(8)->trigger();
+        w.parts.toolbar()->button(8)->trigger();
         QCOMPARE(w.dialogs.messages().size(), 1);
     }
 
@@ -176,12 +177,12 @@ private slots:
         QVERIFY(QDir().mkpath(elsewhere));
         Window w(m_ini, m_root, "[Extract]\nSelectFolder=1\n");
         w.select({u"two.txt"_s});
-        w.form.toolbar()->button(8)->trigger();
+        w.parts.toolbar()->button(8)->trigger();
         QVERIFY(w.dialogs.calls().isEmpty());
 
         w.select({u"a.zip"_s, u"b.lzh"_s});
         w.dialogs.answerFolder(QString());  // cancelled
-        w.form.toolbar()->button(8)->trigger();
+        w.parts.toolbar()->button(8)->trigger();
         QCOMPARE(w.dialogs.calls().size(), 1);
         QCOMPARE(w.dialogs.calls().first().kind, ScriptedDialogs::Kind::Folder);
         QCOMPARE(w.dialogs.calls().first().text, archive_msg::chooseExtractFolder());
@@ -191,7 +192,7 @@ private slots:
         w.dialogs.clear();
         w.dialogs.answerFolder(elsewhere);
         w.dialogs.answerMessage(MsgResult::No);  // keep the archives
-        w.form.toolbar()->button(8)->trigger();
+        w.parts.toolbar()->button(8)->trigger();
         QCOMPARE(w.dialogs.calls().size(), 2);
         QCOMPARE(readFile(elsewhere + u"/zipped.txt"), QByteArray("from the zip"));
         QCOMPARE(readFile(elsewhere + u"/sub/inner.txt"), QByteArray("inner"));

@@ -19,7 +19,7 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "app/form1.h"
+#include "app/form1_parts.h"
 #include "app/status_bar1.h"
 #include "app/toolbar1.h"
 #include "browser/drop_data.h"
@@ -95,9 +95,9 @@ struct Window {
         form.openStartFolder();
     }
 
-    FileList& list() { return form.list(); }
-    FolderTree& tree() { return form.tree(); }
-    TreeView1& treeView() { return *static_cast<TreeView1*>(form.TreeView1()); }
+    FileList& list() { return parts.list(); }
+    FolderTree& tree() { return parts.tree(); }
+    TreeView1& treeView() { return *static_cast<TreeView1*>(parts.TreeView1()); }
     QStringList names() { return rowNames(list()); }
     QString selectedName() {
         const int r = list().selectedRow();
@@ -105,16 +105,16 @@ struct Window {
     }
     void select(const QStringList& names) { selectNames(list(), names); }
     void listKey(Qt::Key key, Qt::KeyboardModifiers modifiers = {}) {
-        QTest::keyClick(form.ListView1(), key, modifiers);
+        QTest::keyClick(parts.ListView1(), key, modifiers);
     }
     void treeKey(Qt::Key key, Qt::KeyboardModifiers modifiers = {}) {
-        QTest::keyClick(form.TreeView1(), key, modifiers);
+        QTest::keyClick(parts.TreeView1(), key, modifiers);
     }
     void selectNode(const QString& key) {
         tree().SelectNode(tree().Node(key));
         tree().NodeClick(tree().Node(key));
     }
-    QString panel(int index) { return form.statusBar1()->panelText(index); }
+    QString panel(int index) { return parts.statusBar1()->panelText(index); }
     // Drags data over the tree to the node of key and drops it there, as a drag does.
     void dropOnNode(const QString& key, QMimeData* data) {
         QWidget* viewport = treeView().viewport();
@@ -126,6 +126,7 @@ struct Window {
     Module1 state;
     ScriptedDialogs dialogs;
     Form1 form;
+    Form1Parts parts{form};
 };
 
 // Runs action with the modal window that is about to open, once it is open.
@@ -199,7 +200,7 @@ void TestFileCommands::deleteAsksOnceKeepsTheSelectionPlaceAndUndoes() {
     // Declined: every row and file stays.
     w.select({u"b.txt"_s, u"c.txt"_s});
     w.dialogs.answerMessage(MsgResult::No);
-    w.form.menus().DelFile->trigger();
+    w.parts.menus().DelFile->trigger();
     QCOMPARE(w.dialogs.messages().size(), 1);
     QCOMPARE(w.list().rowCount(), 5);
     QVERIFY(exists(path(u"b.txt"_s)));
@@ -260,7 +261,7 @@ void TestFileCommands::renameKeepsExtensionsAndRefusesBadNames() {
     QCOMPARE(w.dialogs.messages().at(0).text, fileops_msg::nameExists());
     for (const QString& answer : {u"x/y"_s, u"a"_s, u"  "_s}) {
         w.dialogs.answerInput(answer);
-        w.form.menus().ReFileNameFile->trigger();
+        w.parts.menus().ReFileNameFile->trigger();
     }
     QCOMPARE(w.dialogs.messages().size(), 2);
     QCOMPARE(w.dialogs.messages().at(1).text,
@@ -306,7 +307,7 @@ void TestFileCommands::extensionDialogChangesAllOrStaysOpen() {
         dialog->Text1()->setText(u"JPG"_s);
         dialog->Command2(0)->click();
     });
-    w.form.menus().ReNameFile->trigger();
+    w.parts.menus().ReNameFile->trigger();
     QVERIFY(stayedOpen);
     // b.JPG is another file: it stays as it was and b.jpeg keeps its name.
     QCOMPARE(readFile(path(u"a.JPG"_s)), QByteArray("a"));
@@ -330,7 +331,7 @@ void TestFileCommands::extensionDialogChangesAllOrStaysOpen() {
         dialog->Option1(1)->setChecked(true);
         dialog->Command2(0)->click();
     });
-    w.form.menus().ReNameFile->trigger();
+    w.parts.menus().ReNameFile->trigger();
     QCOMPARE(w.names(), (QStringList{u"a.jpg"_s, u"b.JPG"_s, u"b.jpeg"_s, u"c.mp3"_s}));
     w.listKey(Qt::Key_Z, Qt::ControlModifier);
     QVERIFY(exists(path(u"a.JPG"_s)));
@@ -344,7 +345,7 @@ void TestFileCommands::moveAndFolderRowsRefreshTheList() {
     writeFile(path(u"sub/inner.txt"_s));
     QVERIFY(QDir().mkpath(path(u"dest"_s)));
     Window w(m_ini, m_root);
-    w.form.toolbar()->button(7)->trigger();  // file view: folders are rows too
+    w.parts.toolbar()->button(7)->trigger();  // file view: folders are rows too
     QCOMPARE(w.names(), (QStringList{u"a.txt"_s, u"b.txt"_s, u"dest"_s, u"sub"_s}));
 
     // The picker cancelled: nothing; then M moves into the chosen folder after one question.
@@ -356,7 +357,7 @@ void TestFileCommands::moveAndFolderRowsRefreshTheList() {
     w.select({u"a.txt"_s, u"sub"_s});
     w.dialogs.answerFolder(path(u"dest"_s));
     w.dialogs.answerMessage(MsgResult::Yes);
-    w.form.menus().MoveFile->trigger();
+    w.parts.menus().MoveFile->trigger();
     QCOMPARE(readFile(path(u"dest/a.txt"_s)), QByteArray("a"));
     QVERIFY(exists(path(u"dest/sub/inner.txt"_s)));
     // A folder was among them: list and tree were read again.
@@ -375,7 +376,7 @@ void TestFileCommands::treeCommandsKeepNodesInStep() {
     writeFile(path(u"x/child/deep.txt"_s));
     QVERIFY(QDir().mkpath(path(u"y"_s)));
     Window w(m_ini, m_root);
-    w.form.toolbar()->button(7)->trigger();
+    w.parts.toolbar()->button(7)->trigger();
     FolderTree& tree = w.tree();
     QCOMPARE(tree.SelectedFolderPath(), m_root);
 
@@ -391,7 +392,7 @@ void TestFileCommands::treeCommandsKeepNodesInStep() {
     QCOMPARE(w.list().model().columnText(row, FileListModel::SizeColumn).trimmed(), u"フォルダﾞ"_s);
     QCOMPARE(w.list().model().columnText(row, FileListModel::TypeColumn), u"ファイル フォルダﾞ"_s);
     w.dialogs.answerInput(u"New"_s);
-    w.form.menus().MnuMakeFolder->trigger();
+    w.parts.menus().MnuMakeFolder->trigger();
     QCOMPARE(w.dialogs.messages().last().text, fileops_msg::folderExists());
 
     // Rename: the node is replaced and stays expandable; the list shows the new keys.
@@ -425,8 +426,8 @@ void TestFileCommands::treeCommandsKeepNodesInStep() {
     QVERIFY(exists(trashed(u"New"_s)));
     tree.SelectNode(tree.RootNode());
     w.dialogs.clear();
-    w.form.menus().MnuMovFolder->trigger();
-    w.form.menus().MnuDelFolder4->trigger();
+    w.parts.menus().MnuMovFolder->trigger();
+    w.parts.menus().MnuDelFolder4->trigger();
     QCOMPARE(w.dialogs.calls().size(), 0);
 }
 
@@ -451,7 +452,7 @@ void TestFileCommands::dropsOnTheTreeMoveAndOutsideDropsNavigate() {
     w.dialogs.answerMessage(MsgResult::No);
     w.dropOnNode(path(u"b"_s), makeDragData(DropKind::TreeFolder, {path(u"a/x"_s)}));
     QVERIFY(tree.Node(path(u"a/x"_s)) != nullptr);
-    QVERIFY(!w.form.treeState().DragActive);
+    QVERIFY(!w.parts.treeState().DragActive);
     w.dialogs.answerMessage(MsgResult::Yes);
     w.dropOnNode(path(u"b"_s), makeDragData(DropKind::TreeFolder, {path(u"a/x"_s)}));
     QVERIFY(exists(path(u"b/x/inner/deep.txt"_s)));
@@ -484,7 +485,7 @@ void TestFileCommands::dropsOnTheTreeMoveAndOutsideDropsNavigate() {
         QDragMoveEvent move(pos, Qt::CopyAction, &data, Qt::LeftButton, {});
         QApplication::sendEvent(w.treeView().viewport(), &move);
         QCOMPARE(w.treeView().dropHighlight(), tree.Node(path(u"b"_s)));
-        QVERIFY(w.form.Timer2().isActive());
+        QVERIFY(w.parts.Timer2().isActive());
         QTRY_VERIFY_WITH_TIMEOUT(tree.Node(path(u"b"_s))->isExpanded(), 3000);
         QDragLeaveEvent leave;
         QApplication::sendEvent(w.treeView().viewport(), &leave);
@@ -515,7 +516,7 @@ void TestFileCommands::dropsOnTheTreeMoveAndOutsideDropsNavigate() {
 
 void TestFileCommands::emptyListMenuAndTheWiring() {
     Window w(m_ini, m_root);
-    const Form1Menus& m = w.form.menus();
+    const Form1Menus& m = w.parts.menus();
     QCOMPARE(w.panel(StatusBar1::FilesPanel), u"0個のﾌｧｲﾙ(0個のﾌｫﾙﾀﾞ)"_s);
     QTest::mouseClick(w.list().view().viewport(), Qt::RightButton, {}, QPoint(5, 5));
     QVERIFY(m.MnuPlayOpt->isVisible());
@@ -534,10 +535,10 @@ void TestFileCommands::emptyListMenuAndTheWiring() {
     QCOMPARE(w.dialogs.calls().size(), 0);
 
     QApplication::setActiveWindow(&w.form);
-    w.form.TreeView1()->setFocus();
-    QCOMPARE(w.form.treeState().FocusPane, 2);
+    w.parts.TreeView1()->setFocus();
+    QCOMPARE(w.parts.treeState().FocusPane, 2);
     w.list().view().setFocus();
-    QCOMPARE(w.form.treeState().FocusPane, 1);
+    QCOMPARE(w.parts.treeState().FocusPane, 1);
 }
 
 QTEST_MAIN(TestFileCommands)

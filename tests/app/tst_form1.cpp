@@ -24,7 +24,7 @@
 #include <functional>
 
 #include "../test_files.h"
-#include "app/form1.h"
+#include "app/form1_parts.h"
 #include "app/splitter_bar.h"
 #include "app/status_bar1.h"
 #include "app/toolbar1.h"
@@ -84,6 +84,7 @@ struct Window {
     Module1 state;
     ScriptedDialogs dialogs;
     Form1 form;
+    Form1Parts parts{form};
 };
 
 }  // namespace
@@ -100,7 +101,7 @@ private slots:
 
     void menusCarryTheirCaptionsShortcutsAndIndices() {
         Window w(m_ini);
-        const Form1Menus& m = w.form.menus();
+        const Form1Menus& m = w.parts.menus();
         // The tree's menu names the recording mode in force (every time, at a first start).
         QCOMPARE(m.quickAccess->title(), QStringLiteral("クイックパスアクセス-毎回(&Q)"));
         QCOMPARE(m.DspOption->title(), QStringLiteral("オプション(&O)"));
@@ -160,7 +161,7 @@ private slots:
 
     void toolbarAndStatusBarAsStored() {
         Window w(m_ini);
-        Toolbar1* tb = w.form.toolbar();
+        Toolbar1* tb = w.parts.toolbar();
         QCOMPARE(tb->button(11)->toolTip(), QStringLiteral("再生を始めます。(Space）"));
         QCOMPARE(tb->button(17)->toolTip(),
                  QStringLiteral("現在の動画をリピート再生します。（F9)"));
@@ -178,45 +179,45 @@ private slots:
         QCOMPARE(clicks.at(0).at(0).toInt(), 15);
         QCOMPARE(clicks.at(0).at(1).toString(), QStringLiteral("1つ次へ"));
 
-        StatusBar1* sb = w.form.statusBar1();
+        StatusBar1* sb = w.parts.statusBar1();
         QCOMPARE(sb->panelToolTip(2), QStringLiteral("現在日付"));
         QCOMPARE(sb->panelWidthTwips(1), 4410);
         QCOMPARE(sb->panelText(4), QStringLiteral("ウィンドウに合わせる"));
         QCOMPARE(sb->panelText(5), QStringLiteral("ミュートOFF"));
         QCOMPARE(sb->panelText(6), QStringLiteral("常に最前面OFF"));
         QCOMPARE(sb->panelText(7), QStringLiteral("1.0 x"));
-        QCOMPARE(w.form.Slider1()->value(), 10);
-        QCOMPARE(w.form.Slider1()->minimum(), 1);
-        QCOMPARE(w.form.Slider1()->maximum(), 40);
+        QCOMPARE(w.parts.Slider1()->value(), 10);
+        QCOMPARE(w.parts.Slider1()->minimum(), 1);
+        QCOMPARE(w.parts.Slider1()->maximum(), 40);
     }
 
     void rightButtonOpensTheContextMenus() {
         Window w(m_ini);
-        const Form1Menus& m = w.form.menus();
-        IntervalTimer* timer = w.form.Timer1();
+        const Form1Menus& m = w.parts.menus();
+        IntervalTimer* timer = w.parts.Timer1();
         timer->setInterval(5000);
 
         // The status bar: a left press does nothing, a right press shows the options menu and
         // the slide-show timer resumes when it closes.
         timer->start();
-        QTest::mouseClick(w.form.statusBar1(), Qt::LeftButton, {}, QPoint(20, 5));
+        QTest::mouseClick(w.parts.statusBar1(), Qt::LeftButton, {}, QPoint(20, 5));
         QVERIFY(!m.DspOption->isVisible());
         QVERIFY(timer->isEnabled());
-        QTest::mousePress(w.form.statusBar1(), Qt::RightButton, {}, QPoint(20, 5));
+        QTest::mousePress(w.parts.statusBar1(), Qt::RightButton, {}, QPoint(20, 5));
         QTRY_VERIFY(m.DspOption->isVisible());
         QVERIFY(!timer->isEnabled());
         m.DspOption->hide();
         QTRY_VERIFY(timer->isEnabled());
 
         // The list: the same, with its own menu.
-        QTest::mousePress(viewportOf(w.form.ListView1()), Qt::RightButton, {}, QPoint(10, 10));
+        QTest::mousePress(viewportOf(w.parts.ListView1()), Qt::RightButton, {}, QPoint(10, 10));
         QTRY_VERIFY(m.MnuPlayOpt->isVisible());
         QVERIFY(!timer->isEnabled());
         m.MnuPlayOpt->hide();
         QTRY_VERIFY(timer->isEnabled());
 
         // The tree: its menu, and the timer stays stopped afterwards.
-        QTest::mousePress(viewportOf(w.form.TreeView1()), Qt::RightButton, {}, QPoint(10, 10));
+        QTest::mousePress(viewportOf(w.parts.TreeView1()), Qt::RightButton, {}, QPoint(10, 10));
         QTRY_VERIFY(m.quickAccess->isVisible());
         m.quickAccess->hide();
         QTest::qWait(20);
@@ -225,10 +226,10 @@ private slots:
 
     void firstStartDefaults() {
         Window w(m_ini);
-        const Twips& t = w.form.twips();
+        const Twips& t = w.parts.twips();
         QCOMPARE(w.form.width(), t.toPixels(12180));
         QCOMPARE(w.form.height(), t.toPixels(9165));
-        const Form1Menus& m = w.form.menus();
+        const Form1Menus& m = w.parts.menus();
         QCOMPARE(Form1Menus::firstChecked(m.Dspsize), 0);
         QVERIFY(!m.Opt[1]->isChecked() && !m.Opt[2]->isChecked() && !m.Opt[3]->isChecked());
         QVERIFY(!m.MnuGrid->isChecked() && !m.MnuIconSet->isChecked());
@@ -240,10 +241,10 @@ private slots:
         QCOMPARE(w.state.mDspFile, defaultDspFile());
         QCOMPARE(w.state.mStartPath, QDir::currentPath());
         // The load sequence's own values.
-        QVERIFY(w.form.treeState().DragEndRequest);
-        QVERIFY(!w.form.tree().Timer2().isActive());
+        QVERIFY(w.parts.treeState().DragEndRequest);
+        QVERIFY(!w.parts.tree().Timer2().isActive());
         QVERIFY(!m.MnuLoop->isChecked());
-        QVERIFY(!w.form.toolbar()->button(Toolbar1::ExtractButton)->isVisible());
+        QVERIFY(!w.parts.toolbar()->button(Toolbar1::ExtractButton)->isVisible());
         QCOMPARE(w.state.mSortColumn, qint16(1));
         QCOMPARE(w.state.mSortOrder, qint16(0));
         QVERIFY(w.state.mPlayNextFlg);
@@ -255,7 +256,7 @@ private slots:
     void panesFollowTheWindowAndTheBars() {
         Window w(m_ini);
         QVERIFY(QTest::qWaitForWindowExposed(&w.form));
-        const Twips& t = w.form.twips();
+        const Twips& t = w.parts.twips();
         // Lower than the least height: raised again.
         w.form.resize(w.form.width(), t.toPixels(4000));
         QTRY_COMPARE(w.form.height(), t.toPixels(5940));
@@ -264,40 +265,40 @@ private slots:
         QTRY_COMPARE(w.form.height(), t.toPixels(9000));
         QCOMPARE(w.state.mFormWidth, 12000);
         QCOMPARE(w.state.mFormHeight, 9000);
-        const PaneLayout& l = w.form.paneLayout();
+        const PaneLayout& l = w.parts.paneLayout();
         // The list reaches down to just above the status bar.
-        const WindowMetrics metrics = w.form.windowMetrics();
+        const WindowMetrics metrics = w.parts.windowMetrics();
         QCOMPARE(l.ListView1.height,
                  metrics.clientHeight - l.ListView1.top - metrics.statusBarHeight - 100);
-        QCOMPARE(w.form.ListView1()->geometry(), t.toPixels(l.ListView1));
+        QCOMPARE(w.parts.ListView1()->geometry(), t.toPixels(l.ListView1));
 
         // Dragging the vertical bar to the far left drops it 300 twips from the edge.
-        SplitterBar* bar = w.form.picSlider();
+        SplitterBar* bar = w.parts.picSlider();
         QTest::mousePress(bar, Qt::LeftButton, {}, QPoint(2, 50));
-        QVERIFY(w.form.SplitDragFlg());
+        QVERIFY(w.parts.SplitDragFlg());
         QMouseEvent move(QEvent::MouseMove, QPointF(-bar->x() + 2, 50),
                          bar->mapToGlobal(QPointF(-bar->x() + 2, 50)), Qt::NoButton, Qt::LeftButton,
                          Qt::NoModifier);
         QCoreApplication::sendEvent(bar, &move);
-        QVERIFY(w.form.picShadow()->isVisible());
+        QVERIFY(w.parts.picShadow()->isVisible());
         QTest::mouseRelease(bar, Qt::LeftButton, {}, QPoint(-bar->x() + 2, 50));
-        QVERIFY(!w.form.SplitDragFlg());
-        QVERIFY(!w.form.picShadow()->isVisible());
-        QCOMPARE(w.form.paneLayout().picSlider.left, 300.0f);
-        QCOMPARE(w.form.ListView1()->width(), t.toPixels(300 - l.picSlider.width));
-        QCOMPARE(w.form.MediaPlayer1()->x(), t.toPixels(300 + l.picSlider.width));
+        QVERIFY(!w.parts.SplitDragFlg());
+        QVERIFY(!w.parts.picShadow()->isVisible());
+        QCOMPARE(w.parts.paneLayout().picSlider.left, 300.0f);
+        QCOMPARE(w.parts.ListView1()->width(), t.toPixels(300 - l.picSlider.width));
+        QCOMPARE(w.parts.MediaPlayer1()->x(), t.toPixels(300 + l.picSlider.width));
 
         // The horizontal bar dropped near the top stops 1150 twips down.
-        SplitterBar* bar2 = w.form.picSlider2();
+        SplitterBar* bar2 = w.parts.picSlider2();
         QTest::mousePress(bar2, Qt::LeftButton, {}, QPoint(20, 1));
         QMouseEvent up(QEvent::MouseMove, QPointF(20, -bar2->y()),
                        bar2->mapToGlobal(QPointF(20, -bar2->y())), Qt::NoButton, Qt::LeftButton,
                        Qt::NoModifier);
         QCoreApplication::sendEvent(bar2, &up);
         QTest::mouseRelease(bar2, Qt::LeftButton, {}, QPoint(20, -bar2->y()));
-        QCOMPARE(w.form.paneLayout().picShadow2.top, 1150.0f);
-        QCOMPARE(w.form.ListView1()->y(), t.toPixels(w.form.paneLayout().picSlider2.top +
-                                                     w.form.paneLayout().picSlider2.height));
+        QCOMPARE(w.parts.paneLayout().picShadow2.top, 1150.0f);
+        QCOMPARE(w.parts.ListView1()->y(), t.toPixels(w.parts.paneLayout().picSlider2.top +
+                                                      w.parts.paneLayout().picSlider2.height));
     }
 
     void settingsSurviveACloseAndAStart() {
@@ -307,7 +308,7 @@ private slots:
         QSize size;
         {
             Window w(m_ini);
-            const Form1Menus& m = w.form.menus();
+            const Form1Menus& m = w.parts.menus();
             w.form.Opt_Click(1);
             w.form.Opt_Click(3);
             w.form.Dspsize_Click(3);
@@ -315,17 +316,17 @@ private slots:
             m.MnuIconSet->trigger();
             m.TreeViewLine->trigger();
             m.QuickPathSet[2]->trigger();
-            w.form.settings().setQuickPaths({quick1, quick2});
+            w.parts.settings().setQuickPaths({quick1, quick2});
             QVERIFY(m.pass[1]->isVisible() && !m.pass[2]->isVisible());
-            w.form.resize(w.form.twips().toPixels(11010), w.form.twips().toPixels(8010));
+            w.form.resize(w.parts.twips().toPixels(11010), w.parts.twips().toPixels(8010));
             QTRY_COMPARE(w.state.mFormWidth, 11010);
-            QTest::mousePress(w.form.picSlider(), Qt::LeftButton, {}, QPoint(1, 30));
+            QTest::mousePress(w.parts.picSlider(), Qt::LeftButton, {}, QPoint(1, 30));
             QMouseEvent move(QEvent::MouseMove, QPointF(40, 30),
-                             w.form.picSlider()->mapToGlobal(QPointF(40, 30)), Qt::NoButton,
+                             w.parts.picSlider()->mapToGlobal(QPointF(40, 30)), Qt::NoButton,
                              Qt::LeftButton, Qt::NoModifier);
-            QCoreApplication::sendEvent(w.form.picSlider(), &move);
-            QTest::mouseRelease(w.form.picSlider(), Qt::LeftButton, {}, QPoint(40, 30));
-            before = w.form.paneLayout();
+            QCoreApplication::sendEvent(w.parts.picSlider(), &move);
+            QTest::mouseRelease(w.parts.picSlider(), Qt::LeftButton, {}, QPoint(40, 30));
+            before = w.parts.paneLayout();
             size = w.form.size();
             QSignalSpy unloaded(&w.form, &Form1::unloaded);
             w.form.close();
@@ -340,7 +341,7 @@ private slots:
         QVERIFY(!saved.contains(u"[Boot]"));
 
         Window w(m_ini);
-        const Form1Menus& m = w.form.menus();
+        const Form1Menus& m = w.parts.menus();
         QVERIFY(w.dialogs.calls().isEmpty());
         QCOMPARE(w.form.size(), size);
         QVERIFY(m.Opt[1]->isChecked());
@@ -349,8 +350,8 @@ private slots:
         QVERIFY(w.state.mSlideShow);
         QCOMPARE(Form1Menus::firstChecked(m.Dspsize), 3);
         QCOMPARE(w.state.mScreenSize, qint16(3));
-        QCOMPARE(w.form.statusBar1()->panelText(4), QStringLiteral("200%"));
-        QCOMPARE(w.form.statusBar1()->panelText(5), QStringLiteral("ミュートON"));
+        QCOMPARE(w.parts.statusBar1()->panelText(4), QStringLiteral("200%"));
+        QCOMPARE(w.parts.statusBar1()->panelText(5), QStringLiteral("ミュートON"));
         QVERIFY(m.MnuGrid->isChecked());
         QVERIFY(m.MnuIconSet->isChecked());
         QVERIFY(m.TreeViewLine->isChecked());
@@ -361,11 +362,11 @@ private slots:
         for (int k = 2; k < 7; ++k) {
             QVERIFY(!m.pass[k]->isVisible());
         }
-        QCOMPARE(w.form.paneLayout().picSlider.left, before.picSlider.left);
-        QCOMPARE(w.form.paneLayout().picSlider2.top, before.picSlider2.top);
+        QCOMPARE(w.parts.paneLayout().picSlider.left, before.picSlider.left);
+        QCOMPARE(w.parts.paneLayout().picSlider2.top, before.picSlider2.top);
         // The player keeps its place and height; its width follows the window's fitting rule.
-        QCOMPARE(w.form.paneLayout().MediaPlayer1.left, before.MediaPlayer1.left);
-        QCOMPARE(w.form.paneLayout().MediaPlayer1.height, before.MediaPlayer1.height);
+        QCOMPARE(w.parts.paneLayout().MediaPlayer1.left, before.MediaPlayer1.left);
+        QCOMPARE(w.parts.paneLayout().MediaPlayer1.height, before.MediaPlayer1.height);
     }
 
     void handWrittenFileLoadsAndKeepsWhatItDoesNotKnow() {
@@ -382,10 +383,10 @@ private slots:
         {
             Window w(m_ini);
             QVERIFY(w.dialogs.calls().isEmpty());
-            const Form1Menus& m = w.form.menus();
-            QCOMPARE(w.form.width(), w.form.twips().toPixels(10500));
+            const Form1Menus& m = w.parts.menus();
+            QCOMPARE(w.form.width(), w.parts.twips().toPixels(10500));
             QCOMPARE(w.form.pos(),
-                     QPoint(w.form.twips().toPixels(300), w.form.twips().toPixels(450)));
+                     QPoint(w.parts.twips().toPixels(300), w.parts.twips().toPixels(450)));
             // Saved minimised: opens normal.
             QVERIFY(!w.form.isMinimized());
             QCOMPARE(Form1Menus::firstChecked(m.Dspsize), 2);
@@ -419,7 +420,7 @@ private slots:
         QCOMPARE(boxes.at(0).title, errorBoxTitle());
         QCOMPARE(boxes.at(0).text, errorBoxText(9));
         // Everything after the bad keys still loaded; the bad ones took their defaults.
-        const Form1Menus& m = w.form.menus();
+        const Form1Menus& m = w.parts.menus();
         QCOMPARE(Form1Menus::firstChecked(m.Dspsize), 0);
         QVERIFY(m.Opt[1]->isChecked());
         QCOMPARE(m.pass[1]->text(), QStringLiteral("/opt"));
@@ -429,8 +430,8 @@ private slots:
         // A position past 16 bits is read as it is, but one no screen shows gives the first
         // start's placement.
         QCOMPARE(w.form.size(),
-                 QSize(w.form.twips().toPixels(12180), w.form.twips().toPixels(9165)));
-        QVERIFY(w.form.x() < w.form.twips().toPixels(70000));
+                 QSize(w.parts.twips().toPixels(12180), w.parts.twips().toPixels(9165)));
+        QVERIFY(w.form.x() < w.parts.twips().toPixels(70000));
         w.form.close();
         // The save keeps the quick paths instead of overwriting them with nothing.
         const QString saved = readText(m_ini);
@@ -450,38 +451,38 @@ private slots:
         Window w(m_ini);
         w.form.openStartFolder();
         QCOMPARE(w.state.mStartPath, root);
-        QCOMPARE(w.form.tree().SelectedFolderPath(), root);
+        QCOMPARE(w.parts.tree().SelectedFolderPath(), root);
         // The default kinds list the video and the sound, not the text.
-        QCOMPARE(w.form.list().rowCount(), 2);
-        QVERIFY(w.form.list().rowOfKey(root + u"/a.avi") >= 0);
-        QCOMPARE(w.form.list().StatusText(), QStringLiteral("2個のﾌｧｲﾙ(0個のﾌｫﾙﾀﾞ)"));
+        QCOMPARE(w.parts.list().rowCount(), 2);
+        QVERIFY(w.parts.list().rowOfKey(root + u"/a.avi") >= 0);
+        QCOMPARE(w.parts.list().StatusText(), QStringLiteral("2個のﾌｧｲﾙ(0個のﾌｫﾙﾀﾞ)"));
 
         // Into the subfolder and back up with the toolbar.
-        w.form.navigation().GoToPath(root + u"/sub", true);
-        QCOMPARE(w.form.tree().SelectedFolderPath(), root + u"/sub");
-        QCOMPARE(w.form.list().rowCount(), 1);
-        w.form.toolbar()->button(5)->trigger();
-        QCOMPARE(w.form.tree().SelectedFolderPath(), root);
+        w.parts.navigation().GoToPath(root + u"/sub", true);
+        QCOMPARE(w.parts.tree().SelectedFolderPath(), root + u"/sub");
+        QCOMPARE(w.parts.list().rowCount(), 1);
+        w.parts.toolbar()->button(5)->trigger();
+        QCOMPARE(w.parts.tree().SelectedFolderPath(), root);
 
         // The file-view button lists every file and shows the archive buttons.
-        w.form.toolbar()->button(7)->trigger();
-        QCOMPARE(w.form.list().rowCount(), 3);
-        QVERIFY(w.form.toolbar()->button(8)->isVisible());
-        w.form.toolbar()->button(7)->trigger();
-        QCOMPARE(w.form.list().rowCount(), 2);
+        w.parts.toolbar()->button(7)->trigger();
+        QCOMPARE(w.parts.list().rowCount(), 3);
+        QVERIFY(w.parts.toolbar()->button(8)->isVisible());
+        w.parts.toolbar()->button(7)->trigger();
+        QCOMPARE(w.parts.list().rowCount(), 2);
 
         // A file added on disk shows after a refresh (F5).
         QFile(root + u"/e.wav").open(QIODevice::WriteOnly);
-        QTest::keyClick(w.form.ListView1(), Qt::Key_F5);
-        QTRY_COMPARE(w.form.list().rowCount(), 3);
+        QTest::keyClick(w.parts.ListView1(), Qt::Key_F5);
+        QTRY_COMPARE(w.parts.list().rowCount(), 3);
 
         // A path that does not exist is refused with the message, and nothing moves.
-        w.form.navigation().GoToPath(root + u"/gone", true);
+        w.parts.navigation().GoToPath(root + u"/gone", true);
         QCOMPARE(w.dialogs.messages().last().text, nav_msg::pathMissing());
-        QCOMPARE(w.form.tree().SelectedFolderPath(), root);
+        QCOMPARE(w.parts.tree().SelectedFolderPath(), root);
 
         // Quick paths: add, then a cleared list survives only when the question is answered OK.
-        const Form1Menus& m = w.form.menus();
+        const Form1Menus& m = w.parts.menus();
         m.QuickPathAdd->trigger();
         QCOMPARE(m.pass[0]->text(), root);
         QVERIFY(m.pass[0]->isVisible());
@@ -496,31 +497,31 @@ private slots:
         QCOMPARE(Form1Menus::firstChecked(m.QuickPathSet), 1);
 
         // An empty target and a remembered folder that is gone.
-        w.form.navigation().GoToPath(QString(), true);
+        w.parts.navigation().GoToPath(QString(), true);
         QCOMPARE(w.dialogs.messages().last().text, nav_msg::cannotMove());
         QVERIFY(w.dialogs.messages().last().icon == MsgIcon::Exclamation);
-        w.form.settings().setQuickPaths({root + u"/vanished"});
+        w.parts.settings().setQuickPaths({root + u"/vanished"});
         QVERIFY(m.pass[0]->isVisible());
         const int boxes = w.dialogs.messages().size();
         m.pass[0]->trigger();
         QCOMPARE(w.dialogs.messages().size(), boxes);
-        QCOMPARE(w.form.tree().SelectedFolderPath(), root);
+        QCOMPARE(w.parts.tree().SelectedFolderPath(), root);
         // One that is there is shown and listed.
-        w.form.settings().setQuickPaths({root + u"/sub"});
+        w.parts.settings().setQuickPaths({root + u"/sub"});
         m.pass[0]->trigger();
-        QCOMPARE(w.form.tree().SelectedFolderPath(), root + u"/sub");
-        QCOMPARE(w.form.list().ListedFolder(), root + u"/sub");
-        QCOMPARE(rowNames(w.form.list()), QStringList{u"d.mpg"_qs});
+        QCOMPARE(w.parts.tree().SelectedFolderPath(), root + u"/sub");
+        QCOMPARE(w.parts.list().ListedFolder(), root + u"/sub");
+        QCOMPARE(rowNames(w.parts.list()), QStringList{u"d.mpg"_qs});
 
         // A volume chosen in the location box: its top is shown and listed.
-        chooseInLocationBox(w.form.ImageCombo1(), u"/"_qs);
-        QCOMPARE(w.form.tree().SelectedFolderPath(), u"/"_qs);
-        QCOMPARE(w.form.list().ListedFolder(), u"/"_qs);
-        QCOMPARE(w.form.ImageCombo1()->currentData(LocationBox::KeyRole).toString(), u"/"_qs);
+        chooseInLocationBox(w.parts.ImageCombo1(), u"/"_qs);
+        QCOMPARE(w.parts.tree().SelectedFolderPath(), u"/"_qs);
+        QCOMPARE(w.parts.list().ListedFolder(), u"/"_qs);
+        QCOMPARE(w.parts.ImageCombo1()->currentData(LocationBox::KeyRole).toString(), u"/"_qs);
         QCOMPARE(w.dialogs.messages().size(), boxes);
 
         // The folder on show is the one the next start opens.
-        w.form.navigation().GoToPath(root + u"/sub/deeper", true);
+        w.parts.navigation().GoToPath(root + u"/sub/deeper", true);
         w.form.close();
         QVERIFY(readText(m_ini).contains(u"Path=" + root + u"/sub/deeper"));
     }
@@ -539,7 +540,7 @@ private slots:
         writeBytes(m_ini, "[Boot]\nSearchPath=1\n[FilePath]\nPath=" + root.toUtf8() + "\n");
         Window w(m_ini);
         w.form.openStartFolder();
-        FolderTree& tree = w.form.tree();
+        FolderTree& tree = w.parts.tree();
         QVERIFY(!tree.Node(root + u"/ro"));
 
         // Chosen by name in "フォルダ選択", then with F8: each is shown and listed.
@@ -547,15 +548,15 @@ private slots:
             QAction* command;
             QString folder;
             QString file;
-        } asked[] = {{w.form.menus().GoFolder, root + u"/ro", u"a.avi"_qs},
-                     {w.form.menus().GoNetWtok, root + u"/.hidden", u"b.avi"_qs}};
+        } asked[] = {{w.parts.menus().GoFolder, root + u"/ro", u"a.avi"_qs},
+                     {w.parts.menus().GoNetWtok, root + u"/.hidden", u"b.avi"_qs}};
         for (const auto& [command, folder, file] : asked) {
             w.dialogs.answerFolder(folder);
             command->trigger();
             QCOMPARE(w.dialogs.messages().size(), 0);
             QCOMPARE(tree.SelectedFolderPath(), folder);
-            QCOMPARE(w.form.list().ListedFolder(), folder);
-            QCOMPARE(w.form.list().keyOfRow(0), folder + u'/' + file);
+            QCOMPARE(w.parts.list().ListedFolder(), folder);
+            QCOMPARE(w.parts.list().keyOfRow(0), folder + u'/' + file);
         }
         // Browsing goes on hiding the siblings.
         QVERIFY(!tree.Node(root + u"/.other"));
@@ -576,7 +577,7 @@ private slots:
                               "\n[ListFile]\nDspFile=*.wav;*.avi\n[ListView]\nIConDsp=False\n");
         Window w(m_ini);
         w.form.openStartFolder();
-        FileList& list = w.form.list();
+        FileList& list = w.parts.list();
         const auto atTheTop = [&list] {
             QCOMPARE(list.rowCount(), 600);
             QCOMPARE(list.view().currentIndex().row(), 0);
@@ -584,8 +585,8 @@ private slots:
             QCOMPARE(list.view().verticalScrollBar()->value(), 0);
         };
         atTheTop();
-        w.form.navigation().GoToPath(m_dir.path(), true);
-        w.form.navigation().GoToPath(root, true);
+        w.parts.navigation().GoToPath(m_dir.path(), true);
+        w.parts.navigation().GoToPath(root, true);
         atTheTop();
     }
 
@@ -601,7 +602,7 @@ private slots:
                               "\n[FileView]\nFolderDsp=1\n");
         Window w(m_ini);
         w.form.openStartFolder();
-        FileList& list = w.form.list();
+        FileList& list = w.parts.list();
         FileListView& view = list.view();
         QHeaderView* header = view.header();
         const struct {
@@ -627,7 +628,7 @@ private slots:
         // F5 on a row far down the list: still the one selected, and on screen.
         const QString key = root + u"/f150.avi";
         QVERIFY(list.SelectRowByKey(key));
-        QTest::keyClick(w.form.ListView1(), Qt::Key_F5);
+        QTest::keyClick(w.parts.ListView1(), Qt::Key_F5);
         const int row = list.rowOfKey(key);
         QVERIFY(row > 0);
         QCOMPARE(list.selectedRows(), QList<int>{row});
@@ -636,7 +637,7 @@ private slots:
         QVERIFY(view.viewport()->rect().contains(view.visualRect(list.model().index(row, 0))));
 
         // A double-click on a folder row (the file view lists them) shows and lists the folder.
-        w.form.toolbar()->button(Toolbar1::FileViewButton)->trigger();
+        w.parts.toolbar()->button(Toolbar1::FileViewButton)->trigger();
         QVERIFY(list.SelectRowByKey(root + u"/sub"));
         const QPoint folderRow =
             view.visualRect(list.model().index(list.rowOfKey(root + u"/sub"), 0)).center();
@@ -644,7 +645,7 @@ private slots:
         QTest::mouseDClick(view.viewport(), Qt::LeftButton, {}, folderRow);
         QCOMPARE(list.ListedFolder(), root + u"/sub");
         QCOMPARE(rowNames(list), QStringList{u"inner.avi"_qs});
-        QCOMPARE(w.form.tree().SelectedFolderPath(), root + u"/sub");
+        QCOMPARE(w.parts.tree().SelectedFolderPath(), root + u"/sub");
         QVERIFY(w.dialogs.messages().isEmpty());
     }
 
@@ -669,15 +670,15 @@ private slots:
         Window w(m_ini);
         w.form.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&w.form));
-        Toolbar1* toolbar = w.form.toolbar();
-        QComboBox* box = w.form.ImageCombo1();
+        Toolbar1* toolbar = w.parts.toolbar();
+        QComboBox* box = w.parts.ImageCombo1();
         const struct {
             std::function<void()> choose;
             QString folder;
             QString file;
         } ways[] = {
-            {[&] { QTest::keyClick(w.form.ListView1(), Qt::Key_F7); }, desktop, u"on-desk.avi"_qs},
-            {[&] { QTest::keyClick(w.form.ListView1(), Qt::Key_F6); }, documents, u"paper.wav"_qs},
+            {[&] { QTest::keyClick(w.parts.ListView1(), Qt::Key_F7); }, desktop, u"on-desk.avi"_qs},
+            {[&] { QTest::keyClick(w.parts.ListView1(), Qt::Key_F6); }, documents, u"paper.wav"_qs},
             {[&] {
                  QTest::mouseClick(toolbar->widgetForAction(toolbar->button(1)), Qt::LeftButton);
              },
@@ -691,14 +692,14 @@ private slots:
             {[&] { chooseInLocationBox(box, LocationBox::MyDocumentsKey()); }, documents,
              u"paper.wav"_qs},
         };
-        auto* treeView = static_cast<class TreeView1*>(w.form.TreeView1());
+        auto* treeView = static_cast<class TreeView1*>(w.parts.TreeView1());
         for (const auto& way : ways) {
             way.choose();
-            QCOMPARE(w.form.list().ListedFolder(), way.folder);
-            QCOMPARE(rowNames(w.form.list()), QStringList{way.file});
+            QCOMPARE(w.parts.list().ListedFolder(), way.folder);
+            QCOMPARE(rowNames(w.parts.list()), QStringList{way.file});
             QCOMPARE(treeView->selectedItems(),
-                     QList<QTreeWidgetItem*>{w.form.tree().Node(way.folder)});
-            QCOMPARE(w.form.tree().SelectedFolderPath(), way.folder);
+                     QList<QTreeWidgetItem*>{w.parts.tree().Node(way.folder)});
+            QCOMPARE(w.parts.tree().SelectedFolderPath(), way.folder);
         }
         QVERIFY(w.dialogs.messages().isEmpty());
     }
@@ -716,15 +717,16 @@ private slots:
             Window w(m_ini);
             w.form.openStartFolder();
             // The extra types are listed until unticked.
-            QCOMPARE(rowNames(w.form.list()), QStringList({u"a.avi"_qs, u"c.wav"_qs, u"d.mp4"_qs}));
-            const Form1Menus& m = w.form.menus();
-            w.form.Timer1()->start();
+            QCOMPARE(rowNames(w.parts.list()),
+                     QStringList({u"a.avi"_qs, u"c.wav"_qs, u"d.mp4"_qs}));
+            const Form1Menus& m = w.parts.menus();
+            w.parts.Timer1()->start();
             m.Opt[OptItem::Options]->trigger();
-            Form2* dialog = w.form.optionsDialog();
+            Form2* dialog = w.parts.optionsDialog();
             QVERIFY(dialog != nullptr);
             QVERIFY(dialog->isVisible());
             QVERIFY(dialog->isModal());
-            QVERIFY(!w.form.Timer1()->isEnabled());
+            QVERIFY(!w.parts.Timer1()->isEnabled());
             // On top, as the main window is.
             QVERIFY(dialog->windowFlags() & Qt::WindowStaysOnTopHint);
             // The menu item again brings up the same dialog.
@@ -753,18 +755,18 @@ private slots:
             dialog->Text2()->setText(QStringLiteral("4"));
             dialog->Check1(4)->setChecked(true);  // gestures: only at the next start
             QTest::mouseClick(dialog->Command2(0), Qt::LeftButton);
-            QCOMPARE(rowNames(w.form.list()), QStringList({u"b.mp3"_qs, u"c.wav"_qs}));
+            QCOMPARE(rowNames(w.parts.list()), QStringList({u"b.mp3"_qs, u"c.wav"_qs}));
             QCOMPARE(w.state.mDspFile, QStringLiteral("*.mp3;*.wav"));
             QCOMPARE(w.state.mSlideTime, qint16(4));
             QCOMPARE(w.state.mMousePlay, qint16(0));
-            QTRY_VERIFY(w.form.optionsDialog() == nullptr);
+            QTRY_VERIFY(w.parts.optionsDialog() == nullptr);
 
             // Cancel changes nothing.
             m.Opt[OptItem::Options]->trigger();
-            w.form.optionsDialog()->Command1_Click(0);
-            QTest::mouseClick(w.form.optionsDialog()->Command2(1), Qt::LeftButton);
-            QTRY_VERIFY(w.form.optionsDialog() == nullptr);
-            QCOMPARE(rowNames(w.form.list()), QStringList({u"b.mp3"_qs, u"c.wav"_qs}));
+            w.parts.optionsDialog()->Command1_Click(0);
+            QTest::mouseClick(w.parts.optionsDialog()->Command2(1), Qt::LeftButton);
+            QTRY_VERIFY(w.parts.optionsDialog() == nullptr);
+            QCOMPARE(rowNames(w.parts.list()), QStringList({u"b.mp3"_qs, u"c.wav"_qs}));
             QVERIFY(w.dialogs.calls().isEmpty());
             w.form.close();
         }
@@ -772,7 +774,7 @@ private slots:
         Window w(m_ini);
         QCOMPARE(w.state.mDspFile, QStringLiteral("*.mp3;*.wav"));
         QCOMPARE(w.state.mMousePlay, qint16(1));
-        QCOMPARE(rowNames(w.form.list()), QStringList({u"b.mp3"_qs, u"c.wav"_qs}));
+        QCOMPARE(rowNames(w.parts.list()), QStringList({u"b.mp3"_qs, u"c.wav"_qs}));
     }
 
     void junkSettingsStillOpenAUsableWindow_data() {
@@ -799,7 +801,7 @@ private slots:
         {
             Window w(m_ini);
             QVERIFY(w.form.isVisible());
-            const Twips& t = w.form.twips();
+            const Twips& t = w.parts.twips();
             // The first start's placement: its size, in the middle of the screen.
             QCOMPARE(w.form.size(), QSize(t.toPixels(12180), t.toPixels(9165)));
             const QRect screen = QGuiApplication::primaryScreen()->geometry();
@@ -807,7 +809,7 @@ private slots:
             QVERIFY(std::abs(w.form.geometry().center().x() - screen.center().x()) <= 2);
             // One box for the bad values (the refused display size first).
             QCOMPARE(w.dialogs.messages().size(), 1);
-            QCOMPARE(Form1Menus::firstChecked(w.form.menus().Dspsize), 0);
+            QCOMPARE(Form1Menus::firstChecked(w.parts.menus().Dspsize), 0);
             usedWidth = static_cast<int>(t.fromPixels(w.form.width()));
             w.form.close();
         }
@@ -823,19 +825,19 @@ private slots:
     void exitSaveReadsTheStateNotTheMarks() {
         {
             Window w(m_ini);
-            const Form1Menus& m = w.form.menus();
+            const Form1Menus& m = w.parts.menus();
             // The menus show the state whoever changes it.
-            w.form.settings().setMute(true);
+            w.parts.settings().setMute(true);
             QVERIFY(m.Opt[OptItem::Mute]->isChecked());
-            QCOMPARE(w.form.statusBar1()->panelText(StatusBar1::MutePanel),
+            QCOMPARE(w.parts.statusBar1()->panelText(StatusBar1::MutePanel),
                      QStringLiteral("ミュートON"));
             w.form.Opt_Click(OptItem::OnTop);
             QVERIFY(m.Opt[OptItem::OnTop]->isChecked());
-            QCOMPARE(w.form.statusBar1()->panelText(StatusBar1::OnTopPanel),
+            QCOMPARE(w.parts.statusBar1()->panelText(StatusBar1::OnTopPanel),
                      QStringLiteral("常に最前面ON"));
             m.Dspsize[DspsizeItem::Half]->trigger();
             QCOMPARE(w.state.mScreenSize, qint16(DspsizeItem::Half));
-            QCOMPARE(w.form.statusBar1()->panelText(StatusBar1::DisplaySizePanel),
+            QCOMPARE(w.parts.statusBar1()->panelText(StatusBar1::DisplaySizePanel),
                      QStringLiteral("50%"));
             // A mark set on a menu item alone is not a setting.
             m.MnuGrid->setChecked(true);
@@ -878,31 +880,32 @@ private slots:
         Module1 state;
         ScriptedDialogs dialogs;
         Form1 form(state, dialogs, m_ini, setup);
+        Form1Parts parts(form);
         form.Form_Load();
         form.showAsLoaded();
-        const Form1Menus& m = form.menus();
+        const Form1Menus& m = parts.menus();
 
         QCOMPARE(state.mOldWaveVol, 37);
-        QCOMPARE(form.paneLayout().picShadow.width, 25.0f);
-        QVERIFY(!form.toolbar()->button(Toolbar1::SelectExtractButton)->isVisible());
-        QVERIFY(form.MediaPlayer1()->isHidden());
-        QCOMPARE(form.players().mediaPlayer().rate(), 1.0);
-        QCOMPARE(form.windowTitle(), form.TitleText());
-        QCOMPARE(form.input().mouseEvent() != nullptr, gestures);
+        QCOMPARE(parts.paneLayout().picShadow.width, 25.0f);
+        QVERIFY(!parts.toolbar()->button(Toolbar1::SelectExtractButton)->isVisible());
+        QVERIFY(parts.MediaPlayer1()->isHidden());
+        QCOMPARE(parts.players().mediaPlayer().rate(), 1.0);
+        QCOMPARE(form.windowTitle(), parts.TitleText());
+        QCOMPARE(parts.input().mouseEvent() != nullptr, gestures);
         QCOMPARE(form.windowFlags().testFlag(Qt::WindowStaysOnTopHint), onTop);
-        QCOMPARE(form.statusBar1()->panelText(StatusBar1::OnTopPanel),
+        QCOMPARE(parts.statusBar1()->panelText(StatusBar1::OnTopPanel),
                  onTop ? QStringLiteral("常に最前面ON") : QStringLiteral("常に最前面OFF"));
         QCOMPARE(Form1Menus::firstChecked(m.QuickPathSet), 0);
-        QVERIFY(form.players().mediaEngine().isValid());
+        QVERIFY(parts.players().mediaEngine().isValid());
 
         QSignalSpy unloaded(&form, &Form1::unloaded);
         exitCommand ? m.ExitQuorvane->trigger() : static_cast<void>(form.close());
         QCOMPARE(unloaded.size(), 1);
         QVERIFY(readText(m_ini).contains(u"[FormPos]"));
-        QVERIFY(!form.players().mediaEngine().isValid());
-        QVERIFY(!form.players().streamingEngine().isValid());
+        QVERIFY(!parts.players().mediaEngine().isValid());
+        QVERIFY(!parts.players().streamingEngine().isValid());
         QCOMPARE(volumeSet, QList<quint32>({37}));
-        QVERIFY(form.input().mouseEvent() == nullptr);
+        QVERIFY(parts.input().mouseEvent() == nullptr);
         QVERIFY(dialogs.calls().isEmpty());
     }
 
@@ -917,9 +920,9 @@ private slots:
                    "[Boot]\r\nSearchPath=1\r\n[FilePath]\r\nPath=" + folder.toUtf8() + "\r\n");
         {
             Window w(m_ini);
-            const Form1Menus& m = w.form.menus();
-            auto* tree = static_cast<class TreeView1*>(w.form.TreeView1());
-            QAction* fileView = w.form.toolbar()->button(Toolbar1::FileViewButton);
+            const Form1Menus& m = w.parts.menus();
+            auto* tree = static_cast<class TreeView1*>(w.parts.TreeView1());
+            QAction* fileView = w.parts.toolbar()->button(Toolbar1::FileViewButton);
 
             m.Opt[OptItem::QuickPathPlay]->trigger();
             QVERIFY(w.state.mQuickPathPlay && m.Opt[OptItem::QuickPathPlay]->isChecked());
@@ -933,20 +936,20 @@ private slots:
             QVERIFY(!tree->linesVisible());
 
             w.form.openStartFolder();
-            QCOMPARE(rowNames(w.form.list()), QStringList({u"clip.avi"_qs}));
+            QCOMPARE(rowNames(w.parts.list()), QStringList({u"clip.avi"_qs}));
             fileView->trigger();
             QVERIFY(w.state.mFileView && fileView->isChecked());
-            QVERIFY(w.form.toolbar()->button(Toolbar1::ExtractButton)->isVisible());
-            QVERIFY(rowNames(w.form.list()).contains(u"notes.txt"_qs));
+            QVERIFY(w.parts.toolbar()->button(Toolbar1::ExtractButton)->isVisible());
+            QVERIFY(rowNames(w.parts.list()).contains(u"notes.txt"_qs));
             fileView->trigger();
             QVERIFY(!w.state.mFileView && !fileView->isChecked());
-            QVERIFY(!w.form.toolbar()->button(Toolbar1::ExtractButton)->isVisible());
+            QVERIFY(!w.parts.toolbar()->button(Toolbar1::ExtractButton)->isVisible());
             w.form.openStartFolder();
-            QCOMPARE(rowNames(w.form.list()), QStringList({u"clip.avi"_qs}));
+            QCOMPARE(rowNames(w.parts.list()), QStringList({u"clip.avi"_qs}));
             fileView->trigger();
 
             // Set from elsewhere, the marks show it.
-            w.form.settings().setQuickPathPlay(false);
+            w.parts.settings().setQuickPathPlay(false);
             QVERIFY(!m.Opt[OptItem::QuickPathPlay]->isChecked());
             m.Opt[OptItem::QuickPathPlay]->trigger();
             m.TreeViewIcon->trigger();
@@ -954,10 +957,10 @@ private slots:
         }
         Window w(m_ini);
         QVERIFY(!w.state.mQuickPathPlay &&
-                !w.form.menus().Opt[OptItem::QuickPathPlay]->isChecked());
-        QVERIFY(!w.state.mTreeViewIcon && !w.form.menus().TreeViewIcon->isChecked());
+                !w.parts.menus().Opt[OptItem::QuickPathPlay]->isChecked());
+        QVERIFY(!w.state.mTreeViewIcon && !w.parts.menus().TreeViewIcon->isChecked());
         QVERIFY(!w.state.mFileView);
-        QVERIFY(!w.form.toolbar()->button(Toolbar1::FileViewButton)->isChecked());
+        QVERIFY(!w.parts.toolbar()->button(Toolbar1::FileViewButton)->isChecked());
     }
 
 private:

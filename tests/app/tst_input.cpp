@@ -12,7 +12,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "app/form1.h"
+#include "app/form1_parts.h"
 #include "app/toolbar1.h"
 #include "browser/file_list.h"
 #include "browser/file_list_view.h"
@@ -95,9 +95,9 @@ private slots:
 
     void gesturesOverTheList() {
         Window w(m_ini, m_folder, true);
-        QVERIFY(w.form.input().mouseEvent() != nullptr);
-        QSignalSpy commands(&w.form.input(), &InputMap::triggered);
-        QMenu* menu = w.form.menus().MnuPlayOpt;
+        QVERIFY(w.parts.input().mouseEvent() != nullptr);
+        QSignalSpy commands(&w.parts.input(), &InputMap::triggered);
+        QMenu* menu = w.parts.menus().MnuPlayOpt;
         QWidget* viewport = w.listViewport();
         const QPoint start = w.centreOfRow(u"a.avi"_qs);
         QCOMPARE(w.selectedName(), QStringLiteral("a.avi"));
@@ -121,7 +121,7 @@ private slots:
         QTest::mouseMove(viewport, start + QPoint(0, 30));
         QCOMPARE(w.selectedName(), QStringLiteral("c.avi"));
         QTRY_COMPARE(w.playState(), 1);
-        QSignalSpy states(&w.form.players().mediaPlayer(), &MediaPlayerEngine::playStateChange);
+        QSignalSpy states(&w.parts.players().mediaPlayer(), &MediaPlayerEngine::playStateChange);
         QTest::mouseMove(viewport, start + QPoint(40, 30));
         QTest::mouseRelease(viewport, Qt::RightButton, {}, start + QPoint(40, 30));
         QCOMPARE(
@@ -152,31 +152,31 @@ private slots:
         Window::stroke(viewport, row, {row + QPoint(4, 6), row + QPoint(30, 30)});
         QTRY_VERIFY(menu->isVisible());
         menu->hide();
-        QWidget* tree = static_cast<QAbstractScrollArea*>(w.form.TreeView1())->viewport();
+        QWidget* tree = static_cast<QAbstractScrollArea*>(w.parts.TreeView1())->viewport();
         Window::stroke(tree, QPoint(10, 10), {});
-        QTRY_VERIFY(w.form.menus().quickAccess->isVisible());
-        w.form.menus().quickAccess->hide();
+        QTRY_VERIFY(w.parts.menus().quickAccess->isVisible());
+        w.parts.menus().quickAccess->hide();
         QVERIFY(commands.isEmpty());
         QVERIFY(w.dialogs.messages().isEmpty());
 
         // Gestures end with the window.
         w.form.close();
-        QCOMPARE(w.form.input().mouseEvent(), nullptr);
+        QCOMPARE(w.parts.input().mouseEvent(), nullptr);
     }
 
     void gesturesOverThePictures() {
         Window w(m_ini, m_folder, true);
         w.list().SelectRowByKey(m_folder + u"/a.avi");
-        w.form.playList().PlayStep(2);
+        w.parts.playList().PlayStep(2);
         QTRY_COMPARE(w.playState(), 1);
-        QWidget* picture = w.form.players().mediaSurface()->videoWidget();
+        QWidget* picture = w.parts.players().mediaSurface()->videoWidget();
         Window::stroke(picture, QPoint(20, 10), {QPoint(20, 40)});
         QCOMPARE(w.selectedName(), QStringLiteral("b.avi"));
         QTRY_COMPARE(w.playState(), 1);
 
         // On a screen of its own: the gestures, the list's keys and the window's shortcuts.
         w.form.Dspsize_Click(4);
-        VideoSurface* surface = w.form.players().mediaSurface();
+        VideoSurface* surface = w.parts.players().mediaSurface();
         QTRY_VERIFY(surface->isFullScreenMode());
         QWidget* screen = picture->window();
         QVERIFY(screen != &w.form);
@@ -185,14 +185,14 @@ private slots:
         QTest::keyClick(screen, Qt::Key_Up, Qt::ControlModifier);
         QCOMPARE(w.selectedName(), QStringLiteral("b.avi"));
         QTest::keyClick(screen, Qt::Key_F1);
-        QVERIFY(w.form.menus().Opt[1]->isChecked());
+        QVERIFY(w.parts.menus().Opt[1]->isChecked());
         QTest::keyClick(screen, Qt::Key_B);  // a letter does nothing here either
         QCOMPARE(w.selectedName(), QStringLiteral("b.avi"));
 
         // Esc brings the picture back, and the size menu says so.
         QTest::keyClick(picture->window(), Qt::Key_Escape);
         QTRY_VERIFY(!surface->isFullScreenMode());
-        QVERIFY(w.form.menus().Dspsize[0]->isChecked());
+        QVERIFY(w.parts.menus().Dspsize[0]->isChecked());
         QCOMPARE(w.state.mScreenSize, 0);
         QVERIFY(w.dialogs.messages().isEmpty());
     }
@@ -200,8 +200,8 @@ private slots:
     void keysInEveryPane() {
         QVERIFY(QDir().mkpath(m_folder + u"/bravo"));
         Window w(m_ini, m_folder, false);
-        QCOMPARE(w.form.input().mouseEvent(), nullptr);
-        QWidget* list = w.form.ListView1();
+        QCOMPARE(w.parts.input().mouseEvent(), nullptr);
+        QWidget* list = w.parts.ListView1();
 
         // Ctrl+Down and Ctrl+Up on the list, Ctrl let go first, play the next and previous rows.
         Window::chordModifierFirst(list, Qt::Key_Down, Qt::Key_Control, Qt::ControlModifier);
@@ -216,34 +216,34 @@ private slots:
         QTRY_COMPARE(w.playState(), 0);
         QVERIFY(!w.state.mPlayNextFlg);
         // Space plays the selected row again; a key on the player gives the list the keyboard.
-        QTest::keyClick(w.form.players().mediaSurface()->videoWidget(), Qt::Key_Space);
+        QTest::keyClick(w.parts.players().mediaSurface()->videoWidget(), Qt::Key_Space);
         QTRY_COMPARE(w.playState(), 1);
         QCOMPARE(w.selectedName(), QStringLiteral("b.avi"));
         QTest::keyClick(list, Qt::Key_A, Qt::ControlModifier);
         QCOMPARE(w.list().selectedRows().size(), 4);
 
         // Letters typed on the tree and the location box go nowhere.
-        QWidget* tree = w.form.TreeView1();
-        const QString folder = w.form.tree().SelectedFolderPath();
+        QWidget* tree = w.parts.TreeView1();
+        const QString folder = w.parts.tree().SelectedFolderPath();
         for (const Qt::Key key : {Qt::Key_B, Qt::Key_D, Qt::Key_S}) {
             QTest::keyClick(tree, key);
-            QTest::keyClick(w.form.ImageCombo1(), key);
+            QTest::keyClick(w.parts.ImageCombo1(), key);
         }
-        QCOMPARE(w.form.tree().SelectedFolderPath(), folder);
+        QCOMPARE(w.parts.tree().SelectedFolderPath(), folder);
         QCOMPARE(w.list().ListedFolder(), m_folder);
 
         // Backspace goes up one folder, from the tree or the list.
         QTest::keyClick(tree, Qt::Key_Backspace);
-        QCOMPARE(w.form.tree().SelectedFolderPath(), m_dir.path());
+        QCOMPARE(w.parts.tree().SelectedFolderPath(), m_dir.path());
         QCOMPARE(w.list().ListedFolder(), m_dir.path());
         QTest::keyClick(list, Qt::Key_Backspace);
-        QCOMPARE(w.form.tree().SelectedFolderPath(), QFileInfo(m_dir.path()).absolutePath());
+        QCOMPARE(w.parts.tree().SelectedFolderPath(), QFileInfo(m_dir.path()).absolutePath());
         QVERIFY(w.dialogs.messages().isEmpty());
 
         // The toolbar names the keys that work.
-        QCOMPARE(w.form.toolbar()->button(1)->toolTip(), QStringLiteral("デスクトップ(F7)"));
-        QCOMPARE(w.form.toolbar()->button(2)->toolTip(), QStringLiteral("マイドキュメント(F6)"));
-        QCOMPARE(w.form.toolbar()->button(5)->toolTip(), QStringLiteral("1つ上に(BS)"));
+        QCOMPARE(w.parts.toolbar()->button(1)->toolTip(), QStringLiteral("デスクトップ(F7)"));
+        QCOMPARE(w.parts.toolbar()->button(2)->toolTip(), QStringLiteral("マイドキュメント(F6)"));
+        QCOMPARE(w.parts.toolbar()->button(5)->toolTip(), QStringLiteral("1つ上に(BS)"));
     }
 
 private:

@@ -60,12 +60,12 @@ struct Window : MediaWindow {
     Window(const QString& ini, const QString& folder)
         : MediaWindow(ini, folder, "*.*", {}, {}, "[FileView]\nFolderDsp=1\n") {}
     QStringList names() { return rowNames(list()); }
-    FolderTree& tree() { return form.tree(); }
+    FolderTree& tree() { return parts.tree(); }
     void selectNode(const QString& key) {
         tree().SelectNode(tree().Node(key));
         tree().NodeClick(tree().Node(key));
     }
-    void treeKey(Qt::Key k) { QTest::keyClick(form.TreeView1(), k); }
+    void treeKey(Qt::Key k) { QTest::keyClick(parts.TreeView1(), k); }
     // The messages told since the last call.
     QStringList told() {
         QStringList texts;
@@ -203,7 +203,7 @@ void TestPermissions::unreadableFoldersInTheTreeTheListAndTheLocationBox() {
         w.selectNode(key);
         QCOMPARE(w.told(), denied);
         QCOMPARE(w.list().rowCount(), 0);
-        QCOMPARE(w.form.statusBar1()->panelText(StatusBar1::FilesPanel),
+        QCOMPARE(w.parts.statusBar1()->panelText(StatusBar1::FilesPanel),
                  browser_msg::listStatus(0, 0));
     };
     refusedWhenOpened(path(u"locked"_s));
@@ -226,7 +226,7 @@ void TestPermissions::unreadableFoldersInTheTreeTheListAndTheLocationBox() {
         QSKIP(qPrintable(u"the location box on an unreadable volume: "_s + whyNot));
     }
     const QString rootBefore = tree.RootKey();
-    w.form.navigation().ImageCombo1_Click(volumes + u"/locked");
+    w.parts.navigation().ImageCombo1_Click(volumes + u"/locked");
     QCOMPARE(w.told(), denied);
     QCOMPARE(tree.RootKey(), rootBefore);
     QCOMPARE(w.list().ListedFolder(), path(u"open"_s));
@@ -257,7 +257,7 @@ void TestPermissions::fileAndFolderCommandsInAFolderThatCannotBeWritten() {
 
     selectNames(w.list(), {u"b.txt"_s});
     w.dialogs.answerMessage(MsgResult::Yes);
-    w.form.menus().DelFile->trigger();
+    w.parts.menus().DelFile->trigger();
     QCOMPARE(w.told().mid(1), (QStringList{fileops_msg::cannotTrash(ro + u"/b.txt", denied),
                                            fileops_msg::deleteFailed()}));
     unchanged();
@@ -265,14 +265,14 @@ void TestPermissions::fileAndFolderCommandsInAFolderThatCannotBeWritten() {
     selectNames(w.list(), {u"b.txt"_s});
     w.dialogs.answerFolder(path(u"dest"_s));
     w.dialogs.answerMessage(MsgResult::Yes);
-    w.form.menus().MoveFile->trigger();
+    w.parts.menus().MoveFile->trigger();
     QCOMPARE(w.told().mid(1), (QStringList{fileops_msg::cannotMove(ro + u"/b.txt", denied),
                                            fileops_msg::moveFailed()}));
     unchanged();
 
     selectNames(w.list(), {u"b.txt"_s});
     w.dialogs.answerInput(u"c"_s);
-    w.form.menus().ReFileNameFile->trigger();
+    w.parts.menus().ReFileNameFile->trigger();
     // A rename is a move to the new name, and is told as one.
     QCOMPARE(w.told(), (QStringList{fileops_msg::cannotMove(ro + u"/b.txt", denied),
                                     fileops_msg::moveFailed()}));
@@ -287,14 +287,14 @@ void TestPermissions::fileAndFolderCommandsInAFolderThatCannotBeWritten() {
         QVERIFY(dialog->isVisible());  // it stays open after a failure
         dialog->reject();
     });
-    w.form.menus().ReNameFile->trigger();
+    w.parts.menus().ReNameFile->trigger();
     QCOMPARE(w.told(), QStringList{errorBoxText(run_error::kPermissionDenied)});
     unchanged();
 
     // The tree's commands on the folder and in it.
     w.told();
     w.dialogs.answerInput(u"New"_s);
-    w.form.menus().MnuMakeFolder->trigger();
+    w.parts.menus().MnuMakeFolder->trigger();
     QCOMPARE(w.told(), QStringList{errorBoxText(run_error::kPermissionDenied)});
     QVERIFY(w.tree().Node(ro + u"/New") == nullptr);
     unchanged();
@@ -338,7 +338,7 @@ void TestPermissions::anUnreadableFileMovedToAnotherFileSystem() {
     selectNames(w.list(), {u"secret.txt"_s, u"free.txt"_s});
     w.dialogs.answerFolder(dest);
     w.dialogs.answerMessage(MsgResult::Yes);
-    w.form.menus().MoveFile->trigger();
+    w.parts.menus().MoveFile->trigger();
     QCOMPARE(
         w.told().mid(1),
         (QStringList{fileops_msg::cannotMove(other.filePath(u"secret.txt"_s), permissionDenied()),
@@ -390,17 +390,17 @@ void TestPermissions::extractionWithoutRights() {
     setMode(path(u"rw/b.zip"_s), 0200);
 
     Window w(m_ini, path(u"ro"_s));
-    w.form.toolbar()->button(7)->trigger();
+    w.parts.toolbar()->button(7)->trigger();
     w.dialogs.answerMessage(MsgResult::Ok);
-    w.form.toolbar()->button(9)->trigger();
+    w.parts.toolbar()->button(9)->trigger();
     // The folder the extraction first makes in the destination cannot be made.
     QCOMPARE(w.told().mid(1), QStringList{LhaZip::ZipErrorText(archive_code::kCannotMakeFolder)});
     QVERIFY(!QFile::exists(path(u"ro/inside.txt"_s)));
     QCOMPARE(w.names(), QStringList{u"a.zip"_s});
 
-    w.form.navigation().GoToPath(path(u"rw"_s), true);
+    w.parts.navigation().GoToPath(path(u"rw"_s), true);
     w.dialogs.answerMessage(MsgResult::Ok);
-    w.form.toolbar()->button(9)->trigger();
+    w.parts.toolbar()->button(9)->trigger();
     // A good archive the user may not read is one that cannot be opened, not a damaged one.
     QCOMPARE(w.told().mid(1), QStringList{LhaZip::ZipErrorText(archive_code::kCannotOpenArchive)});
     QVERIFY(!QFile::exists(path(u"rw/inside.txt"_s)));

@@ -14,7 +14,7 @@
 
 #include "../midi_bytes.h"
 #include "../test_files.h"
-#include "app/form1.h"
+#include "app/form1_parts.h"
 #include "app/status_bar1.h"
 #include "app/toolbar1.h"
 #include "browser/file_list.h"
@@ -86,7 +86,7 @@ private slots:
         Window w(m_ini, m_folder);
         QCOMPARE(w.list().rowCount(), 3);
         // The start made the folder's node bold blue; a folder reached otherwise is plain.
-        QTreeWidgetItem* node = w.form.tree().SelectedNode();
+        QTreeWidgetItem* node = w.parts.tree().SelectedNode();
         QVERIFY(node->font(0).bold());
         QFont plain = node->font(0);
         plain.setBold(false);
@@ -95,9 +95,9 @@ private slots:
         w.doubleClick(QStringLiteral("a.wav"));
         QTRY_COMPARE(w.playState(), 1);
         // The media player shows, never beside the streaming player.
-        QVERIFY(w.form.MediaPlayer1()->isVisible());
-        QVERIFY(!w.form.RealAudio1(0)->isVisible());
-        QVERIFY(!w.form.RealAudio1(1)->isVisible());
+        QVERIFY(w.parts.MediaPlayer1()->isVisible());
+        QVERIFY(!w.parts.RealAudio1(0)->isVisible());
+        QVERIFY(!w.parts.RealAudio1(1)->isVisible());
         QCOMPARE(w.row(u"a.wav"_qs).iconKey, QStringLiteral("PlayDwn"));
         QVERIFY(w.row(u"a.wav"_qs).bold);
         QCOMPARE(w.row(u"a.wav"_qs).toolTip, QStringLiteral("a.wavは、再生しています。"));
@@ -118,7 +118,7 @@ private slots:
         QCOMPARE(node->foreground(0).color(), QColor(255, 0, 0));
 
         // Next by the toolbar: the row left behind says so; the video's caption has its size.
-        w.form.toolbar()->button(15)->trigger();
+        w.parts.toolbar()->button(15)->trigger();
         QCOMPARE(w.selectedName(), QStringLiteral("c.avi"));
         QCOMPARE(w.row(u"b.wav"_qs).iconKey, QStringLiteral("NextDwn"));
         QTRY_VERIFY(w.form.windowTitle().contains(u"c.avi(160x120 - "));
@@ -127,27 +127,27 @@ private slots:
         QCOMPARE(w.selectedName(), QStringLiteral("a.wav"));
         QCOMPARE(w.row(u"c.avi"_qs).iconKey, QStringLiteral("PlayDwn"));
         // Previous on the first row starts the last.
-        w.form.toolbar()->button(14)->trigger();
+        w.parts.toolbar()->button(14)->trigger();
         QCOMPARE(w.selectedName(), QStringLiteral("c.avi"));
         QTRY_COMPARE(w.playState(), 1);
 
         // "再生" pauses what plays and resumes it; Space on the list pauses it again (a paused
         // file cannot end while the test looks at it).
-        w.form.toolbar()->button(11)->trigger();
+        w.parts.toolbar()->button(11)->trigger();
         QTRY_COMPARE(w.playState(), 2);
-        QTRY_COMPARE(w.form.toolbar()->buttonImage(11), QStringLiteral("Pause"));
-        w.form.toolbar()->button(11)->trigger();
+        QTRY_COMPARE(w.parts.toolbar()->buttonImage(11), QStringLiteral("Pause"));
+        w.parts.toolbar()->button(11)->trigger();
         QTRY_COMPARE(w.playState(), 1);
-        QTRY_COMPARE(w.form.toolbar()->buttonImage(11), QStringLiteral("Play"));
+        QTRY_COMPARE(w.parts.toolbar()->buttonImage(11), QStringLiteral("Play"));
         w.key(Qt::Key_Space);
         QTRY_COMPARE(w.playState(), 2);
 
         // F12: the picture on a screen of its own, where the window's keys still work: Space
         // there starts the selected file again.
-        QTest::keyClick(w.form.ListView1(), Qt::Key_F12);
-        VideoSurface* surface = w.form.players().mediaSurface();
+        QTest::keyClick(w.parts.ListView1(), Qt::Key_F12);
+        VideoSurface* surface = w.parts.players().mediaSurface();
         QTRY_VERIFY(surface->isFullScreenMode());
-        QCOMPARE(w.form.statusBar1()->panelText(4), QStringLiteral("フルスクリーン"));
+        QCOMPARE(w.parts.statusBar1()->panelText(4), QStringLiteral("フルスクリーン"));
         QWidget* screen = surface->videoWidget()->window();
         QVERIFY(screen != &w.form);
         QTest::keyClick(screen, Qt::Key_Space);
@@ -155,7 +155,7 @@ private slots:
         QCOMPARE(w.selectedName(), QStringLiteral("c.avi"));
         QTest::keyClick(screen, Qt::Key_F11);
         QTRY_VERIFY(!surface->isFullScreenMode());
-        QVERIFY(w.form.menus().Dspsize[0]->isChecked());
+        QVERIFY(w.parts.menus().Dspsize[0]->isChecked());
         QCOMPARE(w.state.mScreenSize, 0);
 
         // Closing while a file plays lets go of it before the settings are written.
@@ -171,9 +171,9 @@ private slots:
         put({{"tone.wav", "a.wav"}, {"tone.wav", "b.wav"}, {"tone.wav", "c.wav"}});
         Window w(m_ini, m_folder);
         // The list runs upward: the end of c starts b, marked as playing upward.
-        w.form.toolbar()->button(20)->trigger();
+        w.parts.toolbar()->button(20)->trigger();
         QVERIFY(w.play().ReverseFlg);
-        QVERIFY(w.form.Timer1()->isEnabled());
+        QVERIFY(w.parts.Timer1()->isEnabled());
         w.list().SelectRowByKey(m_folder + u"/c.wav");
         // A typed letter neither searches the list nor plays.
         w.key(Qt::Key_A);
@@ -184,15 +184,15 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(w.selectedName(), QStringLiteral("b.wav"), 10000);
         QCOMPARE(w.row(u"b.wav"_qs).iconKey, QStringLiteral("PlayUp"));
         QCOMPARE(w.row(u"c.wav"_qs).iconKey, QStringLiteral("PLAY_END_KEY"));
-        w.form.toolbar()->button(19)->trigger();
+        w.parts.toolbar()->button(19)->trigger();
         QVERIFY(!w.play().ReverseFlg);
 
         // F9: repeat on, ticked in the menu and pressed on the toolbar; the end of b starts b.
         w.key(Qt::Key_F9);
         QVERIFY(w.play().LoopFlg);
-        QVERIFY(w.form.menus().MnuLoop->isChecked());
-        QVERIFY(w.form.toolbar()->button(17)->isChecked());
-        QVERIFY(!w.form.Timer1()->isEnabled());
+        QVERIFY(w.parts.menus().MnuLoop->isChecked());
+        QVERIFY(w.parts.toolbar()->button(17)->isChecked());
+        QVERIFY(!w.parts.Timer1()->isEnabled());
         QTRY_COMPARE_WITH_TIMEOUT(w.row(u"b.wav"_qs).iconKey, QStringLiteral("LOOP_KEY"), 10000);
         QCOMPARE(w.selectedName(), QStringLiteral("b.wav"));
         // The start overwrote the repeat tip.
@@ -200,9 +200,9 @@ private slots:
         // F9 again: off everywhere, and the timer runs again.
         w.key(Qt::Key_F9);
         QVERIFY(!w.play().LoopFlg);
-        QVERIFY(!w.form.menus().MnuLoop->isChecked());
-        QVERIFY(!w.form.toolbar()->button(17)->isChecked());
-        QVERIFY(w.form.Timer1()->isEnabled());
+        QVERIFY(!w.parts.menus().MnuLoop->isChecked());
+        QVERIFY(!w.parts.toolbar()->button(17)->isChecked());
+        QVERIFY(w.parts.Timer1()->isEnabled());
 
         // Shift+Space stops; the end of the stopped file, arriving late, moves nothing.
         w.play().PlayStep(2);
@@ -226,20 +226,20 @@ private slots:
         Window w(m_ini, m_folder);
         w.form.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&w.form));
-        MpvEngine& engine = w.form.players().mediaEngine();
+        MpvEngine& engine = w.parts.players().mediaEngine();
         w.doubleClick(QStringLiteral("a.wav"));
         QTRY_COMPARE(w.playState(), 1);
         for (const bool on : {true, false}) {
             w.key(Qt::Key_F1);
             QCOMPARE(engine.mpvProperty("mute"), on ? u"yes"_qs : u"no"_qs);
-            QCOMPARE(w.form.statusBar1()->panelText(StatusBar1::MutePanel),
+            QCOMPARE(w.parts.statusBar1()->panelText(StatusBar1::MutePanel),
                      on ? u"ミュートON"_qs : u"ミュートOFF"_qs);
             w.key(Qt::Key_F2);
             QCOMPARE(w.form.windowFlags().testFlag(Qt::WindowStaysOnTopHint), on);
         }
         w.play().MnuMovieStop_Click();
 
-        const Form1Menus& m = w.form.menus();
+        const Form1Menus& m = w.parts.menus();
         QTest::mouseClick(w.list().view().viewport(), Qt::RightButton, {},
                           w.centreOfRow(u"b.wav"_qs));
         QTRY_VERIFY(m.MnuPlayOpt->isVisible());
@@ -261,15 +261,15 @@ private slots:
         QVERIFY(w.state.mSlideShow);
         w.form.Opt_Click(1);
         QVERIFY(w.state.mSlideShow);
-        QCOMPARE(w.form.statusBar1()->panelText(5), QStringLiteral("ミュートON"));
+        QCOMPARE(w.parts.statusBar1()->panelText(5), QStringLiteral("ミュートON"));
 
         QElapsedTimer shown;
         shown.start();
         w.doubleClick(QStringLiteral("p1.jpg"));
-        QCOMPARE(w.form.Timer1()->interval(), 2000);
-        QVERIFY(w.form.Timer1()->isArmed());
+        QCOMPARE(w.parts.Timer1()->interval(), 2000);
+        QVERIFY(w.parts.Timer1()->isArmed());
         // Mute applies when the stream opens.
-        QTRY_VERIFY(w.form.players().mediaPlayer().mute());
+        QTRY_VERIFY(w.parts.players().mediaPlayer().mute());
         QTRY_VERIFY(w.form.windowTitle().contains(u"p1.jpg(64x48 - "));
         // A picture stays its interval plus a second, then the next row comes.
         QTRY_COMPARE_WITH_TIMEOUT(w.selectedName(), QStringLiteral("p2.jpg"), 5000);
@@ -277,20 +277,20 @@ private slots:
         QCOMPARE(w.row(u"p1.jpg"_qs).iconKey, QStringLiteral("PLAY_END_KEY"));
         // Pictures only: the video plays without the timer.
         QTRY_COMPARE_WITH_TIMEOUT(w.selectedName(), QStringLiteral("v.avi"), 4000);
-        QVERIFY(!w.form.Timer1()->isArmed());
+        QVERIFY(!w.parts.Timer1()->isArmed());
         // Every file: the video is given the same interval.
         w.state.mSlideType = 1;
         w.play().PlayStep(2);
-        QVERIFY(w.form.Timer1()->isArmed());
+        QVERIFY(w.parts.Timer1()->isArmed());
 
         // The file view: next starts the selected row again, the caption shows its path and
         // no timer is armed.
-        w.form.toolbar()->button(7)->trigger();
+        w.parts.toolbar()->button(7)->trigger();
         w.list().SelectRowByKey(m_folder + u"/p1.jpg");
-        w.form.toolbar()->button(15)->trigger();
+        w.parts.toolbar()->button(15)->trigger();
         QCOMPARE(w.selectedName(), QStringLiteral("p1.jpg"));
         QCOMPARE(w.form.windowTitle(), app_info::captionText() + u" - " + m_folder + u"/p1.jpg");
-        QVERIFY(!w.form.Timer1()->isArmed());
+        QVERIFY(!w.parts.Timer1()->isArmed());
         QVERIFY(w.dialogs.messages().isEmpty());
     }
 
@@ -299,20 +299,20 @@ private slots:
         Window w(m_ini, m_folder);
         w.doubleClick(QStringLiteral("m.mov"));
         QTRY_COMPARE(w.playState(), 1);
-        QVERIFY(w.form.RealAudio1(0)->isVisible());
-        QVERIFY(w.form.RealAudio1(1)->isVisible());
-        QVERIFY(!w.form.MediaPlayer1()->isVisible());
-        StreamingAudioEngine& ra = w.form.players().realAudio();
+        QVERIFY(w.parts.RealAudio1(0)->isVisible());
+        QVERIFY(w.parts.RealAudio1(1)->isVisible());
+        QVERIFY(!w.parts.MediaPlayer1()->isVisible());
+        StreamingAudioEngine& ra = w.parts.players().realAudio();
         QTRY_VERIFY_WITH_TIMEOUT(ra.position() >= 1500, 5000);
         // 200 %: a restart at the same place, in double size.
         w.form.Dspsize_Click(3);
         QCOMPARE(w.state.mScreenSize, 3);
-        QCOMPARE(w.form.statusBar1()->panelText(4), QStringLiteral("200%"));
+        QCOMPARE(w.parts.statusBar1()->panelText(4), QStringLiteral("200%"));
         QVERIFY(ra.position() >= 1400);
         QTRY_COMPARE(w.playState(), 1);
         QCOMPARE(w.selectedName(), QStringLiteral("m.mov"));
         QVERIFY(ra.position() >= 1400);
-        QCOMPARE(w.form.players().streamingEngine().displaySize(), VideoSize::Double);
+        QCOMPARE(w.parts.players().streamingEngine().displaySize(), VideoSize::Double);
 
         // The clip's real end moves the list on, once.
         QTRY_COMPARE_WITH_TIMEOUT(w.selectedName(), QStringLiteral("n.avi"), 10000);
@@ -320,24 +320,24 @@ private slots:
 
         // A media-player file changes its size without a restart.
         QTRY_COMPARE(w.playState(), 1);
-        QVERIFY(w.form.MediaPlayer1()->isVisible());
-        QVERIFY(!w.form.RealAudio1(0)->isVisible());
-        MediaPlayerEngine& mp = w.form.players().mediaPlayer();
+        QVERIFY(w.parts.MediaPlayer1()->isVisible());
+        QVERIFY(!w.parts.RealAudio1(0)->isVisible());
+        MediaPlayerEngine& mp = w.parts.players().mediaPlayer();
         QTRY_VERIFY_WITH_TIMEOUT(mp.currentPosition() >= 1.0, 5000);
         w.form.Dspsize_Click(1);
         QVERIFY(mp.currentPosition() >= 1.0);
         QCOMPARE(mp.displaySize(), 1);
 
         // The rate slider and "RateOne".
-        w.form.Slider1()->setValue(20);
+        w.parts.Slider1()->setValue(20);
         QCOMPARE(w.play().PlayRate, 2.0);
         QCOMPARE(mp.rate(), 2.0);
-        QCOMPARE(w.form.statusBar1()->panelText(7), QStringLiteral("2.0 x"));
-        QCOMPARE(w.form.Slider1()->toolTip(), QStringLiteral("2.0"));
-        w.form.toolbar()->button(22)->trigger();
+        QCOMPARE(w.parts.statusBar1()->panelText(7), QStringLiteral("2.0 x"));
+        QCOMPARE(w.parts.Slider1()->toolTip(), QStringLiteral("2.0"));
+        w.parts.toolbar()->button(22)->trigger();
         QCOMPARE(mp.rate(), 1.0);
-        QCOMPARE(w.form.Slider1()->value(), 10);
-        QCOMPARE(w.form.statusBar1()->panelText(7), QStringLiteral("1.0 x"));
+        QCOMPARE(w.parts.Slider1()->value(), 10);
+        QCOMPARE(w.parts.statusBar1()->panelText(7), QStringLiteral("1.0 x"));
 
         // The size is what the next start comes back with.
         w.form.close();
@@ -354,19 +354,19 @@ private slots:
         QTRY_VERIFY(w.form.windowTitle().contains(u"p.jpg(64x48 - "));
         // The window follows the picture's width, and stays high enough for the list to show a
         // few rows above the status bar; the picture shows whole in the player.
-        QTRY_COMPARE(w.form.MediaPlayer1()->width(), 64);
+        QTRY_COMPARE(w.parts.MediaPlayer1()->width(), 64);
         FileListView& view = w.list().view();
-        const int bottom = std::min(view.geometry().bottom(), w.form.statusBar1()->y());
+        const int bottom = std::min(view.geometry().bottom(), w.parts.statusBar1()->y());
         const int rows = (bottom - view.y() - view.header()->height()) / view.sizeHintForRow(0);
         QVERIFY2(rows >= 3, qPrintable(QString::number(rows)));
-        QVERIFY(w.form.MediaPlayer1()->height() >= 48);
-        QVERIFY(w.form.height() < w.form.twips().toPixels(9165));
+        QVERIFY(w.parts.MediaPlayer1()->height() >= 48);
+        QVERIFY(w.form.height() < w.parts.twips().toPixels(9165));
     }
 
     void recordingQuickPathsAndFilesThatDoNotPlay() {
         put({{"tone.wav", "a.wav"}, {"notmedia.avi", "b.avi"}});
         Window w(m_ini, m_folder);
-        const Form1Menus& m = w.form.menus();
+        const Form1Menus& m = w.parts.menus();
         // When played to the end: nothing at the first start, the folder after an end, once.
         m.QuickPathSet[1]->trigger();
         w.doubleClick(QStringLiteral("a.wav"));
@@ -376,7 +376,7 @@ private slots:
         QCOMPARE(m.pass[0]->text(), m_folder);
         QTRY_VERIFY_WITH_TIMEOUT(!w.dialogs.messages().isEmpty(), 5000);
         QCOMPARE(w.dialogs.messages().first().title, player_msg::playerErrorTitle());
-        w.form.settings().setQuickPaths({});
+        w.parts.settings().setQuickPaths({});
         w.play().PlayStep(1);
         QVERIFY(m.pass[0]->text().isEmpty());
         // Every time: the folder is recorded at each start, once.
@@ -400,7 +400,7 @@ private slots:
         // other; only the row playing shows the playing icon.
         w.doubleClick(QStringLiteral("a.mp4"));
         QTRY_COMPARE_WITH_TIMEOUT(w.playState(), 1, 10000);
-        QVERIFY(!w.form.MediaPlayer1()->isHidden());
+        QVERIFY(!w.parts.MediaPlayer1()->isHidden());
         QTRY_COMPARE_WITH_TIMEOUT(w.selectedName(), QStringLiteral("b.flac"), 10000);
         QTRY_COMPARE_WITH_TIMEOUT(w.selectedName(), QStringLiteral("c.webp"), 10000);
         const QString sizeText =
@@ -469,7 +469,7 @@ private slots:
         writeInFolder(u"b.rmi"_qs, midi_bytes::rmi(song, true, false));
         writeInFolder(u"c.mid"_qs, song.left(30));
         Window w(m_ini, m_folder, "*.mid;*.rmi");
-        PlayerControlBar* bar = w.form.players().mediaControls();
+        PlayerControlBar* bar = w.parts.players().mediaControls();
         w.doubleClick(QStringLiteral("a.mid"));
         QTRY_COMPARE(w.playState(), 1);
         QTRY_VERIFY(bar->timeText().endsWith(formatPlayTime(2.5)));
