@@ -59,6 +59,7 @@
 #include "player/play_list.h"
 #include "player/player_set.h"
 #include "settings/module1.h"
+#include "settings/playback_hold.h"
 
 namespace {
 
@@ -209,7 +210,7 @@ public:
         window.setPlayButtonImage = [](const QString&) {};
         m_playList = std::make_unique<PlayList>(m_state, m_dialogs,
                                                 std::make_unique<ListPlayRows>(m_list, m_tree),
-                                                *m_movie, *m_players, m_timer, window);
+                                                *m_movie, *m_players, m_timer, m_hold, window);
         m_movie->configureAtStart();
         m_list.CreateColumns();
         m_host.resize(800, 600);
@@ -297,6 +298,7 @@ private:
     TreeState m_treeState;
     ScriptedDialogs m_dialogs;
     IntervalTimer m_timer;
+    PlaybackHold m_hold{m_state, [this] { m_movie->PlayStop(); }, [this] { m_timer.stop(); }};
     ImageList m_images;
     FileListView m_listView;
     TreeView1 m_treeView;

@@ -128,7 +128,7 @@ void Form1::buildControls(const Form1PlayerSetup& player) {
 }
 
 void Form1::showContextMenu(QMenu* menu, const QPoint& globalPos, bool restartTimer) {
-    m_timer1->stop();
+    m_hold->holdSlideShow();
     if (restartTimer) {
         connect(menu, &QMenu::aboutToHide, m_timer1, &IntervalTimer::start,
                 Qt::SingleShotConnection);
@@ -154,13 +154,13 @@ QString Form1::dspsizeCaption(int index) const {
 }
 
 void Form1::Dspsize_Click(int index) {
-    m_timer1->stop();
+    m_hold->holdSlideShow();
     m_settings->setScreenSize(index);
     m_playList->changeDisplaySize(index);
 }
 
 void Form1::Opt_Click(int index) {
-    m_timer1->stop();
+    m_hold->holdSlideShow();
     bool on = false;
     switch (index) {
         case OptItem::Options:

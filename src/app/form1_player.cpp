@@ -32,9 +32,9 @@ void Form1::buildPlayer(const Form1PlayerSetup& setup) {
     m_realAudio[1] = m_players->RealAudio1(1);
     m_movie =
         std::make_unique<clsMovie>(m_dialogs, *m_timer1, *m_players, m_openUrl, setup.waveVolume);
-    m_playList = std::make_unique<PlayList>(m_state, m_dialogs,
-                                            std::make_unique<ListPlayRows>(*m_list, *m_tree),
-                                            *m_movie, *m_players, *m_timer1, playListWindow());
+    m_playList = std::make_unique<PlayList>(
+        m_state, m_dialogs, std::make_unique<ListPlayRows>(*m_list, *m_tree), *m_movie, *m_players,
+        *m_timer1, *m_hold, playListWindow());
 }
 
 PlayListWindow Form1::playListWindow() {

@@ -27,6 +27,7 @@
 #include "settings/ini_file.h"
 #include "settings/live_settings.h"
 #include "settings/options_dialog.h"
+#include "settings/playback_hold.h"
 #include "settings/settings_catalogue.h"
 #include "settings/window_settings.h"
 
@@ -154,7 +155,7 @@ void Form1::saveWindowSettings(SettingValues& s) {
 }
 
 void Form1::openOptions() {
-    m_timer1->stop();
+    m_hold->holdSlideShow();
     if (m_options) {
         m_options->activateWindow();
         return;

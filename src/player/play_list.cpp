@@ -15,6 +15,7 @@
 #include "player/player_set.h"
 #include "player/streaming_audio_engine.h"
 #include "settings/module1.h"
+#include "settings/playback_hold.h"
 
 namespace {
 
@@ -25,7 +26,7 @@ constexpr QRgb kEndedColour = qRgb(255, 0, 0);
 
 PlayList::PlayList(Module1& state, Dialogs& dialogs, std::unique_ptr<PlayRows> rows,
                    clsMovie& movie, PlayerSet& players, IntervalTimer& timer1,
-                   PlayListWindow window, QObject* parent)
+                   const PlaybackHold& hold, PlayListWindow window, QObject* parent)
     : QObject(parent),
       m_state(state),
       m_dialogs(dialogs),
@@ -33,6 +34,7 @@ PlayList::PlayList(Module1& state, Dialogs& dialogs, std::unique_ptr<PlayRows> r
       m_movie(movie),
       m_players(players),
       m_timer1(timer1),
+      m_hold(hold),
       m_window(std::move(window)) {
     MediaPlayerEngine& mp = players.mediaPlayer();
     connect(&mp, &MediaPlayerEngine::endOfStream, this, &PlayList::OnMediaEnd);
@@ -88,7 +90,7 @@ void PlayList::PlayStep(int mode) {
             return;
         }
         m_timer1.stop();
-        m_state.mPlayNextFlg = true;
+        m_hold.release();
         if (CurrentPlayPath.isEmpty()) {
             // The first start takes the first selected row from the top.
             if (const int top = m_rows->topSelectedRow(); top >= 0) {
@@ -268,8 +270,7 @@ void PlayList::MnuMoviePlay_Click() {
 }
 
 void PlayList::MnuMovieStop_Click() {
-    m_state.mPlayNextFlg = false;
-    m_movie.PlayStop();
+    m_hold.hold();
 }
 
 void PlayList::MunOpen_Click() {
@@ -409,7 +410,7 @@ void PlayList::onClipClosed() {
         OnMediaEnd();
     } else {
         ClipOpenFlg = true;
-        m_state.mPlayNextFlg = true;
+        m_hold.release();
     }
 }
 

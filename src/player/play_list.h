@@ -10,6 +10,7 @@
 
 class CommandTable;
 class Dialogs;
+class PlaybackHold;
 class IntervalTimer;
 class PlayRows;
 class PlayerSet;
@@ -46,8 +47,8 @@ class PlayList : public QObject {
     Q_OBJECT
 public:
     PlayList(Module1& state, Dialogs& dialogs, std::unique_ptr<PlayRows> rows, clsMovie& movie,
-             PlayerSet& players, IntervalTimer& timer1, PlayListWindow window,
-             QObject* parent = nullptr);
+             PlayerSet& players, IntervalTimer& timer1, const PlaybackHold& hold,
+             PlayListWindow window, QObject* parent = nullptr);
     ~PlayList() override;
 
     QString CurrentPlayPath;
@@ -126,5 +127,6 @@ private:
     clsMovie& m_movie;
     PlayerSet& m_players;
     IntervalTimer& m_timer1;
+    const PlaybackHold& m_hold;
     PlayListWindow m_window;
 };
