@@ -14,10 +14,8 @@
 #include "fileops/tree_commands.h"
 #include "fileops/undo_command.h"
 #include "platform/error_box.h"
-#include "platform/interval_timer.h"
 #include "player/play_list.h"
 #include "settings/live_settings.h"
-#include "settings/playback_hold.h"
 
 void Form1::registerCommands() {
     using C = CommandId;
