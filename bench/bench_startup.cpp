@@ -20,7 +20,7 @@
 #include <QThread>
 #include <optional>
 
-#include "app/form1_menus.h"
+#include "app/main_menus.h"
 #include "bench_window.h"
 #include "settings/options_dialog.h"
 

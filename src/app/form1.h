@@ -1,11 +1,10 @@
 #pragma once
 
 #include <QMainWindow>
-#include <QPointer>
 #include <array>
 #include <memory>
 
-#include "app/form1_menus.h"
+#include "app/main_menus.h"
 #include "app/pane_layout.h"
 #include "app/session.h"
 #include "browser/image_list.h"
@@ -14,43 +13,29 @@
 #include "platform/shell_execute.h"
 #include "player/play_list.h"
 #include "player/player_set.h"
-#include "player/wave_volume.h"
 #include "settings/module1.h"
-#include "settings/options_dialog.h"
 
-class ArchiveCommands;
-class DialogExtractionPrompts;
-class Dialogs;
+class CommandActions;
+class FileCommands;
 class FileList;
-class FileOperations;
-class ListCommands;
-class ProgressDialogProgress;
-class TreeCommands;
-class TreeDragDrop;
-class UndoCommand;
-class UndoHistory;
-struct FileCommandContext;
 class FileListView;
-class InputMap;
 class FolderTree;
+class Form2;
+class InputMap;
 class IntervalTimer;
+class LiveSettings;
 class LocationBox;
 class Navigation;
-class PlayList;
-class clsMovie;
-class TreeView1;
-class QComboBox;
-class QSlider;
-class QTimer;
-class ScreenSaverControl;
+class PlaybackHold;
 class ShadowLine;
-class ShellCommands;
 class SplitterBar;
-class Trash;
 class StatusBar1;
 class Toolbar1;
-class LiveSettings;
-class PlaybackHold;
+class TreeView1;
+class WindowOptions;
+class clsMovie;
+class QComboBox;
+class QSlider;
 
 // Form1: the main window. It owns every control (named as the program knows them), lays the panes
 // out, carries the settings in and out, and hands each part of the program the controls and
@@ -103,15 +88,6 @@ public:
     void ApplyVSplit();
     void ApplyHSplit();
 
-    // Commands of the options menu: a display size (DspsizeItem), an option (OptItem; Options
-    // opens the options dialog).
-    void Dspsize_Click(int index);
-    void Opt_Click(int index);
-    void TreeViewStyle_Click(QAction* item);
-
-    // Browser commands of the toolbar.
-    void Toolbar1_ButtonClick(int index, const QString& key);
-    void ToggleFileView();
     // Opens the tree along the start folder (the last step of the start).
     void openStartFolder();
 
@@ -142,29 +118,22 @@ private:
     void wireInput();
     void wireBrowser();
     void buildFileCommands();
-    void wireFileCommands();
     void loadBrowser();
-    void applyListMenuState(const struct ListMenuState& state);
     // Every command registered by the part that carries it out; the menus, the toolbar, the
     // keys and the gestures run them by their ids.
     void registerCommands();
     void wireCommands();
     void wireSettings();
-    void openOptions();
     void wireSplitters();
     void Form_Resize();
     void applyLayout();
     void showContextMenu(QMenu* menu, const QPoint& globalPos, bool restartTimer);
-    void placeWindow(int leftTwips, int topTwips, int widthTwips, int heightTwips);
-    void setAlwaysOnTop(bool on);
-    QString dspsizeCaption(int index) const;
 
     std::unique_ptr<Session> m_ownSession;  // a window made without a session has its own
     Session& m_session;
     LiveSettings* m_settings = nullptr;
     Module1& m_state;
     Dialogs& m_dialogs;
-    QPointer<Form2> m_options;
 
     QString m_titleText;
     ImageList m_images;
@@ -177,8 +146,10 @@ private:
     bool m_inResize = false;
     Qt::WindowStates m_startWindowState = Qt::WindowNoState;
 
-    Form1Menus m_menus;
+    MainMenus m_menus;
     CommandTable& m_commands;
+    // The menu items and toolbar buttons bound to the commands; let go before the table.
+    std::unique_ptr<CommandActions> m_actions;
     // Taken by every command that changes the disk, the list or the tree.
     const PlaybackHold* m_hold = nullptr;
     QWidget* m_client = nullptr;
@@ -193,18 +164,8 @@ private:
     std::unique_ptr<FileList> m_list;
     std::unique_ptr<LocationBox> m_location;
     std::unique_ptr<Navigation> m_navigation;
-    Trash* m_trash = nullptr;
-    std::unique_ptr<ShellCommands> m_shellCommands;
-    std::unique_ptr<ProgressDialogProgress> m_progress;
-    std::unique_ptr<UndoHistory> m_history;
-    std::unique_ptr<FileOperations> m_fileOps;
-    std::unique_ptr<FileCommandContext> m_commandContext;
-    std::unique_ptr<ListCommands> m_listCommands;
-    std::unique_ptr<TreeCommands> m_treeCommands;
-    std::unique_ptr<TreeDragDrop> m_dragDrop;
-    std::unique_ptr<UndoCommand> m_undo;
-    std::unique_ptr<DialogExtractionPrompts> m_extractionPrompts;
-    std::unique_ptr<ArchiveCommands> m_archiveCommands;
+    std::unique_ptr<FileCommands> m_fileCommands;
+    std::unique_ptr<WindowOptions> m_options;
     PlayerSet* m_players = nullptr;
     UrlOpener m_openUrl;
     std::unique_ptr<clsMovie> m_movie;

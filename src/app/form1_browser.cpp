@@ -1,30 +1,23 @@
 // Form1: the browser's controls (tree, list, location box) and the commands that reach them from
 // the menus and the toolbar.
 #include <QAction>
-#include <QApplication>
 #include <QComboBox>
 #include <QMenu>
-#include <QSlider>
 #include <QUrl>
 
 #include "app/form1.h"
 #include "app/status_bar1.h"
-#include "app/toolbar1.h"
 #include "browser/file_list.h"
 #include "browser/file_list_view.h"
 #include "browser/folder_tree.h"
 #include "browser/location_box.h"
 #include "browser/navigation.h"
 #include "browser/tree_view1.h"
-#include "fileops/archive_commands.h"
-#include "fileops/shell_commands.h"
+#include "fileops/file_commands.h"
+#include "fileops/undo_command.h"
 #include "platform/desktop_services.h"
-#include "platform/error_box.h"
 #include "platform/file_exist.h"
-#include "platform/interval_timer.h"
 #include "platform/path_text.h"
-#include "platform/trash.h"
-#include "player/movie.h"
 #include "player/play_list.h"
 #include "settings/live_settings.h"
 
@@ -40,29 +33,14 @@ void Form1::buildBrowser() {
     Navigation::QuickPathMenu menu;
     menu.quickAccess = m_menus.quickAccess;
     menu.pass = m_menus.pass;
-    menu.QuickPathSet = m_menus.QuickPathSet;
     Navigation::Hooks hooks;
     hooks.iconView = [this] { return m_state.mIconDsp; };
     hooks.openFolderInFileManager = [](const QString& folder) {
         return desktopUrlOpener()(QUrl::fromLocalFile(folder));
     };
-    m_shellCommands =
-        std::make_unique<ShellCommands>(m_dialogs, *m_trash, desktopUrlOpener(), this);
     m_navigation =
         std::make_unique<Navigation>(m_state, *m_settings, m_treeState, m_dialogs, *m_tree, *m_list,
                                      *m_location, *m_hold, menu, std::move(hooks), this);
-}
-
-void Form1::applyListMenuState(const ListMenuState& state) {
-    for (QAction* item : {m_menus.MnuMoviePlay, m_menus.MnuMovieStop, m_menus.MnuPrevios,
-                          m_menus.MunNext, m_menus.MnuLoop}) {
-        item->setVisible(state.playItemsVisible);
-    }
-    // The grid-line item stays: only the icon-view item of the sub-menu goes with the list.
-    for (QAction* item : {m_menus.MunOpen, m_menus.MnuIconSet, m_menus.FilePopa, m_menus.DelFile,
-                          m_menus.bar, m_menus.MoveFile, m_menus.ReNameFile}) {
-        item->setVisible(state.fileItemsVisible);
-    }
 }
 
 void Form1::wireBrowser() {
@@ -75,11 +53,27 @@ void Form1::wireBrowser() {
             [this](const QPoint& pos) { showContextMenu(m_menus.quickAccess, pos, false); });
     connect(m_list.get(), &FileList::contextMenuRequested, this,
             [this](const QPoint& pos, const ListMenuState& state) {
-                applyListMenuState(state);
+                m_menus.showListItems(state.playItemsVisible, state.fileItemsVisible);
                 showContextMenu(m_menus.MnuPlayOpt, pos, true);
             });
     connect(m_list.get(), &FileList::openFolderRequested, nav,
             [nav](const QString& path) { nav->GoToPath(path, true); });
+
+    // The list is the pane the commands and drops act on once it has the focus.
+    connect(m_list.get(), &FileList::gotFocus, this, [this] { m_treeState.FocusPane = 1; });
+    connect(m_list.get(), &FileList::statusTextChanged, this, [this](const QString& text) {
+        m_statusBar->setPanelText(StatusBar1::FilesPanel, text);
+    });
+    // The widest panel, the one always in sight, says what an undo did until the next listing.
+    connect(&m_fileCommands->undo(), &UndoCommand::notice, this, [this](const QString& text) {
+        m_statusBar->setPanelText(StatusBar1::FilesPanel, text);
+    });
+}
+
+void Form1::buildFileCommands() {
+    m_fileCommands = std::make_unique<FileCommands>(
+        FileCommands::Parts{m_state, m_treeState, m_dialogs, m_session.trash(), *m_hold, *m_list,
+                            *m_tree, *m_treeView, *m_navigation, this, m_session.iniPath()});
 }
 
 void Form1::loadBrowser() {
@@ -122,17 +116,4 @@ bool Form1::playListedFile(const QString& path) {
     m_list->selectKeys({path});
     m_playList->PlayStep(2);
     return true;
-}
-
-void Form1::Toolbar1_ButtonClick(int index, const QString& key) {
-    Q_UNUSED(key);
-    m_commands.runHeld(Toolbar1::kButtons[index - 1].command);
-}
-
-void Form1::ToggleFileView() {
-    QApplication::processEvents();
-    const bool pressed = m_state.mFileView;
-    m_list->ListFolder(m_tree->SelectedFolderPath(), m_state.mIconDsp);
-    m_toolbar->button(Toolbar1::ExtractButton)->setVisible(pressed);
-    m_toolbar->button(Toolbar1::SelectExtractButton)->setVisible(pressed);
 }

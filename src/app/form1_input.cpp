@@ -1,6 +1,5 @@
 // Form1: the keys and the mouse gestures. The input map tells which command a key or a gesture
 // asks for; the command table runs it.
-#include <QAction>
 #include <QComboBox>
 
 #include "app/form1.h"

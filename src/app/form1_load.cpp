@@ -2,11 +2,11 @@
 #include <QAction>
 #include <QLayout>
 #include <QSlider>
-#include <QTreeView>
 
 #include "app/form1.h"
 #include "app/status_bar1.h"
 #include "app/toolbar1.h"
+#include "app/window_options.h"
 #include "browser/file_list.h"
 #include "browser/folder_tree.h"
 #include "browser/navigation.h"
@@ -47,14 +47,13 @@ void Form1::finishLoad() {
     ApplyHSplit();
     m_navigation->QuickPathSet_Click(
         m_state.mQuickPathValue >= 0 && m_state.mQuickPathValue <= 2 ? m_state.mQuickPathValue : 0);
-    m_menus.MnuLoop->setChecked(false);
     m_list->CreateColumns();
     m_list->setGridLines(m_state.mGridLine);
     m_tree->setLinesVisible(m_state.mTreeViewLine);
 
     // The status bar's option panels already show what the settings gave; the window takes the
     // always-on-top state without moving.
-    setAlwaysOnTop(m_state.mScreenState);
+    m_options->applyOnTop(m_state.mScreenState);
     m_statusBar->setPanelText(StatusBar1::RatePanel, QStringLiteral("1.0 x"));
     loadBrowser();
 }

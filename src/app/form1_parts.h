@@ -1,6 +1,13 @@
 #pragma once
 
 #include "app/form1.h"
+#include "app/window_options.h"
+
+class ArchiveCommands;
+class ListCommands;
+class TreeCommands;
+class TreeDragDrop;
+class UndoCommand;
 
 // Form1Parts: the window's controls and parts by the names the program knows them, for the tests
 // and the benches that drive the real window and look at what it shows. The window keeps them to
@@ -16,11 +23,12 @@ public:
 
     // The options the menus, the toolbar and the status bar show; change them through here.
     LiveSettings& settings() const { return *m_form.m_settings; }
-    // The options dialog while it is open.
-    Form2* optionsDialog() const { return m_form.m_options; }
+    // The options menu's commands, and the options dialog while it is open.
+    WindowOptions& options() const { return *m_form.m_options; }
+    Form2* optionsDialog() const;
 
     // Controls.
-    const Form1Menus& menus() const { return m_form.m_menus; }
+    const MainMenus& menus() const { return m_form.m_menus; }
     Toolbar1* toolbar() const { return m_form.m_toolbar; }
     StatusBar1* statusBar1() const { return m_form.m_statusBar; }
     QSlider* Slider1() const { return m_form.m_slider; }
@@ -35,11 +43,12 @@ public:
     PlayerSet& players() const { return *m_form.m_players; }
     clsMovie& MovieObj() const { return *m_form.m_movie; }
     PlayList& playList() const { return *m_form.m_playList; }
-    ListCommands& listCommands() const { return *m_form.m_listCommands; }
-    TreeCommands& treeCommands() const { return *m_form.m_treeCommands; }
-    TreeDragDrop& dragDrop() const { return *m_form.m_dragDrop; }
-    UndoCommand& undoCommand() const { return *m_form.m_undo; }
-    ArchiveCommands& archiveCommands() const { return *m_form.m_archiveCommands; }
+    FileCommands& fileCommands() const { return *m_form.m_fileCommands; }
+    ListCommands& listCommands() const;
+    TreeCommands& treeCommands() const;
+    TreeDragDrop& dragDrop() const;
+    UndoCommand& undoCommand() const;
+    ArchiveCommands& archiveCommands() const;
     QWidget* MediaPlayer1() const { return m_form.m_mediaPlayer; }
     QWidget* RealAudio1(int index) const { return m_form.m_realAudio.at(index); }
     SplitterBar* picSlider() const { return m_form.m_picSlider; }

@@ -2,22 +2,19 @@
 // toolbar, the rate slider and the list's context menu.
 #include <QAction>
 #include <QCursor>
-#include <QHeaderView>
-#include <QScreen>
 #include <QSlider>
 #include <QToolTip>
 
 #include "app/form1.h"
 #include "app/status_bar1.h"
 #include "app/toolbar1.h"
+#include "app/window_fit.h"
 #include "browser/file_list.h"
 #include "browser/file_list_view.h"
 #include "browser/folder_tree.h"
 #include "browser/list_play_rows.h"
 #include "browser/navigation.h"
 #include "browser/tree_view1.h"
-#include "platform/desktop_services.h"
-#include "platform/error_box.h"
 #include "platform/interval_timer.h"
 #include "platform/shell_execute.h"
 #include "player/messages.h"
@@ -43,11 +40,8 @@ PlayListWindow Form1::playListWindow() {
     w.setCaption = [this](const QString& caption) { setWindowTitle(caption); };
     w.fileViewPressed = [this] { return m_state.mFileView; };
     w.addQuickPath = [this](const QString& folder) { m_navigation->AddQuickPath(folder); };
-    w.showLoop = [this](bool loop, bool setButton) {
-        m_menus.MnuLoop->setChecked(loop);
-        if (setButton) {
-            m_toolbar->button(Toolbar1::RepeatButton)->setChecked(loop);
-        }
+    w.setRepeatButton = [this](bool loop) {
+        m_toolbar->button(Toolbar1::RepeatButton)->setChecked(loop);
     };
     w.setPlayButtonImage = [this](const QString& key) {
         m_toolbar->setButtonImage(Toolbar1::PlayButton, key);
@@ -65,28 +59,9 @@ PlayListWindow Form1::playListWindow() {
             (windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen))) {
             return std::nullopt;
         }
-        const auto twips = [this](int pixels) { return qRound(m_twips.fromPixels(pixels)); };
-        WindowFit fit;
-        fit.twipsPerPixelX = m_twips.perPixel;
-        fit.twipsPerPixelY = m_twips.perPixel;
-        fit.treeWidth = twips(m_treeView->width());
-        fit.playerWidth = m_mediaPlayer->isVisible()    ? twips(m_mediaPlayer->width())
-                          : m_realAudio[0]->isVisible() ? twips(m_realAudio[0]->width())
-                                                        : 0;
-        const QScreen* screen = this->screen();
-        fit.screenWidth = screen ? twips(screen->geometry().width()) : 0;
-        fit.window = QSize(twips(width()), twips(height()));
-        // The list keeps a few rows below the tree, whatever the picture (our mend: a small
-        // picture made the window so low that the list had no height left).
-        constexpr int kListRowsKept = 3;
-        const int rowHeight =
-            std::max(m_listView->sizeHintForRow(0), m_listView->fontMetrics().height());
-        const int listFloor = m_listView->header()->sizeHint().height() +
-                              kListRowsKept * rowHeight + 2 * m_listView->frameWidth();
-        fit.minHeight = twips(height() - m_client->height() + m_listView->y() + listFloor +
-                              m_statusBar->sizeHint().height()) +
-                        qRound(pane_limits::kMargin);
-        return fit;
+        return measureWindowFit({*this, *m_client, *m_treeView, *m_listView, *m_mediaPlayer,
+                                 *m_realAudio[0], *m_statusBar},
+                                m_twips);
     };
     w.resizeWindow = [this](QSize twips) {
         resize(m_twips.toPixels(static_cast<float>(twips.width())),

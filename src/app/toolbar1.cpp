@@ -4,41 +4,35 @@
 #include <QActionGroup>
 
 #include "browser/image_list.h"
+#include "platform/command_actions.h"
 
 using S = Toolbar1::Style;
 using C = CommandId;
 
-// The tool tips are kept exactly as the program has always shown them, mixed full-width and
-// half-width brackets included; the two navigation tips name the keys that go there (F7 the
-// desktop, F6 the documents).
+// The buttons' tips are their commands' (registered by the parts that carry them out).
 const Toolbar1::ButtonSpec Toolbar1::kButtons[kButtonCount] = {
-    {u"デスクトップ", u"デスクトップ(F7)", S::Normal, 19, false, C::GoDeskTop},
-    {u"マイドキュメント", u"マイドキュメント(F6)", S::Normal, 21, false, C::GoMydoc},
-    {u"ネットワーク", u"ネットワーク(F8)", S::Normal, 20, false, C::GoNetWtok},
-    {u"", u"", S::Separator, 0, false, C::None},
-    {u"1つ上に", u"1つ上に(BS)", S::Normal, 1, false, C::GoUpFolder},
-    {u"最新更新", u"最新の情報に更新(F5)", S::Normal, 7, false, C::Refresh},
-    {u"ファイルビュー", u"リストビューの表示ファイル切替", S::Check, 14, false, C::FileView},
-    {u"解凍", u"LZH、ZIPを解凍する。", S::Normal, 17, false, C::ExtractArchives},
-    {u"選択解凍", u"LZH、ZIPを選択した後、解凍する。", S::Normal, 18, false, C::SelectExtract},
-    {u"", u"", S::Separator, 0, false, C::None},
-    {u"再生", u"再生を始めます。(Space）", S::Normal, 6, false, C::PlayButton},
-    {u"停止", u"再生を停止します。(Shift+Space）", S::Normal, 4, false, C::Stop},
-    {u"", u"", S::Separator, 0, false, C::None},
-    {u"1つ戻る", u"1つ戻る(Ctrl+矢印上）", S::Normal, 9, false, C::PlayPrevious},
-    {u"1つ次へ", u"1つ次へ(Ctrl+矢印下）", S::Normal, 8, false, C::PlayNext},
-    {u"", u"", S::Separator, 0, false, C::None},
-    {u"リピート再生",
-     u"現在の動画をリピート再生します。（F9)",
-     S::Check,
-     5,
-     false,
-     {C::ToggleLoop, 0}},
-    {u"", u"", S::Separator, 0, false, C::None},
-    {u"昇順", u"通常で連続再生", S::Group, 3, true, C::Ascending},
-    {u"降順", u"逆順で連続再生", S::Group, 2, false, C::Descending},
-    {u"", u"", S::Separator, 0, false, C::None},
-    {u"RateOne", u"再生スピードを通常(1.0)にする", S::Normal, 12, false, C::RateOne},
+    {u"デスクトップ", S::Normal, 19, false, C::GoDeskTop},
+    {u"マイドキュメント", S::Normal, 21, false, C::GoMydoc},
+    {u"ネットワーク", S::Normal, 20, false, C::GoNetWtok},
+    {u"", S::Separator, 0, false, C::None},
+    {u"1つ上に", S::Normal, 1, false, C::GoUpFolder},
+    {u"最新更新", S::Normal, 7, false, C::Refresh},
+    {u"ファイルビュー", S::Check, 14, false, C::FileView},
+    {u"解凍", S::Normal, 17, false, C::ExtractArchives},
+    {u"選択解凍", S::Normal, 18, false, C::SelectExtract},
+    {u"", S::Separator, 0, false, C::None},
+    {u"再生", S::Normal, 6, false, C::PlayButton},
+    {u"停止", S::Normal, 4, false, C::Stop},
+    {u"", S::Separator, 0, false, C::None},
+    {u"1つ戻る", S::Normal, 9, false, C::PlayPrevious},
+    {u"1つ次へ", S::Normal, 8, false, C::PlayNext},
+    {u"", S::Separator, 0, false, C::None},
+    {u"リピート再生", S::Check, 5, false, {C::ToggleLoop, 0}},
+    {u"", S::Separator, 0, false, C::None},
+    {u"昇順", S::Group, 3, true, C::Ascending},
+    {u"降順", S::Group, 2, false, C::Descending},
+    {u"", S::Separator, 0, false, C::None},
+    {u"RateOne", S::Normal, 12, false, C::RateOne},
 };
 
 QString Toolbar1::imageKeyFor(int imageNumber) {
@@ -62,19 +56,23 @@ Toolbar1::Toolbar1(const ImageList& images, QWidget* parent)
             const QString key = QString::fromUtf16(button.key);
             const QString imageKey = imageKeyFor(button.image);
             action = addAction(m_images.icon(imageKey), key);
-            action->setToolTip(QString::fromUtf16(button.toolTip));
             action->setCheckable(button.style != S::Normal);
             action->setChecked(button.pressed);
             if (button.style == S::Group) {
                 m_order->addAction(action);
             }
-            const int index = i + 1;
-            connect(action, &QAction::triggered, this,
-                    [this, index, key] { emit ButtonClick(index, key); });
             m_imageKeys.append(imageKey);
         }
         action->setObjectName(QStringLiteral("Toolbar1_%1").arg(i + 1));
         m_buttons.append(action);
+    }
+}
+
+void Toolbar1::bindCommands(CommandActions& actions) const {
+    for (int i = 0; i < kButtonCount; ++i) {
+        if (kButtons[i].style != Style::Separator) {
+            actions.bindButton(m_buttons.at(i), kButtons[i].command);
+        }
     }
 }
 

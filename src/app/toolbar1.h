@@ -8,21 +8,21 @@
 
 class QAction;
 class QActionGroup;
+class CommandActions;
 class ImageList;
 
 // Toolbar1: the navigation and player buttons, addressed by their 1-based index or by their key
-// as the commands know them. A click reports the button's index and key; the window dispatches.
+// as the commands know them. Each button runs the command of its row in kButtons.
 class Toolbar1 : public QToolBar {
     Q_OBJECT
 public:
     enum class Style { Normal, Check, Group, Separator };
     struct ButtonSpec {
         const char16_t* key;
-        const char16_t* toolTip;
         Style style;
         int image;  // number of its picture in the toolbar images, 0 for a separator
         bool pressed;
-        CommandRef command;  // what a click runs, the slide show held first
+        CommandRef command;  // what a click runs (its tip is the command's), the slide show held
     };
     // The buttons by index, 1-based from the left; 4, 10, 13, 16, 18 and 21 are separators.
     enum ButtonIndex {
@@ -47,6 +47,8 @@ public:
     static const ButtonSpec kButtons[kButtonCount];
 
     explicit Toolbar1(const ImageList& images, QWidget* parent = nullptr);
+    // Each button takes its command's tip, and a click runs the command.
+    void bindCommands(CommandActions& actions) const;
 
     QAction* button(int index) const { return m_buttons.at(index - 1); }
     QAction* buttonByKey(const QString& key) const;
@@ -57,9 +59,6 @@ public:
 
     // The image key of toolbar picture number n.
     static QString imageKeyFor(int imageNumber);
-
-signals:
-    void ButtonClick(int index, const QString& key);
 
 private:
     const ImageList& m_images;

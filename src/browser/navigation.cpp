@@ -331,24 +331,40 @@ void Navigation::QuickPathSet_Click(int index) {
 }
 
 void Navigation::showQuickPathValue(int mode) {
-    for (int i = 0; i < 3; ++i) {
-        m_menu.QuickPathSet[i]->setChecked(i == mode);
-    }
     m_menu.quickAccess->setTitle(QuickPaths::quickAccessCaption(mode));
 }
 
 void Navigation::registerCommands(CommandTable& table) {
     using C = CommandId;
-    table.add(C::Refresh, [this] { Listkousin_Click(); });
-    table.add(C::GoUpFolder, [this] { GoUpFolder(); });
-    table.add(C::GoMydoc, [this] { GoMydoc_Click(); });
-    table.add(C::GoDeskTop, [this] { GoDeskTop_Click(); });
-    table.add(C::GoNetWtok, [this] { GoNetWtok_Click(); });
-    table.add(C::GoFolder, [this] { GoFolder_Click(); });
-    table.add(C::GoExp, [this] { GoExp_Click(); });
-    table.add(C::GoSearch, [this] { GoSearch_Click(); });
+    // The tool tips are kept exactly as the program has always shown them; the two navigation
+    // tips name the keys that go there (F7 the desktop, F6 the documents).
+    table.add(C::Refresh, [this] { Listkousin_Click(); })
+        .caption(QStringLiteral("最新の情報に更新"))
+        .toolTip(QStringLiteral("最新の情報に更新(F5)"));
+    table.add(C::GoUpFolder, [this] { GoUpFolder(); }).toolTip(QStringLiteral("1つ上に(BS)"));
+    table.add(C::GoMydoc, [this] { GoMydoc_Click(); })
+        .caption(QStringLiteral("マイドキュメント(&M)"))
+        .toolTip(QStringLiteral("マイドキュメント(F6)"))
+        .shortcut(Qt::Key_F6);
+    table.add(C::GoDeskTop, [this] { GoDeskTop_Click(); })
+        .caption(QStringLiteral("デスクトップ(&D)"))
+        .toolTip(QStringLiteral("デスクトップ(F7)"))
+        .shortcut(Qt::Key_F7);
+    table.add(C::GoNetWtok, [this] { GoNetWtok_Click(); })
+        .caption(QStringLiteral("ネットワーク"))
+        .toolTip(QStringLiteral("ネットワーク(F8)"))
+        .shortcut(Qt::Key_F8);
+    table.add(C::GoFolder, [this] { GoFolder_Click(); }).caption(QStringLiteral("フォルダ選択"));
+    table.add(C::GoExp, [this] { GoExp_Click(); }).caption(QStringLiteral("エクスプローラ(&X)"));
+    table.add(C::GoSearch, [this] { GoSearch_Click(); }).caption(QStringLiteral("検索(&F)"));
+    // The remembered folders' items show the folders themselves.
     table.add(C::QuickPath, [this](int index) { pass_Click(index); });
-    table.add(C::QuickPathAdd, [this] { QuickPathAdd_Click(); });
-    table.add(C::QuickPathClear, [this] { QuickPathClear_Click(); });
-    table.add(C::QuickPathSet, [this](int index) { QuickPathSet_Click(index); });
+    table.add(C::QuickPathAdd, [this] { QuickPathAdd_Click(); })
+        .caption(QStringLiteral("クイックパスに現在のパスを追加"));
+    table.add(C::QuickPathClear, [this] { QuickPathClear_Click(); })
+        .caption(QStringLiteral("クイックパスクリア(&C)"));
+    table.add(C::QuickPathSet, [this](int index) { QuickPathSet_Click(index); })
+        .captions({QStringLiteral("毎回記録する。"), QStringLiteral("最後まで見た時、記録する。"),
+                   QStringLiteral("まったく登録しない。")})
+        .checked([this](int index) { return m_module.mQuickPathValue == index; });
 }

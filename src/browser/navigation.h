@@ -31,11 +31,11 @@ struct TreeState;
 class Navigation : public QObject {
     Q_OBJECT
 public:
-    // The menu items that show the quick paths (their captions) and the recording mode.
+    // The menu that shows the quick paths (its items' captions) and the recording mode (its
+    // title; the mode's items are ticked by their command).
     struct QuickPathMenu {
         QMenu* quickAccess = nullptr;
         std::array<QAction*, QuickPaths::kCount> pass{};
-        std::array<QAction*, 3> QuickPathSet{};
     };
     // What navigation needs from the parts above it.
     struct Hooks {

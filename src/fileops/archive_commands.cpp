@@ -131,6 +131,8 @@ void ArchiveCommands::ExtractArchives(bool selectAll) {
 }
 
 void ArchiveCommands::registerCommands(CommandTable& table) {
-    table.add(CommandId::ExtractArchives, [this] { ExtractArchives(false); });
-    table.add(CommandId::SelectExtract, [this] { ExtractArchives(true); });
+    table.add(CommandId::ExtractArchives, [this] { ExtractArchives(false); })
+        .toolTip(QStringLiteral("LZH、ZIPを解凍する。"));
+    table.add(CommandId::SelectExtract, [this] { ExtractArchives(true); })
+        .toolTip(QStringLiteral("LZH、ZIPを選択した後、解凍する。"));
 }

@@ -312,8 +312,12 @@ bool ListCommands::Form3Ok(ExtChangeDialog& dialog) {
 }
 
 void ListCommands::registerCommands(CommandTable& table) {
-    table.add(CommandId::DelFile, [this] { DelFile(); });
-    table.add(CommandId::MoveFile, [this] { MoveFile(); });
-    table.add(CommandId::ReFileNameFile, [this] { ReFileNameFile(); });
-    table.add(CommandId::ReNameFile, [this] { ReNameFile(); });
+    table.add(CommandId::DelFile, [this] { DelFile(); })
+        .caption(QStringLiteral("ファイル削除(Del)"));
+    table.add(CommandId::MoveFile, [this] { MoveFile(); })
+        .caption(QStringLiteral("ファイル移動(M)"));
+    table.add(CommandId::ReFileNameFile, [this] { ReFileNameFile(); })
+        .caption(QStringLiteral("ファイル名の変更(R)"));
+    table.add(CommandId::ReNameFile, [this] { ReNameFile(); })
+        .caption(QStringLiteral("拡張子の変更"));
 }

@@ -64,8 +64,12 @@ void ShellCommands::FilePopa(const QString& path) {
 }
 
 void ShellCommands::registerCommands(CommandTable& table, std::function<QString()> selectedPath) {
-    table.add(CommandId::ClsRecycle, [this] { ClsRecycle(); });
-    table.add(CommandId::OpenRecycle, [this] { OpenRecycle(); });
-    table.add(CommandId::FilePopa,
-              [this, selectedPath = std::move(selectedPath)] { FilePopa(selectedPath()); });
+    table.add(CommandId::ClsRecycle, [this] { ClsRecycle(); })
+        .caption(QStringLiteral("ごみ箱を空にする"));
+    table.add(CommandId::OpenRecycle, [this] { OpenRecycle(); })
+        .caption(QStringLiteral("ごみ箱を開く"));
+    table
+        .add(CommandId::FilePopa,
+             [this, selectedPath = std::move(selectedPath)] { FilePopa(selectedPath()); })
+        .caption(QStringLiteral("プロパティ(&R)"));
 }

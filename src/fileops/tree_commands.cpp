@@ -196,8 +196,12 @@ void TreeCommands::deleteFolder(const QString& path) {
 }
 
 void TreeCommands::registerCommands(CommandTable& table) {
-    table.add(CommandId::MnuMakeFolder, [this] { MnuMakeFolder(); });
-    table.add(CommandId::MnuMovFolder, [this] { MnuMovFolder(); });
-    table.add(CommandId::MnuReNameFolder, [this] { MnuReNameFolder(); });
-    table.add(CommandId::MnuDelFolder4, [this] { MnuDelFolder4(); });
+    table.add(CommandId::MnuMakeFolder, [this] { MnuMakeFolder(); })
+        .caption(QStringLiteral("フォルダ作成(K)"));
+    table.add(CommandId::MnuMovFolder, [this] { MnuMovFolder(); })
+        .caption(QStringLiteral("フォルダ移動(M)"));
+    table.add(CommandId::MnuReNameFolder, [this] { MnuReNameFolder(); })
+        .caption(QStringLiteral("フォルダ名前変更(R)"));
+    table.add(CommandId::MnuDelFolder4, [this] { MnuDelFolder4(); })
+        .caption(QStringLiteral("フォルダ削除(DEL)"));
 }

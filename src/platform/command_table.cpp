@@ -68,31 +68,84 @@ QString commandName(CommandId id) {
     return QString::fromUtf16(kNames.at(static_cast<std::size_t>(id)));
 }
 
-void CommandTable::add(CommandId id, Handler run) {
-    Handler& slot = m_handlers.at(static_cast<std::size_t>(id));
-    Q_ASSERT_X(!slot, "CommandTable::add", "a command is registered once");
-    slot = std::move(run);
+Command& Command::caption(const QString& text) {
+    m_captions = {text};
+    return *this;
 }
 
-void CommandTable::add(CommandId id, const std::function<void()>& run) {
-    add(id, Handler([run](int) { run(); }));
+Command& Command::captions(const QStringList& texts) {
+    m_captions = texts;
+    return *this;
+}
+
+Command& Command::toolTip(const QString& text) {
+    m_toolTip = text;
+    return *this;
+}
+
+Command& Command::shortcut(QKeyCombination key, int element) {
+    m_shortcuts.emplace_back(element, key);
+    return *this;
+}
+
+Command& Command::checked(State isChecked) {
+    m_checked = std::move(isChecked);
+    return *this;
+}
+
+Command& Command::checked(const std::function<bool()>& isChecked) {
+    return checked(State([isChecked](int) { return isChecked(); }));
+}
+
+QString Command::captionOf(int element) const {
+    if (m_captions.size() == 1) {
+        return m_captions.front();
+    }
+    return element >= 0 && element < m_captions.size() ? m_captions.at(element) : QString();
+}
+
+QKeyCombination Command::shortcutOf(int element) const {
+    for (const auto& [at, key] : m_shortcuts) {
+        if (at == element) {
+            return key;
+        }
+    }
+    return QKeyCombination::fromCombined(0);
+}
+
+Command& CommandTable::add(CommandId id, Handler run) {
+    Command& slot = m_commands.at(static_cast<std::size_t>(id));
+    Q_ASSERT_X(!slot.m_run, "CommandTable::add", "a command is registered once");
+    slot.m_run = std::move(run);
+    return slot;
+}
+
+Command& CommandTable::add(CommandId id, const std::function<void()>& run) {
+    return add(id, Handler([run](int) { run(); }));
 }
 
 bool CommandTable::has(CommandId id) const {
-    return static_cast<bool>(m_handlers.at(static_cast<std::size_t>(id)));
+    return static_cast<bool>(command(id).m_run);
 }
 
-void CommandTable::run(CommandRef command) const {
-    const Handler& handler = m_handlers.at(static_cast<std::size_t>(command.id));
+const Command& CommandTable::command(CommandId id) const {
+    return m_commands.at(static_cast<std::size_t>(id));
+}
+
+void CommandTable::run(CommandRef ref) const {
+    const Handler& handler = command(ref.id).m_run;
     if (!handler) {
         return;
     }
     try {
-        handler(command.index);
+        handler(ref.index);
     } catch (const std::exception& error) {
         if (m_onError) {
             m_onError(error);
         }
+    }
+    if (m_afterRun) {
+        m_afterRun();
     }
 }
 

@@ -1,9 +1,12 @@
 #pragma once
 
+#include <QKeyCombination>
 #include <QMetaType>
 #include <QString>
+#include <QStringList>
 #include <exception>
 #include <functional>
+#include <utility>
 #include <vector>
 
 // Every command a user can give: from a menu item, a toolbar button, a key or a gesture. Each is
@@ -86,16 +89,53 @@ struct CommandRef {
 };
 Q_DECLARE_METATYPE(CommandRef)
 
+// One registered command: what it does, and how it shows where it is offered (a menu item's
+// caption and window-wide shortcut, a toolbar button's tip, the tick of an item that shows a
+// state of the program). The setters return the command, so a registration reads as one line.
+class Command {
+public:
+    using Handler = std::function<void(int index)>;
+    using State = std::function<bool(int index)>;
+
+    // The menu item's caption; for a control array, one caption per element.
+    Command& caption(const QString& text);
+    Command& captions(const QStringList& texts);
+    // The toolbar button's tip.
+    Command& toolTip(const QString& text);
+    // The menu item's shortcut, which works anywhere in the window.
+    Command& shortcut(QKeyCombination key, int element = 0);
+    // The item shows a tick, which follows this state of the program (per element).
+    Command& checked(State isChecked);
+    Command& checked(const std::function<bool()>& isChecked);
+
+    QString captionOf(int element) const;
+    const QString& toolTipText() const { return m_toolTip; }
+    // The shortcut of an element; an empty combination when it has none.
+    QKeyCombination shortcutOf(int element) const;
+    bool isCheckable() const { return static_cast<bool>(m_checked); }
+    bool isChecked(int element) const { return m_checked && m_checked(element); }
+
+private:
+    friend class CommandTable;
+    Handler m_run;
+    QStringList m_captions;
+    QString m_toolTip;
+    std::vector<std::pair<int, QKeyCombination>> m_shortcuts;
+    State m_checked;
+};
+
 // The table the commands are registered in and run through. A command that fails tells the user
 // through the error handler and leaves the program running.
 class CommandTable {
 public:
-    using Handler = std::function<void(int index)>;
+    using Handler = Command::Handler;
 
     // Registers a command; each is registered once.
-    void add(CommandId id, Handler run);
-    void add(CommandId id, const std::function<void()>& run);
+    Command& add(CommandId id, Handler run);
+    Command& add(CommandId id, const std::function<void()>& run);
     bool has(CommandId id) const;
+    // A registered command's face (captions, tip, tick); an empty one for an unknown id.
+    const Command& command(CommandId id) const;
 
     // Runs a command; nothing happens for None or a command nobody registered.
     void run(CommandRef command) const;
@@ -107,9 +147,12 @@ public:
     void setErrorHandler(std::function<void(const std::exception&)> handler) {
         m_onError = std::move(handler);
     }
+    // Called after every command has run, so what shows a command's state follows it.
+    void setAfterRun(std::function<void()> afterRun) { m_afterRun = std::move(afterRun); }
 
 private:
-    std::vector<Handler> m_handlers = std::vector<Handler>(kCommandCount);
+    std::vector<Command> m_commands = std::vector<Command>(kCommandCount);
     std::function<void()> m_hold;
     std::function<void(const std::exception&)> m_onError;
+    std::function<void()> m_afterRun;
 };

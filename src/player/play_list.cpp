@@ -255,8 +255,8 @@ void PlayList::ShowClipInfo() {
 
 void PlayList::ToggleLoop(int source) {
     LoopFlg = !LoopFlg;
-    if (m_window.showLoop) {
-        m_window.showLoop(LoopFlg, source == 1);
+    if (source == 1 && m_window.setRepeatButton) {
+        m_window.setRepeatButton(LoopFlg);
     }
     LoopFlg ? m_timer1.stop() : m_timer1.start();
 }
@@ -424,15 +424,31 @@ void PlayList::reportError(const std::exception& error) {
 
 void PlayList::registerCommands(CommandTable& table) {
     using C = CommandId;
-    table.add(C::MnuMoviePlay, [this] { MnuMoviePlay_Click(); });
-    table.add(C::PlayButton, [this] { PlayButton_Click(); });
+    // The tips are kept as the program has always shown them, mixed full-width and half-width
+    // brackets included.
+    table.add(C::MnuMoviePlay, [this] { MnuMoviePlay_Click(); })
+        .caption(QStringLiteral("再生/一時停止(&P)"));
+    table.add(C::PlayButton, [this] { PlayButton_Click(); })
+        .toolTip(QStringLiteral("再生を始めます。(Space）"));
     table.add(C::PlayOrPause, [this] { PlayKey(); });
-    table.add(C::Stop, [this] { MnuMovieStop_Click(); });
-    table.add(C::PlayPrevious, [this] { MnuPrevios_Click(); });
-    table.add(C::PlayNext, [this] { MunNext_Click(); });
-    table.add(C::ToggleLoop, [this](int source) { ToggleLoop(source); });
-    table.add(C::MunOpen, [this] { MunOpen_Click(); });
-    table.add(C::Ascending, [this] { setReverse(false); });
-    table.add(C::Descending, [this] { setReverse(true); });
-    table.add(C::RateOne, [this] { RateOne(); });
+    table.add(C::Stop, [this] { MnuMovieStop_Click(); })
+        .caption(QStringLiteral("停止"))
+        .toolTip(QStringLiteral("再生を停止します。(Shift+Space）"));
+    table.add(C::PlayPrevious, [this] { MnuPrevios_Click(); })
+        .caption(QStringLiteral("１つ前へ↑(&F)"))
+        .toolTip(QStringLiteral("1つ戻る(Ctrl+矢印上）"));
+    table.add(C::PlayNext, [this] { MunNext_Click(); })
+        .caption(QStringLiteral("１つ次へ↓(&N)"))
+        .toolTip(QStringLiteral("1つ次へ(Ctrl+矢印下）"));
+    table.add(C::ToggleLoop, [this](int source) { ToggleLoop(source); })
+        .caption(QStringLiteral("リピート再生"))
+        .toolTip(QStringLiteral("現在の動画をリピート再生します。（F9)"))
+        .checked([this] { return LoopFlg; });
+    table.add(C::MunOpen, [this] { MunOpen_Click(); }).caption(QStringLiteral("開く"));
+    table.add(C::Ascending, [this] { setReverse(false); })
+        .toolTip(QStringLiteral("通常で連続再生"));
+    table.add(C::Descending, [this] { setReverse(true); })
+        .toolTip(QStringLiteral("逆順で連続再生"));
+    table.add(C::RateOne, [this] { RateOne(); })
+        .toolTip(QStringLiteral("再生スピードを通常(1.0)にする"));
 }

@@ -24,8 +24,9 @@ struct PlayListWindow {
     std::function<void(const QString&)> setCaption;
     std::function<bool()> fileViewPressed;  // toolbar button 7
     std::function<void(const QString& folder)> addQuickPath;
-    // MnuLoop's tick; the repeat button too when setButton is true.
-    std::function<void(bool loop, bool setButton)> showLoop;
+    // The repeat button pressed or released (F9 sets it; the menu item does not, and the button
+    // sets itself). The menu item's tick follows the command.
+    std::function<void(bool loop)> setRepeatButton;
     std::function<void(const QString& imageKey)> setPlayButtonImage;  // toolbar button 11
     // The rate as the slider's tip and tool tip, and status panel 7 show it.
     std::function<void(double rate)> showRate;

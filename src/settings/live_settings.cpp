@@ -6,7 +6,10 @@ LiveSettings::LiveSettings(Module1& module, QObject* parent) : QObject(parent), 
 
 void LiveSettings::setMark(bool& mark, bool on, void (LiveSettings::*changed)(bool)) {
     mark = on;
-    emit(this->*changed)(on);
+    if (changed != nullptr) {
+        emit(this->*changed)(on);
+    }
+    emit this->changed();
 }
 
 void LiveSettings::setScreenSize(int index) {
@@ -15,6 +18,7 @@ void LiveSettings::setScreenSize(int index) {
     }
     m_module.mScreenSize = static_cast<qint16>(index);
     emit screenSizeChanged(index);
+    emit changed();
 }
 
 void LiveSettings::setMute(bool on) {
@@ -26,7 +30,7 @@ void LiveSettings::setAlwaysOnTop(bool on) {
 }
 
 void LiveSettings::setSlideShow(bool on) {
-    setMark(m_module.mSlideShow, on, &LiveSettings::slideShowChanged);
+    setMark(m_module.mSlideShow, on);
 }
 
 void LiveSettings::setGridLines(bool on) {
@@ -34,7 +38,7 @@ void LiveSettings::setGridLines(bool on) {
 }
 
 void LiveSettings::setIconView(bool on) {
-    setMark(m_module.mIconDsp, on, &LiveSettings::iconViewChanged);
+    setMark(m_module.mIconDsp, on);
 }
 
 void LiveSettings::setTreeLines(bool on) {
@@ -42,11 +46,11 @@ void LiveSettings::setTreeLines(bool on) {
 }
 
 void LiveSettings::setQuickPathPlay(bool on) {
-    setMark(m_module.mQuickPathPlay, on, &LiveSettings::quickPathPlayChanged);
+    setMark(m_module.mQuickPathPlay, on);
 }
 
 void LiveSettings::setTreeIcons(bool on) {
-    setMark(m_module.mTreeViewIcon, on, &LiveSettings::treeIconsChanged);
+    setMark(m_module.mTreeViewIcon, on);
 }
 
 void LiveSettings::setFileView(bool on) {
@@ -59,24 +63,23 @@ void LiveSettings::setQuickPathValue(int mode) {
     }
     m_module.mQuickPathValue = static_cast<qint16>(mode);
     emit quickPathValueChanged(mode);
+    emit changed();
 }
 
 void LiveSettings::setQuickPaths(const std::array<QString, 7>& paths) {
     m_module.mQuickPath = paths;
     emit quickPathsChanged();
+    emit changed();
 }
 
 void LiveSettings::announceAll() {
     emit screenSizeChanged(m_module.mScreenSize);
     emit muteChanged(m_module.mMuteState);
     emit alwaysOnTopChanged(m_module.mScreenState);
-    emit slideShowChanged(m_module.mSlideShow);
     emit gridLinesChanged(m_module.mGridLine);
-    emit iconViewChanged(m_module.mIconDsp);
     emit treeLinesChanged(m_module.mTreeViewLine);
-    emit quickPathPlayChanged(m_module.mQuickPathPlay);
-    emit treeIconsChanged(m_module.mTreeViewIcon);
     emit fileViewChanged(m_module.mFileView);
     emit quickPathValueChanged(m_module.mQuickPathValue);
     emit quickPathsChanged();
+    emit changed();
 }

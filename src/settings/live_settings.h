@@ -37,18 +37,18 @@ signals:
     void screenSizeChanged(int index);
     void muteChanged(bool on);
     void alwaysOnTopChanged(bool on);
-    void slideShowChanged(bool on);
     void gridLinesChanged(bool on);
-    void iconViewChanged(bool on);
     void treeLinesChanged(bool on);
-    void quickPathPlayChanged(bool on);
-    void treeIconsChanged(bool on);
     void fileViewChanged(bool on);
     void quickPathValueChanged(int mode);
     void quickPathsChanged();
+    // Any setting changed, those above and the marks that only menu ticks show (slide show, icon
+    // view, quick-path play, tree icons).
+    void changed();
 
 private:
-    void setMark(bool& mark, bool on, void (LiveSettings::*changed)(bool));
+    // changed: the mark's own signal, if it has one.
+    void setMark(bool& mark, bool on, void (LiveSettings::*changed)(bool) = nullptr);
 
     Module1& m_module;
 };

@@ -516,7 +516,7 @@ void TestFileCommands::dropsOnTheTreeMoveAndOutsideDropsNavigate() {
 
 void TestFileCommands::emptyListMenuAndTheWiring() {
     Window w(m_ini, m_root);
-    const Form1Menus& m = w.parts.menus();
+    const MainMenus& m = w.parts.menus();
     QCOMPARE(w.panel(StatusBar1::FilesPanel), u"0個のﾌｧｲﾙ(0個のﾌｫﾙﾀﾞ)"_s);
     QTest::mouseClick(w.list().view().viewport(), Qt::RightButton, {}, QPoint(5, 5));
     QVERIFY(m.MnuPlayOpt->isVisible());

@@ -43,6 +43,7 @@
 #include "player/media_kinds.h"
 #include "player/media_player_engine.h"
 #include "player/mpv_engine.h"
+#include "settings/options_dialog.h"
 #include "settings/live_settings.h"
 #include "test_list_rows.h"
 #include "test_player_setup.h"
@@ -101,7 +102,7 @@ private slots:
 
     void menusCarryTheirCaptionsShortcutsAndIndices() {
         Window w(m_ini);
-        const Form1Menus& m = w.parts.menus();
+        const MainMenus& m = w.parts.menus();
         // The tree's menu names the recording mode in force (every time, at a first start).
         QCOMPARE(m.quickAccess->title(), QStringLiteral("クイックパスアクセス-毎回(&Q)"));
         QCOMPARE(m.DspOption->title(), QStringLiteral("オプション(&O)"));
@@ -174,10 +175,11 @@ private slots:
         // Pressing the other order button releases the first.
         tb->button(20)->trigger();
         QVERIFY(!tb->button(19)->isChecked());
-        QSignalSpy clicks(tb, &Toolbar1::ButtonClick);
-        tb->button(15)->trigger();
-        QCOMPARE(clicks.at(0).at(0).toInt(), 15);
-        QCOMPARE(clicks.at(0).at(1).toString(), QStringLiteral("1つ次へ"));
+        // A button runs its command: the last one puts the rate back to 1.0.
+        w.parts.Slider1()->setValue(20);
+        tb->button(Toolbar1::RateOneButton)->trigger();
+        QCOMPARE(w.parts.Slider1()->value(), 10);
+        QCOMPARE(tb->button(Toolbar1::DeskTopButton)->toolTip(), QStringLiteral("デスクトップ(F7)"));
 
         StatusBar1* sb = w.parts.statusBar1();
         QCOMPARE(sb->panelToolTip(2), QStringLiteral("現在日付"));
@@ -193,7 +195,7 @@ private slots:
 
     void rightButtonOpensTheContextMenus() {
         Window w(m_ini);
-        const Form1Menus& m = w.parts.menus();
+        const MainMenus& m = w.parts.menus();
         IntervalTimer* timer = w.parts.Timer1();
         timer->setInterval(5000);
 
@@ -229,15 +231,15 @@ private slots:
         const Twips& t = w.parts.twips();
         QCOMPARE(w.form.width(), t.toPixels(12180));
         QCOMPARE(w.form.height(), t.toPixels(9165));
-        const Form1Menus& m = w.parts.menus();
-        QCOMPARE(Form1Menus::firstChecked(m.Dspsize), 0);
+        const MainMenus& m = w.parts.menus();
+        QCOMPARE(MainMenus::firstChecked(m.Dspsize), 0);
         QVERIFY(!m.Opt[1]->isChecked() && !m.Opt[2]->isChecked() && !m.Opt[3]->isChecked());
         QVERIFY(!m.MnuGrid->isChecked() && !m.MnuIconSet->isChecked());
         QVERIFY(!m.TreeViewLine->isChecked());
         for (QAction* pass : m.pass) {
             QVERIFY(!pass->isVisible());
         }
-        QCOMPARE(Form1Menus::firstChecked(m.QuickPathSet), 0);
+        QCOMPARE(MainMenus::firstChecked(m.QuickPathSet), 0);
         QCOMPARE(w.state.mDspFile, defaultDspFile());
         QCOMPARE(w.state.mStartPath, QDir::currentPath());
         // The load sequence's own values.
@@ -308,10 +310,10 @@ private slots:
         QSize size;
         {
             Window w(m_ini);
-            const Form1Menus& m = w.parts.menus();
-            w.form.Opt_Click(1);
-            w.form.Opt_Click(3);
-            w.form.Dspsize_Click(3);
+            const MainMenus& m = w.parts.menus();
+            w.parts.options().Opt_Click(1);
+            w.parts.options().Opt_Click(3);
+            w.parts.options().Dspsize_Click(3);
             m.MnuGrid->trigger();
             m.MnuIconSet->trigger();
             m.TreeViewLine->trigger();
@@ -341,21 +343,21 @@ private slots:
         QVERIFY(!saved.contains(u"[Boot]"));
 
         Window w(m_ini);
-        const Form1Menus& m = w.parts.menus();
+        const MainMenus& m = w.parts.menus();
         QVERIFY(w.dialogs.calls().isEmpty());
         QCOMPARE(w.form.size(), size);
         QVERIFY(m.Opt[1]->isChecked());
         QVERIFY(!m.Opt[2]->isChecked());
         QVERIFY(m.Opt[3]->isChecked());
         QVERIFY(w.state.mSlideShow);
-        QCOMPARE(Form1Menus::firstChecked(m.Dspsize), 3);
+        QCOMPARE(MainMenus::firstChecked(m.Dspsize), 3);
         QCOMPARE(w.state.mScreenSize, qint16(3));
         QCOMPARE(w.parts.statusBar1()->panelText(4), QStringLiteral("200%"));
         QCOMPARE(w.parts.statusBar1()->panelText(5), QStringLiteral("ミュートON"));
         QVERIFY(m.MnuGrid->isChecked());
         QVERIFY(m.MnuIconSet->isChecked());
         QVERIFY(m.TreeViewLine->isChecked());
-        QCOMPARE(Form1Menus::firstChecked(m.QuickPathSet), 2);
+        QCOMPARE(MainMenus::firstChecked(m.QuickPathSet), 2);
         QCOMPARE(m.pass[0]->text(), quick1);
         QCOMPARE(m.pass[1]->text(), quick2);
         QVERIFY(m.pass[0]->isVisible() && m.pass[1]->isVisible());
@@ -383,18 +385,18 @@ private slots:
         {
             Window w(m_ini);
             QVERIFY(w.dialogs.calls().isEmpty());
-            const Form1Menus& m = w.parts.menus();
+            const MainMenus& m = w.parts.menus();
             QCOMPARE(w.form.width(), w.parts.twips().toPixels(10500));
             QCOMPARE(w.form.pos(),
                      QPoint(w.parts.twips().toPixels(300), w.parts.twips().toPixels(450)));
             // Saved minimised: opens normal.
             QVERIFY(!w.form.isMinimized());
-            QCOMPARE(Form1Menus::firstChecked(m.Dspsize), 2);
+            QCOMPARE(MainMenus::firstChecked(m.Dspsize), 2);
             QVERIFY(m.Opt[1]->isChecked());
             QCOMPARE(m.pass[0]->text(), QStringLiteral("/音楽"));
             QVERIFY(m.pass[0]->isVisible());
             QVERIFY(!m.pass[1]->isVisible() && !m.pass[2]->isVisible());
-            QCOMPARE(Form1Menus::firstChecked(m.QuickPathSet), 1);
+            QCOMPARE(MainMenus::firstChecked(m.QuickPathSet), 1);
             w.form.close();
         }
         QFile file(m_ini);
@@ -420,8 +422,8 @@ private slots:
         QCOMPARE(boxes.at(0).title, errorBoxTitle());
         QCOMPARE(boxes.at(0).text, errorBoxText(9));
         // Everything after the bad keys still loaded; the bad ones took their defaults.
-        const Form1Menus& m = w.parts.menus();
-        QCOMPARE(Form1Menus::firstChecked(m.Dspsize), 0);
+        const MainMenus& m = w.parts.menus();
+        QCOMPARE(MainMenus::firstChecked(m.Dspsize), 0);
         QVERIFY(m.Opt[1]->isChecked());
         QCOMPARE(m.pass[1]->text(), QStringLiteral("/opt"));
         QCOMPARE(w.state.mSlideTime, qint16(0));
@@ -482,7 +484,7 @@ private slots:
         QCOMPARE(w.parts.tree().SelectedFolderPath(), root);
 
         // Quick paths: add, then a cleared list survives only when the question is answered OK.
-        const Form1Menus& m = w.parts.menus();
+        const MainMenus& m = w.parts.menus();
         m.QuickPathAdd->trigger();
         QCOMPARE(m.pass[0]->text(), root);
         QVERIFY(m.pass[0]->isVisible());
@@ -494,7 +496,7 @@ private slots:
         QVERIFY(!m.pass[0]->isVisible());
         m.QuickPathSet[1]->trigger();
         QCOMPARE(m.quickAccess->title(), QStringLiteral("クイックパスアクセス-完了のみ(&Q)"));
-        QCOMPARE(Form1Menus::firstChecked(m.QuickPathSet), 1);
+        QCOMPARE(MainMenus::firstChecked(m.QuickPathSet), 1);
 
         // An empty target and a remembered folder that is gone.
         w.parts.navigation().GoToPath(QString(), true);
@@ -719,7 +721,7 @@ private slots:
             // The extra types are listed until unticked.
             QCOMPARE(rowNames(w.parts.list()),
                      QStringList({u"a.avi"_qs, u"c.wav"_qs, u"d.mp4"_qs}));
-            const Form1Menus& m = w.parts.menus();
+            const MainMenus& m = w.parts.menus();
             w.parts.Timer1()->start();
             m.Opt[OptItem::Options]->trigger();
             Form2* dialog = w.parts.optionsDialog();
@@ -809,7 +811,7 @@ private slots:
             QVERIFY(std::abs(w.form.geometry().center().x() - screen.center().x()) <= 2);
             // One box for the bad values (the refused display size first).
             QCOMPARE(w.dialogs.messages().size(), 1);
-            QCOMPARE(Form1Menus::firstChecked(w.parts.menus().Dspsize), 0);
+            QCOMPARE(MainMenus::firstChecked(w.parts.menus().Dspsize), 0);
             usedWidth = static_cast<int>(t.fromPixels(w.form.width()));
             w.form.close();
         }
@@ -825,13 +827,13 @@ private slots:
     void exitSaveReadsTheStateNotTheMarks() {
         {
             Window w(m_ini);
-            const Form1Menus& m = w.parts.menus();
+            const MainMenus& m = w.parts.menus();
             // The menus show the state whoever changes it.
             w.parts.settings().setMute(true);
             QVERIFY(m.Opt[OptItem::Mute]->isChecked());
             QCOMPARE(w.parts.statusBar1()->panelText(StatusBar1::MutePanel),
                      QStringLiteral("ミュートON"));
-            w.form.Opt_Click(OptItem::OnTop);
+            w.parts.options().Opt_Click(OptItem::OnTop);
             QVERIFY(m.Opt[OptItem::OnTop]->isChecked());
             QCOMPARE(w.parts.statusBar1()->panelText(StatusBar1::OnTopPanel),
                      QStringLiteral("常に最前面ON"));
@@ -883,7 +885,7 @@ private slots:
         Form1Parts parts(form);
         form.Form_Load();
         form.showAsLoaded();
-        const Form1Menus& m = parts.menus();
+        const MainMenus& m = parts.menus();
 
         QCOMPARE(state.mOldWaveVol, 37);
         QCOMPARE(parts.paneLayout().picShadow.width, 25.0f);
@@ -895,7 +897,7 @@ private slots:
         QCOMPARE(form.windowFlags().testFlag(Qt::WindowStaysOnTopHint), onTop);
         QCOMPARE(parts.statusBar1()->panelText(StatusBar1::OnTopPanel),
                  onTop ? QStringLiteral("常に最前面ON") : QStringLiteral("常に最前面OFF"));
-        QCOMPARE(Form1Menus::firstChecked(m.QuickPathSet), 0);
+        QCOMPARE(MainMenus::firstChecked(m.QuickPathSet), 0);
         QVERIFY(parts.players().mediaEngine().isValid());
 
         QSignalSpy unloaded(&form, &Form1::unloaded);
@@ -920,7 +922,7 @@ private slots:
                    "[Boot]\r\nSearchPath=1\r\n[FilePath]\r\nPath=" + folder.toUtf8() + "\r\n");
         {
             Window w(m_ini);
-            const Form1Menus& m = w.parts.menus();
+            const MainMenus& m = w.parts.menus();
             auto* tree = static_cast<class TreeView1*>(w.parts.TreeView1());
             QAction* fileView = w.parts.toolbar()->button(Toolbar1::FileViewButton);
 

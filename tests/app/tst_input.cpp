@@ -175,7 +175,7 @@ private slots:
         QTRY_COMPARE(w.playState(), 1);
 
         // On a screen of its own: the gestures, the list's keys and the window's shortcuts.
-        w.form.Dspsize_Click(4);
+        w.parts.options().Dspsize_Click(4);
         VideoSurface* surface = w.parts.players().mediaSurface();
         QTRY_VERIFY(surface->isFullScreenMode());
         QWidget* screen = picture->window();

@@ -239,7 +239,7 @@ private slots:
         }
         w.play().MnuMovieStop_Click();
 
-        const Form1Menus& m = w.parts.menus();
+        const MainMenus& m = w.parts.menus();
         QTest::mouseClick(w.list().view().viewport(), Qt::RightButton, {},
                           w.centreOfRow(u"b.wav"_qs));
         QTRY_VERIFY(m.MnuPlayOpt->isVisible());
@@ -257,9 +257,9 @@ private slots:
         w.state.mSlideTime = 1;
         w.state.mSlideType = 0;
         // Ticking the slide show sets it on; ticking mute leaves it.
-        w.form.Opt_Click(3);
+        w.parts.options().Opt_Click(3);
         QVERIFY(w.state.mSlideShow);
-        w.form.Opt_Click(1);
+        w.parts.options().Opt_Click(1);
         QVERIFY(w.state.mSlideShow);
         QCOMPARE(w.parts.statusBar1()->panelText(5), QStringLiteral("ミュートON"));
 
@@ -305,7 +305,7 @@ private slots:
         StreamingAudioEngine& ra = w.parts.players().realAudio();
         QTRY_VERIFY_WITH_TIMEOUT(ra.position() >= 1500, 5000);
         // 200 %: a restart at the same place, in double size.
-        w.form.Dspsize_Click(3);
+        w.parts.options().Dspsize_Click(3);
         QCOMPARE(w.state.mScreenSize, 3);
         QCOMPARE(w.parts.statusBar1()->panelText(4), QStringLiteral("200%"));
         QVERIFY(ra.position() >= 1400);
@@ -324,7 +324,7 @@ private slots:
         QVERIFY(!w.parts.RealAudio1(0)->isVisible());
         MediaPlayerEngine& mp = w.parts.players().mediaPlayer();
         QTRY_VERIFY_WITH_TIMEOUT(mp.currentPosition() >= 1.0, 5000);
-        w.form.Dspsize_Click(1);
+        w.parts.options().Dspsize_Click(1);
         QVERIFY(mp.currentPosition() >= 1.0);
         QCOMPARE(mp.displaySize(), 1);
 
@@ -349,7 +349,7 @@ private slots:
         put({{"picture.jpg", "p.jpg"}, {"tone.wav", "r.wav"}});
         // A tall tree, the list low.
         Window w(m_ini, m_folder, "*.wav;*.avi;*.jpg;*.mov;", {}, {}, "[SpPos]\nSpTop=5000\n");
-        w.form.Dspsize_Click(5);
+        w.parts.options().Dspsize_Click(5);
         w.doubleClick(QStringLiteral("p.jpg"));
         QTRY_VERIFY(w.form.windowTitle().contains(u"p.jpg(64x48 - "));
         // The window follows the picture's width, and stays high enough for the list to show a
@@ -366,7 +366,7 @@ private slots:
     void recordingQuickPathsAndFilesThatDoNotPlay() {
         put({{"tone.wav", "a.wav"}, {"notmedia.avi", "b.avi"}});
         Window w(m_ini, m_folder);
-        const Form1Menus& m = w.parts.menus();
+        const MainMenus& m = w.parts.menus();
         // When played to the end: nothing at the first start, the folder after an end, once.
         m.QuickPathSet[1]->trigger();
         w.doubleClick(QStringLiteral("a.wav"));

@@ -36,7 +36,7 @@ struct MenuCommand {
 // The main window's menus: quickAccess (the tree's menu), DspOption (the status bar's menu) and
 // MnuPlayOpt (the file list's menu), every item under its own name. Control arrays keep their
 // indices: pass 0-6, QuickPathSet 0-2, Dspsize 0-5, Opt 1-6 (Opt has no element 0).
-struct Form1Menus {
+struct MainMenus {
     QMenu* quickAccess = nullptr;
     std::array<QAction*, 7> pass{};
     QAction* bar2 = nullptr;
@@ -93,9 +93,11 @@ struct Form1Menus {
     QAction* ExitQuorvane = nullptr;
 
     // Builds every menu; the menus' shortcuts are made to work anywhere in the window.
-    static Form1Menus build(QWidget* window);
+    static MainMenus build(QWidget* window);
     // Every item that runs a command, with its command.
     QList<MenuCommand> commands() const;
+    // The list's menu for the row it opens on: the play items and the file items shown or not.
+    void showListItems(bool playItems, bool fileItems) const;
 
     // The index of the first ticked item of an array, -1 when none is ticked.
     template <typename Array>
@@ -106,7 +108,7 @@ struct Form1Menus {
 };
 
 template <typename Array>
-int Form1Menus::firstChecked(const Array& items, int from) {
+int MainMenus::firstChecked(const Array& items, int from) {
     for (int i = from; i < static_cast<int>(items.size()); ++i) {
         if (items[i] != nullptr && items[i]->isChecked()) {
             return i;
@@ -116,7 +118,7 @@ int Form1Menus::firstChecked(const Array& items, int from) {
 }
 
 template <typename Array>
-void Form1Menus::checkOnly(const Array& items, int index) {
+void MainMenus::checkOnly(const Array& items, int index) {
     for (int i = 0; i < static_cast<int>(items.size()); ++i) {
         if (items[i] != nullptr) {
             items[i]->setChecked(i == index);
