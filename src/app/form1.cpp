@@ -95,9 +95,9 @@ void Form1::buildControls(const Form1PlayerSetup& player) {
     buildBrowser();
     buildPlayer(player);
     buildFileCommands();
-    m_options = std::make_unique<WindowOptions>(WindowOptions::Parts{
-        m_state, *m_settings, *m_hold, *m_timer1, *m_playList, *m_list, *m_tree, *m_toolbar,
-        m_dialogs, *this, m_session.iniPath()});
+    m_options = std::make_unique<WindowOptions>(
+        WindowOptions::Parts{m_state, *m_settings, *m_hold, *m_timer1, *m_playList, *m_list,
+                             *m_tree, *m_toolbar, m_dialogs, *this, m_session.iniPath()});
 
     m_picSlider = new SplitterBar(Qt::Vertical, m_client);
     m_picSlider->setObjectName(QStringLiteral("picSlider"));

@@ -1,9 +1,9 @@
 #include "app/form1_parts.h"
 
+#include "app/window_options.h"
 #include "browser/file_list_view.h"
 #include "browser/folder_tree.h"
 #include "browser/tree_view1.h"
-#include "app/window_options.h"
 #include "fileops/file_commands.h"
 
 QWidget* Form1Parts::TreeView1() const {

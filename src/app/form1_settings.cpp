@@ -26,7 +26,8 @@ void Form1::wireSettings() {
     connect(s, &LiveSettings::alwaysOnTopChanged, this, [this](bool on) {
         m_statusBar->setPanelText(StatusBar1::OnTopPanel, app_msg::onTopPanel(on));
     });
-    connect(s, &LiveSettings::gridLinesChanged, this, [this](bool on) { m_list->setGridLines(on); });
+    connect(s, &LiveSettings::gridLinesChanged, this,
+            [this](bool on) { m_list->setGridLines(on); });
     connect(s, &LiveSettings::treeLinesChanged, this,
             [this](bool on) { m_tree->setLinesVisible(on); });
     connect(s, &LiveSettings::fileViewChanged, this, [this](bool on) {

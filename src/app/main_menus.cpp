@@ -82,8 +82,8 @@ MainMenus MainMenus::build(QWidget* window) {
         m.Dspsize[i] = arrayItem(m.DspOpt, "Dspsize", i);
     }
     for (int i = OptItem::Mute; i <= OptItem::Options; ++i) {
-        m.Opt[i] = i == OptItem::Bar ? separator(m.DspOption, "Opt(5)")
-                                     : arrayItem(m.DspOption, "Opt", i);
+        m.Opt[i] =
+            i == OptItem::Bar ? separator(m.DspOption, "Opt(5)") : arrayItem(m.DspOption, "Opt", i);
     }
 
     m.MnuPlayOpt = topMenu(window, "MnuPlayOpt", QStringLiteral("再生オプション"));

@@ -21,8 +21,8 @@ WindowFit measureWindowFit(const WindowFitWidgets& w, const Twips& twips) {
     // made the window so low that the list had no height left).
     constexpr int kListRowsKept = 3;
     const int rowHeight = std::max(w.list.sizeHintForRow(0), w.list.fontMetrics().height());
-    const int listFloor = w.list.header()->sizeHint().height() + kListRowsKept * rowHeight +
-                          2 * w.list.frameWidth();
+    const int listFloor =
+        w.list.header()->sizeHint().height() + kListRowsKept * rowHeight + 2 * w.list.frameWidth();
     fit.minHeight = inTwips(w.window.height() - w.client.height() + w.list.y() + listFloor +
                             w.statusBar.sizeHint().height()) +
                     qRound(pane_limits::kMargin);

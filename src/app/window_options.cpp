@@ -155,7 +155,7 @@ void WindowOptions::openOptions() {
     m_options = dialog;
     // The folder on show is listed again at once with the file kinds and filters just chosen.
     QObject::connect(dialog, &QDialog::accepted, &m.window,
-            [this] { m.list.ListFolder(m.tree.SelectedFolderPath(), m.state.mIconDsp); });
+                     [this] { m.list.ListFolder(m.tree.SelectedFolderPath(), m.state.mIconDsp); });
     dialog->open();
 }
 

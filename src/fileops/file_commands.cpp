@@ -29,9 +29,21 @@ FileCommands::FileCommands(const Parts& p) : m_list(p.list), m_tree(p.tree) {
     m_fileOps = std::make_unique<FileOperations>(p.dialogs, p.trash, *m_progress,
                                                  [window] { window->update(); });
     m_fileOps->setUndoHistory(m_history.get());
-    m_context = std::make_unique<FileCommandContext>(
-        FileCommandContext{p.state, p.treeState, p.dialogs, *m_fileOps, *m_history, p.list, p.tree,
-                           p.hold, {}, {}, {}, {}, {}, window, p.iniPath});
+    m_context = std::make_unique<FileCommandContext>(FileCommandContext{p.state,
+                                                                        p.treeState,
+                                                                        p.dialogs,
+                                                                        *m_fileOps,
+                                                                        *m_history,
+                                                                        p.list,
+                                                                        p.tree,
+                                                                        p.hold,
+                                                                        {},
+                                                                        {},
+                                                                        {},
+                                                                        {},
+                                                                        {},
+                                                                        window,
+                                                                        p.iniPath});
     FileCommandContext& c = *m_context;
     Module1& state = p.state;
     Navigation& nav = p.navigation;

@@ -43,8 +43,8 @@
 #include "player/media_kinds.h"
 #include "player/media_player_engine.h"
 #include "player/mpv_engine.h"
-#include "settings/options_dialog.h"
 #include "settings/live_settings.h"
+#include "settings/options_dialog.h"
 #include "test_list_rows.h"
 #include "test_player_setup.h"
 
@@ -179,7 +179,8 @@ private slots:
         w.parts.Slider1()->setValue(20);
         tb->button(Toolbar1::RateOneButton)->trigger();
         QCOMPARE(w.parts.Slider1()->value(), 10);
-        QCOMPARE(tb->button(Toolbar1::DeskTopButton)->toolTip(), QStringLiteral("デスクトップ(F7)"));
+        QCOMPARE(tb->button(Toolbar1::DeskTopButton)->toolTip(),
+                 QStringLiteral("デスクトップ(F7)"));
 
         StatusBar1* sb = w.parts.statusBar1();
         QCOMPARE(sb->panelToolTip(2), QStringLiteral("現在日付"));
