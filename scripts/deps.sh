@@ -13,6 +13,7 @@ packages=(
     ffmpeg jlha-utils lhasa libarchive-tools zip python3
     desktop-file-utils appstream man-db groff-base dpkg-dev
     util-linux mount passwd
+    python3-fusepy fuse3
     "$@"
 )
 
