@@ -82,12 +82,13 @@ void Form1::loadBrowser() {
     m_list->ListFolder(m_state.mStartPath, m_state.mIconDsp);
     m_treeState.CurrentFolder = m_state.mStartPath;
     // The row the listing made current is selected alone and scrolled into view.
-    const QString current = m_list->CurrentRowText();
-    if (!current.isEmpty()) {
-        const QString prefix =
-            m_state.mStartPath.endsWith(u'/') ? m_state.mStartPath : m_state.mStartPath + u'/';
-        m_list->SelectRowByKey(prefix + current);
-    }
+    m_list->whenListed([this] {
+        const QString current = m_list->CurrentRowText();
+        if (!current.isEmpty()) {
+            const QString& start = m_state.mStartPath;
+            m_list->SelectRowByKey((start.endsWith(u'/') ? start : start + u'/') + current);
+        }
+    });
 }
 
 void Form1::openStartFolder() {

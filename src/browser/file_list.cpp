@@ -17,6 +17,7 @@
 #include "browser/file_list_view.h"
 #include "browser/file_lister.h"
 #include "browser/file_name_codec.h"
+#include "browser/folder_reading.h"
 #include "browser/folder_scan.h"
 #include "browser/image_list.h"
 #include "browser/messages.h"
@@ -72,6 +73,7 @@ FileList::FileList(Module1& state, Dialogs& dialogs, ImageList& images, FileList
 }
 
 FileList::~FileList() {
+    cancelListing();
     if (m_view.model() == &m_model) {
         m_view.setModel(nullptr);
     }
@@ -95,23 +97,77 @@ void FileList::setStatusText(const QString& text) {
 }
 
 void FileList::ListFolder(const QString& path, bool iconView) {
+    cancelListing();
+    m_listedFolder = path;
+    ListerOptions options = ListerOptions::from(m_state, m_fileView);
+    options.special = m_special;
+    FileLister lister(std::move(options));
+    if (iconView && m_iconSource) {
+        // Icons are drawn into the image list, which belongs to the window's thread.
+        Listing listing;
+        try {
+            WaitCursor wait;
+            IconContext icons{*m_iconSource, m_images};
+            listing = lister.list(path, &icons);
+        } catch (const std::exception& error) {
+            {
+                HiddenWhileFilled hidden(m_view);
+                m_model.clear();
+            }
+            ErrMsgDsp(m_dialogs, error);
+            return;
+        }
+        showListing(std::move(listing));
+        return;
+    }
+    // A folder read within the deadline shows in one step, as if read here; a longer one shows
+    // that it is being read, and its rows when they come. Listing another folder forgets it.
+    auto reading = FolderReading::start(std::move(lister), path);
+    if (reading->waitFor(m_listDeadline)) {
+        showListing(reading->take());
+        return;
+    }
+    m_reading = reading;
+    {
+        HiddenWhileFilled hidden(m_view);
+        m_model.clear();
+    }
+    setStatusText(browser_msg::listReading());
+    reading->whenDone(this, [this, reading] {
+        if (m_reading == reading) {
+            m_reading.reset();
+            showListing(reading->take());
+        }
+    });
+}
+
+bool FileList::isReading() const {
+    return m_reading != nullptr;
+}
+
+void FileList::whenListed(std::function<void()> then) {
+    if (m_reading) {
+        m_afterListing.push_back(std::move(then));
+    } else {
+        then();
+    }
+}
+
+void FileList::cancelListing() {
+    if (m_reading) {
+        m_reading->cancel();
+        m_reading.reset();
+    }
+    m_afterListing.clear();
+}
+
+void FileList::showListing(Listing listing) {
     QStringList iconFailures;
     {
         WaitCursor wait;
         HiddenWhileFilled hidden(m_view);
         try {
-            m_listedFolder = path;
             m_model.clear();
-            ListerOptions options = ListerOptions::from(m_state, m_fileView);
-            options.special = m_special;
-            const FileLister lister(std::move(options));
-            Listing listing;
-            if (iconView && m_iconSource) {
-                IconContext icons{*m_iconSource, m_images};
-                listing = lister.list(path, &icons);
-            } else {
-                listing = lister.list(path);
-            }
             // A folder that is there but may not be read is told; one that has just gone is
             // simply empty.
             if (!listing.readable && listing.error != ENOENT && listing.error != ENOTDIR) {
@@ -140,6 +196,10 @@ void FileList::ListFolder(const QString& path, bool iconView) {
     }
     for (const QString& failed : iconFailures) {
         m_dialogs.message(browser_msg::listIconFailed(failed), MsgIcon::Information);
+    }
+    // What waited for the rows (a row to select, the next file to play) runs now.
+    for (auto& then : std::exchange(m_afterListing, {})) {
+        then();
     }
 }
 

@@ -3,7 +3,10 @@
 #include <QObject>
 #include <QPoint>
 #include <QString>
+#include <chrono>
+#include <functional>
 #include <memory>
+#include <vector>
 
 #include "browser/file_list_model.h"
 #include "browser/folder_scan.h"
@@ -57,8 +60,17 @@ public:
 
     // Sets each column as wide as its measuring text in the list's font (done once at start).
     void CreateColumns();
-    // Fills the list with the contents of a folder (with or without a trailing "/").
+    // Fills the list with the contents of a folder (with or without a trailing "/"). The folder
+    // is read on a thread of its own; when that takes longer than the deadline the list shows
+    // that it is being read and fills when the rows come (see whenListed).
     void ListFolder(const QString& path, bool iconView);
+    // True while a folder is being read for the list.
+    bool isReading() const;
+    // Runs `then` once the list shows the folder last asked for: at once when it does, else when
+    // its rows come. Forgotten when another folder is listed first.
+    void whenListed(std::function<void()> then);
+    // How long a listing may keep the window waiting before it fills the list later.
+    void setListDeadline(std::chrono::milliseconds deadline) { m_listDeadline = deadline; }
     // Sorts by a column (1-5) in an order (0 ascending, 1 descending) and moves the sort mark.
     void SortList(int order, int column);
     // A click on a column title (1-5): the order flips, and the list sorts by that column.
@@ -132,6 +144,8 @@ private:
     void DblClick(const QPoint& viewportPos);
     void MouseDownRight(const QPoint& globalPos);
     void setStatusText(const QString& text);
+    void cancelListing();
+    void showListing(struct Listing listing);
 
     Module1& m_state;
     Dialogs& m_dialogs;
@@ -143,4 +157,7 @@ private:
     bool m_fileView = false;
     QString m_statusText;
     QString m_listedFolder;
+    std::shared_ptr<class FolderReading> m_reading;  // the folder being read, if any
+    std::vector<std::function<void()>> m_afterListing;
+    std::chrono::milliseconds m_listDeadline{120};
 };

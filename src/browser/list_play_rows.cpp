@@ -87,3 +87,11 @@ void ListPlayRows::markFolderPlayed(QRgb colour) {
         node->setForeground(0, QColor(colour));
     }
 }
+
+void ListPlayRows::whenListed(std::function<void()> then) {
+    m_list.whenListed(std::move(then));
+}
+
+bool ListPlayRows::listed() const {
+    return !m_list.isReading();
+}

@@ -12,6 +12,8 @@ public:
     ListPlayRows(FileList& list, FolderTree& tree) : m_list(list), m_tree(tree) {}
 
     int count() const override;
+    bool listed() const override;
+    void whenListed(std::function<void()> then) override;
     QString pathOf(int row) const override;
     int rowOfPath(const QString& path) const override;
     QString nameOf(int row) const override;

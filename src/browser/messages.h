@@ -43,6 +43,11 @@ inline const char16_t* const kFolderTypeAdded = u"ファイル フォルダﾞ";
 inline const char16_t* const kSortMarkAscending = u"▲ ";
 inline const char16_t* const kSortMarkDescending = u"▼ ";
 
+// Status panel 1 while a folder takes long to read.
+inline QString listReading() {
+    return QStringLiteral("読み込み中…");
+}
+
 inline QString listStatus(qsizetype files, qsizetype folders) {
     return QString::number(files) + u"個のﾌｧｲﾙ(" + QString::number(folders) + u"個のﾌｫﾙﾀﾞ)";
 }

@@ -165,7 +165,7 @@ void Navigation::Listkousin_Click() {
         if (!currentText.isEmpty()) {
             const QString selected = m_tree.SelectedFolderPath();
             const QString prefix = selected.endsWith(u'/') ? selected : selected + u'/';
-            m_list.SelectRowByKey(prefix + currentText);
+            m_list.whenListed([this, key = prefix + currentText] { m_list.SelectRowByKey(key); });
         }
         if (m_window) {
             m_window->repaint();

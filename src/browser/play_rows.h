@@ -2,6 +2,7 @@
 
 #include <QRgb>
 #include <QString>
+#include <functional>
 
 // The rows of the folder on show as the play list walks and marks them: the rows in the order
 // shown, which of them is selected, the marks a row carries (its icon, colour and tip), and the
@@ -12,6 +13,11 @@ public:
     virtual ~PlayRows() = default;
 
     virtual int count() const = 0;
+    // False while the folder on show is still being read.
+    virtual bool listed() const = 0;
+    // Runs `then` once the rows of the folder on show are all there: at once, or when a folder
+    // that takes long to read has been read (forgotten when another folder is listed first).
+    virtual void whenListed(std::function<void()> then) = 0;
     // A row's full path; empty for a row out of range.
     virtual QString pathOf(int row) const = 0;
     // The row of a full path, or -1.

@@ -159,10 +159,12 @@ void TreeDragDrop::dropListRows(const QString& dropKey, const QStringList& keys)
             file_commands::repaint(m_context);
         }
     }
-    if (list.rowCount() > 0) {
-        list.selectRow(0);
-        list.view().setFocus();
-    }
+    list.whenListed([&list] {
+        if (list.rowCount() > 0) {
+            list.selectRow(0);
+            list.view().setFocus();
+        }
+    });
 }
 
 void TreeDragDrop::dropFromOutside(const QStringList& paths) {

@@ -56,10 +56,12 @@ void UndoCommand::Undo() {
         } else {
             file_commands::listSelectedFolder(m_context);
         }
-        m_context.list.selectKeys(restored);
         m_context.hold.release();
         // Said once the rows are back, so the listing's own count does not hide it.
-        emit notice(result.statusText);
+        m_context.list.whenListed([this, restored, text = result.statusText] {
+            m_context.list.selectKeys(restored);
+            emit notice(text);
+        });
     } catch (const std::exception& e) {
         ErrMsgDsp(m_context.dialogs, e);
     }

@@ -80,6 +80,11 @@ QString PlayList::selectedExtension() const {
 }
 
 void PlayList::PlayStep(int mode) {
+    // A step asked while the folder is still being read waits for its rows.
+    if (!m_rows->listed()) {
+        m_rows->whenListed([this, mode] { PlayStep(mode); });
+        return;
+    }
     try {
         const int count = m_rows->count();
         if (count == 0) {

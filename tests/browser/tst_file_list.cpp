@@ -3,6 +3,7 @@
 #include <unistd.h>
 #include <QAbstractItemModelTester>
 #include <QCursor>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QGuiApplication>
 #include <QHeaderView>
@@ -25,6 +26,7 @@
 #include "browser/path_utils.h"
 #include "platform/error_box.h"
 #include "platform/scripted_dialogs.h"
+#include "quiet_share.h"
 #include "settings/module1.h"
 
 using namespace Qt::StringLiterals;
@@ -118,6 +120,7 @@ private slots:
     void sortMarksAndOrders();
     void nameSortGroupsByType();
     void foldersThatCannotBeListedGiveEmptyList();
+    void slowFolderFillsLaterWithoutHoldingTheWindow();
     void undecodableNameLeadsBackToFile();
     void clicksAndKeysBecomeRequests();
     void columnsAndGridLines();
@@ -494,6 +497,55 @@ void TestFileList::foldersThatCannotBeListedGiveEmptyList() {
     chmod(QFile::encodeName(p + u"closed").constData(), 0755);
     QCOMPARE(f.list.rowCount(), 0);
     QCOMPARE(f.list.StatusText(), u"0個のﾌｧｲﾙ(0個のﾌｫﾙﾀﾞ)"_s);
+}
+
+// A folder on a share that has stopped answering: the list says it is being read and the window
+// goes on; the rows come when the share answers, and what waited for them runs then. A folder
+// listed meanwhile wins over one still being read.
+void TestFileList::slowFolderFillsLaterWithoutHoldingTheWindow() {
+    QuietShare share({.delay = 30, .quiet = true});
+    if (!share.available()) {
+        QSKIP(qPrintable(share.whyNot()));
+    }
+    QTemporaryDir dir;
+    makeFile(dir.path() + u"/local.mpg");
+    Fixture f;
+    f.state.mDspFile = u"*.mp3;*.mpg"_s;
+    f.state.mReadOnlyAtr = 1;  // the share is read-only
+    f.list.setListDeadline(std::chrono::milliseconds(50));
+    const QString slow = share.path() + u"/folder1";
+
+    QElapsedTimer clock;
+    clock.start();
+    f.list.ListFolder(slow, false);
+    QVERIFY(clock.elapsed() < 10000);  // far less than the share's wait
+    QVERIFY(f.list.isReading());
+    QCOMPARE(f.list.rowCount(), 0);
+    QCOMPARE(f.list.StatusText(), u"読み込み中…"_s);
+    QStringList steps;
+    f.list.whenListed([&] { steps << u"listed %1"_s.arg(f.list.rowCount()); });
+    QVERIFY(steps.isEmpty());
+    share.setQuiet(false);
+    QTRY_COMPARE_WITH_TIMEOUT(steps, QStringList{u"listed 3"_s}, 20000);
+    QVERIFY(!f.list.isReading());
+    QCOMPARE(f.names(), (QStringList{u"clip001.mp3"_s, u"clip002.mp3"_s, u"clip003.mp3"_s}));
+    QCOMPARE(f.list.StatusText(), u"3個のﾌｧｲﾙ(0個のﾌｫﾙﾀﾞ)"_s);
+    QVERIFY(f.list.selectedRow() == 0);
+
+    // Going elsewhere while the share is quiet: the other folder shows at once, and neither the
+    // share's rows nor the step that waited for them come later.
+    share.setQuiet(true);
+    f.list.ListFolder(share.path() + u"/folder2", false);
+    QVERIFY(f.list.isReading());
+    f.list.whenListed([&] { steps << u"forgotten"_s; });
+    f.list.ListFolder(dir.path(), false);
+    QVERIFY(!f.list.isReading());
+    QCOMPARE(f.names(), QStringList{u"local.mpg"_s});
+    share.setQuiet(false);
+    QTest::qWait(1500);
+    QCOMPARE(f.names(), QStringList{u"local.mpg"_s});
+    QCOMPARE(steps, QStringList{u"listed 3"_s});
+    QVERIFY(f.dialogs.calls().isEmpty());
 }
 
 void TestFileList::undecodableNameLeadsBackToFile() {
