@@ -17,10 +17,10 @@
 #include "browser/file_list_view.h"
 #include "browser/file_lister.h"
 #include "browser/file_name_codec.h"
-#include "browser/folder_reading.h"
 #include "browser/folder_scan.h"
 #include "browser/image_list.h"
 #include "browser/messages.h"
+#include "platform/background_call.h"
 #include "platform/command_table.h"
 #include "platform/dialogs.h"
 #include "platform/error_box.h"
@@ -122,7 +122,8 @@ void FileList::ListFolder(const QString& path, bool iconView) {
     }
     // A folder read within the deadline shows in one step, as if read here; a longer one shows
     // that it is being read, and its rows when they come. Listing another folder forgets it.
-    auto reading = FolderReading::start(std::move(lister), path);
+    auto reading = BackgroundCall<Listing>::start(
+        [lister = std::move(lister), path] { return lister.list(path); });
     if (reading->waitFor(m_listDeadline)) {
         showListing(reading->take());
         return;

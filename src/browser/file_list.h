@@ -11,6 +11,8 @@
 #include "browser/file_list_model.h"
 #include "browser/folder_scan.h"
 
+template <typename T>
+class BackgroundCall;
 class Dialogs;
 class FileIconSource;
 class FileListView;
@@ -157,7 +159,7 @@ private:
     bool m_fileView = false;
     QString m_statusText;
     QString m_listedFolder;
-    std::shared_ptr<class FolderReading> m_reading;  // the folder being read, if any
+    std::shared_ptr<BackgroundCall<Listing>> m_reading;  // the folder being read, if any
     std::vector<std::function<void()>> m_afterListing;
     std::chrono::milliseconds m_listDeadline{120};
 };

@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 #include <QApplication>
+#include <QDeadlineTimer>
 #include <QDrag>
 #include <QStyle>
 #include <algorithm>
@@ -16,6 +17,7 @@
 #include "browser/tree_view1.h"
 #include "browser/volume_icons.h"
 #include "browser/volume_names.h"
+#include "platform/background_call.h"
 #include "platform/command_table.h"
 #include "platform/dialogs.h"
 #include "platform/error_box.h"
@@ -145,13 +147,19 @@ void FolderTree::BuildDriveTree(const QString& drive) {
 }
 
 void FolderTree::AddSubFolders(const QString& key) {
-    QTreeWidgetItem* parent = Node(key);
-    if (parent == nullptr) {
+    if (Node(key) == nullptr) {
         throw RunError(run_error::kPathNotFound);
     }
+    addScannedSubFolders(key, scanSubFolders(encodeFileName(folderPrefix(key)),
+                                             AttributeFilter::fromSettings(m_module)));
+}
+
+void FolderTree::addScannedSubFolders(const QString& key, SubFolderScan scan) {
+    QTreeWidgetItem* parent = Node(key);
+    if (parent == nullptr) {
+        return;  // the node went while its folder was read
+    }
     const QString prefix = folderPrefix(key);
-    SubFolderScan scan =
-        scanSubFolders(encodeFileName(prefix), AttributeFilter::fromSettings(m_module));
     // A vanished folder simply has no children; one that may not be read is told.
     if (scan.error == EACCES || scan.error == EPERM) {
         throwErrno(scan.error);
@@ -191,17 +199,42 @@ void FolderTree::AddGrandChildren(const QString& path) {
     if (node == nullptr) {
         return;
     }
+    // Each child's folder is read on a thread of its own, so one on a share that has stopped
+    // answering keeps neither the others nor the window waiting. Those read within the deadline
+    // are filled at once, as if read here; the others when they come.
+    using Scan = BackgroundCall<SubFolderScan>;
+    const AttributeFilter filter = AttributeFilter::fromSettings(m_module);
+    std::vector<std::pair<QString, std::shared_ptr<Scan>>> scans;
     for (int i = 0; i < node->childCount(); ++i) {
         QTreeWidgetItem* child = node->child(i);
         // Children that have their own children (or the placeholder) keep them.
-        if (IsPlaceholder(child) || child->childCount() > 0) {
+        const QString key = NodeKey(child);
+        if (IsPlaceholder(child) || child->childCount() > 0 || m_scanning.contains(key)) {
             continue;
         }
-        try {
-            AddSubFolders(NodeKey(child));
-        } catch (const std::exception&) {
-            // One unreadable child must not keep the others from being filled.
+        scans.emplace_back(key, Scan::start([folder = encodeFileName(folderPrefix(key)), filter] {
+                               return scanSubFolders(folder, filter);
+                           }));
+    }
+    const QDeadlineTimer deadline(m_scanDeadline);
+    for (auto& [key, scan] : scans) {
+        if (scan->waitFor(std::chrono::milliseconds(deadline.remainingTime()))) {
+            addGrandChildrenOf(key, scan->take());
+            continue;
         }
+        m_scanning.insert(key);
+        scan->whenDone(this, [this, key, scan] {
+            m_scanning.remove(key);
+            addGrandChildrenOf(key, scan->take());
+        });
+    }
+}
+
+void FolderTree::addGrandChildrenOf(const QString& key, SubFolderScan scan) {
+    try {
+        addScannedSubFolders(key, std::move(scan));
+    } catch (const std::exception&) {
+        // One unreadable child must not keep the others from being filled.
     }
 }
 

@@ -3,8 +3,10 @@
 #include <QHash>
 #include <QIcon>
 #include <QObject>
+#include <QSet>
 #include <QString>
 #include <QTimer>
+#include <chrono>
 #include <functional>
 
 #include "browser/folder_scan.h"
@@ -47,8 +49,10 @@ public:
     // Adds under the node of key a child for every shown subfolder not yet there. Throws
     // RunError when no node has that key.
     void AddSubFolders(const QString& key);
-    // Fills the children of the node of path (a folder prefix) that have none yet.
+    // Fills the children of the node of path (a folder prefix) that have none yet. Their folders
+    // are read off the window's thread; those that take longer than the deadline fill later.
     void AddGrandChildren(const QString& path);
+    void setScanDeadline(std::chrono::milliseconds deadline) { m_scanDeadline = deadline; }
     // Gives the tree the keyboard focus.
     void focusTree();
     // The arrows on the tree keep the keyboard there.
@@ -110,6 +114,11 @@ signals:
     void contextMenuRequested(const QPoint& globalPos);
 
 private:
+    // Adds the subfolders a scan found under the node of key (none when the node has gone);
+    // throws when the folder could not be read for want of rights.
+    void addScannedSubFolders(const QString& key, SubFolderScan scan);
+    // The same, one level ahead: a folder that cannot be read simply shows no children.
+    void addGrandChildrenOf(const QString& key, SubFolderScan scan);
     // A folder the user asked for by name gets its node even when the attribute settings hide
     // it (browsing goes on hiding its siblings); nullptr when it is no folder on disk or its
     // parent has no node.
@@ -133,6 +142,8 @@ private:
     Dialogs& m_dialogs;
     ImageList& m_images;
     QHash<QString, QTreeWidgetItem*> m_nodes;
+    QSet<QString> m_scanning;  // keys whose folders are still being read one level ahead
+    std::chrono::milliseconds m_scanDeadline{100};
     QTreeWidgetItem* m_root = nullptr;
     QString m_tag;  // key of the node last clicked
     QTimer m_timer2;

@@ -1,6 +1,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QScopeGuard>
 #include <QSignalSpy>
@@ -20,6 +21,7 @@
 #include "platform/error_box.h"
 #include "platform/run_error.h"
 #include "platform/scripted_dialogs.h"
+#include "quiet_share.h"
 #include "settings/module1.h"
 
 using namespace Qt::StringLiterals;
@@ -83,6 +85,7 @@ private slots:
     void attributesDecideAndColour();
     void scanShowsFoldersByAttribute();
     void buildGivesKeysAndFillsOneLevelAhead();
+    void quietShareOneLevelAheadFillsLater();
     void collapseLeavesPlaceholderAndReopenRereads();
     void collapseListsTheClosedNodeWhenItHeldTheSelection();
     void nodeColoursAndImages();
@@ -179,6 +182,34 @@ void TestFolderTree::scanShowsFoldersByAttribute() {
     QVERIFY(missing.folders.isEmpty());
     QCOMPARE(missing.error, ENOENT);
     chmod(QFile::encodeName(root + u"/ro").constData(), 0755);
+}
+
+// Opening a folder that holds a share which has stopped answering: the tree opens at once, the
+// share's node without children, and they come when the share answers.
+void TestFolderTree::quietShareOneLevelAheadFillsLater() {
+    QuietShare share({.delay = 30});
+    if (!share.available()) {
+        QSKIP(qPrintable(share.whyNot()));
+    }
+    const QString root = QFileInfo(share.path()).path();
+    Harness h;
+    h.module.mReadOnlyAtr = 1;  // the share is read-only
+    h.tree.setScanDeadline(std::chrono::milliseconds(50));
+    h.tree.BuildDriveTree(root + u'/');
+    QVERIFY(h.tree.Node(share.path()) != nullptr);
+
+    QVERIFY(share.setQuiet(true));
+    QElapsedTimer clock;
+    clock.start();
+    h.tree.RootNode()->setExpanded(true);
+    QVERIFY(clock.elapsed() < 10000);  // far less than the share's wait
+    QCOMPARE(h.tree.Node(share.path())->childCount(), 0);
+    QVERIFY(!h.state.TreeBusy);
+    QVERIFY(share.setQuiet(false));
+    QTRY_COMPARE_WITH_TIMEOUT(h.childKeys(share.path()),
+                              (QStringList{share.path() + u"/folder1", share.path() + u"/folder2"}),
+                              20000);
+    QVERIFY(h.dialogs.calls().isEmpty());
 }
 
 void TestFolderTree::buildGivesKeysAndFillsOneLevelAhead() {
