@@ -29,6 +29,7 @@
 #include <vector>
 
 #include "app/form1_parts.h"
+#include "bench_files.h"
 #include "bench_window.h"
 #include "browser/file_list.h"
 #include "browser/folder_tree.h"
@@ -54,27 +55,6 @@ void printCase(QTextStream& out, const char* name, double ours, double baseline,
                const QString& extra) {
     out << name << ": ours=" << figure(ours) << " ms baseline=" << figure(baseline)
         << " ms ratio=" << figure(ours / baseline) << ' ' << extra << Qt::endl;
-}
-
-// Zero-padded, so that the list's name order is the order they were made in.
-QByteArray fileName(int i, const char* ext) {
-    return "clip-" + QByteArray::number(i).rightJustified(6, '0') + '.' + ext;
-}
-
-bool makeFiles(const QString& folder, int count, const char* ext) {
-    const QByteArray path = native(folder);
-    if (::mkdir(path.constData(), 0755) != 0) {
-        return false;
-    }
-    for (int i = 0; i < count; ++i) {
-        const int fd = ::open(QByteArray(path + '/' + fileName(i, ext)).constData(),
-                              O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-        if (fd < 0) {
-            return false;
-        }
-        ::close(fd);
-    }
-    return true;
 }
 
 // Files with data in them, written back to disk before anything is timed.

@@ -4,7 +4,6 @@
 //   icons and type names), put into the list's model and sorted by name, against a bare readdir
 //   + fstatat of every entry of the same folder. kib_per_row: heap the filled model holds per row,
 //   its key index included.
-#include <dirent.h>
 #include <fcntl.h>
 #include <malloc.h>
 #include <sys/stat.h>
@@ -16,6 +15,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "bench_files.h"
 #include "browser/file_icon_source.h"
 #include "browser/file_list_model.h"
 #include "browser/file_lister.h"
@@ -56,29 +56,6 @@ bool makeFolder(const QString& folder, int count) {
         close(fd);
     }
     return true;
-}
-
-double baselineRun(const QByteArray& folder, qsizetype& entries) {
-    QElapsedTimer timer;
-    timer.start();
-    entries = 0;
-    DIR* dir = opendir(folder.constData());
-    if (dir == nullptr) {
-        return 0;
-    }
-    const int fd = dirfd(dir);
-    struct stat st {};
-    while (const dirent* entry = readdir(dir)) {
-        const char* name = entry->d_name;
-        if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'))) {
-            continue;
-        }
-        if (fstatat(fd, name, &st, 0) == 0) {
-            ++entries;
-        }
-    }
-    closedir(dir);
-    return timer.nsecsElapsed() / 1e6;
 }
 
 // What ListFolder does with the folder, short of drawing: rows read, filtered and sorted in
@@ -128,7 +105,7 @@ int runListingBench() {
             IconContext* context = iconsOn ? &icons : nullptr;
             qsizetype entries = 0;
             int rows = 0;
-            baselineRun(native, entries);  // both start from warm caches
+            bench::bareListingMs(native, entries);  // both start from warm caches
             {
                 FileListModel warm(&images);
                 oursRun(folder, options, context, warm);
@@ -136,7 +113,7 @@ int runListingBench() {
             std::vector<double> ours;
             std::vector<double> baseline;
             for (int round = 0; round < rounds; ++round) {
-                baseline.push_back(baselineRun(native, entries));
+                baseline.push_back(bench::bareListingMs(native, entries));
                 FileListModel model(&images);
                 QElapsedTimer timer;
                 timer.start();

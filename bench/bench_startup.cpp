@@ -44,13 +44,6 @@ QString programCopy(const QString& folder) {
     return copy;
 }
 
-void writeIni(const QString& path, const QString& startFolder) {
-    QFile file(path);
-    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        file.write("[Boot]\r\nSearchPath=1\r\n[FilePath]\r\nPath=" + startFolder.toUtf8() + "\r\n");
-    }
-}
-
 QProcessEnvironment childEnvironment(const QString& runtime) {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(u"QUORVANE_BENCH_MARKERS"_s, u"1"_s);
@@ -118,7 +111,7 @@ int startupCase(QTextStream& out, const QString& work, const QString& program,
     std::vector<double> ours;
     std::vector<double> baseline;
     for (int round = 0; round < kRounds; ++round) {
-        writeIni(work + u"/quorvane.ini"_s, folder);
+        writeStartIni(work + u"/quorvane.ini"_s, folder);
         const std::optional<double> a = timeFirstPaint(program, {}, environment);
         const std::optional<double> b =
             timeFirstPaint(QStringLiteral(BASELINE_WINDOW_BIN), {folder}, environment);
@@ -202,7 +195,7 @@ protected:
 
 int optionsCase(QTextStream& out, const QString& work) {
     const QString ini = work + u"/options.ini"_s;
-    writeIni(ini, work);
+    writeStartIni(ini, work);
     Window w(ini, false);
     std::vector<double> times;
     for (int round = 0; round < kRounds; ++round) {

@@ -47,7 +47,18 @@ void removeTree(const QString& path) {
     std::filesystem::remove_all(std::filesystem::path(native(path).toStdString()), ignored);
 }
 
-Window::Window(const QString& ini, bool fileView) : form(state, dialogs, ini, quietPlayers()) {
+void writeStartIni(const QString& path, const QString& startFolder) {
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        file.write("[Boot]\r\nSearchPath=1\r\n[FilePath]\r\nPath=" + startFolder.toUtf8() + "\r\n");
+    }
+}
+
+Window::Window(const QString& ini, bool fileView, const std::function<void(Window&)>& beforeLoad)
+    : form(state, dialogs, ini, quietPlayers()) {
+    if (beforeLoad) {
+        beforeLoad(*this);
+    }
     form.Form_Load();
     form.showAsLoaded();
     if (fileView) {

@@ -7,6 +7,7 @@
 #include <QElapsedTimer>
 #include <QString>
 #include <QTemporaryDir>
+#include <functional>
 #include <vector>
 
 #include "app/form1_parts.h"
@@ -20,11 +21,15 @@ double elapsedMs(const QElapsedTimer& timer);
 QString figure(double value);
 QByteArray native(const QString& path);
 void removeTree(const QString& path);
+// A settings file that starts the window in a folder.
+void writeStartIni(const QString& path, const QString& startFolder);
 
 // The main window on a settings file of its own, loaded as the program loads it; fileView
-// presses the file-view button (every file and the extraction buttons).
+// presses the file-view button (every file and the extraction buttons); beforeLoad, when given,
+// runs on the built window just before its load sequence.
 struct Window {
-    Window(const QString& ini, bool fileView);
+    Window(const QString& ini, bool fileView,
+           const std::function<void(Window&)>& beforeLoad = nullptr);
     // Goes to a folder as the user does; false when the list does not show that many rows of it.
     bool open(const QString& folder, int rows);
 

@@ -12,6 +12,7 @@ int runPlaybackBench();
 int runFileopsBench();
 int runArchiveBench();
 int runStartupBench();
+int runStallBench();
 
 int main(int argc, char** argv) {
     // Some cases drive real widgets; they need no screen.
@@ -26,6 +27,7 @@ int main(int argc, char** argv) {
         {QStringLiteral("fileops"), runFileopsBench},
         {QStringLiteral("archive"), runArchiveBench},
         {QStringLiteral("startup"), runStartupBench},
+        {QStringLiteral("stall"), runStallBench},
     };
     const QStringList args = QCoreApplication::arguments();
     QTextStream out(stdout);

@@ -1,0 +1,53 @@
+#include "stall_watchdog.h"
+
+#include <algorithm>
+
+StallWatchdog::StallWatchdog(QObject* parent) : QObject(parent) {
+    m_timer.setTimerType(Qt::PreciseTimer);
+    m_timer.setInterval(1);
+    connect(&m_timer, &QTimer::timeout, this, &StallWatchdog::tick);
+}
+
+void StallWatchdog::start() {
+    m_clock.start();
+    m_lastTickNs = 0;
+    m_maxGapNs = 0;
+    m_sectionMaxGapNs = 0;
+    m_ticks = 0;
+    m_timer.start();
+}
+
+void StallWatchdog::stop() {
+    if (m_timer.isActive()) {
+        tick();  // the gap open until now
+        m_timer.stop();
+    }
+}
+
+void StallWatchdog::tick() {
+    const qint64 now = m_clock.nsecsElapsed();
+    const qint64 gap = now - m_lastTickNs;
+    m_lastTickNs = now;
+    m_maxGapNs = std::max(m_maxGapNs, gap);
+    m_sectionMaxGapNs = std::max(m_sectionMaxGapNs, gap);
+    ++m_ticks;
+}
+
+qint64 StallWatchdog::openGapNs() const {
+    return m_timer.isActive() ? m_clock.nsecsElapsed() - m_lastTickNs : 0;
+}
+
+double StallWatchdog::maxGapMs() const {
+    return double(std::max(m_maxGapNs, openGapNs())) / 1e6;
+}
+
+void StallWatchdog::mark() {
+    if (m_timer.isActive()) {
+        tick();
+    }
+    m_sectionMaxGapNs = 0;
+}
+
+double StallWatchdog::sectionMaxGapMs() const {
+    return double(std::max(m_sectionMaxGapNs, openGapNs())) / 1e6;
+}
