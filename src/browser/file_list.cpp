@@ -65,6 +65,7 @@ FileList::FileList(Module1& state, Dialogs& dialogs, ImageList& images, FileList
       m_special(SpecialFolderNames::fromSystem()) {
     m_view.setModel(&m_model);
     connect(&m_view, &FileListView::gotFocus, this, &FileList::gotFocus);
+    connect(&m_watch, &FolderWatch::changed, this, &FileList::followDisk);
     connect(&m_view, &FileListView::columnClicked, this, &FileList::ColumnClick);
     connect(&m_view, &FileListView::doubleClickedAt, this, &FileList::DblClick);
     connect(&m_view, &FileListView::contextMenuRequested, this, &FileList::MouseDownRight);
@@ -96,12 +97,20 @@ void FileList::setStatusText(const QString& text) {
     emit statusTextChanged(text);
 }
 
+FileLister FileList::lister() const {
+    ListerOptions options = ListerOptions::from(m_state, m_fileView);
+    options.special = m_special;
+    return FileLister(std::move(options));
+}
+
 void FileList::ListFolder(const QString& path, bool iconView) {
     cancelListing();
     m_listedFolder = path;
-    ListerOptions options = ListerOptions::from(m_state, m_fileView);
-    options.special = m_special;
-    FileLister lister(std::move(options));
+    const FileLister lister = this->lister();
+    // Rows made by a listing in icon view need their pictures from the window's thread: such a
+    // list is not kept in line with the disk.
+    m_watch.watch({});
+    m_watching = !(iconView && m_iconSource);
     if (iconView && m_iconSource) {
         // Icons are drawn into the image list, which belongs to the window's thread.
         Listing listing;
@@ -122,8 +131,7 @@ void FileList::ListFolder(const QString& path, bool iconView) {
     }
     // A folder read within the deadline shows in one step, as if read here; a longer one shows
     // that it is being read, and its rows when they come. Listing another folder forgets it.
-    auto reading = BackgroundCall<Listing>::start(
-        [lister = std::move(lister), path] { return lister.list(path); });
+    auto reading = BackgroundCall<Listing>::start([lister, path] { return lister.list(path); });
     if (reading->waitFor(m_listDeadline)) {
         showListing(reading->take());
         return;
@@ -155,11 +163,44 @@ void FileList::whenListed(std::function<void()> then) {
 }
 
 void FileList::cancelListing() {
-    if (m_reading) {
-        m_reading->cancel();
-        m_reading.reset();
+    for (auto* call : {&m_reading, &m_refresh}) {
+        if (*call) {
+            (*call)->cancel();
+            call->reset();
+        }
     }
+    m_refreshAgain = false;
     m_afterListing.clear();
+}
+
+void FileList::followDisk() {
+    if (m_reading || m_listedFolder.isEmpty()) {
+        return;  // the listing on its way shows what is there
+    }
+    if (m_refresh) {
+        m_refreshAgain = true;
+        return;
+    }
+    auto reading = BackgroundCall<Listing>::start(
+        [lister = lister(), path = m_listedFolder] { return lister.list(path); });
+    m_refresh = reading;
+    reading->whenDone(this, [this, reading] {
+        if (m_refresh != reading) {
+            return;
+        }
+        m_refresh.reset();
+        Listing listing = reading->take();
+        // A folder that may no longer be read keeps its rows; one that has gone has none.
+        if (listing.readable || listing.error == ENOENT || listing.error == ENOTDIR) {
+            if (m_model.mergeRows(std::move(listing.rows)) > 0) {
+                m_model.sortRows(m_model.sortColumn(), m_model.sortOrder());
+            }
+            recountStatus();
+        }
+        if (std::exchange(m_refreshAgain, false)) {
+            followDisk();
+        }
+    });
 }
 
 void FileList::showListing(Listing listing) {
@@ -197,6 +238,9 @@ void FileList::showListing(Listing listing) {
     }
     for (const QString& failed : iconFailures) {
         m_dialogs.message(browser_msg::listIconFailed(failed), MsgIcon::Information);
+    }
+    if (m_watching) {
+        m_watch.watch(m_listedFolder);
     }
     // What waited for the rows (a row to select, the next file to play) runs now.
     for (auto& then : std::exchange(m_afterListing, {})) {

@@ -9,7 +9,9 @@
 #include <vector>
 
 #include "browser/file_list_model.h"
+#include "browser/file_lister.h"
 #include "browser/folder_scan.h"
+#include "browser/folder_watch.h"
 
 template <typename T>
 class BackgroundCall;
@@ -147,6 +149,10 @@ private:
     void MouseDownRight(const QPoint& globalPos);
     void setStatusText(const QString& text);
     void cancelListing();
+    FileLister lister() const;
+    // Reads the folder on show again and brings the rows in line, keeping the selection, the
+    // current row, the marks and the sort.
+    void followDisk();
     void showListing(struct Listing listing);
 
     Module1& m_state;
@@ -162,4 +168,8 @@ private:
     std::shared_ptr<BackgroundCall<Listing>> m_reading;  // the folder being read, if any
     std::vector<std::function<void()>> m_afterListing;
     std::chrono::milliseconds m_listDeadline{120};
+    FolderWatch m_watch;
+    bool m_watching = false;
+    std::shared_ptr<BackgroundCall<Listing>> m_refresh;  // the folder read again, if it is
+    bool m_refreshAgain = false;
 };

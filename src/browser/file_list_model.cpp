@@ -563,3 +563,33 @@ void FileListModel::setSortMark(int column, int order) {
         emit headerDataChanged(Qt::Horizontal, section, section);
     }
 }
+
+int FileListModel::mergeRows(std::vector<FileRow> fresh) {
+    QSet<QString> freshKeys;
+    freshKeys.reserve(static_cast<qsizetype>(fresh.size()));
+    for (const FileRow& row : fresh) {
+        freshKeys.insert(row.key);
+    }
+    QStringList gone;
+    for (const FileRow& row : m_rows) {
+        if (!freshKeys.contains(row.key)) {
+            gone << row.key;
+        }
+    }
+    removeKeys(gone);
+    int added = 0;
+    for (FileRow& row : fresh) {
+        const int r = rowOfKey(row.key);
+        if (r < 0) {
+            added += addRow(std::move(row)) ? 1 : 0;
+            continue;
+        }
+        FileRow& shown = m_rows[static_cast<size_t>(r)];
+        if (shown.bytes != row.bytes || shown.time != row.time) {
+            shown.bytes = row.bytes;
+            shown.time = row.time;
+            rowChanged(r);
+        }
+    }
+    return added;
+}

@@ -55,6 +55,10 @@ public:
     // many went. Many rows scattered over the list go in one pass, at the price of the view's
     // selection, which the caller sets again.
     int removeKeys(const QStringList& keys);
+    // Brings the rows in line with a fresh reading of their folder: rows no longer there go,
+    // new ones are added at the end (unsorted), and the size and date of the others follow; the
+    // marks a row carries (colour, bold, tip, picture) stay. Returns how many rows were added.
+    int mergeRows(std::vector<FileRow> fresh);
 
     void setText(int r, const QString& text);
     // False when another row has that key.

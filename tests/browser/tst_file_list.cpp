@@ -10,6 +10,7 @@
 #include <QImage>
 #include <QLocale>
 #include <QMimeData>
+#include <QProcess>
 #include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -121,6 +122,7 @@ private slots:
     void nameSortGroupsByType();
     void foldersThatCannotBeListedGiveEmptyList();
     void slowFolderFillsLaterWithoutHoldingTheWindow();
+    void rowsFollowWhatOtherProgramsDo();
     void undecodableNameLeadsBackToFile();
     void clicksAndKeysBecomeRequests();
     void columnsAndGridLines();
@@ -545,6 +547,53 @@ void TestFileList::slowFolderFillsLaterWithoutHoldingTheWindow() {
     QTest::qWait(1500);
     QCOMPARE(f.names(), QStringList{u"local.mpg"_s});
     QCOMPARE(steps, QStringList{u"listed 3"_s});
+    QVERIFY(f.dialogs.calls().isEmpty());
+}
+
+// Files made, renamed and deleted by another program show within half a second or so, in the
+// list's sort order; the selected row, the current row and a row's marks stay.
+void TestFileList::rowsFollowWhatOtherProgramsDo() {
+    QTemporaryDir dir;
+    const QString p = dir.path() + u'/';
+    makeFile(p + u"b.mpg");
+    makeFile(p + u"d.mpg");
+    Fixture f;
+    f.list.ListFolder(dir.path(), false);
+    f.list.ColumnClick(1);  // by name, descending
+    QCOMPARE(f.names(), (QStringList{u"d.mpg"_s, u"b.mpg"_s}));
+    f.list.selectRow(f.list.rowOfKey(p + u"b.mpg"));
+    f.list.model().setForeColor(f.list.rowOfKey(p + u"b.mpg"), qRgb(255, 0, 0));
+    const auto shell = [&dir](const QString& script) {
+        QProcess sh;
+        sh.setWorkingDirectory(dir.path());
+        sh.start(u"/bin/sh"_s, {u"-c"_s, script});
+        QVERIFY(sh.waitForFinished(10000));
+        QCOMPARE(sh.exitCode(), 0);
+    };
+
+    shell(u"touch c.mpg e.mpg skipped.txt; mkdir sub"_s);
+    QTRY_COMPARE_WITH_TIMEOUT(f.names(),
+                              (QStringList{u"e.mpg"_s, u"d.mpg"_s, u"c.mpg"_s, u"b.mpg"_s}), 5000);
+    QCOMPARE(f.list.StatusText(), u"4個のﾌｧｲﾙ(0個のﾌｫﾙﾀﾞ)"_s);
+    QCOMPARE(f.list.SelectedPath(), p + u"b.mpg");
+    QCOMPARE(f.list.selectedRows(), QList<int>{3});
+    QCOMPARE(f.list.model().row(3).foreColor, qRgb(255, 0, 0));
+
+    shell(u"mv e.mpg a.mpg; rm d.mpg; printf 12345 > c.mpg"_s);
+    QTRY_COMPARE_WITH_TIMEOUT(f.names(), (QStringList{u"c.mpg"_s, u"b.mpg"_s, u"a.mpg"_s}), 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(f.list.model().row(0).bytes, qint64(5), 5000);
+    QCOMPARE(f.list.SelectedPath(), p + u"b.mpg");
+    QCOMPARE(f.list.model().row(1).foreColor, qRgb(255, 0, 0));
+    QCOMPARE(f.list.StatusText(), u"3個のﾌｧｲﾙ(0個のﾌｫﾙﾀﾞ)"_s);
+
+    // A burst is taken in a few looks, never one listing per file.
+    shell(u"i=0; while [ $i -lt 2000 ]; do : > burst$i.mpg; i=$((i+1)); done"_s);
+    QTRY_COMPARE_WITH_TIMEOUT(f.list.rowCount(), 2003, 10000);
+    QCOMPARE(f.list.SelectedPath(), p + u"b.mpg");
+
+    // The folder itself goes: its rows go with it.
+    QVERIFY(QDir(dir.path()).removeRecursively());
+    QTRY_COMPARE_WITH_TIMEOUT(f.list.rowCount(), 0, 5000);
     QVERIFY(f.dialogs.calls().isEmpty());
 }
 
