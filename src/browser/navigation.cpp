@@ -1,5 +1,6 @@
 #include "browser/navigation.h"
 
+#include <sys/stat.h>
 #include <QAction>
 #include <QApplication>
 #include <QMenu>
@@ -8,14 +9,17 @@
 
 #include "browser/drive_ready.h"
 #include "browser/file_list.h"
+#include "browser/file_name_codec.h"
 #include "browser/find_files_window.h"
 #include "browser/folder_tree.h"
 #include "browser/location_box.h"
+#include "browser/messages.h"
 #include "browser/navigation_messages.h"
 #include "browser/path_utils.h"
 #include "browser/special_folder.h"
 #include "browser/tree_state.h"
 #include "platform/app_info.h"
+#include "platform/background_call.h"
 #include "platform/busy_cursor.h"
 #include "platform/command_table.h"
 #include "platform/dialogs.h"
@@ -44,6 +48,9 @@ Navigation::Navigation(Module1& module, LiveSettings& settings, TreeState& treeS
       m_menu(menu),
       m_hooks(std::move(hooks)),
       m_window(window) {
+    m_probeGiveUp.setSingleShot(true);
+    m_probeGiveUp.setInterval(kProbeGiveUpMs);
+    connect(&m_probeGiveUp, &QTimer::timeout, this, &Navigation::probeUnanswered);
     connect(&settings, &LiveSettings::quickPathsChanged, this, &Navigation::showQuickPaths);
     connect(&settings, &LiveSettings::quickPathValueChanged, this, &Navigation::showQuickPathValue);
 }
@@ -86,6 +93,49 @@ void Navigation::GoToPath(const QString& path, bool expand) {
         m_dialogs.message(nav_msg::cannotMove(), MsgIcon::Exclamation);
         return;
     }
+    // The path is first looked at off the window's thread. One on a share that does not answer
+    // at once is waited for with the window live: going elsewhere forgets it, and one that has not
+    // answered within a few seconds is told as a volume that is not ready.
+    forgetProbe();
+    auto probe = BackgroundCall<bool>::start([name = encodeFileName(path)] {
+        struct stat st {};
+        ::stat(name.constData(), &st);  // what it says is looked at again once it answers
+        return true;
+    });
+    if (probe->waitFor(m_probeDeadline)) {
+        goToAnsweringPath(path, expand);
+        return;
+    }
+    m_probe = probe;
+    m_probeGiveUp.start();
+    m_probeTarget = path;
+    probe->whenDone(this, [this, probe, path, expand] {
+        if (m_probe == probe) {
+            forgetProbe();
+            goToAnsweringPath(path, expand);
+        }
+    });
+}
+
+void Navigation::forgetProbe() {
+    if (m_probe) {
+        m_probe->cancel();
+        m_probe.reset();
+    }
+    m_probeGiveUp.stop();
+}
+
+void Navigation::probeUnanswered() {
+    forgetProbe();
+    const QList<Volume> volumes = this->volumes();
+    const Volume* volume = volumeOf(m_probeTarget, volumes);
+    const QString drive = volume ? volume->mountPoint : GetDriveNm(m_probeTarget, volumes);
+    m_dialogs.message(
+        browser_msg::driveNotReady(drive, driveTypeName(volume ? volume->type : DriveType::Remote)),
+        MsgIcon::Information);
+}
+
+void Navigation::goToAnsweringPath(const QString& path, bool expand) {
     try {
         m_treeState.CurrentFolder = path;
         BusyCursor busy;

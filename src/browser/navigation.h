@@ -3,12 +3,18 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <QTimer>
 #include <array>
+#include <chrono>
 #include <functional>
+#include <memory>
 
 #include "browser/find_files_window.h"
 #include "browser/quick_paths.h"
 #include "platform/volumes.h"
+
+template <typename T>
+class BackgroundCall;
 
 class CommandTable;
 class Dialogs;
@@ -50,7 +56,16 @@ public:
                QuickPathMenu menu, Hooks hooks, QWidget* window, QObject* parent = nullptr);
     ~Navigation() override;
 
+    // Goes to a folder: checks its volume and the folder, opens the tree along it (opening the
+    // folder's own node when expand is true) and lists it. A path that does not answer within a
+    // moment is gone to when it answers, with the window live meanwhile.
     void GoToPath(const QString& path, bool expand);
+    // How long GoToPath waits for a path before it goes on with the window live, and how long
+    // after that a path that has not answered is told as not ready.
+    void setProbeTimes(std::chrono::milliseconds deadline, std::chrono::milliseconds giveUp) {
+        m_probeDeadline = deadline;
+        m_probeGiveUp.setInterval(static_cast<int>(giveUp.count()));
+    }
     void GoUpFolder();
     void ReopenSelectedFolder();
     // Refresh: reads the selected folder again, rebuilding the tree, and keeps the current row.
@@ -81,6 +96,10 @@ public:
     FindFilesWindow* findFilesWindow() const { return m_findWindow; }
 
 private:
+    // GoToPath once the path has answered.
+    void goToAnsweringPath(const QString& path, bool expand);
+    void forgetProbe();
+    void probeUnanswered();
     void setQuickPaths(const QuickPaths& paths);
     // The menu shows the quick paths and the recording mode the settings hold.
     void showQuickPaths();
@@ -102,5 +121,11 @@ private:
     QuickPathMenu m_menu;
     Hooks m_hooks;
     QWidget* m_window;
+    // A path being looked at off the window's thread before it is gone to.
+    static constexpr int kProbeGiveUpMs = 3000;
+    std::shared_ptr<BackgroundCall<bool>> m_probe;
+    QString m_probeTarget;
+    QTimer m_probeGiveUp;
+    std::chrono::milliseconds m_probeDeadline{150};
     QPointer<FindFilesWindow> m_findWindow;
 };

@@ -3,21 +3,25 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QHBoxLayout>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "browser/drive_ready.h"
 #include "browser/file_list.h"
 #include "browser/file_list_view.h"
 #include "browser/folder_tree.h"
 #include "browser/image_list.h"
 #include "browser/location_box.h"
+#include "browser/messages.h"
 #include "browser/navigation.h"
 #include "browser/navigation_messages.h"
 #include "browser/tree_state.h"
 #include "browser/tree_view1.h"
 #include "platform/interval_timer.h"
 #include "platform/scripted_dialogs.h"
+#include "quiet_share.h"
 #include "settings/live_settings.h"
 #include "settings/module1.h"
 #include "settings/playback_hold.h"
@@ -67,7 +71,48 @@ class TestNavigation : public QObject {
 
 private slots:
     void pickerCommandsFocusTheTreeAndFollowTheNetworkVolumeOnShow();
+    void aShareThatDoesNotAnswerIsToldAndTheWindowGoesOn();
 };
+
+// Going to a folder on a share that does not answer: the window goes on at once and stays where
+// it was; after a few seconds the share is told as not ready. Going elsewhere meanwhile forgets
+// it, and a share that answers in time is gone to.
+void TestNavigation::aShareThatDoesNotAnswerIsToldAndTheWindowGoesOn() {
+    QuietShare share({.delay = 30, .quiet = true});
+    if (!share.available()) {
+        QSKIP(qPrintable(share.whyNot()));
+    }
+    QTemporaryDir dir;
+    const QString local = dir.filePath(u"local"_s);
+    QVERIFY(QDir().mkpath(local));
+    const Volume root{u"/"_s, u"ext4"_s, u"/dev/sda1"_s, DriveType::Fixed, true};
+    const Volume net{share.path(), u"fuse.quiet_share"_s, u"quiet"_s, DriveType::Remote, true};
+    Harness h({root, net});
+    h.module.mReadOnlyAtr = 1;  // the share is read-only
+    h.nav.setProbeTimes(std::chrono::milliseconds(50), std::chrono::milliseconds(1000));
+    h.nav.GoToPath(local, true);
+    QCOMPARE(h.tree.SelectedFolderPath(), local);
+
+    QElapsedTimer clock;
+    clock.start();
+    h.nav.GoToPath(share.path() + u"/folder1", true);
+    QVERIFY(clock.elapsed() < 10000);  // far less than the share's wait
+    QCOMPARE(h.tree.SelectedFolderPath(), local);
+    QTRY_COMPARE_WITH_TIMEOUT(h.dialogs.messages().size(), 1, 5000);
+    QCOMPARE(h.dialogs.messages().at(0).text,
+             browser_msg::driveNotReady(share.path(), driveTypeName(DriveType::Remote)));
+    QCOMPARE(h.tree.SelectedFolderPath(), local);
+
+    h.nav.GoToPath(share.path() + u"/folder2", true);
+    h.nav.GoToPath(local, true);
+    QTest::qWait(1500);
+    QCOMPARE(h.dialogs.messages().size(), 1);
+
+    h.nav.GoToPath(share.path() + u"/folder1", true);
+    QVERIFY(share.setQuiet(false));
+    QTRY_COMPARE_WITH_TIMEOUT(h.tree.SelectedFolderPath(), share.path() + u"/folder1", 10000);
+    QCOMPARE(h.dialogs.messages().size(), 1);
+}
 
 void TestNavigation::pickerCommandsFocusTheTreeAndFollowTheNetworkVolumeOnShow() {
     QTemporaryDir dir;
