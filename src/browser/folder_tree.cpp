@@ -202,9 +202,7 @@ void FolderTree::AddGrandChildren(const QString& path) {
     // Each child's folder is read on a thread of its own, so one on a share that has stopped
     // answering keeps neither the others nor the window waiting. Those read within the deadline
     // are filled at once, as if read here; the others when they come.
-    using Scan = BackgroundCall<SubFolderScan>;
-    const AttributeFilter filter = AttributeFilter::fromSettings(m_module);
-    std::vector<std::pair<QString, std::shared_ptr<Scan>>> scans;
+    std::vector<std::pair<QString, std::shared_ptr<BackgroundCall<SubFolderScan>>>> scans;
     for (int i = 0; i < node->childCount(); ++i) {
         QTreeWidgetItem* child = node->child(i);
         // Children that have their own children (or the placeholder) keep them.
@@ -212,9 +210,7 @@ void FolderTree::AddGrandChildren(const QString& path) {
         if (IsPlaceholder(child) || child->childCount() > 0 || m_scanning.contains(key)) {
             continue;
         }
-        scans.emplace_back(key, Scan::start([folder = encodeFileName(folderPrefix(key)), filter] {
-                               return scanSubFolders(folder, filter);
-                           }));
+        scans.emplace_back(key, scanLater(key));
     }
     const QDeadlineTimer deadline(m_scanDeadline);
     for (auto& [key, scan] : scans) {
@@ -243,9 +239,26 @@ void FolderTree::fillNode(QTreeWidgetItem* node) {
     if (QTreeWidgetItem* placeholder = placeholderOf(node)) {
         // The real children go in before the placeholder leaves, so the open node never
         // stands without children in between. A folder that cannot be read loses it all the
-        // same: it shows what can be seen of it.
+        // same: it shows what can be seen of it. A folder that takes long to read (a share
+        // that has stopped answering) keeps the placeholder until its children come.
+        auto scan = scanLater(key);
+        if (!scan->waitFor(m_scanDeadline)) {
+            m_scanning.insert(key);
+            scan->whenDone(this, [this, key, scan] {
+                m_scanning.remove(key);
+                if (QTreeWidgetItem* open = Node(key)) {
+                    QTreeWidgetItem* waiting = placeholderOf(open);
+                    addGrandChildrenOf(key, scan->take());
+                    if (waiting != nullptr) {
+                        removeItem(waiting);
+                    }
+                    AddGrandChildren(folderPrefix(key));
+                }
+            });
+            return;
+        }
         try {
-            AddSubFolders(key);
+            addScannedSubFolders(key, scan->take());
         } catch (const std::exception&) {
             removeItem(placeholder);
             throw;
@@ -253,6 +266,13 @@ void FolderTree::fillNode(QTreeWidgetItem* node) {
         removeItem(placeholder);
     }
     AddGrandChildren(folderPrefix(key));
+}
+
+std::shared_ptr<BackgroundCall<SubFolderScan>> FolderTree::scanLater(const QString& key) const {
+    return BackgroundCall<SubFolderScan>::start([folder = encodeFileName(folderPrefix(key)),
+                                                 filter = AttributeFilter::fromSettings(m_module)] {
+        return scanSubFolders(folder, filter);
+    });
 }
 
 // ---- Opening along a path ------------------------------------------------------------------

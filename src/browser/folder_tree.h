@@ -8,8 +8,12 @@
 #include <QTimer>
 #include <chrono>
 #include <functional>
+#include <memory>
 
 #include "browser/folder_scan.h"
+
+template <typename T>
+class BackgroundCall;
 
 class Dialogs;
 class ImageList;
@@ -117,6 +121,8 @@ private:
     // Adds the subfolders a scan found under the node of key (none when the node has gone);
     // throws when the folder could not be read for want of rights.
     void addScannedSubFolders(const QString& key, SubFolderScan scan);
+    // Reads the subfolders of the node of key off the window's thread.
+    std::shared_ptr<BackgroundCall<SubFolderScan>> scanLater(const QString& key) const;
     // The same, one level ahead: a folder that cannot be read simply shows no children.
     void addGrandChildrenOf(const QString& key, SubFolderScan scan);
     // A folder the user asked for by name gets its node even when the attribute settings hide
