@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QHeaderView>
 #include <QMenu>
+#include <QProcess>
 #include <QSlider>
 #include <QTemporaryDir>
 #include <QTest>
@@ -164,6 +165,30 @@ private slots:
         QFile held(m_folder + u"/c.avi");
         QVERIFY(held.rename(m_folder + u"/moved.avi"));
         QVERIFY(readText(m_ini).contains(u"[MoviePlay]"));
+        QVERIFY(w.dialogs.messages().isEmpty());
+    }
+
+    // Files another program adds while the list plays: their rows come in the list's order, the
+    // playing row keeps its marks and the selection, and the next file is the one below it now.
+    void playingRowSurvivesFilesAddedByAnotherProgram() {
+        put({{"tone.wav", "a.wav"}, {"tone.wav", "c.wav"}});
+        Window w(m_ini, m_folder);
+        w.doubleClick(QStringLiteral("a.wav"));
+        QTRY_COMPARE(w.playState(), 1);
+        w.parts.toolbar()->button(12)->trigger();  // stopped, so no end moves the list on
+        QCOMPARE(w.row(u"a.wav"_qs).iconKey, QStringLiteral("PlayDwn"));
+
+        QProcess cp;
+        cp.start(QStringLiteral("/bin/cp"), {playerMedia("tone.wav"), m_folder + u"/b.wav"});
+        QVERIFY(cp.waitForFinished(10000));
+        QTRY_COMPARE_WITH_TIMEOUT(w.list().rowCount(), 3, 5000);
+        QCOMPARE(w.list().keyOfRow(1), m_folder + u"/b.wav");
+        QCOMPARE(w.selectedName(), QStringLiteral("a.wav"));
+        QCOMPARE(w.row(u"a.wav"_qs).iconKey, QStringLiteral("PlayDwn"));
+        QVERIFY(w.row(u"a.wav"_qs).bold);
+        QCOMPARE(w.parts.statusBar1()->panelText(1), QStringLiteral("3個のﾌｧｲﾙ(0個のﾌｫﾙﾀﾞ)"));
+        w.parts.toolbar()->button(15)->trigger();
+        QCOMPARE(w.selectedName(), QStringLiteral("b.wav"));
         QVERIFY(w.dialogs.messages().isEmpty());
     }
 
