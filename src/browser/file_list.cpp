@@ -131,7 +131,16 @@ void FileList::ListFolder(const QString& path, bool iconView) {
     }
     // A folder read within the deadline shows in one step, as if read here; a longer one shows
     // that it is being read, and its rows when they come. Listing another folder forgets it.
-    auto reading = BackgroundCall<Listing>::start([lister, path] { return lister.list(path); });
+    // The rows are sorted on the reading's thread too, as the list will show them.
+    auto reading = BackgroundCall<Listing>::start(
+        [lister, path, column = int(m_state.mSortColumn), order = int(m_state.mSortOrder)] {
+            Listing listing = lister.list(path);
+            FileListModel::sortFileRows(listing.rows, column, order);
+            listing.sorted = true;
+            listing.sortColumn = column;
+            listing.sortOrder = order;
+            return listing;
+        });
     if (reading->waitFor(m_listDeadline)) {
         showListing(reading->take());
         return;
@@ -217,13 +226,24 @@ void FileList::showListing(Listing listing) {
                 throwErrno(listing.error);
             }
             iconFailures = std::move(listing.iconFailures);
-            m_model.setRows(std::move(listing.rows));
+            const bool sorted = listing.sorted && listing.sortColumn == m_state.mSortColumn &&
+                                listing.sortOrder == m_state.mSortOrder;
+            if (sorted) {
+                m_model.setSortedRows(std::move(listing.rows), listing.sortColumn,
+                                      listing.sortOrder);
+            } else {
+                m_model.setRows(std::move(listing.rows));
+            }
             setStatusText(browser_msg::listStatus(listing.files, listing.folders));
             if (m_model.count() > 0) {
                 // A listing opens at the top with the first row current and selected alone. (The
                 // first row found, carried by the sort to wherever it lands, opened a long list
                 // thousands of rows down.) A caller that wants another row selects it after.
-                SortList(m_state.mSortOrder, m_state.mSortColumn);
+                if (sorted) {
+                    m_model.setSortMark(listing.sortColumn, listing.sortOrder);
+                } else {
+                    SortList(m_state.mSortOrder, m_state.mSortColumn);
+                }
                 m_view.selectionModel()->setCurrentIndex(
                     m_model.index(0, 0),
                     QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);

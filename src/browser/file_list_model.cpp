@@ -468,39 +468,36 @@ bool FileListModel::isFolderRow(int r) const {
     return r >= 0 && r < count() && isFolder(m_rows[static_cast<size_t>(r)]);
 }
 
-void FileListModel::sortRows(int column, int order) {
-    column = std::clamp(column, 1, static_cast<int>(ColumnCount));
-    order = order == 0 ? 0 : 1;
-    m_sortColumn = column;
-    m_sortOrder = order;
-    const size_t n = m_rows.size();
-    if (n < 2) {
-        return;
-    }
+namespace {
+
+// The rows' places before the sort, in sorted order: a stable sort by the column (1-5) in the
+// order (0 ascending, 1 descending), the name deciding between equal keys.
+std::vector<std::uint32_t> sortedOrder(const std::vector<FileRow>& rows, int column, int order) {
+    const size_t n = rows.size();
     // Two stable passes are one stable sort on (second pass, first pass).
-    int firstKey = NameColumn;
+    int firstKey = FileListModel::NameColumn;
     int secondKey = column - 1;
     if (column == 1 || column == 4) {
         firstKey = column - 1;
-        secondKey = TypeColumn;
+        secondKey = FileListModel::TypeColumn;
     }
     std::vector<SortEntry> entries(n);
-    const std::vector<std::uint64_t> primary = columnKeys(m_rows, secondKey);
+    const std::vector<std::uint64_t> primary = columnKeys(rows, secondKey);
     std::vector<std::uint64_t> secondary;
-    if (firstKey != NameColumn) {
-        secondary = columnKeys(m_rows, firstKey);
+    if (firstKey != FileListModel::NameColumn) {
+        secondary = columnKeys(rows, firstKey);
     }
     for (size_t i = 0; i < n; ++i) {
         SortEntry& e = entries[i];
         e.row = static_cast<std::uint32_t>(i);
         e.primary = primary[i];
-        if (firstKey == NameColumn) {
-            setNamePrefix(e, m_rows[i].text);
+        if (firstKey == FileListModel::NameColumn) {
+            setNamePrefix(e, rows[i].text);
         } else {
             e.secondary = secondary[i];
         }
     }
-    const bool byName = firstKey == NameColumn;
+    const bool byName = firstKey == FileListModel::NameColumn;
     const int sign = order == 0 ? 1 : -1;
     std::sort(entries.begin(), entries.end(), [&](const SortEntry& a, const SortEntry& b) {
         int c = compareNumbers(a.primary, b.primary);
@@ -512,38 +509,77 @@ void FileListModel::sortRows(int column, int order) {
         }
         return a.row < b.row;
     });
-
-    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
-    std::vector<int> newRowOf(n);
+    std::vector<std::uint32_t> from(n);
     for (size_t i = 0; i < n; ++i) {
-        newRowOf[entries[i].row] = static_cast<int>(i);
+        from[i] = entries[i].row;
     }
-    // The rows move in place, cycle by cycle: place i takes the row from entries[i].row.
+    return from;
+}
+
+// Moves the rows in place, cycle by cycle: place i takes the row from from[i].
+void permuteRows(std::vector<FileRow>& rows, const std::vector<std::uint32_t>& from) {
+    const size_t n = rows.size();
     std::vector<char> placed(n, 0);
     for (size_t start = 0; start < n; ++start) {
-        if (placed[start] || entries[start].row == start) {
+        if (placed[start] || from[start] == start) {
             continue;
         }
-        FileRow carried = std::move(m_rows[start]);
+        FileRow carried = std::move(rows[start]);
         size_t place = start;
         for (;;) {
             placed[place] = 1;
-            const size_t from = entries[place].row;
-            if (from == start) {
-                m_rows[place] = std::move(carried);
+            const size_t next = from[place];
+            if (next == start) {
+                rows[place] = std::move(carried);
                 break;
             }
-            m_rows[place] = std::move(m_rows[from]);
-            place = from;
+            rows[place] = std::move(rows[next]);
+            place = next;
         }
     }
-    const QModelIndexList from = persistentIndexList();
-    QModelIndexList to;
-    to.reserve(from.size());
-    for (const QModelIndex& index : from) {
-        to << this->index(newRowOf[static_cast<size_t>(index.row())], index.column());
+}
+
+int clampedColumn(int column) {
+    return std::clamp(column, 1, static_cast<int>(FileListModel::ColumnCount));
+}
+
+}  // namespace
+
+void FileListModel::sortFileRows(std::vector<FileRow>& rows, int column, int order) {
+    if (rows.size() >= 2) {
+        permuteRows(rows, sortedOrder(rows, clampedColumn(column), order == 0 ? 0 : 1));
     }
-    changePersistentIndexList(from, to);
+}
+
+void FileListModel::setSortedRows(std::vector<FileRow> rows, int column, int order) {
+    m_sortColumn = clampedColumn(column);
+    m_sortOrder = order == 0 ? 0 : 1;
+    setRows(std::move(rows));
+}
+
+void FileListModel::sortRows(int column, int order) {
+    column = clampedColumn(column);
+    order = order == 0 ? 0 : 1;
+    m_sortColumn = column;
+    m_sortOrder = order;
+    const size_t n = m_rows.size();
+    if (n < 2) {
+        return;
+    }
+    const std::vector<std::uint32_t> from = sortedOrder(m_rows, column, order);
+    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    std::vector<int> newRowOf(n);
+    for (size_t i = 0; i < n; ++i) {
+        newRowOf[from[i]] = static_cast<int>(i);
+    }
+    permuteRows(m_rows, from);
+    const QModelIndexList before = persistentIndexList();
+    QModelIndexList after;
+    after.reserve(before.size());
+    for (const QModelIndex& index : before) {
+        after << this->index(newRowOf[static_cast<size_t>(index.row())], index.column());
+    }
+    changePersistentIndexList(before, after);
     markIndexDirty();
     emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }

@@ -77,6 +77,10 @@ public:
     // always has: name or date first by that column and then by type; any other column first by
     // name and then by that column. Equal rows keep their order. Selections follow their rows.
     void sortRows(int column, int order);
+    // The same sort on rows not yet shown (it needs no model: a listing's thread runs it).
+    static void sortFileRows(std::vector<FileRow>& rows, int column, int order);
+    // Shows rows already sorted by that column and order.
+    void setSortedRows(std::vector<FileRow> rows, int column, int order);
     int sortOrder() const { return m_sortOrder; }
     int sortColumn() const { return m_sortColumn; }
 

@@ -36,7 +36,10 @@ struct Listing {
     // Full paths whose icon could not be had; their rows have none.
     QStringList iconFailures;
     bool readable = true;  // false: the folder could not be opened (the listing is empty)
-    int error = 0;         // then: the errno value it was refused with
+    bool sorted = false;   // true: the rows are in the order of this column (1-5) and order
+    int sortColumn = 0;
+    int sortOrder = 0;
+    int error = 0;  // then: the errno value it was refused with
 };
 
 // Reads one folder into list rows: one pass over the folder, and the file's details only for
