@@ -136,6 +136,7 @@ void FileList::ListFolder(const QString& path, bool iconView) {
         [lister, path, column = int(m_state.mSortColumn), order = int(m_state.mSortOrder)] {
             Listing listing = lister.list(path);
             FileListModel::sortFileRows(listing.rows, column, order);
+            listing.keyRows = FileListModel::keyIndex(listing.rows);
             listing.sorted = true;
             listing.sortColumn = column;
             listing.sortOrder = order;
@@ -230,7 +231,7 @@ void FileList::showListing(Listing listing) {
                                 listing.sortOrder == m_state.mSortOrder;
             if (sorted) {
                 m_model.setSortedRows(std::move(listing.rows), listing.sortColumn,
-                                      listing.sortOrder);
+                                      listing.sortOrder, std::move(listing.keyRows));
             } else {
                 m_model.setRows(std::move(listing.rows));
             }

@@ -312,11 +312,7 @@ void FileListModel::rebuildIndex() const {
         }
     }
     if (m_index.size() != static_cast<qsizetype>(m_rows.size())) {
-        m_index.clear();
-        m_index.reserve(static_cast<qsizetype>(m_rows.size()));
-        for (size_t i = 0; i < m_rows.size(); ++i) {
-            m_index.insert(m_rows[i].key, static_cast<int>(i));
-        }
+        m_index = keyIndex(m_rows);
     }
     m_indexDirty = false;
 }
@@ -551,10 +547,25 @@ void FileListModel::sortFileRows(std::vector<FileRow>& rows, int column, int ord
     }
 }
 
-void FileListModel::setSortedRows(std::vector<FileRow> rows, int column, int order) {
+void FileListModel::setSortedRows(std::vector<FileRow> rows, int column, int order,
+                                  QHash<QString, int> index) {
     m_sortColumn = clampedColumn(column);
     m_sortOrder = order == 0 ? 0 : 1;
+    const bool indexed = index.size() == static_cast<qsizetype>(rows.size());
     setRows(std::move(rows));
+    if (indexed) {
+        m_index = std::move(index);
+        m_indexDirty = false;
+    }
+}
+
+QHash<QString, int> FileListModel::keyIndex(const std::vector<FileRow>& rows) {
+    QHash<QString, int> index;
+    index.reserve(static_cast<qsizetype>(rows.size()));
+    for (size_t i = 0; i < rows.size(); ++i) {
+        index.insert(rows[i].key, static_cast<int>(i));
+    }
+    return index;
 }
 
 void FileListModel::sortRows(int column, int order) {

@@ -79,8 +79,12 @@ public:
     void sortRows(int column, int order);
     // The same sort on rows not yet shown (it needs no model: a listing's thread runs it).
     static void sortFileRows(std::vector<FileRow>& rows, int column, int order);
-    // Shows rows already sorted by that column and order.
-    void setSortedRows(std::vector<FileRow> rows, int column, int order);
+    // Shows rows already sorted by that column and order, with their keys' rows when the caller
+    // has them (else the index is built at the first look-up by key).
+    void setSortedRows(std::vector<FileRow> rows, int column, int order,
+                       QHash<QString, int> index = {});
+    // Each key's row, as the model's index keeps it.
+    static QHash<QString, int> keyIndex(const std::vector<FileRow>& rows);
     int sortOrder() const { return m_sortOrder; }
     int sortColumn() const { return m_sortColumn; }
 

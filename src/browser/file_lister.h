@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <vector>
@@ -36,7 +37,9 @@ struct Listing {
     // Full paths whose icon could not be had; their rows have none.
     QStringList iconFailures;
     bool readable = true;  // false: the folder could not be opened (the listing is empty)
-    bool sorted = false;   // true: the rows are in the order of this column (1-5) and order
+    bool sorted = false;   // true: the rows are in the order of this column (1-5) and order,
+                           // and keyRows tells each key's row
+    QHash<QString, int> keyRows;
     int sortColumn = 0;
     int sortOrder = 0;
     int error = 0;  // then: the errno value it was refused with
