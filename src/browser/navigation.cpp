@@ -1,6 +1,5 @@
 #include "browser/navigation.h"
 
-#include <sys/stat.h>
 #include <QAction>
 #include <QApplication>
 #include <QMenu>
@@ -9,7 +8,6 @@
 
 #include "browser/drive_ready.h"
 #include "browser/file_list.h"
-#include "browser/file_name_codec.h"
 #include "browser/find_files_window.h"
 #include "browser/folder_tree.h"
 #include "browser/location_box.h"
@@ -97,13 +95,10 @@ void Navigation::GoToPath(const QString& path, bool expand) {
     // at once is waited for with the window live: going elsewhere forgets it, and one that has not
     // answered within a few seconds is told as a volume that is not ready.
     forgetProbe();
-    auto probe = BackgroundCall<bool>::start([name = encodeFileName(path)] {
-        struct stat st {};
-        ::stat(name.constData(), &st);  // what it says is looked at again once it answers
-        return true;
-    });
+    // Its answer is the folder test the going to needs, so the path is looked at once.
+    auto probe = BackgroundCall<bool>::start([path] { return FolderExist(path); });
     if (probe->waitFor(m_probeDeadline)) {
-        goToAnsweringPath(path, expand);
+        goToAnsweringPath(path, expand, probe->take());
         return;
     }
     m_probe = probe;
@@ -112,7 +107,7 @@ void Navigation::GoToPath(const QString& path, bool expand) {
     probe->whenDone(this, [this, probe, path, expand] {
         if (m_probe == probe) {
             forgetProbe();
-            goToAnsweringPath(path, expand);
+            goToAnsweringPath(path, expand, probe->take());
         }
     });
 }
@@ -135,7 +130,7 @@ void Navigation::probeUnanswered() {
         MsgIcon::Information);
 }
 
-void Navigation::goToAnsweringPath(const QString& path, bool expand) {
+void Navigation::goToAnsweringPath(const QString& path, bool expand, bool folderThere) {
     try {
         m_treeState.CurrentFolder = path;
         BusyCursor busy;
@@ -151,7 +146,7 @@ void Navigation::goToAnsweringPath(const QString& path, bool expand) {
             selectLocationOfShownVolume();
             return;
         }
-        if (!FolderExist(path)) {
+        if (!folderThere) {
             m_dialogs.message(nav_msg::pathMissing(), MsgIcon::Information);
             return;
         }

@@ -96,8 +96,8 @@ public:
     FindFilesWindow* findFilesWindow() const { return m_findWindow; }
 
 private:
-    // GoToPath once the path has answered.
-    void goToAnsweringPath(const QString& path, bool expand);
+    // GoToPath once the path has answered; folderThere: it names a folder.
+    void goToAnsweringPath(const QString& path, bool expand, bool folderThere);
     void forgetProbe();
     void probeUnanswered();
     void setQuickPaths(const QuickPaths& paths);
