@@ -293,27 +293,14 @@ bool FileListModel::setData(const QModelIndex& index, const QVariant& value, int
 void FileListModel::setRows(std::vector<FileRow> rows) {
     beginResetModel();
     m_rows = std::move(rows);
-    m_index.clear();
+    m_index = {};
     // The key index is built when a key is first looked up: a listing need not wait for it.
     m_indexDirty = true;
     endResetModel();
 }
 
 void FileListModel::rebuildIndex() const {
-    if (m_index.size() == static_cast<qsizetype>(m_rows.size())) {
-        // Same keys, new places: update in place rather than build the table again.
-        for (size_t i = 0; i < m_rows.size(); ++i) {
-            auto it = m_index.find(m_rows[i].key);
-            if (it == m_index.end()) {
-                m_index.clear();
-                break;
-            }
-            *it = static_cast<int>(i);
-        }
-    }
-    if (m_index.size() != static_cast<qsizetype>(m_rows.size())) {
-        m_index = keyIndex(m_rows);
-    }
+    m_index = RowKeyIndex::of(m_rows);
     m_indexDirty = false;
 }
 
@@ -321,7 +308,7 @@ int FileListModel::rowOfKey(const QString& key) const {
     if (m_indexDirty) {
         rebuildIndex();
     }
-    return m_index.value(key, -1);
+    return m_index.find(key, m_rows);
 }
 
 bool FileListModel::addRow(FileRow row) {
@@ -330,8 +317,8 @@ bool FileListModel::addRow(FileRow row) {
     }
     const int r = count();
     beginInsertRows({}, r, r);
-    m_index.insert(row.key, r);
     m_rows.push_back(std::move(row));
+    m_index.insert(r, m_rows);
     endInsertRows();
     return true;
 }
@@ -341,7 +328,6 @@ bool FileListModel::removeRowAt(int r) {
         return false;
     }
     beginRemoveRows({}, r, r);
-    m_index.remove(m_rows[static_cast<size_t>(r)].key);
     m_rows.erase(m_rows.begin() + r);
     markIndexDirty();
     endRemoveRows();
@@ -374,9 +360,6 @@ int FileListModel::removeKeys(const QStringList& keys) {
     if (runs.size() <= kRunsRemovedOneByOne) {
         for (auto it = runs.crbegin(); it != runs.crend(); ++it) {
             beginRemoveRows({}, it->first, it->second);
-            for (int r = it->first; r <= it->second; ++r) {
-                m_index.remove(m_rows[static_cast<size_t>(r)].key);
-            }
             m_rows.erase(m_rows.begin() + it->first, m_rows.begin() + it->second + 1);
             markIndexDirty();
             endRemoveRows();
@@ -398,7 +381,6 @@ int FileListModel::removeKeys(const QStringList& keys) {
         }
     }
     m_rows.resize(kept);
-    m_index.clear();
     markIndexDirty();
     endResetModel();
     return static_cast<int>(rows.size());
@@ -425,9 +407,8 @@ bool FileListModel::setKey(int r, const QString& key) {
         return other == r;
     }
     FileRow& row = m_rows[static_cast<size_t>(r)];
-    m_index.remove(row.key);
     row.key = key;
-    m_index.insert(key, r);
+    markIndexDirty();
     rowChanged(r);
     return true;
 }
@@ -548,24 +529,49 @@ void FileListModel::sortFileRows(std::vector<FileRow>& rows, int column, int ord
 }
 
 void FileListModel::setSortedRows(std::vector<FileRow> rows, int column, int order,
-                                  QHash<QString, int> index) {
-    m_sortColumn = clampedColumn(column);
-    m_sortOrder = order == 0 ? 0 : 1;
-    const bool indexed = index.size() == static_cast<qsizetype>(rows.size());
-    setRows(std::move(rows));
-    if (indexed) {
-        m_index = std::move(index);
-        m_indexDirty = false;
-    }
+                                  RowKeyIndex index) {
+    replaceSortedRows(std::move(rows), column, order, std::move(index));
 }
 
-QHash<QString, int> FileListModel::keyIndex(const std::vector<FileRow>& rows) {
-    QHash<QString, int> index;
-    index.reserve(static_cast<qsizetype>(rows.size()));
-    for (size_t i = 0; i < rows.size(); ++i) {
-        index.insert(rows[i].key, static_cast<int>(i));
+std::vector<FileRow> FileListModel::replaceSortedRows(std::vector<FileRow> rows, int column,
+                                                      int order, RowKeyIndex index) {
+    m_sortColumn = clampedColumn(column);
+    m_sortOrder = order == 0 ? 0 : 1;
+    const bool indexed = index.size() == rows.size() && !rows.empty();
+    beginResetModel();
+    std::vector<FileRow> given = std::exchange(m_rows, std::move(rows));
+    m_index = indexed ? std::move(index) : RowKeyIndex();
+    m_indexDirty = !indexed;
+    endResetModel();
+    return given;
+}
+
+std::vector<int> FileListModel::rowsOfKeys(const QStringList& keys) const {
+    std::vector<int> rows(static_cast<size_t>(keys.size()), -1);
+    if (keys.isEmpty()) {
+        return rows;
     }
-    return index;
+    if (!m_indexDirty) {
+        for (qsizetype i = 0; i < keys.size(); ++i) {
+            rows[static_cast<size_t>(i)] = m_index.find(keys[i], m_rows);
+        }
+        return rows;
+    }
+    QHash<QString, std::vector<size_t>> wanted;  // a key may be asked for more than once
+    for (qsizetype i = 0; i < keys.size(); ++i) {
+        wanted[keys[i]].push_back(static_cast<size_t>(i));
+    }
+    qsizetype left = wanted.size();
+    for (size_t r = 0; r < m_rows.size() && left > 0; ++r) {
+        const auto it = wanted.constFind(m_rows[r].key);
+        if (it != wanted.cend()) {
+            for (const size_t asked : *it) {
+                rows[asked] = static_cast<int>(r);
+            }
+            --left;
+        }
+    }
+    return rows;
 }
 
 void FileListModel::sortRows(int column, int order) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "browser/file_row.h"
+#include "browser/row_key_index.h"
 
 class ImageList;
 
@@ -81,10 +82,13 @@ public:
     static void sortFileRows(std::vector<FileRow>& rows, int column, int order);
     // Shows rows already sorted by that column and order, with their keys' rows when the caller
     // has them (else the index is built at the first look-up by key).
-    void setSortedRows(std::vector<FileRow> rows, int column, int order,
-                       QHash<QString, int> index = {});
-    // Each key's row, as the model's index keeps it.
-    static QHash<QString, int> keyIndex(const std::vector<FileRow>& rows);
+    void setSortedRows(std::vector<FileRow> rows, int column, int order, RowKeyIndex index = {});
+    // setSortedRows that hands back the rows it replaces (to be freed off the window's thread).
+    std::vector<FileRow> replaceSortedRows(std::vector<FileRow> rows, int column, int order,
+                                           RowKeyIndex index = {});
+    // The rows of these keys (-1 for a key without one), in one pass over the rows when the key
+    // index is not built: a look-up that must not build it.
+    std::vector<int> rowsOfKeys(const QStringList& keys) const;
     int sortOrder() const { return m_sortOrder; }
     int sortColumn() const { return m_sortColumn; }
 
@@ -103,6 +107,6 @@ private:
     QStringList m_titles;
     int m_sortColumn = 1;
     int m_sortOrder = 0;
-    mutable QHash<QString, int> m_index;
+    mutable RowKeyIndex m_index;
     mutable bool m_indexDirty = false;
 };
