@@ -1,8 +1,12 @@
 #include "stall_watchdog.h"
 
+#include <QByteArray>
 #include <algorithm>
+#include <cstdio>
 
-StallWatchdog::StallWatchdog(QObject* parent) : QObject(parent) {
+StallWatchdog::StallWatchdog(QObject* parent)
+    : QObject(parent),
+      m_traceNs(qEnvironmentVariableIntValue("QUORVANE_STALL_TRACE_MS") * 1000000LL) {
     m_timer.setTimerType(Qt::PreciseTimer);
     m_timer.setInterval(1);
     connect(&m_timer, &QTimer::timeout, this, &StallWatchdog::tick);
@@ -27,6 +31,11 @@ void StallWatchdog::stop() {
 void StallWatchdog::tick() {
     const qint64 now = m_clock.nsecsElapsed();
     const qint64 gap = now - m_lastTickNs;
+    if (m_traceNs > 0 && gap >= m_traceNs) {
+        // Where the time went, when asked: each long gap with when it ended.
+        std::fprintf(stderr, "stall: gap %.1f ms ending at %.1f ms\n", double(gap) / 1e6,
+                     double(now) / 1e6);
+    }
     m_lastTickNs = now;
     m_maxGapNs = std::max(m_maxGapNs, gap);
     m_sectionMaxGapNs = std::max(m_sectionMaxGapNs, gap);

@@ -4,6 +4,8 @@
 // largest gap between two of its ticks, that is how long that thread's event loop went without
 // being served. A gap is seen when the next tick comes; the figures count the gap still open at
 // the time they are read as well. Marks split a run into sections with a largest gap of their own.
+// With QUORVANE_STALL_TRACE_MS=N in the environment, every gap of N ms or more is written to
+// stderr with the time it ended, to find where a stall comes from.
 #include <QElapsedTimer>
 #include <QObject>
 #include <QTimer>
@@ -34,4 +36,5 @@ private:
     qint64 m_maxGapNs = 0;
     qint64 m_sectionMaxGapNs = 0;
     qint64 m_ticks = 0;
+    qint64 m_traceNs = 0;
 };

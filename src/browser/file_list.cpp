@@ -8,9 +8,11 @@
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QScrollBar>
 #include <algorithm>
 #include <cerrno>
 #include <exception>
+#include <thread>
 
 #include "browser/drop_data.h"
 #include "browser/file_icon_source.h"
@@ -19,6 +21,7 @@
 #include "browser/file_name_codec.h"
 #include "browser/folder_scan.h"
 #include "browser/image_list.h"
+#include "browser/listing_batches.h"
 #include "browser/messages.h"
 #include "platform/background_call.h"
 #include "platform/command_table.h"
@@ -51,6 +54,17 @@ private:
     QWidget& m_list;
 };
 
+// Rows given up by the list: a large set is freed on a thread of its own, not the window's.
+void freeOffThread(std::vector<FileRow> rows) {
+    constexpr size_t kFreedHere = 20000;
+    if (rows.size() > kFreedHere) {
+        std::thread([gone = std::move(rows)] {}).detach();
+    }
+}
+
+constexpr std::chrono::milliseconds kLongestListWait{30};
+constexpr std::chrono::milliseconds kBatchEvery{50};
+
 }  // namespace
 
 FileList::FileList(Module1& state, Dialogs& dialogs, ImageList& images, FileListView& view,
@@ -66,6 +80,9 @@ FileList::FileList(Module1& state, Dialogs& dialogs, ImageList& images, FileList
     m_view.setModel(&m_model);
     connect(&m_view, &FileListView::gotFocus, this, &FileList::gotFocus);
     connect(&m_watch, &FolderWatch::changed, this, &FileList::followDisk);
+    connect(&m_watch, &FolderWatch::gone, this, &FileList::followDisk);
+    m_readingTimer.setSingleShot(false);
+    connect(&m_readingTimer, &QTimer::timeout, this, &FileList::readingTick);
     connect(&m_view, &FileListView::columnClicked, this, &FileList::ColumnClick);
     connect(&m_view, &FileListView::doubleClickedAt, this, &FileList::DblClick);
     connect(&m_view, &FileListView::contextMenuRequested, this, &FileList::MouseDownRight);
@@ -130,34 +147,142 @@ void FileList::ListFolder(const QString& path, bool iconView) {
         return;
     }
     // A folder read within the deadline shows in one step, as if read here; a longer one shows
-    // that it is being read, and its rows when they come. Listing another folder forgets it.
-    // The rows are sorted on the reading's thread too, as the list will show them.
-    auto reading = BackgroundCall<Listing>::start(
-        [lister, path, column = int(m_state.mSortColumn), order = int(m_state.mSortOrder)] {
-            Listing listing = lister.list(path);
-            FileListModel::sortFileRows(listing.rows, column, order);
-            listing.keyRows = FileListModel::keyIndex(listing.rows);
-            listing.sorted = true;
-            listing.sortColumn = column;
-            listing.sortOrder = order;
-            return listing;
-        });
-    if (reading->waitFor(m_listDeadline)) {
+    // that it is being read, and its rows in batches as they come. Listing another folder forgets
+    // it. The rows are sorted on the reading's thread too, as the list will show them.
+    const int column = m_state.mSortColumn;
+    const int order = m_state.mSortOrder;
+    auto batches = std::make_shared<ListingBatches>(m_listDeadline, column, order);
+    auto reading = BackgroundCall<Listing>::start([lister, path, batches, column, order] {
+        Listing listing = lister.list(
+            path, nullptr, [&batches](const Listing& soFar) { return batches->offer(soFar); });
+        FileListModel::sortFileRows(listing.rows, column, order);
+        listing.keyRows = RowKeyIndex::of(listing.rows);
+        listing.sorted = true;
+        listing.sortColumn = column;
+        listing.sortOrder = order;
+        return listing;
+    });
+    // The window waits a moment, far less than the deadline, so that a quick folder shows at
+    // once; beyond that the list keeps its last picture (and takes no input) until the deadline.
+    if (reading->waitFor(std::min(m_listDeadline, kLongestListWait))) {
         showListing(reading->take());
         return;
     }
     m_reading = reading;
+    m_batches = batches;
+    m_batchShown = false;
     {
         HiddenWhileFilled hidden(m_view);
         m_model.clear();
     }
-    setStatusText(browser_msg::listReading());
+    m_view.setUpdatesEnabled(false);
+    m_readingTimer.start(std::max(m_listDeadline - kLongestListWait, std::chrono::milliseconds(1)));
     reading->whenDone(this, [this, reading] {
-        if (m_reading == reading) {
-            m_reading.reset();
-            showListing(reading->take());
+        if (m_reading != reading) {
+            return;
+        }
+        stopReading();
+        Listing listing = reading->take();
+        if (m_batchShown && listing.readable) {
+            completeBatches(std::move(listing));
+        } else {
+            showListing(std::move(listing));
         }
     });
+}
+
+void FileList::readingTick() {
+    if (!m_reading) {
+        return;
+    }
+    if (!m_view.updatesEnabled()) {
+        // The deadline has passed: say so, and show the rows as they come.
+        m_view.setUpdatesEnabled(true);
+        setStatusText(browser_msg::listReading());
+        m_readingTimer.start(kBatchEvery);
+    }
+    ListingBatches::Batch batch = m_batches->take();
+    // A list the user sorted otherwise meanwhile waits for the whole listing.
+    const int column = m_batches->column();
+    const int order = m_batches->order();
+    if (!batch.fresh ||
+        (m_batchShown && (column != m_model.sortColumn() || order != m_model.sortOrder()))) {
+        return;
+    }
+    showRowsKeepingPlace(std::move(batch.rows), column, order, std::move(batch.keyRows));
+    setStatusText(browser_msg::listReading());
+    if (!m_batchShown) {
+        m_batchShown = true;
+        m_model.setSortMark(column, order);
+        if (m_model.count() > 0) {
+            selectRow(0);
+        }
+    }
+}
+
+void FileList::stopReading() {
+    m_readingTimer.stop();
+    if (m_batches) {
+        m_batches->cancel();
+        m_batches.reset();
+    }
+    m_reading.reset();
+    m_view.setUpdatesEnabled(true);
+}
+
+void FileList::showRowsKeepingPlace(std::vector<FileRow> rows, int column, int order,
+                                    RowKeyIndex index) {
+    // Where the user is: the selected rows and the current one by key, and the scroll; a list
+    // still at its top with its first row alone selected stays so.
+    QItemSelectionModel* selection = m_view.selectionModel();
+    const QModelIndex current = selection->currentIndex();
+    const QList<int> selected = selectedRows();
+    const bool atTop = m_view.verticalScrollBar()->value() == 0 &&
+                       (selected.isEmpty() || selected == QList<int>{0}) &&
+                       (!current.isValid() || current.row() == 0);
+    QStringList keys;
+    for (const int r : selected) {
+        keys << keyOfRow(r);
+    }
+    const QString currentKey = keyOfRow(current.isValid() ? current.row() : -1);
+    const int scroll = m_view.verticalScrollBar()->value();
+    freeOffThread(m_model.replaceSortedRows(std::move(rows), column, order, std::move(index)));
+    if (atTop) {
+        if (m_model.count() > 0 && !selected.isEmpty()) {
+            selectRow(0);
+        }
+        return;
+    }
+    keys << currentKey;
+    const std::vector<int> found = m_model.rowsOfKeys(keys);
+    QItemSelection kept;
+    for (size_t i = 0; i + 1 < found.size(); ++i) {
+        if (found[i] >= 0) {
+            kept.select(m_model.index(found[i], 0),
+                        m_model.index(found[i], FileListModel::ColumnCount - 1));
+        }
+    }
+    if (found.back() >= 0) {
+        selection->setCurrentIndex(m_model.index(found.back(), current.column()),
+                                   QItemSelectionModel::NoUpdate);
+    }
+    selection->select(kept, QItemSelectionModel::ClearAndSelect);
+    m_view.verticalScrollBar()->setValue(scroll);
+}
+
+void FileList::completeBatches(Listing listing) {
+    const bool sorted =
+        listing.sortColumn == m_model.sortColumn() && listing.sortOrder == m_model.sortOrder();
+    showRowsKeepingPlace(std::move(listing.rows), listing.sortColumn, listing.sortOrder,
+                         std::move(listing.keyRows));
+    if (!sorted) {
+        SortList(m_state.mSortOrder, m_state.mSortColumn);
+    }
+    setStatusText(browser_msg::listStatus(listing.files, listing.folders));
+    if (m_state.mAutoColumFlg == 0) {
+        AutoFitColumns();
+    }
+    afterListing();
 }
 
 bool FileList::isReading() const {
@@ -173,7 +298,11 @@ void FileList::whenListed(std::function<void()> then) {
 }
 
 void FileList::cancelListing() {
-    for (auto* call : {&m_reading, &m_refresh}) {
+    if (m_reading) {
+        m_reading->cancel();
+    }
+    stopReading();
+    for (auto* call : {&m_refresh}) {
         if (*call) {
             (*call)->cancel();
             call->reset();
@@ -260,6 +389,10 @@ void FileList::showListing(Listing listing) {
     for (const QString& failed : iconFailures) {
         m_dialogs.message(browser_msg::listIconFailed(failed), MsgIcon::Information);
     }
+    afterListing();
+}
+
+void FileList::afterListing() {
     if (m_watching) {
         m_watch.watch(m_listedFolder);
     }

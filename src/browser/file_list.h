@@ -3,6 +3,7 @@
 #include <QObject>
 #include <QPoint>
 #include <QString>
+#include <QTimer>
 #include <chrono>
 #include <functional>
 #include <memory>
@@ -19,6 +20,7 @@ class Dialogs;
 class FileIconSource;
 class FileListView;
 class ImageList;
+class ListingBatches;
 class QWidget;
 struct Module1;
 
@@ -65,8 +67,9 @@ public:
     // Sets each column as wide as its measuring text in the list's font (done once at start).
     void CreateColumns();
     // Fills the list with the contents of a folder (with or without a trailing "/"). The folder
-    // is read on a thread of its own; when that takes longer than the deadline the list shows
-    // that it is being read and fills when the rows come (see whenListed).
+    // is read on a thread of its own; the window waits for it a moment only. One read within the
+    // deadline shows in one step; after that the list says it is being read and shows the rows
+    // in batches as they come (see whenListed for what must wait for all of them).
     void ListFolder(const QString& path, bool iconView);
     // True while a folder is being read for the list.
     bool isReading() const;
@@ -154,6 +157,16 @@ private:
     // current row, the marks and the sort.
     void followDisk();
     void showListing(struct Listing listing);
+    // The steps that follow a listing, once it shows: the watch, then what waited for it.
+    void afterListing();
+    // Now and then while a long listing runs: past the deadline, the list says it is being read
+    // and shows the latest batch of rows.
+    void readingTick();
+    void stopReading();
+    // Shows a newer reading of the folder on show, keeping the user's place in it.
+    void showRowsKeepingPlace(std::vector<FileRow> rows, int column, int order, RowKeyIndex index);
+    // A listing whose batches were shown ends with all its rows, where the user is.
+    void completeBatches(struct Listing listing);
 
     Module1& m_state;
     Dialogs& m_dialogs;
@@ -166,6 +179,9 @@ private:
     QString m_statusText;
     QString m_listedFolder;
     std::shared_ptr<BackgroundCall<Listing>> m_reading;  // the folder being read, if any
+    std::shared_ptr<ListingBatches> m_batches;           // and the rows it has so far
+    QTimer m_readingTimer;
+    bool m_batchShown = false;
     std::vector<std::function<void()>> m_afterListing;
     std::chrono::milliseconds m_listDeadline{120};
     FolderWatch m_watch;

@@ -116,7 +116,8 @@ private:
 
 FileLister::FileLister(ListerOptions options) : m_options(std::move(options)) {}
 
-Listing FileLister::list(const QString& path, IconContext* icons) const {
+Listing FileLister::list(const QString& path, IconContext* icons,
+                         const ListingProgress& progress) const {
     Listing out;
     const QString prefix = path.endsWith(u'/') ? path : path + u'/';
     std::unique_ptr<DIR, DirCloser> dir(opendir(encodeFileName(prefix).constData()));
@@ -147,7 +148,8 @@ Listing FileLister::list(const QString& path, IconContext* icons) const {
     }
 
     // First the names: an entry of a kind not listed is never looked at further. The rows are
-    // then made in one go, for entries whose names passed.
+    // then made in one go, for entries whose names passed. A first few rows are made before the
+    // rest of a long folder is read, so that it has something to show soon.
     struct Candidate {
         qsizetype nameOffset = 0;
         qsizetype nameSize = 0;
@@ -155,97 +157,119 @@ Listing FileLister::list(const QString& path, IconContext* icons) const {
     };
     std::vector<Candidate> candidates;
     QByteArray names;
-    while (const dirent* entry = readdir(dir.get())) {
-        const char* name = entry->d_name;
-        const qsizetype size = static_cast<qsizetype>(strlen(name));
-        if (name[0] == '.' && (size == 1 || (size == 2 && name[1] == '.'))) {
-            continue;
-        }
-        Candidate candidate;
-        if (entry->d_type == DT_DIR) {
-            if (!showFolders) {
+    constexpr size_t kProgressEvery = 4096;  // names read between two calls of progress
+    constexpr size_t kFirstRows = 2048;
+    size_t looked = 0;
+    bool firstRows = progress != nullptr;
+    bool more = true;
+    while (more) {
+        more = false;
+        candidates.clear();
+        names.clear();
+        while (const dirent* entry = readdir(dir.get())) {
+            if (progress && ++looked % kProgressEvery == 0 && !progress(out)) {
+                return out;
+            }
+            const char* name = entry->d_name;
+            const qsizetype size = static_cast<qsizetype>(strlen(name));
+            if (name[0] == '.' && (size == 1 || (size == 2 && name[1] == '.'))) {
                 continue;
             }
-        } else if (patterns.match(name, size, &candidate.text) < 0) {
-            continue;
-        }
-        candidate.nameOffset = names.size();
-        candidate.nameSize = size;
-        names.append(name, size + 1);  // with its NUL, for fstatat
-        candidates.push_back(std::move(candidate));
-    }
-    out.rows.reserve(candidates.size());
-
-    for (Candidate& candidate : candidates) {
-        const char* name = names.constData() + candidate.nameOffset;
-        const qsizetype size = candidate.nameSize;
-        QString text = std::move(candidate.text);
-        struct stat st {};
-        if (fstatat(fd, name, &st, 0) != 0) {
-            continue;  // gone since the folder was read, or a link to nothing
-        }
-        const bool folder = S_ISDIR(st.st_mode);
-        if (folder && !showFolders) {
-            continue;
-        }
-        const EntryAttribute attribute = entryAttribute(name[0] == '.', st.st_mode);
-        if (!m_options.attributes.shows(attribute)) {
-            continue;
-        }
-        if (text.isNull()) {
-            text = decodeFileName(name, size);
-        }
-
-        FileRow row;
-        // Built by hand: the string builder leaves room to grow in every key, and keys are
-        // the larger part of a row.
-        row.key.reserve(prefix.size() + text.size());
-        row.key.append(prefix).append(text);
-        row.time = st.st_mtim.tv_sec;
-        row.foreColor = attributeColor(attribute).rgb();
-        if (folder) {
-            row.folder = true;
-            row.ext = folderExt;
-            row.type = folderType;
-            const QString iconKey = folderImageKey(text, attribute, m_options.attributes,
-                                                   m_options.icons, m_options.special);
-            row.iconKey = *folderIcons.insert(iconKey, iconKey);
-            ++out.folders;
-        } else {
-            const char* dot = static_cast<const char*>(memrchr(name, '.', size_t(size)));
-            const QByteArray extBytes =
-                dot ? QByteArray::fromRawData(dot + 1, size - (dot + 1 - name)) : QByteArray();
-            auto ext = extensions.find(extBytes);
-            if (ext == extensions.end()) {
-                ExtensionEntry e;
-                e.ext = decodeFileName(extBytes);
-                e.columnText = e.ext.isEmpty() ? noExtension : e.ext;
-                ext = extensions.insert(QByteArray(extBytes.constData(), extBytes.size()), e);
-            }
-            row.ext = ext->columnText;
-            row.bytes = st.st_size;
-            if (listingIcons) {
-                const FileIconQuery::Kind kind = kindOf(st.st_mode);
-                if (hasOwnIcon(ext->ext, kind)) {
-                    const SharedIcon own = listingIcons->forFile(ext->ext, row.key, text, kind);
-                    row.iconKey = own.iconKey;
-                    row.type = own.type;
-                } else {
-                    if (!ext->iconAsked) {
-                        ext->icon = listingIcons->forExtension(ext->ext, row.key, text, kind);
-                        ext->iconAsked = true;
-                    }
-                    row.iconKey = ext->icon.iconKey;
-                    row.type = ext->icon.type;
+            Candidate candidate;
+            if (entry->d_type == DT_DIR) {
+                if (!showFolders) {
+                    continue;
                 }
-            } else {
-                row.type = space;
+            } else if (patterns.match(name, size, &candidate.text) < 0) {
+                continue;
             }
-            ++out.files;
+            candidate.nameOffset = names.size();
+            candidate.nameSize = size;
+            names.append(name, size + 1);  // with its NUL, for fstatat
+            candidates.push_back(std::move(candidate));
+            if (firstRows && candidates.size() == kFirstRows) {
+                firstRows = false;
+                more = true;
+                break;
+            }
         }
-        row.text = std::move(text);
+        out.rows.reserve(out.rows.size() + candidates.size());
 
-        out.rows.push_back(std::move(row));
+        for (Candidate& candidate : candidates) {
+            // Every row: on a slow share a single look-up can take longer than a batch's time.
+            if (progress && !progress(out)) {
+                break;
+            }
+            const char* name = names.constData() + candidate.nameOffset;
+            const qsizetype size = candidate.nameSize;
+            QString text = std::move(candidate.text);
+            struct stat st {};
+            if (fstatat(fd, name, &st, 0) != 0) {
+                continue;  // gone since the folder was read, or a link to nothing
+            }
+            const bool folder = S_ISDIR(st.st_mode);
+            if (folder && !showFolders) {
+                continue;
+            }
+            const EntryAttribute attribute = entryAttribute(name[0] == '.', st.st_mode);
+            if (!m_options.attributes.shows(attribute)) {
+                continue;
+            }
+            if (text.isNull()) {
+                text = decodeFileName(name, size);
+            }
+
+            FileRow row;
+            // Built by hand: the string builder leaves room to grow in every key, and keys are
+            // the larger part of a row.
+            row.key.reserve(prefix.size() + text.size());
+            row.key.append(prefix).append(text);
+            row.time = st.st_mtim.tv_sec;
+            row.foreColor = attributeColor(attribute).rgb();
+            if (folder) {
+                row.folder = true;
+                row.ext = folderExt;
+                row.type = folderType;
+                const QString iconKey = folderImageKey(text, attribute, m_options.attributes,
+                                                       m_options.icons, m_options.special);
+                row.iconKey = *folderIcons.insert(iconKey, iconKey);
+                ++out.folders;
+            } else {
+                const char* dot = static_cast<const char*>(memrchr(name, '.', size_t(size)));
+                const QByteArray extBytes =
+                    dot ? QByteArray::fromRawData(dot + 1, size - (dot + 1 - name)) : QByteArray();
+                auto ext = extensions.find(extBytes);
+                if (ext == extensions.end()) {
+                    ExtensionEntry e;
+                    e.ext = decodeFileName(extBytes);
+                    e.columnText = e.ext.isEmpty() ? noExtension : e.ext;
+                    ext = extensions.insert(QByteArray(extBytes.constData(), extBytes.size()), e);
+                }
+                row.ext = ext->columnText;
+                row.bytes = st.st_size;
+                if (listingIcons) {
+                    const FileIconQuery::Kind kind = kindOf(st.st_mode);
+                    if (hasOwnIcon(ext->ext, kind)) {
+                        const SharedIcon own = listingIcons->forFile(ext->ext, row.key, text, kind);
+                        row.iconKey = own.iconKey;
+                        row.type = own.type;
+                    } else {
+                        if (!ext->iconAsked) {
+                            ext->icon = listingIcons->forExtension(ext->ext, row.key, text, kind);
+                            ext->iconAsked = true;
+                        }
+                        row.iconKey = ext->icon.iconKey;
+                        row.type = ext->icon.type;
+                    }
+                } else {
+                    row.type = space;
+                }
+                ++out.files;
+            }
+            row.text = std::move(text);
+
+            out.rows.push_back(std::move(row));
+        }
     }
     return out;
 }

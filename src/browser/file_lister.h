@@ -3,10 +3,12 @@
 #include <QHash>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <vector>
 
 #include "browser/file_row.h"
 #include "browser/folder_scan.h"
+#include "browser/row_key_index.h"
 #include "settings/module1.h"
 
 class FileIconSource;
@@ -39,11 +41,15 @@ struct Listing {
     bool readable = true;  // false: the folder could not be opened (the listing is empty)
     bool sorted = false;   // true: the rows are in the order of this column (1-5) and order,
                            // and keyRows tells each key's row
-    QHash<QString, int> keyRows;
+    RowKeyIndex keyRows;
     int sortColumn = 0;
     int sortOrder = 0;
     int error = 0;  // then: the errno value it was refused with
 };
+
+// Told of the rows read so far, now and then, on the listing's thread; false stops the listing
+// there (nobody wants it any more).
+using ListingProgress = std::function<bool(const struct Listing& soFar)>;
 
 // Reads one folder into list rows: one pass over the folder, and the file's details only for
 // entries that can be shown (their name matches first). Entries that vanish while the folder is
@@ -53,7 +59,9 @@ public:
     explicit FileLister(ListerOptions options);
 
     // path: the folder, with or without a trailing "/". icons: null when icons are off.
-    Listing list(const QString& path, IconContext* icons = nullptr) const;
+    // progress: when set, asked at every row made and every few thousand names read.
+    Listing list(const QString& path, IconContext* icons = nullptr,
+                 const ListingProgress& progress = {}) const;
 
 private:
     ListerOptions m_options;

@@ -23,6 +23,7 @@
 #include "browser/file_name_codec.h"
 #include "browser/file_patterns.h"
 #include "browser/image_list.h"
+#include "browser/listing_batches.h"
 #include "browser/messages.h"
 #include "browser/path_utils.h"
 #include "platform/error_box.h"
@@ -121,7 +122,10 @@ private slots:
     void sortMarksAndOrders();
     void nameSortGroupsByType();
     void foldersThatCannotBeListedGiveEmptyList();
+    void keysFindTheirRowsThroughEveryChange();
+    void batchesComeOnTimeAndStopWhenLarge();
     void slowFolderFillsLaterWithoutHoldingTheWindow();
+    void longListingShowsBatchesWhereTheUserIs();
     void rowsFollowWhatOtherProgramsDo();
     void undecodableNameLeadsBackToFile();
     void clicksAndKeysBecomeRequests();
@@ -501,6 +505,100 @@ void TestFileList::foldersThatCannotBeListedGiveEmptyList() {
     QCOMPARE(f.list.StatusText(), u"0個のﾌｧｲﾙ(0個のﾌｫﾙﾀﾞ)"_s);
 }
 
+// The key -> row look-up after every change a model sees: a listing's own index, rows added past
+// the table's growth, taken out singly and in bulk, renamed, resorted and replaced.
+void TestFileList::keysFindTheirRowsThroughEveryChange() {
+    FileListModel model;
+    const auto rowsOf = [](int from, int count) {
+        std::vector<FileRow> rows;
+        for (int i = from; i < from + count; ++i) {
+            FileRow row;
+            row.key = u"/f/%1.mpg"_s.arg(i, 5, 10, QChar(u'0'));
+            row.text = row.key.mid(3);
+            row.type = u" "_s;
+            rows.push_back(row);
+        }
+        return rows;
+    };
+    std::vector<FileRow> rows = rowsOf(0, 100);
+    RowKeyIndex index = RowKeyIndex::of(rows);
+    model.setSortedRows(std::move(rows), 1, 0, std::move(index));
+    QCOMPARE(model.rowOfKey(u"/f/00042.mpg"_s), 42);
+    QCOMPARE(model.rowOfKey(u"/f/00100.mpg"_s), -1);
+    for (FileRow& row : rowsOf(100, 200)) {  // grows the table twice
+        QVERIFY(model.addRow(std::move(row)));
+    }
+    QVERIFY(!model.addRow(rowsOf(7, 1).front()));
+    QCOMPARE(model.rowOfKey(u"/f/00299.mpg"_s), 299);
+    QVERIFY(model.removeKey(u"/f/00000.mpg"_s));
+    QCOMPARE(model.rowOfKey(u"/f/00299.mpg"_s), 298);
+    QCOMPARE(model.removeKeys({u"/f/00001.mpg"_s, u"/f/00150.mpg"_s, u"/f/nothing"_s}), 2);
+    QCOMPARE(model.rowOfKey(u"/f/00001.mpg"_s), -1);
+    QCOMPARE(model.rowOfKey(u"/f/00151.mpg"_s), 148);
+    QVERIFY(model.setKey(0, u"/f/renamed.mpg"_s));
+    model.setText(0, u"renamed.mpg"_s);
+    QCOMPARE(model.rowOfKey(u"/f/00002.mpg"_s), -1);
+    QCOMPARE(model.rowOfKey(u"/f/renamed.mpg"_s), 0);
+    QVERIFY(!model.setKey(1, u"/f/renamed.mpg"_s));
+    model.sortRows(1, 1);
+    QCOMPARE(model.rowOfKey(u"/f/renamed.mpg"_s), 0);  // "r" after the digits
+    QCOMPARE(model.rowOfKey(u"/f/00299.mpg"_s), 1);
+    const std::vector<int> found =
+        model.rowsOfKeys({u"/f/00299.mpg"_s, u"/f/none"_s, u"/f/00299.mpg"_s});
+    QCOMPARE(found, (std::vector<int>{1, -1, 1}));
+    const std::vector<FileRow> given = model.replaceSortedRows(rowsOf(500, 3), 1, 0);
+    QCOMPARE(given.size(), size_t(297));
+    QCOMPARE(model.rowOfKey(u"/f/00502.mpg"_s), 2);
+    QCOMPARE(model.rowOfKey(u"/f/00299.mpg"_s), -1);
+}
+
+// A long listing's batches: the first a little before the deadline, each later one after the
+// listing has run as long again, none without new rows, none once the rows are many, and nothing
+// more once the listing is given up.
+void TestFileList::batchesComeOnTimeAndStopWhenLarge() {
+    using namespace std::chrono;
+    const ListingBatches::Clock::time_point start{};
+    ListingBatches batches(milliseconds(120), 1, 1, start);
+    Listing soFar;
+    const auto add = [&soFar](int count) {
+        for (int i = 0; i < count; ++i) {
+            FileRow row;
+            row.key = u"/f/%1"_s.arg(soFar.rows.size());
+            row.text = row.key.mid(3);
+            soFar.rows.push_back(row);
+            ++soFar.files;
+        }
+    };
+    add(10);
+    QVERIFY(batches.offer(soFar, start + milliseconds(50)));
+    QVERIFY(!batches.take().fresh);
+    QVERIFY(batches.offer(soFar, start + milliseconds(80)));
+    ListingBatches::Batch first = batches.take();
+    QVERIFY(first.fresh);
+    QCOMPARE(first.rows.size(), size_t(10));
+    QCOMPARE(first.files, 10);
+    QCOMPARE(first.rows.front().text, u"9"_s);  // sorted by name, descending
+    QCOMPARE(first.keyRows.size(), size_t(10));
+    add(5);
+    QVERIFY(batches.offer(soFar, start + milliseconds(150)));  // before 160: too soon
+    QVERIFY(!batches.take().fresh);
+    QVERIFY(batches.offer(soFar, start + milliseconds(170)));
+    QCOMPARE(batches.take().rows.size(), size_t(15));
+    QVERIFY(batches.offer(soFar, start + milliseconds(400)));  // nothing new
+    QVERIFY(!batches.take().fresh);
+    // Two batches the window did not take: the later one stands.
+    add(1);
+    QVERIFY(batches.offer(soFar, start + milliseconds(400)));
+    add(1);
+    QVERIFY(batches.offer(soFar, start + milliseconds(900)));
+    QCOMPARE(batches.take().rows.size(), size_t(17));
+    add(250000);
+    QVERIFY(batches.offer(soFar, start + seconds(60)));
+    QVERIFY(!batches.take().fresh);
+    batches.cancel();
+    QVERIFY(!batches.offer(soFar, start + seconds(61)));
+}
+
 // A folder on a share that has stopped answering: the list says it is being read and the window
 // goes on; the rows come when the share answers, and what waited for them runs then. A folder
 // listed meanwhile wins over one still being read.
@@ -523,7 +621,10 @@ void TestFileList::slowFolderFillsLaterWithoutHoldingTheWindow() {
     QVERIFY(clock.elapsed() < 10000);  // far less than the share's wait
     QVERIFY(f.list.isReading());
     QCOMPARE(f.list.rowCount(), 0);
-    QCOMPARE(f.list.StatusText(), u"読み込み中…"_s);
+    // The list keeps its last picture until the deadline, then says the folder is being read.
+    QVERIFY(!f.list.view().updatesEnabled());
+    QTRY_COMPARE(f.list.StatusText(), u"読み込み中…"_s);
+    QVERIFY(f.list.view().updatesEnabled());
     QStringList steps;
     f.list.whenListed([&] { steps << u"listed %1"_s.arg(f.list.rowCount()); });
     QVERIFY(steps.isEmpty());
@@ -547,6 +648,50 @@ void TestFileList::slowFolderFillsLaterWithoutHoldingTheWindow() {
     QTest::qWait(1500);
     QCOMPARE(f.names(), QStringList{u"local.mpg"_s});
     QCOMPARE(steps, QStringList{u"listed 3"_s});
+    QVERIFY(f.dialogs.calls().isEmpty());
+}
+
+// A folder that takes seconds to read shows its rows in batches as they come, sorted; a row the
+// user selects meanwhile stays selected, and what waits for the listing runs once, at its end.
+void TestFileList::longListingShowsBatchesWhereTheUserIs() {
+    QuietShare share({.delay = 0.02, .quiet = true, .files = 120, .folders = 0});
+    if (!share.available()) {
+        QSKIP(qPrintable(share.whyNot()));
+    }
+    Fixture f;
+    f.state.mDspFile = u"*.mp3"_s;
+    f.state.mReadOnlyAtr = 1;  // the share is read-only
+    f.state.mSortColumn = 1;
+    f.state.mSortOrder = 1;  // by name, descending
+    QStringList steps;
+    f.list.ListFolder(share.path(), false);
+    f.list.whenListed([&] { steps << u"listed %1"_s.arg(f.list.rowCount()); });
+    QTRY_VERIFY_WITH_TIMEOUT(f.list.rowCount() >= 2, 10000);
+    QVERIFY(f.list.isReading());
+    QVERIFY(f.list.rowCount() < 120);
+    QCOMPARE(f.list.StatusText(), u"読み込み中…"_s);
+    QVERIFY(steps.isEmpty());
+    const QStringList firstBatch = f.names();
+    QStringList sorted = firstBatch;
+    std::sort(sorted.begin(), sorted.end(), std::greater<>());
+    QCOMPARE(firstBatch, sorted);
+    QCOMPARE(f.list.selectedRow(), 0);
+
+    // The user picks a row below the first while the rest comes (the first row, untouched,
+    // stays first).
+    const QString picked = f.list.keyOfRow(f.list.rowCount() - 1);
+    f.list.selectRow(f.list.rowCount() - 1);
+    QTRY_VERIFY_WITH_TIMEOUT(f.list.rowCount() > firstBatch.size(), 10000);
+    QCOMPARE(f.list.SelectedPath(), picked);
+    share.setQuiet(false);
+    QTRY_COMPARE_WITH_TIMEOUT(steps, QStringList{u"listed 120"_s}, 20000);
+    QVERIFY(!f.list.isReading());
+    QCOMPARE(f.names().first(), u"clip120.mp3"_s);
+    QCOMPARE(f.names().last(), u"clip001.mp3"_s);
+    QCOMPARE(f.list.SelectedPath(), picked);
+    QCOMPARE(f.list.selectedRows().size(), 1);
+    QCOMPARE(f.list.StatusText(), u"120個のﾌｧｲﾙ(0個のﾌｫﾙﾀﾞ)"_s);
+    QCOMPARE(f.list.model().columnTitle(0).left(2), u"▼ "_s);
     QVERIFY(f.dialogs.calls().isEmpty());
 }
 

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QHash>
+#include <QString>
+#include <atomic>
+#include <chrono>
+#include <mutex>
+#include <vector>
+
+#include "browser/file_row.h"
+#include "browser/row_key_index.h"
+
+struct Listing;
+
+// The rows a long listing has read so far, handed from its thread to the window's now and then,
+// sorted as the list shows them. The first batch is made a little before the deadline after which
+// the list shows rows as they come, so it is there when the list looks; each later one once the
+// listing has run as long again as before it, so the copies made for batches cost the listing
+// about as much again at most, however long it runs. The window takes the latest batch; one it
+// has not taken is replaced.
+class ListingBatches {
+public:
+    using Clock = std::chrono::steady_clock;
+
+    struct Batch {
+        bool fresh = false;  // false: nothing new since the last take
+        std::vector<FileRow> rows;
+        RowKeyIndex keyRows;  // each key's row, made here rather than on the window's
+        int files = 0;
+        int folders = 0;
+    };
+
+    ListingBatches(std::chrono::milliseconds deadline, int column, int order,
+                   Clock::time_point start = Clock::now());
+
+    // On the listing's thread, with what it has read: false once nobody wants the listing.
+    bool offer(const Listing& soFar, Clock::time_point now = Clock::now());
+    // On the window's thread.
+    Batch take();
+    void cancel() { m_cancelled = true; }
+    int column() const { return m_column; }
+    int order() const { return m_order; }
+
+private:
+    const Clock::time_point m_start;
+    Clock::time_point m_next;
+    const int m_column;
+    const int m_order;
+    size_t m_offered = 0;
+    std::atomic<bool> m_cancelled{false};
+    std::mutex m_mutex;
+    Batch m_batch;
+};
