@@ -75,6 +75,13 @@ FolderTree::FolderTree(TreeView1& view, Module1& module, TreeState& state, Dialo
     m_timer2.setInterval(1000);
     connect(&m_view, &QTreeWidget::itemExpanded, this, &FolderTree::Expand);
     connect(&m_view, &QTreeWidget::itemCollapsed, this, &FolderTree::Collapse);
+    m_watchUpdate.setSingleShot(true);
+    connect(&m_watchUpdate, &QTimer::timeout, this, &FolderTree::watchOpenNodes);
+    connect(&m_view, &QTreeWidget::itemExpanded, this, &FolderTree::watchOpenNodesLater);
+    connect(&m_view, &QTreeWidget::itemCollapsed, this, &FolderTree::watchOpenNodesLater);
+    connect(&m_watch, &FolderWatch::changed, this, &FolderTree::followFolder);
+    connect(&m_watch, &FolderWatch::gone, this,
+            [this](const QString& folder) { dropGoneNode(folderKey(folder)); });
     connect(&m_view, &TreeView1::nodeClicked, this, &FolderTree::NodeClick);
     connect(&m_view, &TreeView1::treeClicked, this, &FolderTree::Click);
     connect(&m_view, &TreeView1::treeDoubleClicked, this, &FolderTree::DblClick);
@@ -144,6 +151,7 @@ void FolderTree::BuildDriveTree(const QString& drive) {
     } catch (const std::exception&) {
     }
     m_view.unsetCursor();
+    watchOpenNodesLater();
 }
 
 void FolderTree::AddSubFolders(const QString& key) {
@@ -732,6 +740,85 @@ void FolderTree::listFolder(const QString& path) {
 
 void FolderTree::reportError(const std::exception& error) {
     ErrMsgDsp(m_dialogs, error);
+}
+
+// ---- Following the disk ----------------------------------------------------------------------
+
+void FolderTree::watchOpenNodesLater() {
+    m_watchUpdate.start(0);
+}
+
+void FolderTree::watchOpenNodes() {
+    QStringList open;
+    for (auto it = m_nodes.cbegin(); it != m_nodes.cend(); ++it) {
+        if (*it == m_root || (*it)->isExpanded()) {
+            open << it.key();
+        }
+    }
+    m_watch.watchAll(open);
+}
+
+void FolderTree::followFolder(const QString& folder) {
+    const QString key = folderKey(folder);
+    if (Node(key) == nullptr || m_scanning.contains(key)) {
+        return;
+    }
+    auto scan = scanLater(key);
+    m_scanning.insert(key);
+    scan->whenDone(this, [this, key, scan] {
+        m_scanning.remove(key);
+        followScan(key, scan->take());
+    });
+}
+
+void FolderTree::followScan(const QString& key, SubFolderScan scan) {
+    QTreeWidgetItem* node = Node(key);
+    if (node == nullptr || placeholderOf(node) != nullptr) {
+        return;  // gone, or closed again: it is read when opened
+    }
+    if (scan.error != 0) {
+        if (scan.error == ENOENT || scan.error == ENOTDIR) {
+            dropGoneNode(key);
+        }
+        return;  // a folder that may no longer be read keeps its children
+    }
+    QSet<QString> there;
+    const QString prefix = folderPrefix(key);
+    for (const SubFolder& folder : std::as_const(scan.folders)) {
+        there.insert(prefix + folder.name);
+    }
+    QStringList gone;
+    for (int i = 0; i < node->childCount(); ++i) {
+        const QString child = NodeKey(node->child(i));
+        if (!IsPlaceholder(node->child(i)) && !there.contains(child)) {
+            gone << child;
+        }
+    }
+    for (const QString& child : std::as_const(gone)) {
+        dropGoneNode(child);
+    }
+    addGrandChildrenOf(key, std::move(scan));
+    // New children show whether they can be opened, as every child does.
+    AddGrandChildren(prefix);
+    watchOpenNodesLater();
+}
+
+void FolderTree::dropGoneNode(const QString& key) {
+    QTreeWidgetItem* node = Node(key);
+    if (node == nullptr || node == m_root) {
+        return;
+    }
+    QTreeWidgetItem* parent = node->parent();
+    QTreeWidgetItem* current = m_view.currentItem();
+    const bool selectionInside = current == node || isInside(current, node);
+    if (selectionInside && parent != nullptr) {
+        SelectNode(parent);
+    }
+    removeItem(node);
+    if (selectionInside && parent != nullptr) {
+        listFolder(NodeKey(parent));
+    }
+    watchOpenNodesLater();
 }
 
 void FolderTree::registerCommands(CommandTable& table) {

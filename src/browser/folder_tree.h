@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "browser/folder_scan.h"
+#include "browser/folder_watch.h"
 
 template <typename T>
 class BackgroundCall;
@@ -85,6 +86,11 @@ public:
     static QString PlaceholderText();
     void SelectNode(QTreeWidgetItem* node);
 
+    // The folders of the open nodes are watched: subfolders other programs make, delete or
+    // rename appear and vanish; a folder that goes takes its node, and a selection inside it
+    // moves to the nearest node left, whose folder the list then shows.
+    FolderWatch& watch() { return m_watch; }
+
     // The drag-hover timer of drag and drop (one second); the tree's handlers stop it.
     QTimer& Timer2() { return m_timer2; }
 
@@ -141,6 +147,14 @@ private:
     void showImage(QTreeWidgetItem* node, bool selected) const;
     QIcon image(const QString& key) const;
     void reportError(const std::exception& error);
+    // Watches the folders of the open nodes (soon after the tree changes).
+    void watchOpenNodesLater();
+    void watchOpenNodes();
+    // The subfolders of an open node changed on disk: its children follow.
+    void followFolder(const QString& folder);
+    void followScan(const QString& key, SubFolderScan scan);
+    // A folder that went takes its node; a selection inside moves to its parent, listed.
+    void dropGoneNode(const QString& key);
 
     TreeView1& m_view;
     Module1& m_module;
@@ -149,7 +163,9 @@ private:
     ImageList& m_images;
     QHash<QString, QTreeWidgetItem*> m_nodes;
     QSet<QString> m_scanning;  // keys whose folders are still being read one level ahead
-    std::chrono::milliseconds m_scanDeadline{100};
+    std::chrono::milliseconds m_scanDeadline{30};
+    FolderWatch m_watch{FolderWatch::Entries::FoldersOnly};
+    QTimer m_watchUpdate;
     QTreeWidgetItem* m_root = nullptr;
     QString m_tag;  // key of the node last clicked
     QTimer m_timer2;

@@ -126,6 +126,6 @@ private:
     std::shared_ptr<BackgroundCall<bool>> m_probe;
     QString m_probeTarget;
     QTimer m_probeGiveUp;
-    std::chrono::milliseconds m_probeDeadline{150};
+    std::chrono::milliseconds m_probeDeadline{30};
     QPointer<FindFilesWindow> m_findWindow;
 };

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QProcess>
 #include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -86,6 +87,7 @@ private slots:
     void scanShowsFoldersByAttribute();
     void buildGivesKeysAndFillsOneLevelAhead();
     void quietShareOneLevelAheadFillsLater();
+    void openNodesFollowWhatOtherProgramsDo();
     void collapseLeavesPlaceholderAndReopenRereads();
     void collapseListsTheClosedNodeWhenItHeldTheSelection();
     void nodeColoursAndImages();
@@ -226,6 +228,61 @@ void TestFolderTree::quietShareOneLevelAheadFillsLater() {
     QVERIFY(share.setQuiet(false));
     QTRY_COMPARE_WITH_TIMEOUT(h.childKeys(share.path()), shareFolders, 20000);
     QVERIFY(shareNode->isExpanded());
+    QVERIFY(h.dialogs.calls().isEmpty());
+}
+
+// Another program makes, renames and deletes folders under open nodes: the nodes follow, the new
+// ones with their expand buttons. The selected folder deleted leaves the tree at its parent,
+// which the list is asked to show.
+void TestFolderTree::openNodesFollowWhatOtherProgramsDo() {
+    QTemporaryDir dir;
+    const QString root = dir.path();
+    makeFolders(root, {u"a/inner"_s, u"b"_s});
+    Harness h;
+    h.tree.BuildDriveTree(root + u'/');
+    h.tree.RootNode()->setExpanded(true);
+    QTreeWidgetItem* a = h.tree.Node(root + u"/a");
+    a->setExpanded(true);
+    h.tree.SelectNode(h.tree.Node(root + u"/a/inner"));
+    QTRY_VERIFY(h.tree.watch().isWatching(root + u"/a"));
+    QTRY_VERIFY(h.tree.watch().isWatching(root));
+    QSignalSpy listed(&h.tree, &FolderTree::folderSelected);
+
+    const auto shell = [&root](const QString& script) {
+        QProcess sh;
+        sh.setWorkingDirectory(root);
+        sh.start(u"/bin/sh"_s, {u"-c"_s, script});
+        QVERIFY(sh.waitForFinished(10000));
+        QCOMPARE(sh.exitCode(), 0);
+    };
+    shell(u"mkdir -p c/deeper a/second; touch a/not-a-folder"_s);
+    QTRY_COMPARE_WITH_TIMEOUT(h.childKeys(root),
+                              (QStringList{root + u"/a"_s, root + u"/b"_s, root + u"/c"_s}), 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(h.childKeys(root + u"/a"_s),
+                              (QStringList{root + u"/a/inner"_s, root + u"/a/second"_s}), 5000);
+    // One level ahead, as every child: the new folder with a subfolder can be opened.
+    QTRY_COMPARE_WITH_TIMEOUT(h.childKeys(root + u"/c"_s), QStringList{root + u"/c/deeper"_s},
+                              5000);
+
+    shell(u"mv b renamed; rmdir c/deeper c"_s);
+    QTRY_COMPARE_WITH_TIMEOUT(h.childKeys(root),
+                              (QStringList{root + u"/a"_s, root + u"/renamed"_s}), 5000);
+    QVERIFY(listed.isEmpty());
+
+    // The selected folder goes: its parent is selected and listed.
+    shell(u"rmdir a/inner"_s);
+    QTRY_COMPARE_WITH_TIMEOUT(h.childKeys(root + u"/a"_s), QStringList{root + u"/a/second"_s},
+                              5000);
+    QCOMPARE(h.tree.SelectedFolderPath(), root + u"/a"_s);
+    QCOMPARE(listed.size(), 1);
+    QCOMPARE(listed.at(0).at(0).toString(), root + u"/a"_s);
+
+    // ... and so does an open folder above it, with everything in it.
+    shell(u"rm -r a"_s);
+    QTRY_COMPARE_WITH_TIMEOUT(h.childKeys(root), QStringList{root + u"/renamed"_s}, 5000);
+    QVERIFY(h.tree.Node(root + u"/a/second"_s) == nullptr);
+    QCOMPARE(h.tree.SelectedFolderPath(), root);
+    QCOMPARE(listed.last().at(0).toString(), root);
     QVERIFY(h.dialogs.calls().isEmpty());
 }
 
