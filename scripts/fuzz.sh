@@ -36,8 +36,6 @@ cp "$seeds"/* "$corpus"/
 
 options=(-max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1
          -artifact_prefix="$findings/")
-# A ZIP entry may ask LZMA for a dictionary of up to 4 GiB, reserved but never touched.
-[[ "$name" == archive ]] && options+=(-malloc_limit_mb=5000)
 
 export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
 exec "$build/fuzz/fuzz_$name" "${options[@]}" "$corpus"

@@ -5,10 +5,6 @@
 // Why the extraction left an entry out, as the user reads it beside the entry's name.
 namespace engine_msg {
 
-inline QString refusedAbsolutePath() {
-    return QStringLiteral("絶対パスで格納されているため、展開しませんでした。");
-}
-
 inline QString refusedDotDot() {
     return QStringLiteral("「..」で上のフォルダを指しているため、展開しませんでした。");
 }

@@ -4,21 +4,22 @@
 
 namespace {
 
+bool hasDrive(const QString& name) {
+    return name.size() >= 2 && name[1] == u':' && name[0].isLetter() && name[0].unicode() < 128;
+}
+
 bool looksAbsolute(const QString& name) {
-    return name.startsWith(u'/') ||
-           (name.size() >= 2 && name[1] == u':' && name[0].isLetter() && name[0].unicode() < 128);
+    return name.startsWith(u'/') || hasDrive(name);
 }
 
 }  // namespace
 
 EntryPath checkEntryPath(const QString& name) {
     EntryPath result;
-    if (looksAbsolute(name)) {
-        result.verdict = EntryPathVerdict::Absolute;
-        return result;
-    }
+    // Empty parts are skipped below, which drops the leading separators with them.
+    const QString inside = hasDrive(name) ? name.mid(2) : name;
     QStringList parts;
-    for (const QString& part : name.split(u'/', Qt::SkipEmptyParts)) {
+    for (const QString& part : inside.split(u'/', Qt::SkipEmptyParts)) {
         if (part == u"..") {
             result.verdict = EntryPathVerdict::DotDot;
             return result;
@@ -57,4 +58,14 @@ bool linkStaysInside(const QString& entryRelative, const QString& target) {
         }
     }
     return true;
+}
+
+QString withoutControlCharacters(QString name) {
+    for (QChar& c : name) {
+        const char16_t code = c.unicode();
+        if (code < 0x20 || (code >= 0x7F && code <= 0x9F)) {
+            c = u'_';
+        }
+    }
+    return name;
 }

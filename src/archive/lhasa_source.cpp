@@ -48,11 +48,36 @@ quint16 le16(const uint8_t* bytes) {
     return static_cast<quint16>(bytes[0] | (bytes[1] << 8));
 }
 
+quint32 le32(const uint8_t* bytes) {
+    return static_cast<quint32>(bytes[0]) | static_cast<quint32>(bytes[1]) << 8 |
+           static_cast<quint32>(bytes[2]) << 16 | static_cast<quint32>(bytes[3]) << 24;
+}
+
+// UTF-16LE bytes as UTF-8, 0xFFFF (the folder separator of the UTF-16 folder header) as "/".
+QByteArray utf16Name(const char* data, qsizetype length) {
+    QString text;
+    text.reserve(length / 2);
+    for (qsizetype i = 0; i + 1 < length; i += 2) {
+        const auto unit = static_cast<char16_t>(static_cast<uint8_t>(data[i]) |
+                                                static_cast<uint8_t>(data[i + 1]) << 8);
+        text += unit == 0xFFFF ? QChar(u'/') : QChar(unit);
+    }
+    return text.toUtf8();
+}
+
+QByteArray asFolder(QByteArray folder) {
+    if (!folder.isEmpty() && !folder.endsWith('/')) {
+        folder += '/';
+    }
+    return folder;
+}
+
 // The name as the header stores it. liblhasa turns every byte 0x5C of a DOS name into "/", also
 // where it is the second byte of a CP932 character ("表", "ソ"); the name is taken from the raw
-// header instead, and its separators are turned after it has been decoded. Levels 0-2; false
-// when the header does not parse (liblhasa's own name is used then).
-bool rawHeaderName(const LHAFileHeader* header, QByteArray& name) {
+// header instead, and its separators are turned after it has been decoded. A name in the UTF-16
+// headers wins over the other; it is given as UTF-8 and `utf8` is set. Levels 0-3; false when
+// the header does not parse (liblhasa's own name is used then).
+bool rawHeaderName(const LHAFileHeader* header, QByteArray& name, bool& utf8) {
     const uint8_t* raw = header->raw_data;
     const size_t size = header->raw_data_len;
     if (raw == nullptr || size < 24) {
@@ -61,7 +86,10 @@ bool rawHeaderName(const LHAFileHeader* header, QByteArray& name) {
     const int level = raw[20];
     QByteArray folder;
     QByteArray file;
+    QByteArray wideFolder;
+    QByteArray wideFile;
     size_t extended = 0;  // offset of the first extended header's size field
+    size_t field = 2;     // bytes of a size field
     if (level == 0 || level == 1) {
         const size_t length = raw[21];
         if (22 + length > size) {
@@ -75,39 +103,62 @@ bool rawHeaderName(const LHAFileHeader* header, QByteArray& name) {
         extended = 22 + length + 3;  // CRC, OS
     } else if (level == 2) {
         extended = 24;
+    } else if (level == 3) {
+        extended = 28;
+        field = 4;
     } else {
         return false;
     }
     // Each extended header: its type, its data, and the size of the next one (0: no more).
     size_t next = extended;
-    while (next + 2 <= size) {
-        const size_t length = le16(raw + next);
-        const size_t at = next + 2;
+    while (next + field <= size) {
+        const size_t length = field == 2 ? le16(raw + next) : le32(raw + next);
+        const size_t at = next + field;
         if (length == 0) {
             break;
         }
-        if (length < 3 || at + length > size) {
+        if (length < field + 1 || length > size || at + length > size) {
             return false;
         }
         const auto* data = reinterpret_cast<const char*>(raw + at + 1);
-        const auto dataLength = static_cast<qsizetype>(length - 3);
-        if (raw[at] == 0x01) {
-            file = QByteArray(data, dataLength);
-        } else if (raw[at] == 0x02) {
-            folder = QByteArray(data, dataLength).replace('\xFF', '/');
-            if (!folder.isEmpty() && !folder.endsWith('/')) {
-                folder += '/';
-            }
+        const auto dataLength = static_cast<qsizetype>(length - field - 1);
+        switch (raw[at]) {
+            case 0x01:
+                file = QByteArray(data, dataLength);
+                break;
+            case 0x02:
+                folder = asFolder(QByteArray(data, dataLength).replace('\xFF', '/'));
+                break;
+            case 0x44:
+                wideFile = utf16Name(data, dataLength);
+                break;
+            case 0x45:
+                wideFolder = asFolder(utf16Name(data, dataLength));
+                break;
+            default:
+                break;  // times, attributes, comments, other systems' data: not the name's
         }
-        next = at + length - 2;
+        next = at + length - field;
     }
-    name = folder + file;
+    utf8 = !wideFolder.isEmpty() || !wideFile.isEmpty();
+    if (utf8) {
+        // The other half, if any, in the same encoding.
+        text_codec::Cp932 codec;
+        name = (wideFolder.isEmpty() ? codec.decode(folder).toUtf8() : wideFolder) +
+               (wideFile.isEmpty() ? codec.decode(file).toUtf8() : wideFile);
+    } else {
+        name = folder + file;
+    }
     return true;
 }
 
-QByteArray headerName(const LHAFileHeader* header) {
+QByteArray headerName(const LHAFileHeader* header, bool* utf8 = nullptr) {
     QByteArray name;
-    if (rawHeaderName(header, name)) {
+    bool wide = false;
+    if (rawHeaderName(header, name, wide)) {
+        if (utf8 != nullptr) {
+            *utf8 = wide;
+        }
         // A link stores "name|target"; the target is what liblhasa gave.
         if (header->symlink_target != nullptr) {
             const qsizetype target = static_cast<qsizetype>(std::strlen(header->symlink_target));
@@ -180,8 +231,7 @@ int LhasaSource::skipCallback(void* handle, size_t length) {
 namespace {
 
 const LHAInputStreamType kStreamType = {
-    &LhasaSource::readCallback,
-    &LhasaSource::skipCallback,
+    &LhasaSource::readCallback, &LhasaSource::skipCallback,
     nullptr,  // the file is closed by the source
 };
 
@@ -228,19 +278,24 @@ EntrySource::Step LhasaSource::fail(int code) {
     return Step::Failed;
 }
 
-// liblhasa gives no header at the end of the archive and for a header it cannot read alike. The
-// archive ended where the next header would start: at the end of the file, or at a zero byte.
 bool LhasaSource::libarchiveDecodes() const {
     return m_header != nullptr && ::libarchiveDecodes(m_header->compress_method);
 }
 
+bool LhasaSource::unicodeName() const {
+    bool utf8 = false;
+    return m_header != nullptr && !headerName(m_header, &utf8).isEmpty() && utf8;
+}
+
+// liblhasa gives no header at the end of the archive and for a header it cannot read alike. The
+// archive ended where the next header would start: at the end of the file, or at a zero byte.
 bool LhasaSource::endsCleanly() {
     if (m_nextHeader >= m_fileSize) {
         return true;
     }
     unsigned char first = 1;
-    return std::fseek(m_file, m_nextHeader, SEEK_SET) == 0 && std::fread(&first, 1, 1, m_file) == 1 &&
-           first == 0;
+    return std::fseek(m_file, m_nextHeader, SEEK_SET) == 0 &&
+           std::fread(&first, 1, 1, m_file) == 1 && first == 0;
 }
 
 EntrySource::Step LhasaSource::next() {
@@ -277,12 +332,15 @@ EntrySource::Step LhasaSource::next() {
 }
 
 QString LhasaSource::name() {
-    return nameText(m_codec, headerName(m_header));
+    bool utf8 = false;
+    const QByteArray bytes = headerName(m_header, &utf8);
+    return utf8 ? QString::fromUtf8(bytes).replace(u'\\', u'/') : nameText(m_codec, bytes);
 }
 
 QString LhasaSource::linkTarget() {
-    return m_header->symlink_target != nullptr ? nameText(m_codec, QByteArray(m_header->symlink_target))
-                                               : QString();
+    return m_header->symlink_target != nullptr
+               ? nameText(m_codec, QByteArray(m_header->symlink_target))
+               : QString();
 }
 
 EntrySource::Step LhasaSource::read(const void*& block, size_t& size, qint64& offset) {
@@ -329,7 +387,7 @@ bool lhasaNeeded(const QString& path) {
             (target != nullptr && !isCp932(codec, QByteArray(target)))) {
             return true;
         }
-        if (!source.libarchiveDecodes()) {
+        if (!source.libarchiveDecodes() || source.unicodeName()) {
             return true;
         }
     }

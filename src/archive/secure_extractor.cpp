@@ -91,17 +91,17 @@ int SecureExtractor::extract(const ExtractionRequest& request) {
     if (m_root.isEmpty()) {
         return archive_code::kCannotMakeFolder;
     }
+    StagingFolder::removeStale(m_root);
 
     Utf8CtypeScope utf8Names;
-    m_passwords.emplace(m_prompts == nullptr ? PasswordOffers::Ask()
-                                             : [this](int attempt) {
-                                                   return m_prompts->askPassword(
-                                                       m_request.archive, attempt);
-                                               });
+    m_passwords.emplace(m_prompts == nullptr ? PasswordOffers::Ask() : [this](int attempt) {
+        return m_prompts->askPassword(m_request.archive, attempt);
+    });
     int opened = 0;
     std::unique_ptr<EntrySource> source = openSource(opened);
     if (opened != 0) {
-        m_archiveFailed = true;
+        // An archive asking for more memory than there is may be whole: it is not called damaged.
+        m_archiveFailed = opened != archive_code::kDiskFull;
         return opened;
     }
     std::optional<StagingFolder> staging;
@@ -118,9 +118,9 @@ int SecureExtractor::extract(const ExtractionRequest& request) {
     if (writer == nullptr) {
         return archive_code::kNoWorkMemory;
     }
-    // Absolute paths are refused on the archive's own names (checkEntryPath); the names given to
-    // the writer are the destination joined with them, so its own absolute-path refusal cannot
-    // be used here.
+    // The archive's own names are made relative first (checkEntryPath); the names given to the
+    // writer are the destination joined with them, so its own absolute-path refusal cannot be
+    // used here.
     archive_write_disk_set_options(writer, ARCHIVE_EXTRACT_SECURE_NODOTDOT |
                                                ARCHIVE_EXTRACT_SECURE_SYMLINKS |
                                                ARCHIVE_EXTRACT_TIME | ARCHIVE_EXTRACT_PERM);
@@ -159,7 +159,7 @@ int SecureExtractor::run(std::unique_ptr<EntrySource>& source, archive* writer) 
             // Bytes that never made a first header are no archive of this kind at all.
             const int code = source->failureCode();
             return index == 0 && code == archive_code::kBadHeader ? archive_code::kNotAnArchive
-                                                                   : code;
+                                                                  : code;
         }
         const qint64 doneBefore = m_done;
         const Step step = extractEntry(*source, writer, index);
@@ -190,16 +190,15 @@ int SecureExtractor::run(std::unique_ptr<EntrySource>& source, archive* writer) 
 SecureExtractor::Step SecureExtractor::extractEntry(EntrySource& source, archive* writer,
                                                     int index) {
     archive_entry* entry = source.entry();
-    const QString name = source.name();
-    if (name.isNull()) {
+    const QString stored = source.name();
+    if (stored.isNull()) {
         refuse(QString::number(index + 1), engine_msg::refusedUnreadableName());
         return Step::Next;
     }
+    // The name as it is written and shown: links of the archive are read the same way, so a
+    // link to such an entry still finds it.
+    const QString name = withoutControlCharacters(stored);
     const EntryPath path = checkEntryPath(name);
-    if (path.verdict == EntryPathVerdict::Absolute) {
-        refuse(name, engine_msg::refusedAbsolutePath());
-        return Step::Next;
-    }
     if (path.verdict == EntryPathVerdict::DotDot) {
         refuse(name, engine_msg::refusedDotDot());
         return Step::Next;
@@ -222,7 +221,7 @@ SecureExtractor::Step SecureExtractor::extractEntry(EntrySource& source, archive
         relative = relative.section(u'/', -1);
     }
     if (type == AE_IFLNK && hardlink == nullptr) {
-        const QString target = source.linkTarget();
+        const QString target = withoutControlCharacters(source.linkTarget());
         if (target.isNull()) {
             refuse(name, engine_msg::refusedUnreadableName());
             return Step::Next;
@@ -234,7 +233,8 @@ SecureExtractor::Step SecureExtractor::extractEntry(EntrySource& source, archive
         archive_entry_copy_symlink(entry, encodeFileName(target).constData());
     }
     if (hardlink != nullptr) {
-        const EntryPath linked = checkEntryPath(decodeEntryName(hardlink, {}));
+        const EntryPath linked =
+            checkEntryPath(withoutControlCharacters(decodeEntryName(hardlink, {})));
         if (linked.verdict != EntryPathVerdict::Ok || !m_request.keepPaths) {
             refuse(name, engine_msg::refusedLinkOutside());
             return Step::Next;
@@ -276,9 +276,8 @@ SecureExtractor::Step SecureExtractor::extractEntry(EntrySource& source, archive
         if (copyData(source, writer, name) == Step::Stop) {
             archive_write_finish_entry(writer);
             ::unlink(target.constData());
-            const bool dataFailed =
-                m_archiveFailed &&
-                (m_result == archive_code::kChecksum || m_result == archive_code::kBadData);
+            const bool dataFailed = m_archiveFailed && (m_result == archive_code::kChecksum ||
+                                                        m_result == archive_code::kBadData);
             if (dataFailed && archive_entry_is_encrypted(entry) && m_passwords->offered()) {
                 switch (m_passwords->failedOnData()) {
                     case PasswordOffers::Verdict::Retry:

@@ -19,8 +19,9 @@ struct archive;
 void setDiskReserveOverride(qint64 bytes);
 
 // Extracts one archive into one folder without ever writing outside it. Every entry's name is
-// checked before it is joined to the destination (absolute names, "..", links that point out,
-// special files are refused and reported, and the rest goes on); libarchive's disk writer then
+// checked before it is joined to the destination (a leading drive or separator is dropped; "..",
+// links that point out and special files are refused and reported, and the rest goes on; control
+// characters in names become "_"); libarchive's disk writer then
 // refuses to write through symbolic links. Data streams through in blocks. A damaged archive
 // stops the run and removes the file that was being written; files completed before stay.
 //

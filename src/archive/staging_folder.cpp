@@ -6,6 +6,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <cerrno>
@@ -16,7 +17,20 @@
 namespace {
 
 constexpr int kFolderFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
+constexpr char kPrefix[] = ".quorvane-extract-";
 
+void removeTree(const QByteArray& path) {
+    std::error_code ignored;
+    std::filesystem::remove_all(std::filesystem::path(path.toStdString()), ignored);
+}
+
+// Whether `name` in the folder `at` is still the folder `held` is open on.
+bool stillThere(int at, const char* name, int held) {
+    struct stat there {};
+    struct stat mine {};
+    return ::fstatat(at, name, &there, AT_SYMLINK_NOFOLLOW) == 0 && ::fstat(held, &mine) == 0 &&
+           there.st_dev == mine.st_dev && there.st_ino == mine.st_ino;
+}
 
 std::vector<QByteArray> namesIn(int folder) {
     std::vector<QByteArray> names;
@@ -40,16 +54,52 @@ std::vector<QByteArray> namesIn(int folder) {
 }  // namespace
 
 StagingFolder::StagingFolder(const QByteArray& root) : m_root(root) {
-    QByteArray pattern = root + "/.quorvane-extract-XXXXXX";
-    if (::mkdtemp(pattern.data()) != nullptr) {
-        m_path = pattern;
+    // Between its making and its lock another extraction may take the folder for a stale one and
+    // remove it: then another name is tried.
+    for (int attempt = 0; attempt < 8 && m_path.isEmpty(); ++attempt) {
+        QByteArray pattern = root + '/' + kPrefix + "XXXXXX";
+        if (::mkdtemp(pattern.data()) == nullptr) {
+            return;
+        }
+        UniqueFd folder(::open(pattern.constData(), kFolderFlags));
+        if (folder.get() < 0) {
+            continue;
+        }
+        // A file system without locks keeps the folder unlocked: no extraction removes it then.
+        if (::flock(folder.get(), LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
+            continue;
+        }
+        if (stillThere(AT_FDCWD, pattern.constData(), folder.get())) {
+            m_path = pattern;
+            m_lock = folder.release();
+        }
     }
 }
 
 StagingFolder::~StagingFolder() {
     if (!m_path.isEmpty()) {
-        std::error_code ignored;
-        std::filesystem::remove_all(std::filesystem::path(m_path.toStdString()), ignored);
+        removeTree(m_path);
+    }
+    if (m_lock >= 0) {
+        ::close(m_lock);
+    }
+}
+
+void StagingFolder::removeStale(const QByteArray& root) {
+    const UniqueFd folder(::open(root.constData(), kFolderFlags));
+    if (folder.get() < 0) {
+        return;
+    }
+    for (const QByteArray& name : namesIn(folder.get())) {
+        if (!name.startsWith(kPrefix)) {
+            continue;
+        }
+        // Only a folder whose lock is free: a running extraction holds its own.
+        const UniqueFd stale(::openat(folder.get(), name.constData(), kFolderFlags));
+        if (stale.get() >= 0 && ::flock(stale.get(), LOCK_EX | LOCK_NB) == 0 &&
+            stillThere(folder.get(), name.constData(), stale.get())) {
+            removeTree(root + '/' + name);
+        }
     }
 }
 

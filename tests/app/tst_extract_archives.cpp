@@ -4,6 +4,9 @@
 #include <QAction>
 #include <QDir>
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
@@ -228,6 +231,60 @@ private slots:
         QVERIFY(!QFile::exists(m_dir->filePath(u"escaped.txt"_s)));
         QCOMPARE(readFile(m_root + u"/kept.txt"), QByteArray("in"));
         QVERIFY(QString::fromUtf8(readFile(log)).contains(u"hostile.zip"_s));
+    }
+
+    // The archives of every kind (see make_lha_kinds.py): through the window's "解凍" the LZH
+    // (".lzh", ".lha") and ZIP rows, through --extract-here every one, LArc and PMarc included.
+    void everyKindThroughTheWindowAndTheCommandLine() {
+        const QString script = QStringLiteral(ARCHIVE_TEST_TOOLS) + u"/make_lha_kinds.py";
+        const QString shown = m_dir->filePath(u"kinds-window"_s);
+        const QString here = m_dir->filePath(u"kinds-here"_s);
+        QVERIFY(pack(m_root, u"python3"_s, {script, shown}));
+        QVERIFY(pack(m_root, u"python3"_s, {script, here}));
+        QFile manifest(shown + u"/kinds.json"_s);
+        QVERIFY(manifest.open(QIODevice::ReadOnly));
+        const QJsonArray kinds = QJsonDocument::fromJson(manifest.readAll()).array();
+        QStringList rows;
+        QStringList all;
+        for (const QJsonValue& kind : kinds) {
+            const QString archive = kind[u"archive"].toString();
+            all << archive;
+            if (!archive.endsWith(u".lzs"_s) && !archive.endsWith(u".pma"_s)) {
+                rows << archive;
+            }
+        }
+        QVERIFY(rows.contains(u"amiga-l1.lha"_s));
+        QVERIFY(all.contains(u"larc.lzs"_s) && all.contains(u"pmarc.pma"_s));
+
+        Window w(m_ini, shown);
+        w.select(rows);
+        w.dialogs.answerMessage(MsgResult::No);  // keep the archives
+        w.parts.toolbar()->button(8)->trigger();
+        QCOMPARE(w.dialogs.messages().size(), 1);
+
+        QProcess quorvane;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(u"QUORVANE_DIALOG_LOG"_s, m_dir->filePath(u"kinds.log"_s));
+        environment.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
+        quorvane.setProcessEnvironment(environment);
+        quorvane.setWorkingDirectory(here);
+        quorvane.start(QStringLiteral(QUORVANE_BIN), QStringList{u"--extract-here"_s} + all);
+        QVERIFY(quorvane.waitForFinished(60000));
+        QCOMPARE(quorvane.exitCode(), 0);
+
+        for (const QJsonValue& kind : kinds) {
+            const QString archive = kind[u"archive"].toString();
+            const QJsonObject files = kind[u"files"].toObject();
+            for (const QString& file : files.keys()) {
+                const QByteArray content = files[file].toString().toUtf8();
+                const QByteArray where = (archive + u": "_s + file).toUtf8();
+                QVERIFY2(readFile(here + u'/' + file) == content, where.constData());
+                if (rows.contains(archive)) {
+                    QVERIFY2(readFile(shown + u'/' + file) == content, where.constData());
+                }
+            }
+        }
+        QVERIFY(!QFile::exists(shown + u"/larc/s.txt"_s));
     }
 
 private:

@@ -4,9 +4,11 @@ with the UTF-8 flag clear, or any bytes), links and special files, and LZH level
 
 usage: make_archive.py zip|lzh OUT ENTRIES.json
 ENTRIES: a list of {"name": hex bytes, "data": hex bytes, "zeros": n, "utf8": bool,
+                    "dictionary": n (ZIP: an LZMA entry whose properties ask for n bytes),
                     "kind": "file"|"symlink"|"fifo" (ZIP), "mode": unix mode (LZH), "badcrc": bool,
                     "method": "lh0" (stored, the default), "lz4", "pm0" (stored), "lzs", "lz5"
-                    (literals only) (LZH)}
+                    (literals only), "lhd" (a folder) (LZH), "level" and the other fields of
+                    lzh_header (LZH)}
 """
 import json
 import struct
@@ -33,13 +35,23 @@ def payload(item):
 
 def write_zip(out, items):
     kinds = {"file": 0o100644, "symlink": 0o120777, "fifo": 0o010644}
+    dictionaries = []  # (local header offset, dictionary size) of LZMA entries
     with zipfile.ZipFile(out, "w", zipfile.ZIP_DEFLATED) as archive:
         for item in items:
             info = RawInfo(bytes.fromhex(item["name"]), item.get("utf8", False))
             info.create_system = 3
             info.external_attr = kinds[item.get("kind", "file")] << 16
-            info.compress_type = zipfile.ZIP_DEFLATED
+            info.compress_type = zipfile.ZIP_LZMA if "dictionary" in item else zipfile.ZIP_DEFLATED
             archive.writestr(info, payload(item))
+            if "dictionary" in item:
+                dictionaries.append((info.header_offset, item["dictionary"]))
+    # "dictionary": the size the LZMA properties give (the data itself needs far less).
+    with open(out, "r+b") as f:
+        for offset, size in dictionaries:
+            f.seek(offset + 26)
+            name_length, extra_length = struct.unpack("<HH", f.read(4))
+            f.seek(offset + 30 + name_length + extra_length + 5)
+            f.write(struct.pack("<I", size))
 
 
 def crc16(data):
@@ -66,20 +78,80 @@ def literals_lz5(data):
 PACKERS = {"lh0": bytes, "lz4": bytes, "pm0": bytes, "lzs": literals_lzs, "lz5": literals_lz5}
 
 
+def ext_headers(item, size_width):
+    """The extended headers of a level 1-3 header: (type, data) pairs, the name's first. At levels
+    2 and 3 the header's CRC comes before them, as the LHA tools write it (zero here; see
+    with_header_crc), unless "nocrc"."""
+    headers = []
+    if item.get("level", 0) >= 2 and not item.get("nocrc"):
+        headers.append((0x00, b"\0\0"))
+    if item.get("level", 0) >= 2 and item.get("name"):
+        headers.append((0x01, bytes.fromhex(item["name"])))
+    if "dir" in item:
+        headers.append((0x02, bytes.fromhex(item["dir"])))
+    if "utf16name" in item:
+        headers.append((0x44, item["utf16name"].encode("utf-16-le")))
+    if "utf16dir" in item:
+        headers.append((0x45, item["utf16dir"].encode("utf-16-le").replace(b"/\0", b"\xff\xff")))
+    for kind, data in item.get("ext", []):
+        headers.append((kind, bytes.fromhex(data)))
+    fmt = "<H" if size_width == 2 else "<I"
+    sizes = [1 + len(data) + size_width for _, data in headers] + [0]
+    blob = b"".join(bytes([kind]) + data + struct.pack(fmt, sizes[i + 1])
+                    for i, (kind, data) in enumerate(headers))
+    return struct.pack(fmt, sizes[0]), blob
+
+
+def lzh_header(item, method, packed, data, crc):
+    """One entry's header at level 0 (the default), 1, 2 or 3, with an OS byte ("os") and
+    extended headers (a folder "dir" with 0xFF separators, UTF-16 names, "ext": [type, hex])."""
+    level = item.get("level", 0)
+    name = bytes.fromhex(item.get("name", ""))
+    attr = item.get("attr", 0x20)
+    os_id = item.get("os", "M").encode()
+    method = b"-" + method.encode() + b"-"
+    if level in (0, 1):
+        time = item.get("time", 0x5A34232C)  # MS-DOS date and time
+        first, exts = ext_headers(item, 2) if level == 1 else (b"", b"")
+        body = (method + struct.pack("<IIIBB", len(packed) + len(exts), len(data), time, attr,
+                                     level)
+                + bytes([len(name)]) + name + struct.pack("<H", crc))
+        if level == 1:
+            body += os_id + first
+        elif "mode" in item:  # the UNIX extension of level 0: time, mode, uid, gid
+            body += b"U\0" + struct.pack("<IHHH", 0x5F000000, item["mode"], 0, 0)
+        return bytes([len(body), sum(body) & 0xFF]) + body + exts
+    time = item.get("time", 0x5F000000)  # Unix time
+    if level == 2:
+        first, exts = ext_headers(item, 2)
+        rest = (method + struct.pack("<IIIBBH", len(packed), len(data), time, attr, level, crc)
+                + os_id + first + exts)
+        # OS-9/68k's LHA writes a length two bytes short.
+        total = 2 + len(rest) - (2 if item.get("shorthead") else 0)
+        return with_header_crc(item, struct.pack("<H", total) + rest, 2 + len(rest) - len(exts))
+    first, exts = ext_headers(item, 4)
+    head = (struct.pack("<H", 4) + method
+            + struct.pack("<IIIBBH", len(packed), len(data), time, attr, level, crc) + os_id)
+    header = head + struct.pack("<I", len(head) + 4 + len(first) + len(exts)) + first + exts
+    return with_header_crc(item, header, len(header) - len(exts))
+
+
+def with_header_crc(item, header, first_ext):
+    """The header with the CRC of its bytes in its first extended header (type 0)."""
+    if item.get("nocrc"):
+        return header
+    at = first_ext + 1
+    return header[:at] + struct.pack("<H", crc16(header)) + header[at + 2:]
+
+
 def write_lzh(out, items):
     blob = b""
     for item in items:
-        name = bytes.fromhex(item["name"])
         data = payload(item)
         crc = crc16(data) ^ (0x5555 if item.get("badcrc") else 0)
         method = item.get("method", "lh0")
-        packed = PACKERS[method](data)
-        body = (b"-" + method.encode() + b"-"
-                + struct.pack("<IIIBB", len(packed), len(data), 0x5A34232C, 0x20, 0)
-                + bytes([len(name)]) + name + struct.pack("<H", crc))
-        if "mode" in item:  # the UNIX extension of level 0: time, mode, uid, gid
-            body += b"U\0" + struct.pack("<IHHH", 0x5F000000, item["mode"], 0, 0)
-        blob += bytes([len(body), sum(body) & 0xFF]) + body + packed
+        packed = b"" if method == "lhd" else PACKERS[method](data)
+        blob += lzh_header(item, method, packed, data, crc) + packed
     with open(out, "wb") as f:
         f.write(blob + b"\0")
 

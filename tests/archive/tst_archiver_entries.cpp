@@ -8,11 +8,14 @@
 #include "archive/command_line.h"
 #include "archive/engine_messages.h"
 #include "archive/secure_extractor.h"
+#include "archive/staging_folder.h"
 #include "platform/file_name_codec.h"
 
 #include <sys/stat.h>
 #include <sys/statvfs.h>
+#include <QDateTime>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
@@ -141,6 +144,20 @@ bool passesZipCryptoCheck(const QByteArray& zip, const QByteArray& password) {
 QStringList entriesOf(const QString& folder) {
     return QDir(folder).entryList(
         QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+// Every file and folder under a folder, relative, folders with "/" at their end, sorted.
+QStringList treeOf(const QString& folder) {
+    QStringList tree;
+    QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        it.next();
+        const QString relative = it.filePath().mid(folder.size() + 1);
+        tree << (it.fileInfo().isDir() ? relative + u'/' : relative);
+    }
+    tree.sort();
+    return tree;
 }
 
 QJsonObject packed(QJsonObject entry, const char* method) {
@@ -360,14 +377,15 @@ private slots:
     }
 
     void hostileEntriesStayInside() {
-        const QString zip = scripted(
-            QStringLiteral("zip"),
-            {item("../escaped.txt"), item("/tmp/absolute-quorvane.txt"), item("sub/../../up.txt"),
-             with(item("out", "../.."), QStringLiteral("kind"), QStringLiteral("symlink")),
-             with(item("here", "."), QStringLiteral("kind"), QStringLiteral("symlink")),
-             item("here/through.txt"),
-             with(item("pipe"), QStringLiteral("kind"), QStringLiteral("fifo")),
-             item("good.txt", "good")});
+        const QString zip =
+            scripted(QStringLiteral("zip"),
+                     {item("../escaped.txt"), item("/tmp/absolute-quorvane.txt"),
+                      item("sub/../../up.txt"), item("../esc\x1b[2J.txt"),
+                      with(item("out", "../.."), QStringLiteral("kind"), QStringLiteral("symlink")),
+                      with(item("here", "."), QStringLiteral("kind"), QStringLiteral("symlink")),
+                      item("here/through.txt"),
+                      with(item("pipe"), QStringLiteral("kind"), QStringLiteral("fifo")),
+                      item("good.txt", "good")});
         QVERIFY(!zip.isEmpty());
         const QString parent = fresh(QStringLiteral("hostile"));
         const QString dest = parent + QStringLiteral("/dest");
@@ -376,15 +394,16 @@ private slots:
         QCOMPARE(readBytes(dest + QStringLiteral("/good.txt")), QByteArray("good"));
         QCOMPARE(QDir(parent).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System),
                  QStringList{QStringLiteral("dest")});
+        // A leading separator is dropped: the entry lands inside.
         QVERIFY(!exists(QStringLiteral("/tmp/absolute-quorvane.txt")));
+        QCOMPARE(readBytes(dest + QStringLiteral("/tmp/absolute-quorvane.txt")), QByteArray("x"));
         QVERIFY(!exists(dest + QStringLiteral("/out")));
         QVERIFY(!exists(dest + QStringLiteral("/through.txt")));
-        const QStringList expected = {
-            u"../escaped.txt|" + engine_msg::refusedDotDot(),
-            u"/tmp/absolute-quorvane.txt|" + engine_msg::refusedAbsolutePath(),
-            u"sub/../../up.txt|" + engine_msg::refusedDotDot(),
-            u"out|" + engine_msg::refusedLinkOutside(),
-            u"here/through.txt|" + engine_msg::refusedThroughSymlink()};
+        const QStringList expected = {u"../escaped.txt|" + engine_msg::refusedDotDot(),
+                                      u"sub/../../up.txt|" + engine_msg::refusedDotDot(),
+                                      u"../esc_[2J.txt|" + engine_msg::refusedDotDot(),
+                                      u"out|" + engine_msg::refusedLinkOutside(),
+                                      u"here/through.txt|" + engine_msg::refusedThroughSymlink()};
         QCOMPARE(prompts.refused, expected);
 
         // Neither reader hands out pipes or devices (both make plain files of them), so the
@@ -588,6 +607,119 @@ private slots:
             QVERIFY2(Unlha(nullptr, lhaLine(path, where)) != 0, name);
             QVERIFY2(!exists(where + u"/b.txt"_s), name);
         }
+    }
+
+    // Every kind of LHA archive the script makes (see make_lha_kinds.py), and ZIP names with a
+    // leading separator: through the checked run the window uses, the right files and folders
+    // with their contents and times, and nothing else; cut short, nothing lands and the archive
+    // is called damaged.
+    void everyKindOfArchive() {
+        const QString folder = m_dir.filePath(u"kinds"_s);
+        const QString script = QString::fromUtf8(ARCHIVE_TEST_TOOLS) + u"/make_lha_kinds.py";
+        QVERIFY(runTool(u"python3"_s, {script, folder}));
+        QFile manifest(folder + u"/kinds.json"_s);
+        QVERIFY(manifest.open(QIODevice::ReadOnly));
+        const QJsonArray kinds = QJsonDocument::fromJson(manifest.readAll()).array();
+        QVERIFY(kinds.size() >= 15);
+        for (const QJsonValue& value : kinds) {
+            const QJsonObject kind = value.toObject();
+            const QString archive = folder + u'/' + kind[u"archive"].toString();
+            const QByteArray label = kind[u"archive"].toString().toUtf8();
+            const bool zip = archive.endsWith(u".zip"_s);
+            const QString dest = fresh(u"kind"_s);
+            bool damaged = true;
+            QCOMPARE(zip ? UnZipChecked(nullptr, zipLine(archive, dest), &damaged)
+                         : UnlhaChecked(nullptr, lhaLine(archive, dest), &damaged),
+                     0);
+            const QJsonObject files = kind[u"files"].toObject();
+            QStringList expected = files.keys();
+            for (const QJsonValue& made : kind[u"folders"].toArray()) {
+                expected << made.toString() + u'/';
+            }
+            for (const QString& file : files.keys()) {
+                for (qsizetype at = file.indexOf(u'/'); at > 0; at = file.indexOf(u'/', at + 1)) {
+                    expected << file.left(at + 1);
+                }
+            }
+            expected.removeDuplicates();
+            expected.sort();
+            QVERIFY2(treeOf(dest) == expected,
+                     QByteArray(label + ": " + treeOf(dest).join(u' ').toUtf8()).constData());
+            for (const QString& file : files.keys()) {
+                QVERIFY2(readBytes(dest + u'/' + file) == files[file].toString().toUtf8(),
+                         QByteArray(label + ": " + file.toUtf8()).constData());
+            }
+            const QJsonObject times = kind[u"times"].toObject();
+            for (const QString& file : times.keys()) {
+                QVERIFY2(QFileInfo(dest + u'/' + file).lastModified().toSecsSinceEpoch() ==
+                             times[file].toInteger(),
+                         QByteArray(label + ": " + file.toUtf8()).constData());
+            }
+            if (zip) {
+                continue;
+            }
+            QByteArray cut = readBytes(archive);
+            cut.chop(3);
+            const QString cutPath = archive + u".cut"_s;
+            QFile cutFile(cutPath);
+            QVERIFY(cutFile.open(QIODevice::WriteOnly));
+            cutFile.write(cut);
+            cutFile.close();
+            const QString cutDest = fresh(u"cut"_s);
+            QVERIFY2(UnlhaChecked(nullptr, lhaLine(cutPath, cutDest), &damaged) != 0,
+                     label.constData());
+            QVERIFY2(damaged, label.constData());
+            QVERIFY2(entriesOf(cutDest).isEmpty(), label.constData());
+        }
+    }
+
+    // A staging folder left by a killed extraction goes with the next extraction into its folder;
+    // one that a running extraction holds stays, and so does what a link of that name leads to.
+    void staleStagingIsRemoved() {
+        const QString dest = fresh(u"stale"_s);
+        const QString outside = fresh(u"outside"_s);
+        QVERIFY(QDir().mkpath(dest + u"/.quorvane-extract-dead01/sub"_s));
+        QFile part(dest + u"/.quorvane-extract-dead01/sub/part.txt"_s);
+        QVERIFY(part.open(QIODevice::WriteOnly));
+        part.close();
+        QFile kept(outside + u"/kept.txt"_s);
+        QVERIFY(kept.open(QIODevice::WriteOnly));
+        kept.close();
+        QVERIFY(QFile::link(outside, dest + u"/.quorvane-extract-link"_s));
+        const StagingFolder running(QFileInfo(dest).canonicalFilePath().toUtf8());
+        QVERIFY(!running.path().isEmpty());
+        const QString runningName = QFileInfo(QString::fromUtf8(running.path())).fileName();
+        const QString zip = scripted(u"zip"_s, {item("new.txt", "new")});
+        bool damaged = true;
+        QCOMPARE(UnZipChecked(nullptr, zipLine(zip, dest), &damaged), 0);
+        QStringList left = entriesOf(dest);
+        left.sort();
+        QStringList expected = {u".quorvane-extract-link"_s, runningName, u"new.txt"_s};
+        expected.sort();
+        QCOMPARE(left, expected);
+        QCOMPARE(entriesOf(outside), QStringList(u"kept.txt"_s));
+    }
+
+    // An LZMA entry whose dictionary would have the decoder reserve gigabytes is refused with
+    // the disk's code before it is read, and the archive is not called damaged; a dictionary
+    // of the usual size is read.
+    void lzmaDictionaryWithinReason() {
+        const QByteArray text = QByteArray("lzma in a zip. ").repeated(200);
+        const QString usual =
+            scripted(u"zip"_s, {with(item("usual.txt", text), u"dictionary"_s, 8 << 20)});
+        const QString usualDest = fresh(u"lzma"_s);
+        bool damaged = true;
+        QCOMPARE(UnZipChecked(nullptr, zipLine(usual, usualDest), &damaged), 0);
+        QCOMPARE(readBytes(usualDest + u"/usual.txt"_s), text);
+
+        const QString huge =
+            scripted(u"zip"_s, {item("first.txt", "first"),
+                                with(item("huge.txt", text), u"dictionary"_s, qint64(0xFFFFFFF0))});
+        const QString hugeDest = fresh(u"lzma"_s);
+        QCOMPARE(UnZipChecked(nullptr, zipLine(huge, hugeDest), &damaged), archive_code::kDiskFull);
+        QVERIFY(!damaged);
+        QCOMPARE(entriesOf(hugeDest), QStringList());
+        QCOMPARE(UnZipCheckArchive(huge, 2), 0);
     }
 
     void bombStopsAtReserve() {
