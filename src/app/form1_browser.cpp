@@ -96,13 +96,11 @@ void Form1::openStartFolder() {
 }
 
 void Form1::openGivenPath(const QString& path) {
-    const bool folder = FolderExist(path);
-    if (folder || FileExist(path)) {
-        m_navigation->GoToPath(folder ? path : GetParentFolder(path), true);
-        if (!folder) {
-            playListedFile(path);
+    m_navigation->showItem(path, [this](const QString& file) {
+        if (!file.isEmpty()) {
+            playListedFile(file);
         }
-    }
+    });
     if (isMinimized()) {
         showNormal();
     }

@@ -17,6 +17,14 @@ QString driveTypeName(DriveType type) {
 }
 
 bool DriveReady(Dialogs& dialogs, const QString& path, const QList<Volume>& volumes) {
+    const Volume* volume = volumeOf(path, volumes);
+    return DriveReady(
+        dialogs, path, volumes,
+        volume && volume->type != DriveType::Unknown ? volumeAccessError(*volume) : 0);
+}
+
+bool DriveReady(Dialogs& dialogs, const QString& path, const QList<Volume>& volumes,
+                int accessError) {
     try {
         const Volume* volume = volumeOf(path, volumes);
         if (volume == nullptr) {
@@ -27,7 +35,7 @@ bool DriveReady(Dialogs& dialogs, const QString& path, const QList<Volume>& volu
             dialogs.message(browser_msg::driveTypeUnknown(volume->mountPoint), MsgIcon::Critical);
             return false;
         }
-        const int error = volumeAccessError(*volume);
+        const int error = accessError;
         if (error == 0) {
             return true;
         }

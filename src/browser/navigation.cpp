@@ -5,6 +5,7 @@
 #include <QMenu>
 #include <QTreeWidgetItem>
 #include <exception>
+#include <optional>
 
 #include "browser/drive_ready.h"
 #include "browser/file_list.h"
@@ -87,27 +88,48 @@ void Navigation::selectLocationOfShownVolume() {
 }
 
 void Navigation::GoToPath(const QString& path, bool expand) {
+    GoToPath(path, expand, Visit{});
+}
+
+void Navigation::showItem(const QString& path, std::function<void(const QString& file)> listed) {
+    Visit visit = Visit::passingOver();
+    visit.fileToo = true;
+    visit.listed = std::move(listed);
+    GoToPath(path, true, std::move(visit));
+}
+
+void Navigation::GoToPath(const QString& path, bool expand, Visit visit) {
     if (path.isEmpty()) {
         m_dialogs.message(nav_msg::cannotMove(), MsgIcon::Exclamation);
         return;
     }
-    // The path is first looked at off the window's thread. One on a share that does not answer
-    // at once is waited for with the window live: going elsewhere forgets it, and one that has not
-    // answered within a few seconds is told as a volume that is not ready.
+    // The path and its volume are first looked at off the window's thread. One on a share that
+    // does not answer at once is waited for with the window live: going elsewhere forgets it,
+    // and one that has not answered within a few seconds is told as a volume that is not ready.
     forgetProbe();
-    // Its answer is the folder test the going to needs, so the path is looked at once.
-    auto probe = BackgroundCall<bool>::start([path] { return FolderExist(path); });
+    const QList<Volume> known = volumes();
+    const Volume* volume = volumeOf(path, known);
+    // Its answers are the drive and folder tests the going to needs, so nothing is looked at
+    // again on the window's thread.
+    auto probe = BackgroundCall<PathLook>::start(
+        [path, volume = volume ? std::optional<Volume>(*volume) : std::nullopt] {
+            PathLook look;
+            look.driveError = volume ? volumeAccessError(*volume) : 0;
+            look.folder = look.driveError == 0 && FolderExist(path);
+            look.file = look.driveError == 0 && !look.folder && FileExist(path);
+            return look;
+        });
     if (probe->waitFor(m_probeDeadline)) {
-        goToAnsweringPath(path, expand, probe->take());
+        goToAnsweringPath(path, expand, probe->take(), visit);
         return;
     }
     m_probe = probe;
     m_probeGiveUp.start();
     m_probeTarget = path;
-    probe->whenDone(this, [this, probe, path, expand] {
+    probe->whenDone(this, [this, probe, path, expand, visit = std::move(visit)] {
         if (m_probe == probe) {
             forgetProbe();
-            goToAnsweringPath(path, expand, probe->take());
+            goToAnsweringPath(path, expand, probe->take(), visit);
         }
     });
 }
@@ -130,8 +152,14 @@ void Navigation::probeUnanswered() {
         MsgIcon::Information);
 }
 
-void Navigation::goToAnsweringPath(const QString& path, bool expand, bool folderThere) {
+void Navigation::goToAnsweringPath(const QString& asked, bool expand, const PathLook& look,
+                                   const Visit& visit) {
     try {
+        const bool file = visit.fileToo && look.file;
+        if (!look.folder && !file && look.driveError == 0 && !visit.tellMissing) {
+            return;  // passed over without a word
+        }
+        const QString path = file ? GetParentFolder(asked) : asked;
         m_treeState.CurrentFolder = path;
         BusyCursor busy;
         const QList<Volume> volumes = this->volumes();
@@ -142,11 +170,11 @@ void Navigation::goToAnsweringPath(const QString& path, bool expand, bool folder
             m_module.mNetDrive = drive;
         }
         stopPlayback();
-        if (!DriveReady(m_dialogs, path, volumes)) {
+        if (!DriveReady(m_dialogs, path, volumes, look.driveError)) {
             selectLocationOfShownVolume();
             return;
         }
-        if (!folderThere) {
+        if (!look.folder && !file) {
             m_dialogs.message(nav_msg::pathMissing(), MsgIcon::Information);
             return;
         }
@@ -163,6 +191,17 @@ void Navigation::goToAnsweringPath(const QString& path, bool expand, bool folder
                 m_list.ListFolder(selected, m_hooks.iconView && m_hooks.iconView());
                 m_treeState.CurrentFolder = selected;
             }
+        }
+        const QString fileKey = file ? folderPrefix(path) + GetFileNm(asked) : QString();
+        if (file || visit.listed) {
+            m_list.whenListed([this, fileKey, listed = visit.listed] {
+                if (!fileKey.isEmpty()) {
+                    m_list.SelectRowByKey(fileKey);
+                }
+                if (listed) {
+                    listed(fileKey);
+                }
+            });
         }
     } catch (const std::exception& e) {
         ErrMsgDsp(m_dialogs, e);
@@ -245,9 +284,9 @@ void Navigation::GoNetWtok_Click() {
         const QString answer =
             BrowseForFolder(m_dialogs, nav_msg::chooseNetwork(),
                             root.isEmpty() ? m_tree.SelectedFolderPath() : root, root);
-        if (!answer.isEmpty() && FolderExist(answer)) {
+        if (!answer.isEmpty()) {
             m_location.clearText();
-            GoToPath(answer, true);
+            GoToPath(answer, true, Visit::passingOver());
         }
     } catch (const std::exception& e) {
         ErrMsgDsp(m_dialogs, e);
@@ -263,12 +302,12 @@ void Navigation::GoFolder_Click() {
             initial += u'/';
         }
         const QString answer = BrowseForFolder(m_dialogs, nav_msg::chooseFolder(), initial);
-        if (!answer.isEmpty() && FolderExist(answer)) {
+        if (!answer.isEmpty()) {
             // The network folder on show leaves the box; the answer itself is not looked at.
             if (namesNetworkVolume(m_module.mNetDrive, volumes())) {
                 m_location.clearText();
             }
-            GoToPath(answer, true);
+            GoToPath(answer, true, Visit::passingOver());
         }
     } catch (const std::exception& e) {
         ErrMsgDsp(m_dialogs, e);
@@ -300,9 +339,10 @@ void Navigation::GoSearch_Click() {
 }
 
 void Navigation::showFileInBrowser(const QString& folder, const QString& fileName) {
-    GoToPath(folder, true);
     const QString prefix = folder.endsWith(u'/') ? folder : folder + u'/';
-    m_list.SelectRowByKey(prefix + fileName);
+    Visit visit;
+    visit.listed = [this, key = prefix + fileName](const QString&) { m_list.SelectRowByKey(key); };
+    GoToPath(folder, true, std::move(visit));
 }
 
 void Navigation::ImageCombo1_Click(const QString& key) {
@@ -345,8 +385,8 @@ void Navigation::showQuickPaths() {
 void Navigation::pass_Click(int index) {
     const QString caption = m_module.mQuickPath[index];
     // A remembered folder that is gone is passed over without a word.
-    if (!caption.isEmpty() && FolderExist(caption)) {
-        GoToPath(caption, true);
+    if (!caption.isEmpty()) {
+        GoToPath(caption, true, Visit::passingOver());
     }
 }
 

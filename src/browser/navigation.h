@@ -51,6 +51,21 @@ public:
         std::function<QList<Volume>()> volumes;
     };
 
+    // How GoToPath goes besides going.
+    struct Visit {
+        bool tellMissing = true;  // a path that is not there is told; else passed over silently
+        bool fileToo = false;     // a file is shown in its folder, its row selected
+        // Runs once the list shows the folder gone to; the file's key when a file was shown.
+        std::function<void(const QString& file)> listed;
+
+        // A folder remembered or picked: one that has gone is passed over without a word.
+        static Visit passingOver() {
+            Visit visit;
+            visit.tellMissing = false;
+            return visit;
+        }
+    };
+
     Navigation(Module1& module, LiveSettings& settings, TreeState& treeState, Dialogs& dialogs,
                FolderTree& tree, FileList& list, LocationBox& location, const PlaybackHold& hold,
                QuickPathMenu menu, Hooks hooks, QWidget* window, QObject* parent = nullptr);
@@ -60,6 +75,11 @@ public:
     // folder's own node when expand is true) and lists it. A path that does not answer within a
     // moment is gone to when it answers, with the window live meanwhile.
     void GoToPath(const QString& path, bool expand);
+    void GoToPath(const QString& path, bool expand, Visit visit);
+    // Shows an item handed over (dropped, or named on the command line): a folder is gone into,
+    // a file's folder with its row selected; nothing happens for a path that is not there.
+    // listed gets the file's key (empty for a folder) once the list shows it.
+    void showItem(const QString& path, std::function<void(const QString& file)> listed = {});
     // How long GoToPath waits for a path before it goes on with the window live, and how long
     // after that a path that has not answered is told as not ready.
     void setProbeTimes(std::chrono::milliseconds deadline, std::chrono::milliseconds giveUp) {
@@ -96,8 +116,15 @@ public:
     FindFilesWindow* findFilesWindow() const { return m_findWindow; }
 
 private:
-    // GoToPath once the path has answered; folderThere: it names a folder.
-    void goToAnsweringPath(const QString& path, bool expand, bool folderThere);
+    // What the look at a path off the window's thread found.
+    struct PathLook {
+        bool folder = false;
+        bool file = false;
+        int driveError = 0;  // the volume's top could not be read: errno; 0 when it could
+    };
+    // GoToPath once the path has answered.
+    void goToAnsweringPath(const QString& path, bool expand, const PathLook& look,
+                           const Visit& visit);
     void forgetProbe();
     void probeUnanswered();
     void setQuickPaths(const QuickPaths& paths);
@@ -123,7 +150,7 @@ private:
     QWidget* m_window;
     // A path being looked at off the window's thread before it is gone to.
     static constexpr int kProbeGiveUpMs = 3000;
-    std::shared_ptr<BackgroundCall<bool>> m_probe;
+    std::shared_ptr<BackgroundCall<PathLook>> m_probe;
     QString m_probeTarget;
     QTimer m_probeGiveUp;
     std::chrono::milliseconds m_probeDeadline{30};

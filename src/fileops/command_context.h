@@ -33,6 +33,9 @@ struct FileCommandContext {
     std::function<void()> repaint;                 // the main window repaints
     QWidget* window = nullptr;                     // owner of the commands' dialogs
     QString iniPath;                               // the settings file
+    // A folder gone into, or a file's folder with its row selected (looked at off the window's
+    // thread; nothing happens for a path that is not there).
+    std::function<void(const QString&)> showItem;
 };
 
 // Everything a command changes on disk while it lives is undone as one step.

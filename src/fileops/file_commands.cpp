@@ -43,7 +43,8 @@ FileCommands::FileCommands(const Parts& p) : m_list(p.list), m_tree(p.tree) {
                                                                         {},
                                                                         {},
                                                                         window,
-                                                                        p.iniPath});
+                                                                        p.iniPath,
+                                                                        {}});
     FileCommandContext& c = *m_context;
     Module1& state = p.state;
     Navigation& nav = p.navigation;
@@ -51,6 +52,7 @@ FileCommands::FileCommands(const Parts& p) : m_list(p.list), m_tree(p.tree) {
     c.refreshList = [&nav] { nav.Listkousin_Click(); };
     c.reopenSelectedFolder = [&nav] { nav.ReopenSelectedFolder(); };
     c.goToPath = [&nav](const QString& path) { nav.GoToPath(path, true); };
+    c.showItem = [&nav](const QString& path) { nav.showItem(path); };
     // Drawn again at the next turn of the event loop, once, however many changes came first.
     c.repaint = [window] { window->update(); };
 

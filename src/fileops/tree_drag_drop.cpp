@@ -168,19 +168,9 @@ void TreeDragDrop::dropListRows(const QString& dropKey, const QStringList& keys)
 }
 
 void TreeDragDrop::dropFromOutside(const QStringList& paths) {
-    if (paths.size() != 1 || !m_context.goToPath) {
-        return;
-    }
-    try {
-        const QString& path = paths.first();
-        if (FolderExist(path)) {
-            m_context.goToPath(path);
-            return;
-        }
-        const QString folder = GetParentFolder(path);
-        m_context.goToPath(folder);
-        m_context.list.SelectRowByKey(folderPrefix(folder) + GetFileNm(path));
-    } catch (const std::exception& e) {
-        ErrMsgDsp(m_context.dialogs, e);
+    // One item of another program dropped on the list: its folder is shown (a file's with its
+    // row selected).
+    if (paths.size() == 1 && m_context.showItem) {
+        m_context.showItem(paths.first());
     }
 }

@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QHBoxLayout>
 #include <QTemporaryDir>
 #include <QTest>
@@ -72,6 +73,7 @@ class TestNavigation : public QObject {
 private slots:
     void pickerCommandsFocusTheTreeAndFollowTheNetworkVolumeOnShow();
     void aShareThatDoesNotAnswerIsToldAndTheWindowGoesOn();
+    void itemsHandedOverAndQuickPathsAreLookedAtOffTheWindow();
 };
 
 // Going to a folder on a share that does not answer: the window goes on at once and stays where
@@ -112,6 +114,62 @@ void TestNavigation::aShareThatDoesNotAnswerIsToldAndTheWindowGoesOn() {
     QVERIFY(share.setQuiet(false));
     QTRY_COMPARE_WITH_TIMEOUT(h.tree.SelectedFolderPath(), share.path() + u"/folder1", 10000);
     QCOMPARE(h.dialogs.messages().size(), 1);
+}
+
+// An item dropped or named on the command line: a file shows in its folder with its row selected
+// once the folder is listed, a path that is not there does nothing. A quick path that has gone
+// is passed over without a word; one on a share that does not answer keeps the window live and
+// is gone to when the share answers.
+void TestNavigation::itemsHandedOverAndQuickPathsAreLookedAtOffTheWindow() {
+    QuietShare share({.delay = 30, .quiet = true});
+    QTemporaryDir dir;
+    const QString local = dir.filePath(u"local"_s);
+    QVERIFY(QDir().mkpath(local + u"/sub"));
+    for (const char* name : {"a.mpg", "b.mpg"}) {
+        QFile file(local + u'/' + QString::fromLatin1(name));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+    }
+    const Volume root{u"/"_s, u"ext4"_s, u"/dev/sda1"_s, DriveType::Fixed, true};
+    QList<Volume> volumes{root};
+    if (share.available()) {
+        volumes << Volume{share.path(), u"fuse.quiet_share"_s, u"quiet"_s, DriveType::Remote, true};
+    }
+    Harness h(volumes);
+    h.module.mReadOnlyAtr = 1;  // the share is read-only
+    h.module.mDspFile = u"*.mpg"_s;
+    h.nav.setProbeTimes(std::chrono::milliseconds(50), std::chrono::milliseconds(3000));
+    h.nav.GoToPath(local + u"/sub", true);
+    QCOMPARE(h.tree.SelectedFolderPath(), local + u"/sub");
+
+    QStringList shown;
+    h.nav.showItem(local + u"/b.mpg", [&](const QString& file) { shown << file; });
+    QTRY_COMPARE(shown, QStringList{local + u"/b.mpg"});
+    QCOMPARE(h.tree.SelectedFolderPath(), local);
+    QCOMPARE(h.list.SelectedPath(), local + u"/b.mpg");
+    h.nav.showItem(local + u"/sub", [&](const QString& file) { shown << u"folder:"_s + file; });
+    QTRY_COMPARE(shown.size(), 2);
+    QCOMPARE(shown.last(), u"folder:"_s);
+    QCOMPARE(h.tree.SelectedFolderPath(), local + u"/sub");
+    h.nav.showItem(local + u"/gone.mpg", [&](const QString& file) { shown << file; });
+    h.module.mQuickPath[0] = local + u"/gone";
+    h.nav.pass_Click(0);
+    QTest::qWait(300);
+    QCOMPARE(shown.size(), 2);
+    QCOMPARE(h.tree.SelectedFolderPath(), local + u"/sub");
+    QVERIFY(h.dialogs.messages().isEmpty());
+
+    if (!share.available()) {
+        QSKIP(qPrintable(share.whyNot()));
+    }
+    h.module.mQuickPath[1] = share.path() + u"/folder2";
+    QElapsedTimer clock;
+    clock.start();
+    h.nav.pass_Click(1);
+    QVERIFY(clock.elapsed() < 10000);  // far less than the share's wait
+    QCOMPARE(h.tree.SelectedFolderPath(), local + u"/sub");
+    QVERIFY(share.setQuiet(false));
+    QTRY_COMPARE_WITH_TIMEOUT(h.tree.SelectedFolderPath(), share.path() + u"/folder2", 10000);
+    QVERIFY(h.dialogs.messages().isEmpty());
 }
 
 void TestNavigation::pickerCommandsFocusTheTreeAndFollowTheNetworkVolumeOnShow() {
