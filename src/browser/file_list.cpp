@@ -62,7 +62,7 @@ void freeOffThread(std::vector<FileRow> rows) {
     }
 }
 
-constexpr std::chrono::milliseconds kLongestListWait{30};
+constexpr std::chrono::milliseconds kLongestListWait{25};
 constexpr std::chrono::milliseconds kBatchEvery{50};
 
 }  // namespace
@@ -209,15 +209,16 @@ void FileList::readingTick() {
         (m_batchShown && (column != m_model.sortColumn() || order != m_model.sortOrder()))) {
         return;
     }
-    showRowsKeepingPlace(std::move(batch.rows), column, order, std::move(batch.keyRows));
+    const bool first = !m_batchShown;
+    m_batchShown = true;
+    m_model.setSortMark(column, order);
+    showRowsKeepingPlace(std::move(batch.rows), column, order, std::move(batch.keyRows),
+                         [this, first] {
+                             if (first && m_model.count() > 0) {
+                                 selectRow(0);
+                             }
+                         });
     setStatusText(browser_msg::listReading());
-    if (!m_batchShown) {
-        m_batchShown = true;
-        m_model.setSortMark(column, order);
-        if (m_model.count() > 0) {
-            selectRow(0);
-        }
-    }
 }
 
 void FileList::stopReading() {
@@ -231,7 +232,7 @@ void FileList::stopReading() {
 }
 
 void FileList::showRowsKeepingPlace(std::vector<FileRow> rows, int column, int order,
-                                    RowKeyIndex index) {
+                                    RowKeyIndex index, std::function<void()> then) {
     // Where the user is: the selected rows and the current one by key, and the scroll; a list
     // still at its top with its first row alone selected stays so.
     QItemSelectionModel* selection = m_view.selectionModel();
@@ -244,53 +245,75 @@ void FileList::showRowsKeepingPlace(std::vector<FileRow> rows, int column, int o
     for (const int r : selected) {
         keys << keyOfRow(r);
     }
-    const QString currentKey = keyOfRow(current.isValid() ? current.row() : -1);
+    keys << keyOfRow(current.isValid() ? current.row() : -1);
     const int scroll = m_view.verticalScrollBar()->value();
     freeOffThread(m_model.replaceSortedRows(std::move(rows), column, order, std::move(index)));
-    if (atTop) {
-        if (m_model.count() > 0 && !selected.isEmpty()) {
-            selectRow(0);
+    // The view lays out every row before it can show a selection: with many rows that is work of
+    // its own, so the place is put back at the next turn, and what follows after it.
+    const auto restore = [this, atTop, keys, column = current.column(), scroll,
+                          serial = m_listingSerial, then = std::move(then)] {
+        if (serial != m_listingSerial) {
+            return;  // another folder was listed meanwhile
         }
+        m_settling = false;
+        if (atTop) {
+            if (m_model.count() > 0 && keys.size() > 1) {
+                selectRow(0);
+            }
+        } else {
+            const std::vector<int> found = m_model.rowsOfKeys(keys);
+            QItemSelection kept;
+            for (size_t i = 0; i + 1 < found.size(); ++i) {
+                if (found[i] >= 0) {
+                    kept.select(m_model.index(found[i], 0),
+                                m_model.index(found[i], FileListModel::ColumnCount - 1));
+                }
+            }
+            QItemSelectionModel* selecting = m_view.selectionModel();
+            if (found.back() >= 0) {
+                selecting->setCurrentIndex(m_model.index(found.back(), std::max(column, 0)),
+                                           QItemSelectionModel::NoUpdate);
+            }
+            selecting->select(kept, QItemSelectionModel::ClearAndSelect);
+            m_view.verticalScrollBar()->setValue(scroll);
+        }
+        if (then) {
+            then();
+        }
+    };
+    constexpr int kRowsLaidOutAtOnce = 20000;
+    if (m_model.count() <= kRowsLaidOutAtOnce) {
+        restore();
         return;
     }
-    keys << currentKey;
-    const std::vector<int> found = m_model.rowsOfKeys(keys);
-    QItemSelection kept;
-    for (size_t i = 0; i + 1 < found.size(); ++i) {
-        if (found[i] >= 0) {
-            kept.select(m_model.index(found[i], 0),
-                        m_model.index(found[i], FileListModel::ColumnCount - 1));
-        }
-    }
-    if (found.back() >= 0) {
-        selection->setCurrentIndex(m_model.index(found.back(), current.column()),
-                                   QItemSelectionModel::NoUpdate);
-    }
-    selection->select(kept, QItemSelectionModel::ClearAndSelect);
-    m_view.verticalScrollBar()->setValue(scroll);
+    m_settling = true;
+    QTimer::singleShot(1, this, restore);
 }
 
 void FileList::completeBatches(Listing listing) {
     const bool sorted =
         listing.sortColumn == m_model.sortColumn() && listing.sortOrder == m_model.sortOrder();
+    const int files = listing.files;
+    const int folders = listing.folders;
     showRowsKeepingPlace(std::move(listing.rows), listing.sortColumn, listing.sortOrder,
-                         std::move(listing.keyRows));
-    if (!sorted) {
-        SortList(m_state.mSortOrder, m_state.mSortColumn);
-    }
-    setStatusText(browser_msg::listStatus(listing.files, listing.folders));
-    if (m_state.mAutoColumFlg == 0) {
-        AutoFitColumns();
-    }
-    afterListing();
+                         std::move(listing.keyRows), [this, sorted, files, folders] {
+                             if (!sorted) {
+                                 SortList(m_state.mSortOrder, m_state.mSortColumn);
+                             }
+                             setStatusText(browser_msg::listStatus(files, folders));
+                             if (m_state.mAutoColumFlg == 0) {
+                                 AutoFitColumns();
+                             }
+                             afterListing();
+                         });
 }
 
 bool FileList::isReading() const {
-    return m_reading != nullptr;
+    return m_reading != nullptr || m_settling;
 }
 
 void FileList::whenListed(std::function<void()> then) {
-    if (m_reading) {
+    if (isReading()) {
         m_afterListing.push_back(std::move(then));
     } else {
         then();
@@ -298,6 +321,8 @@ void FileList::whenListed(std::function<void()> then) {
 }
 
 void FileList::cancelListing() {
+    ++m_listingSerial;
+    m_settling = false;
     if (m_reading) {
         m_reading->cancel();
     }

@@ -163,8 +163,10 @@ private:
     // and shows the latest batch of rows.
     void readingTick();
     void stopReading();
-    // Shows a newer reading of the folder on show, keeping the user's place in it.
-    void showRowsKeepingPlace(std::vector<FileRow> rows, int column, int order, RowKeyIndex index);
+    // Shows a newer reading of the folder on show, keeping the user's place in it; then runs
+    // once the place is back (at the next turn of the event loop for many rows).
+    void showRowsKeepingPlace(std::vector<FileRow> rows, int column, int order, RowKeyIndex index,
+                              std::function<void()> then);
     // A listing whose batches were shown ends with all its rows, where the user is.
     void completeBatches(struct Listing listing);
 
@@ -182,6 +184,8 @@ private:
     std::shared_ptr<ListingBatches> m_batches;           // and the rows it has so far
     QTimer m_readingTimer;
     bool m_batchShown = false;
+    bool m_settling = false;  // many rows shown, the place not yet put back
+    unsigned m_listingSerial = 0;
     std::vector<std::function<void()>> m_afterListing;
     std::chrono::milliseconds m_listDeadline{120};
     FolderWatch m_watch;
