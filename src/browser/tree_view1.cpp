@@ -152,8 +152,13 @@ void TreeView1::dropEvent(QDropEvent* event) {
     event->setDropAction(dropKindOf(data) == DropKind::OutsideItems ? Qt::CopyAction
                                                                     : Qt::MoveAction);
     event->accept();
-    emit droppedAt(event->position().toPoint(), static_cast<int>(dropKindOf(data)),
-                   droppedPaths(data));
+    const QTreeWidgetItem* node = dropHighlight();
+    if (node == nullptr) {
+        node = itemAt(event->position().toPoint());
+    }
+    // The node's key is its data in the first column's user role.
+    emit droppedOn(node ? node->data(0, Qt::UserRole).toString() : QString(),
+                   static_cast<int>(dropKindOf(data)), droppedPaths(data));
 }
 
 void TreeView1::drawRow(QPainter* painter, const QStyleOptionViewItem& option,

@@ -41,10 +41,12 @@ signals:
     // A drag began on a node: whoever drives the tree starts it.
     void dragRequested();
     // A drag the tree takes is over a point of the viewport; it left the tree; it was dropped.
-    // kind is a DropKind; paths are the local paths the drag carries.
+    // kind is a DropKind; paths are the local paths the drag carries. A drop names the node it
+    // fell on (the drop highlight, else the node under the mouse; empty for none) as it was then:
+    // the tree may change before the drop is carried out.
     void dragMovedOver(const QPoint& pos);
     void dragLeft();
-    void droppedAt(const QPoint& pos, int kind, const QStringList& paths);
+    void droppedOn(const QString& nodeKey, int kind, const QStringList& paths);
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;

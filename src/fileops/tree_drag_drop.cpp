@@ -36,7 +36,7 @@ TreeDragDrop::TreeDragDrop(FileCommandContext& context, TreeView1& view, TreeCom
     connect(&m_view, &TreeView1::dragMovedOver, this, &TreeDragDrop::DragOver);
     connect(&m_view, &TreeView1::dragLeft, this, &TreeDragDrop::endDrag);
     // A drop asks questions and moves files: it runs once the drag has let go of the mouse.
-    connect(&m_view, &TreeView1::droppedAt, this, &TreeDragDrop::DragDrop, Qt::QueuedConnection);
+    connect(&m_view, &TreeView1::droppedOn, this, &TreeDragDrop::DragDrop, Qt::QueuedConnection);
     connect(&m_context.tree.Timer2(), &QTimer::timeout, this, &TreeDragDrop::Timer2_Timer);
     connect(&m_context.list, &FileList::pathsDropped, this, &TreeDragDrop::dropFromOutside);
 }
@@ -90,13 +90,12 @@ void TreeDragDrop::endDrag() {
     m_view.setDropHighlight(nullptr);
 }
 
-void TreeDragDrop::DragDrop(const QPoint& pos, int kind, const QStringList& paths) {
+void TreeDragDrop::DragDrop(const QString& nodeKey, int kind, const QStringList& paths) {
     try {
-        QTreeWidgetItem* node = m_view.dropHighlight();
-        if (node == nullptr) {
-            node = folderNodeAt(m_view, pos);
-        }
-        if (node == nullptr || paths.isEmpty()) {
+        // The node it fell on, if it is still there (a folder another program took away has
+        // gone from the tree meanwhile).
+        QTreeWidgetItem* node = m_context.tree.Node(nodeKey);
+        if (node == nullptr || FolderTree::IsPlaceholder(node) || paths.isEmpty()) {
             endDrag();
             return;
         }

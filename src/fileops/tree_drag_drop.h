@@ -22,8 +22,8 @@ public:
 
     void DragOver(const QPoint& pos);
     void Timer2_Timer();
-    // kind is a DropKind; paths are what the drag carries.
-    void DragDrop(const QPoint& pos, int kind, const QStringList& paths);
+    // nodeKey: the node dropped on; kind is a DropKind; paths are what the drag carries.
+    void DragDrop(const QString& nodeKey, int kind, const QStringList& paths);
     // Items of another program dropped on the tree or the list: one folder is gone to, one file
     // has its folder shown with its row selected; several items do nothing.
     void dropFromOutside(const QStringList& paths);
