@@ -277,10 +277,15 @@ void FolderTree::fillNode(QTreeWidgetItem* node) {
 }
 
 std::shared_ptr<BackgroundCall<SubFolderScan>> FolderTree::scanLater(const QString& key) const {
-    return BackgroundCall<SubFolderScan>::start([folder = encodeFileName(folderPrefix(key)),
-                                                 filter = AttributeFilter::fromSettings(m_module)] {
-        return scanSubFolders(folder, filter);
-    });
+    return scanLater(key, AttributeFilter::fromSettings(m_module));
+}
+
+std::shared_ptr<BackgroundCall<SubFolderScan>> FolderTree::scanLater(const QString& key,
+                                                                     AttributeFilter filter) const {
+    return BackgroundCall<SubFolderScan>::start(
+        [folder = encodeFileName(folderPrefix(key)), filter] {
+            return scanSubFolders(folder, filter);
+        });
 }
 
 // ---- Opening along a path ------------------------------------------------------------------
@@ -515,10 +520,12 @@ QTreeWidgetItem* FolderTree::newFolderNode(const QString& key, const QString& na
 
 void FolderTree::registerNode(QTreeWidgetItem* node) {
     m_nodes.insert(NodeKey(node), node);
+    ++m_nodesChanged;
 }
 
 void FolderTree::forgetSubtree(QTreeWidgetItem* node) {
     m_nodes.remove(NodeKey(node));
+    ++m_nodesChanged;
     if (m_tag == NodeKey(node)) {
         m_tag.clear();
     }
@@ -763,10 +770,18 @@ void FolderTree::followFolder(const QString& folder) {
     if (Node(key) == nullptr || m_scanning.contains(key)) {
         return;
     }
-    auto scan = scanLater(key);
+    // Every subfolder is read, shown or not: a node the settings would hide may be one the user
+    // asked for by name, and it stays while its folder is there.
+    auto scan = scanLater(key, AttributeFilter{.system = true, .hidden = true, .readOnly = true});
     m_scanning.insert(key);
-    scan->whenDone(this, [this, key, scan] {
+    scan->whenDone(this, [this, key, folder, scan, changed = m_nodesChanged] {
         m_scanning.remove(key);
+        // Nodes added or taken out meanwhile (a folder command, another scan) may be newer than
+        // what was read: read again rather than undo them.
+        if (changed != m_nodesChanged) {
+            followFolder(folder);
+            return;
+        }
         followScan(key, scan->take());
     });
 }
@@ -797,6 +812,10 @@ void FolderTree::followScan(const QString& key, SubFolderScan scan) {
     for (const QString& child : std::as_const(gone)) {
         dropGoneNode(child);
     }
+    // New folders show as the settings say.
+    const AttributeFilter filter = AttributeFilter::fromSettings(m_module);
+    scan.folders.removeIf(
+        [&filter](const SubFolder& folder) { return !filter.shows(folder.attribute); });
     addGrandChildrenOf(key, std::move(scan));
     // New children show whether they can be opened, as every child does.
     AddGrandChildren(prefix);

@@ -129,6 +129,8 @@ private:
     void addScannedSubFolders(const QString& key, SubFolderScan scan);
     // Reads the subfolders of the node of key off the window's thread.
     std::shared_ptr<BackgroundCall<SubFolderScan>> scanLater(const QString& key) const;
+    std::shared_ptr<BackgroundCall<SubFolderScan>> scanLater(const QString& key,
+                                                             AttributeFilter filter) const;
     // The same, one level ahead: a folder that cannot be read simply shows no children.
     void addGrandChildrenOf(const QString& key, SubFolderScan scan);
     // A folder the user asked for by name gets its node even when the attribute settings hide
@@ -163,9 +165,10 @@ private:
     ImageList& m_images;
     QHash<QString, QTreeWidgetItem*> m_nodes;
     QSet<QString> m_scanning;  // keys whose folders are still being read one level ahead
-    std::chrono::milliseconds m_scanDeadline{30};
+    std::chrono::milliseconds m_scanDeadline{100};
     FolderWatch m_watch{FolderWatch::Entries::FoldersOnly};
     QTimer m_watchUpdate;
+    unsigned m_nodesChanged = 0;  // counts every node added or taken out
     QTreeWidgetItem* m_root = nullptr;
     QString m_tag;  // key of the node last clicked
     QTimer m_timer2;

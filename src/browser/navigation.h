@@ -153,6 +153,6 @@ private:
     std::shared_ptr<BackgroundCall<PathLook>> m_probe;
     QString m_probeTarget;
     QTimer m_probeGiveUp;
-    std::chrono::milliseconds m_probeDeadline{30};
+    std::chrono::milliseconds m_probeDeadline{100};
     QPointer<FindFilesWindow> m_findWindow;
 };
