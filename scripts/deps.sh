@@ -7,7 +7,7 @@ set -euo pipefail
 packages=(
     cmake g++ ninja-build pkg-config
     qt6-base-dev libqt6opengl6-dev qt6-svg-dev qt6-translations-l10n libgl-dev
-    libmpv-dev libfluidsynth-dev timgm6mb-soundfont libarchive-dev liblhasa-dev libasound2-dev
+    libmpv-dev libfluidsynth-dev timgm6mb-soundfont libarchive-dev libasound2-dev
     fonts-ipafont-gothic
     xvfb xauth xdotool
     ffmpeg jlha-utils lhasa libarchive-tools zip python3

@@ -26,7 +26,7 @@ seeds="$root/tests/data/fuzz/$name"
 
 build="$root/build-fuzz"
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DCMAKE_CXX_COMPILER=clang++ -DQUORVANE_FUZZ=ON >/dev/null
+    -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DQUORVANE_FUZZ=ON >/dev/null
 cmake --build "$build" --target "fuzz_$name" -j "$(nproc)"
 
 corpus="$build/corpus/$name"

@@ -7,13 +7,16 @@ ENTRIES: a list of {"name": hex bytes, "data": hex bytes, "zeros": n, "utf8": bo
                     "dictionary": n (ZIP: an LZMA entry whose properties ask for n bytes),
                     "kind": "file"|"symlink"|"fifo" (ZIP), "mode": unix mode (LZH), "badcrc": bool,
                     "method": "lh0" (stored, the default), "lz4", "pm0" (stored), "lzs", "lz5"
-                    (literals only), "lhd" (a folder) (LZH), "level" and the other fields of
+                    (literals only), "lh1", "lh4", "lhd" (a folder) (LZH), "packer": "lhark"
+                    (LHark's -lh7-, which is not jlha's) (LZH), "level" and the other fields of
                     lzh_header (LZH)}
 """
 import json
 import struct
 import sys
 import zipfile
+
+import lha_encoders
 
 
 class RawInfo(zipfile.ZipInfo):
@@ -75,7 +78,8 @@ def literals_lz5(data):
     return b"".join(b"\xff" + data[i:i + 8] for i in range(0, len(data), 8))
 
 
-PACKERS = {"lh0": bytes, "lz4": bytes, "pm0": bytes, "lzs": literals_lzs, "lz5": literals_lz5}
+PACKERS = {"lh0": bytes, "lz4": bytes, "pm0": bytes, "lzs": literals_lzs, "lz5": literals_lz5,
+           "lh1": lha_encoders.lh1, "lh4": lha_encoders.lh4, "lhark": lha_encoders.lhark}
 
 
 def ext_headers(item, size_width):
@@ -150,7 +154,7 @@ def write_lzh(out, items):
         data = payload(item)
         crc = crc16(data) ^ (0x5555 if item.get("badcrc") else 0)
         method = item.get("method", "lh0")
-        packed = b"" if method == "lhd" else PACKERS[method](data)
+        packed = b"" if method == "lhd" else PACKERS[item.get("packer", method)](data)
         blob += lzh_header(item, method, packed, data, crc) + packed
     with open(out, "wb") as f:
         f.write(blob + b"\0")

@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Writes one small archive for each kind of LHA archive the extraction must read (header levels
 0-3, the extended headers of other systems' tools, folders with a leading separator or a drive,
-UTF-16 names, folders and empty files, the LArc and PMarc methods, jlha's lh5-lh7) and ZIP names
+UTF-16 names, folders and empty files, the LArc and PMarc methods, lh1, lh4 and LHark's lh7 from
+the encoders in lha_encoders.py, jlha's lh5-lh7) and ZIP names
 with a leading separator, into OUT, with OUT/kinds.json: for each archive its name, the files it
 must give (path: text), the folders and the times.
 
@@ -35,6 +36,17 @@ def folder(path, **fields):
     item = {"dir": path.encode("cp932").replace(b"/", b"\xff").hex(), "method": "lhd"}
     item.update(fields)
     return item
+
+
+def compressible(tag, size):
+    """Text with short and long repeats at near and far distances, `size` characters."""
+    parts = []
+    i = 0
+    while sum(map(len, parts)) < size:
+        parts.append("%s line %d: %s\n" % (tag, i * 7919 % 613, "=" * (i % 5 * 70)))
+        parts.append("".join(chr(33 + (i * 31 + k * 17) % 94) for k in range(i % 23)))
+        i += 1
+    return "".join(parts)[:size]
 
 
 def unix_headers():
@@ -121,6 +133,26 @@ LZH = {
         entry("larc\\4.txt", "lz4\n", method="lz4"),
     ],
     "pmarc.pma": [entry("pmarc\\p.txt", "pm0\n", method="pm0")],
+    # LHarc's lh1 (a Mac tool at level 1 among them), past its 4 KiB dictionary.
+    "lh1.lzh": [
+        entry("lh1\\dos.txt", compressible("lh1", 9000), method="lh1"),
+        entry("mac.txt", compressible("mac", 300), method="lh1", level=1, os="m",
+              dir=b"lh1\xff".hex()),
+        entry("lh1\\empty.txt", "", method="lh1"),
+    ],
+    # LHA's lh4: the lh5 format with a 4 KiB dictionary.
+    "lh4.lzh": [
+        entry("lh4.txt", compressible("lh4", 9000), method="lh4", level=1,
+              dir=b"lh4\xff".hex()),
+        entry("one.txt", "x", method="lh4", level=2, dir=b"lh4\xff".hex()),
+    ],
+    # LHark's lh7: its own copy lengths and distances, told apart by its level-1 OS byte " ".
+    "lhark.lzh": [
+        entry("lhark.txt", compressible("lhark", 20000), method="lh7", packer="lhark",
+              level=1, os=" ", dir=b"lhark\xff".hex()),
+        entry("short.txt", "lhark\n", method="lh7", packer="lhark", level=1, os=" ",
+              dir=b"lhark\xff".hex()),
+    ],
 }
 
 EXPECTED = {
@@ -140,6 +172,10 @@ EXPECTED = {
                     "ctrl/line_break.txt": "newline\n"},
     "larc.lzs": {"larc/s.txt": "lzs " * 20, "larc/5.txt": "lz5 " * 20, "larc/4.txt": "lz4\n"},
     "pmarc.pma": {"pmarc/p.txt": "pm0\n"},
+    "lh1.lzh": {"lh1/dos.txt": compressible("lh1", 9000), "lh1/mac.txt": compressible("mac", 300),
+                "lh1/empty.txt": ""},
+    "lh4.lzh": {"lh4/lh4.txt": compressible("lh4", 9000), "lh4/one.txt": "x"},
+    "lhark.lzh": {"lhark/lhark.txt": compressible("lhark", 20000), "lhark/short.txt": "lhark\n"},
     "separators.zip": {"zipabs/a.txt": "absolute\n", "zipdrive/b.txt": "drive\n"},
 }
 FOLDERS = {"folders.lzh": ["dirs", "dirs/empty"]}

@@ -26,7 +26,7 @@ EXPECTED_FILES = {
     *(f"usr/share/icons/hicolor/{s}x{s}/apps/quorvane.png" for s in ICON_SIZES),
 }
 # Found by dpkg-shlibdeps (libraries the executable links) and named by the package itself.
-EXPECTED_DEPENDS = ("libmpv2", "libarchive13", "liblhasa0", "libqt6widgets6", "libqt6svg6",
+EXPECTED_DEPENDS = ("libmpv2", "libarchive13", "libqt6widgets6", "libqt6svg6",
                     "libqt6openglwidgets6", "fonts-ipafont-gothic", "timgm6mb-soundfont",
                     "qt6-translations-l10n")
 
