@@ -79,7 +79,8 @@ FolderTree::FolderTree(TreeView1& view, Module1& module, TreeState& state, Dialo
     connect(&m_watchUpdate, &QTimer::timeout, this, &FolderTree::watchOpenNodes);
     connect(&m_view, &QTreeWidget::itemExpanded, this, &FolderTree::watchOpenNodesLater);
     connect(&m_view, &QTreeWidget::itemCollapsed, this, &FolderTree::watchOpenNodesLater);
-    connect(&m_watch, &FolderWatch::changed, this, &FolderTree::followFolder);
+    connect(&m_watch, &FolderWatch::changed, this,
+            [this](const QString& folder) { followFolder(folder); });
     connect(&m_watch, &FolderWatch::gone, this,
             [this](const QString& folder) { dropGoneNode(folderKey(folder)); });
     connect(&m_view, &TreeView1::nodeClicked, this, &FolderTree::NodeClick);
@@ -146,20 +147,14 @@ void FolderTree::BuildDriveTree(const QString& drive) {
     m_view.addTopLevelItem(root);
     m_root = root;
     registerNode(root);
+    const SharedWait wait(*this);
+    AddPlaceholder(rootKey);
     try {
-        AddSubFolders(rootKey);
+        readChildren(root, false);
     } catch (const std::exception&) {
     }
     m_view.unsetCursor();
     watchOpenNodesLater();
-}
-
-void FolderTree::AddSubFolders(const QString& key) {
-    if (Node(key) == nullptr) {
-        throw RunError(run_error::kPathNotFound);
-    }
-    addScannedSubFolders(key, scanSubFolders(encodeFileName(folderPrefix(key)),
-                                             AttributeFilter::fromSettings(m_module)));
 }
 
 void FolderTree::addScannedSubFolders(const QString& key, SubFolderScan scan) {
@@ -220,7 +215,7 @@ void FolderTree::AddGrandChildren(const QString& path) {
         }
         scans.emplace_back(key, scanLater(key));
     }
-    const QDeadlineTimer deadline(m_scanDeadline);
+    const QDeadlineTimer deadline(waitLeft());
     for (auto& [key, scan] : scans) {
         if (scan->waitFor(std::chrono::milliseconds(deadline.remainingTime()))) {
             addGrandChildrenOf(key, scan->take());
@@ -243,37 +238,70 @@ void FolderTree::addGrandChildrenOf(const QString& key, SubFolderScan scan) {
 }
 
 void FolderTree::fillNode(QTreeWidgetItem* node) {
+    if (readChildren(node, true)) {
+        AddGrandChildren(folderPrefix(NodeKey(node)));
+    }
+}
+
+bool FolderTree::readChildren(QTreeWidgetItem* node, bool grandChildren) {
     const QString key = NodeKey(node);
-    if (QTreeWidgetItem* placeholder = placeholderOf(node)) {
-        // The real children go in before the placeholder leaves, so the open node never
-        // stands without children in between. A folder that cannot be read loses it all the
-        // same: it shows what can be seen of it. A folder that takes long to read (a share
-        // that has stopped answering) keeps the placeholder until its children come.
-        auto scan = scanLater(key);
-        if (!scan->waitFor(m_scanDeadline)) {
-            m_scanning.insert(key);
-            scan->whenDone(this, [this, key, scan] {
-                m_scanning.remove(key);
-                if (QTreeWidgetItem* open = Node(key)) {
-                    QTreeWidgetItem* waiting = placeholderOf(open);
-                    addGrandChildrenOf(key, scan->take());
-                    if (waiting != nullptr) {
-                        removeItem(waiting);
-                    }
+    QTreeWidgetItem* placeholder = placeholderOf(node);
+    if (placeholder == nullptr) {
+        return true;
+    }
+    // The real children go in before the placeholder leaves, so the open node never stands
+    // without children in between. A folder that cannot be read loses it all the same: it shows
+    // what can be seen of it. A folder that takes long to read (a share that has stopped
+    // answering) keeps the placeholder until its children come.
+    if (m_scanning.contains(key)) {
+        return false;  // already being read: it fills when the reading comes
+    }
+    auto scan = scanLater(key);
+    if (!scan->waitFor(waitLeft())) {
+        m_scanning.insert(key);
+        scan->whenDone(this, [this, key, scan, grandChildren] {
+            m_scanning.remove(key);
+            if (QTreeWidgetItem* open = Node(key)) {
+                QTreeWidgetItem* waiting = placeholderOf(open);
+                addGrandChildrenOf(key, scan->take());
+                if (waiting != nullptr) {
+                    removeItem(waiting);
+                }
+                if (grandChildren || open->isExpanded()) {
                     AddGrandChildren(folderPrefix(key));
                 }
-            });
-            return;
-        }
-        try {
-            addScannedSubFolders(key, scan->take());
-        } catch (const std::exception&) {
-            removeItem(placeholder);
-            throw;
-        }
-        removeItem(placeholder);
+            }
+        });
+        return false;
     }
-    AddGrandChildren(folderPrefix(key));
+    try {
+        addScannedSubFolders(key, scan->take());
+    } catch (const std::exception&) {
+        removeItem(placeholder);
+        throw;
+    }
+    removeItem(placeholder);
+    return true;
+}
+
+std::chrono::milliseconds FolderTree::waitLeft() const {
+    if (m_sharedWait.isForever()) {
+        return m_scanDeadline;
+    }
+    return std::min(m_scanDeadline, std::chrono::milliseconds(m_sharedWait.remainingTime()));
+}
+
+FolderTree::SharedWait::SharedWait(FolderTree& tree)
+    : m_tree(tree), m_nested(!tree.m_sharedWait.isForever()) {
+    if (!m_nested) {
+        m_tree.m_sharedWait = QDeadlineTimer(m_tree.m_scanDeadline);
+    }
+}
+
+FolderTree::SharedWait::~SharedWait() {
+    if (!m_nested) {
+        m_tree.m_sharedWait = QDeadlineTimer(QDeadlineTimer::Forever);
+    }
 }
 
 std::shared_ptr<BackgroundCall<SubFolderScan>> FolderTree::scanLater(const QString& key) const {
@@ -291,6 +319,8 @@ std::shared_ptr<BackgroundCall<SubFolderScan>> FolderTree::scanLater(const QStri
 // ---- Opening along a path ------------------------------------------------------------------
 
 void FolderTree::ExpandToPath(const QString& drive, const QString& path, bool expandLast) {
+    // However many folders the way opens, the window waits for their reading once.
+    const SharedWait wait(*this);
     try {
         const QString driveKey = folderKey(drive);
         QString target;
@@ -356,19 +386,33 @@ QTreeWidgetItem* FolderTree::addAskedFolder(const QString& key) {
     const qsizetype slash = key.lastIndexOf(u'/');
     QTreeWidgetItem* parent =
         slash < 0 ? nullptr : Node(slash == 0 ? QStringLiteral("/") : key.left(slash));
-    struct stat st {};
-    if (parent == nullptr || IsPlaceholder(parent) || key.contains(QChar(0)) ||
-        stat(encodeFileName(key).constData(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+    if (parent == nullptr || IsPlaceholder(parent) || key.contains(QChar(0))) {
         return nullptr;
     }
+    // The folder is looked at off the window's thread. One that does not answer in time (on a
+    // share that has stopped answering) was found by the navigation that led here: it gets its
+    // node all the same, its children pending.
     const QString name = key.mid(slash + 1);
-    QTreeWidgetItem* node =
-        newFolderNode(key, name, entryAttribute(name.startsWith(u'.'), st.st_mode),
-                      image(m_module.icons.FolderClose));
+    auto look = BackgroundCall<int>::start([path = encodeFileName(key)]() -> int {
+        struct stat st {};
+        return stat(path.constData(), &st) == 0 ? int(st.st_mode) : -1;
+    });
+    mode_t mode = S_IFDIR;
+    if (look->waitFor(waitLeft())) {
+        const int found = look->take();
+        if (found < 0 || !S_ISDIR(mode_t(found))) {
+            return nullptr;
+        }
+        mode = mode_t(found);
+    }
+    QTreeWidgetItem* node = newFolderNode(key, name, entryAttribute(name.startsWith(u'.'), mode),
+                                          image(m_module.icons.FolderClose));
     insertSorted(parent, node);
     registerNode(node);
+    // One level ahead, as every node is filled.
+    AddPlaceholder(key);
     try {
-        AddSubFolders(key);  // one level ahead, as every node is filled
+        readChildren(node, false);
     } catch (const std::exception&) {
     }
     parent->setExpanded(true);
@@ -765,7 +809,7 @@ void FolderTree::watchOpenNodes() {
     m_watch.watchAll(open);
 }
 
-void FolderTree::followFolder(const QString& folder) {
+void FolderTree::followFolder(const QString& folder, bool waitBriefly) {
     const QString key = folderKey(folder);
     if (Node(key) == nullptr || m_scanning.contains(key)) {
         return;
@@ -773,6 +817,10 @@ void FolderTree::followFolder(const QString& folder) {
     // Every subfolder is read, shown or not: a node the settings would hide may be one the user
     // asked for by name, and it stays while its folder is there.
     auto scan = scanLater(key, AttributeFilter{.system = true, .hidden = true, .readOnly = true});
+    if (waitBriefly && scan->waitFor(waitLeft())) {
+        followScan(key, scan->take());
+        return;
+    }
     m_scanning.insert(key);
     scan->whenDone(this, [this, key, folder, scan, changed = m_nodesChanged] {
         m_scanning.remove(key);

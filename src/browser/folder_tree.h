@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDeadlineTimer>
 #include <QHash>
 #include <QIcon>
 #include <QObject>
@@ -51,12 +52,16 @@ public:
     // A folder on the way that the attribute settings hide gets its node all the same: the user
     // asked for it by name. A folder that is not there stops it with the error box.
     void ExpandToPath(const QString& drive, const QString& path, bool expandLast);
-    // Adds under the node of key a child for every shown subfolder not yet there. Throws
-    // RunError when no node has that key.
-    void AddSubFolders(const QString& key);
+    // The subfolders of an open node changed on disk (seen by the tree's watch, or made by the
+    // program): its children follow, read off the window's thread; at once when the reading
+    // answers within the deadline and waitBriefly is true.
+    void followFolder(const QString& folder, bool waitBriefly = false);
     // Fills the children of the node of path (a folder prefix) that have none yet. Their folders
     // are read off the window's thread; those that take longer than the deadline fill later.
     void AddGrandChildren(const QString& path);
+    // How long the window waits for folders read one level ahead before it shows the nodes
+    // without them (they fill when they come); opening the tree along a path waits this long
+    // once, for all the folders on the way.
     void setScanDeadline(std::chrono::milliseconds deadline) { m_scanDeadline = deadline; }
     // Gives the tree the keyboard focus.
     void focusTree();
@@ -145,6 +150,23 @@ private:
     void insertSorted(QTreeWidgetItem* parent, QTreeWidgetItem* child);
     QTreeWidgetItem* placeholderOf(QTreeWidgetItem* node) const;
     void fillNode(QTreeWidgetItem* node);
+    // Reads the children of a node that holds the placeholder, and then its grandchildren when
+    // asked; false when the reading goes on after the wait (the rest follows when it comes).
+    bool readChildren(QTreeWidgetItem* node, bool grandChildren);
+    // What is left of the wait: the deadline, or less within a shared wait.
+    std::chrono::milliseconds waitLeft() const;
+    // Within its life every wait of the tree comes out of one deadline.
+    class SharedWait {
+    public:
+        explicit SharedWait(FolderTree& tree);
+        ~SharedWait();
+        SharedWait(const SharedWait&) = delete;
+        SharedWait& operator=(const SharedWait&) = delete;
+
+    private:
+        FolderTree& m_tree;
+        bool m_nested;
+    };
     void listFolder(const QString& path);
     void showImage(QTreeWidgetItem* node, bool selected) const;
     QIcon image(const QString& key) const;
@@ -152,8 +174,6 @@ private:
     // Watches the folders of the open nodes (soon after the tree changes).
     void watchOpenNodesLater();
     void watchOpenNodes();
-    // The subfolders of an open node changed on disk: its children follow.
-    void followFolder(const QString& folder);
     void followScan(const QString& key, SubFolderScan scan);
     // A folder that went takes its node; a selection inside moves to its parent, listed.
     void dropGoneNode(const QString& key);
@@ -165,7 +185,8 @@ private:
     ImageList& m_images;
     QHash<QString, QTreeWidgetItem*> m_nodes;
     QSet<QString> m_scanning;  // keys whose folders are still being read one level ahead
-    std::chrono::milliseconds m_scanDeadline{100};
+    std::chrono::milliseconds m_scanDeadline{20};
+    QDeadlineTimer m_sharedWait{QDeadlineTimer::Forever};
     FolderWatch m_watch{FolderWatch::Entries::FoldersOnly};
     QTimer m_watchUpdate;
     unsigned m_nodesChanged = 0;  // counts every node added or taken out

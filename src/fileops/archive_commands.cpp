@@ -120,11 +120,7 @@ void ArchiveCommands::ExtractArchives(bool selectAll) {
         }
         m_list.ListFolder(folder, m_hooks.iconView && m_hooks.iconView());
         // Folders that came out of the archives get their nodes under the folder they went to.
-        try {
-            m_tree.AddSubFolders(destination);
-        } catch (const std::exception&) {
-            // The folder's node is gone from the tree: nothing to add to.
-        }
+        m_tree.followFolder(destination, true);
     } catch (const std::exception& e) {
         ErrMsgDsp(m_dialogs, e);
     }

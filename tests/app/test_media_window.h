@@ -45,6 +45,7 @@ struct MediaWindow {
         }
         file.close();
         form.setStartFolderOverride(given);
+        patientWindow(parts);
         form.Form_Load();
         form.showAsLoaded();
         form.openStartFolder();

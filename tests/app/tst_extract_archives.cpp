@@ -47,6 +47,7 @@ struct Window {
                        more);
         }
         file.close();
+        patientWindow(parts);
         form.Form_Load();
         form.showAsLoaded();
         form.openStartFolder();

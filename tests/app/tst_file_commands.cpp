@@ -90,6 +90,7 @@ struct Window {
                        "\n[ListFile]\nDspFile=*.txt;*.jpeg;*.JPG;*.mp3\n[FileView]\nFolderDsp=1\n");
         }
         file.close();
+        patientWindow(parts);
         form.Form_Load();
         form.showAsLoaded();
         form.openStartFolder();

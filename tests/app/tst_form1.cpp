@@ -79,6 +79,7 @@ void chooseInLocationBox(QComboBox* box, const QString& key) {
 // A window on its own settings file, loaded as the program loads it.
 struct Window {
     explicit Window(const QString& ini) : form(state, dialogs, ini, testPlayerSetup()) {
+        patientWindow(parts);
         form.Form_Load();
         form.showAsLoaded();
     }
@@ -884,6 +885,7 @@ private slots:
         ScriptedDialogs dialogs;
         Form1 form(state, dialogs, m_ini, setup);
         Form1Parts parts(form);
+        patientWindow(parts);
         form.Form_Load();
         form.showAsLoaded();
         const MainMenus& m = parts.menus();

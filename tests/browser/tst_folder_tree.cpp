@@ -40,6 +40,7 @@ struct Harness {
 
     Harness() {
         tree.setSpecialFolders({});
+        tree.setScanDeadline(std::chrono::seconds(10));  // the later filling is tested alone
         view.resize(400, 600);
         view.show();
     }
@@ -228,6 +229,21 @@ void TestFolderTree::quietShareOneLevelAheadFillsLater() {
     QVERIFY(share.setQuiet(false));
     QTRY_COMPARE_WITH_TIMEOUT(h.childKeys(share.path()), shareFolders, 20000);
     QVERIFY(shareNode->isExpanded());
+
+    // Built anew and opened along a path inside the share while it is quiet: the tree waits once
+    // for the whole way, shows the nodes on it with their children pending, selects the target,
+    // and fills the rest when the share answers.
+    QVERIFY(share.setQuiet(true));
+    clock.restart();
+    h.tree.BuildDriveTree(root + u'/');
+    h.tree.ExpandToPath(root + u'/', shareFolders[0], true);
+    QVERIFY(clock.elapsed() < 10000);
+    QCOMPARE(h.tree.SelectedFolderPath(), shareFolders[0]);
+    QVERIFY(h.tree.Node(share.path())->isExpanded());
+    QVERIFY(share.setQuiet(false));
+    QTRY_COMPARE_WITH_TIMEOUT(h.childKeys(share.path()), shareFolders, 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(h.tree.Node(shareFolders[0])->childCount() == 0, 20000);
+    QVERIFY(h.childKeys(root).contains(share.path()));
     QVERIFY(h.dialogs.calls().isEmpty());
 }
 

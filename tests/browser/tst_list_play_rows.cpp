@@ -43,6 +43,7 @@ struct Fixture {
 
     Fixture() {
         tree.setSpecialFolders({});
+        tree.setScanDeadline(std::chrono::seconds(10));  // the later filling is tested alone
         list.setSpecialFolders({});
         state.mDspFile = u"*.mp3"_s;
     }
