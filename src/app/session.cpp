@@ -1,9 +1,12 @@
 #include "app/session.h"
 
 #include <QDir>
+#include <chrono>
+#include <optional>
 
 #include "browser/drive_ready.h"
 #include "browser/path_utils.h"
+#include "platform/background_call.h"
 #include "platform/desktop_services.h"
 #include "platform/error_box.h"
 #include "platform/file_exist.h"
@@ -15,6 +18,10 @@
 #include "settings/playback_hold.h"
 #include "settings/settings_catalogue.h"
 #include "settings/window_settings.h"
+
+namespace {
+constexpr std::chrono::seconds kStartFolderWait{3};
+}  // namespace
 
 Session::Session(Module1& state, Dialogs& dialogs, QString iniPath, Form1PlayerSetup setup)
     : m_state(state),
@@ -55,7 +62,23 @@ StartFolder Session::startFolder(const SettingValues& values) const {
     StartFolderChecks checks;
     checks.driveOf = [](const QString& path) { return GetDriveNm(path); };
     checks.reachable = [this](const QString& path) {
-        return DriveReady(m_dialogs, path) && FolderExist(path);
+        // The stored folder may lie on a share that has stopped answering. It is looked at off
+        // the window's thread, and the start, which cannot go on without its folder, waits a
+        // few seconds at most: then the volume is told as not ready and the start goes on in
+        // the current folder.
+        const QList<Volume> volumes = listVolumes();
+        const Volume* volume = volumeOf(path, volumes);
+        auto look = BackgroundCall<PathLook>::start(
+            [path, volume = volume ? std::optional<Volume>(*volume) : std::nullopt] {
+                return lookAtPath(path, volume);
+            });
+        if (!look->waitFor(kStartFolderWait)) {
+            look->cancel();
+            tellDriveNotAnswering(m_dialogs, path, volumes);
+            return false;
+        }
+        const PathLook found = look->take();
+        return DriveReady(m_dialogs, path, volumes, found.driveError) && found.folder;
     };
     checks.onNetwork = [](const QString& path) { return IsUNCPath(path); };
     return chooseStartFolder(values, m_givenFolder, QDir::currentPath(), checks);

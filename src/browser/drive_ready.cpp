@@ -4,8 +4,10 @@
 #include <exception>
 
 #include "browser/messages.h"
+#include "browser/path_utils.h"
 #include "platform/dialogs.h"
 #include "platform/error_box.h"
+#include "platform/file_exist.h"
 #include "platform/run_error.h"
 
 QString driveTypeName(DriveType type) {
@@ -52,6 +54,18 @@ bool DriveReady(Dialogs& dialogs, const QString& path, const QList<Volume>& volu
     }
 }
 
-bool DriveReady(Dialogs& dialogs, const QString& path) {
-    return DriveReady(dialogs, path, listVolumes());
+PathLook lookAtPath(const QString& path, const std::optional<Volume>& volume) {
+    PathLook look;
+    look.driveError = volume && volume->type != DriveType::Unknown ? volumeAccessError(*volume) : 0;
+    look.folder = look.driveError == 0 && FolderExist(path);
+    look.file = look.driveError == 0 && !look.folder && FileExist(path);
+    return look;
+}
+
+void tellDriveNotAnswering(Dialogs& dialogs, const QString& path, const QList<Volume>& volumes) {
+    const Volume* volume = volumeOf(path, volumes);
+    const QString drive = volume ? volume->mountPoint : GetDriveNm(path, volumes);
+    dialogs.message(
+        browser_msg::driveNotReady(drive, driveTypeName(volume ? volume->type : DriveType::Remote)),
+        MsgIcon::Information);
 }

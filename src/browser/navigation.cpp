@@ -103,33 +103,32 @@ void Navigation::GoToPath(const QString& path, bool expand, Visit visit) {
         m_dialogs.message(nav_msg::cannotMove(), MsgIcon::Exclamation);
         return;
     }
-    // The path and its volume are first looked at off the window's thread. One on a share that
-    // does not answer at once is waited for with the window live: going elsewhere forgets it,
-    // and one that has not answered within a few seconds is told as a volume that is not ready.
+    // The path and its volume are first looked at off the window's thread; its answers are the
+    // drive and folder tests the going to needs, so nothing is looked at again on this thread.
+    probe(path, [this, path, expand, visit = std::move(visit)](const PathLook& look) {
+        goToAnsweringPath(path, expand, look, visit);
+    });
+}
+
+void Navigation::probe(const QString& path, std::function<void(const PathLook&)> then) {
     forgetProbe();
     const QList<Volume> known = volumes();
     const Volume* volume = volumeOf(path, known);
-    // Its answers are the drive and folder tests the going to needs, so nothing is looked at
-    // again on the window's thread.
-    auto probe = BackgroundCall<PathLook>::start(
+    auto look = BackgroundCall<PathLook>::start(
         [path, volume = volume ? std::optional<Volume>(*volume) : std::nullopt] {
-            PathLook look;
-            look.driveError = volume ? volumeAccessError(*volume) : 0;
-            look.folder = look.driveError == 0 && FolderExist(path);
-            look.file = look.driveError == 0 && !look.folder && FileExist(path);
-            return look;
+            return lookAtPath(path, volume);
         });
-    if (probe->waitFor(m_probeDeadline)) {
-        goToAnsweringPath(path, expand, probe->take(), visit);
+    if (look->waitFor(m_probeDeadline)) {
+        then(look->take());
         return;
     }
-    m_probe = probe;
+    m_probe = look;
     m_probeGiveUp.start();
     m_probeTarget = path;
-    probe->whenDone(this, [this, probe, path, expand, visit = std::move(visit)] {
-        if (m_probe == probe) {
+    look->whenDone(this, [this, look, then = std::move(then)] {
+        if (m_probe == look) {
             forgetProbe();
-            goToAnsweringPath(path, expand, probe->take(), visit);
+            then(look->take());
         }
     });
 }
@@ -144,12 +143,7 @@ void Navigation::forgetProbe() {
 
 void Navigation::probeUnanswered() {
     forgetProbe();
-    const QList<Volume> volumes = this->volumes();
-    const Volume* volume = volumeOf(m_probeTarget, volumes);
-    const QString drive = volume ? volume->mountPoint : GetDriveNm(m_probeTarget, volumes);
-    m_dialogs.message(
-        browser_msg::driveNotReady(drive, driveTypeName(volume ? volume->type : DriveType::Remote)),
-        MsgIcon::Information);
+    tellDriveNotAnswering(m_dialogs, m_probeTarget, volumes());
 }
 
 void Navigation::goToAnsweringPath(const QString& asked, bool expand, const PathLook& look,
@@ -351,9 +345,17 @@ void Navigation::ImageCombo1_Click(const QString& key) {
             GoDeskTop_Click();
         } else if (key == LocationBox::MyDocumentsKey()) {
             GoMydoc_Click();
-        } else if (!key.isEmpty() && DriveReady(m_dialogs, key, volumes())) {
-            GoToPath(key, true);
-            matchLocationTextToRoot();
+        } else if (!key.isEmpty()) {
+            // The volume is tested before anything else happens: one that is not ready leaves
+            // the browser (and what plays) as it is.
+            probe(key, [this, key](const PathLook& look) {
+                if (!DriveReady(m_dialogs, key, volumes(), look.driveError)) {
+                    selectLocationOfShownVolume();
+                    return;
+                }
+                goToAnsweringPath(key, true, look, Visit{});
+                matchLocationTextToRoot();
+            });
         } else {
             selectLocationOfShownVolume();
         }

@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 
+#include "browser/drive_ready.h"
 #include "browser/find_files_window.h"
 #include "browser/quick_paths.h"
 #include "platform/volumes.h"
@@ -116,12 +117,11 @@ public:
     FindFilesWindow* findFilesWindow() const { return m_findWindow; }
 
 private:
-    // What the look at a path off the window's thread found.
-    struct PathLook {
-        bool folder = false;
-        bool file = false;
-        int driveError = 0;  // the volume's top could not be read: errno; 0 when it could
-    };
+    // Looks at a path off the window's thread, then goes on with what was found: at once when it
+    // answers within a moment, else when it answers, with the window live meanwhile. Another
+    // look forgets it, and one that has not answered within a few seconds is told as a volume
+    // that is not ready.
+    void probe(const QString& path, std::function<void(const PathLook&)> then);
     // GoToPath once the path has answered.
     void goToAnsweringPath(const QString& path, bool expand, const PathLook& look,
                            const Visit& visit);
@@ -153,6 +153,6 @@ private:
     std::shared_ptr<BackgroundCall<PathLook>> m_probe;
     QString m_probeTarget;
     QTimer m_probeGiveUp;
-    std::chrono::milliseconds m_probeDeadline{100};
+    std::chrono::milliseconds m_probeDeadline{25};
     QPointer<FindFilesWindow> m_findWindow;
 };

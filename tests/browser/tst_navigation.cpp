@@ -110,10 +110,18 @@ void TestNavigation::aShareThatDoesNotAnswerIsToldAndTheWindowGoesOn() {
     QTest::qWait(1500);
     QCOMPARE(h.dialogs.messages().size(), 1);
 
+    // Picked in the location box: the window goes on, and the volume is told as not ready.
+    clock.restart();
+    h.nav.ImageCombo1_Click(share.path());
+    QVERIFY(clock.elapsed() < 10000);
+    QCOMPARE(h.tree.SelectedFolderPath(), local);
+    QTRY_COMPARE_WITH_TIMEOUT(h.dialogs.messages().size(), 2, 5000);
+    QCOMPARE(h.dialogs.messages().at(1).text, h.dialogs.messages().at(0).text);
+
     h.nav.GoToPath(share.path() + u"/folder1", true);
     QVERIFY(share.setQuiet(false));
     QTRY_COMPARE_WITH_TIMEOUT(h.tree.SelectedFolderPath(), share.path() + u"/folder1", 10000);
-    QCOMPARE(h.dialogs.messages().size(), 1);
+    QCOMPARE(h.dialogs.messages().size(), 2);
 }
 
 // An item dropped or named on the command line: a file shows in its folder with its row selected
