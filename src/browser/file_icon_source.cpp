@@ -27,26 +27,6 @@ bool inheritsAny(const QMimeType& type, std::initializer_list<const char*> names
 
 MimeIconSource::MimeIconSource(const ImageList& images) : m_images(images) {}
 
-QMimeType MimeIconSource::typeOf(const FileIconQuery& query) const {
-    switch (query.kind) {
-        case FileIconQuery::Kind::Fifo:
-            return m_database.mimeTypeForName(QStringLiteral("inode/fifo"));
-        case FileIconQuery::Kind::CharDevice:
-            return m_database.mimeTypeForName(QStringLiteral("inode/chardevice"));
-        case FileIconQuery::Kind::BlockDevice:
-            return m_database.mimeTypeForName(QStringLiteral("inode/blockdevice"));
-        case FileIconQuery::Kind::Socket:
-            return m_database.mimeTypeForName(QStringLiteral("inode/socket"));
-        case FileIconQuery::Kind::Regular:
-        case FileIconQuery::Kind::Executable:
-            break;
-    }
-    // A file that stands for itself may be looked into (a program or script without extension);
-    // one that stands for its extension is known by its name, without touching the disk.
-    return query.perFile ? m_database.mimeTypeForFile(query.path, QMimeDatabase::MatchDefault)
-                         : m_database.mimeTypeForFile(query.name, QMimeDatabase::MatchExtension);
-}
-
 QString MimeIconSource::fallbackImageKey(const QMimeType& type) {
     const QString name = type.name();
     if (name == u"application/x-desktop") {
@@ -79,23 +59,49 @@ QString MimeIconSource::fallbackImageKey(const QMimeType& type) {
     return QStringLiteral("FileGeneric");
 }
 
-FileIconAnswer MimeIconSource::query(const FileIconQuery& query) {
-    QMimeType type = typeOf(query);
+FileIconType MimeIconSource::typeOf(const FileIconQuery& query) const {
+    // A database of this thread's: the look runs on the listing's thread.
+    const QMimeDatabase database;
+    QMimeType type;
+    switch (query.kind) {
+        case FileIconQuery::Kind::Fifo:
+            type = database.mimeTypeForName(QStringLiteral("inode/fifo"));
+            break;
+        case FileIconQuery::Kind::CharDevice:
+            type = database.mimeTypeForName(QStringLiteral("inode/chardevice"));
+            break;
+        case FileIconQuery::Kind::BlockDevice:
+            type = database.mimeTypeForName(QStringLiteral("inode/blockdevice"));
+            break;
+        case FileIconQuery::Kind::Socket:
+            type = database.mimeTypeForName(QStringLiteral("inode/socket"));
+            break;
+        case FileIconQuery::Kind::Regular:
+        case FileIconQuery::Kind::Executable:
+            // A file that stands for itself may be looked into (a program or script without
+            // extension); one that stands for its extension is known by its name alone.
+            type = query.perFile
+                       ? database.mimeTypeForFile(query.path, QMimeDatabase::MatchDefault)
+                       : database.mimeTypeForFile(query.name, QMimeDatabase::MatchExtension);
+            break;
+    }
     const bool unknown =
         !type.isValid() || type.isDefault() || type.name() == u"application/x-zerosize";
     if (unknown && query.kind == FileIconQuery::Kind::Executable) {
         // Nothing in its name or its first bytes tells what it is, but it may be run.
-        type = m_database.mimeTypeForName(QStringLiteral("application/x-executable"));
+        type = database.mimeTypeForName(QStringLiteral("application/x-executable"));
     }
-    FileIconAnswer answer;
-    answer.typeName = unknown && query.kind != FileIconQuery::Kind::Executable
-                          ? browser_msg::unknownFileType(query.ext.toUpper())
-                          : type.comment();
-    auto cached = m_icons.constFind(type.name());
+    return {type.name(), unknown && query.kind != FileIconQuery::Kind::Executable
+                             ? browser_msg::unknownFileType(query.ext.toUpper())
+                             : type.comment()};
+}
+
+QIcon MimeIconSource::iconOf(const FileIconType& kind) {
+    auto cached = m_icons.constFind(kind.mimeName);
     if (cached != m_icons.cend()) {
-        answer.icon = *cached;
-        return answer;
+        return *cached;
     }
+    const QMimeType type = m_database.mimeTypeForName(kind.mimeName);
     QIcon icon = QIcon::fromTheme(type.iconName());
     if (icon.isNull()) {
         icon = QIcon::fromTheme(type.genericIconName());
@@ -103,7 +109,6 @@ FileIconAnswer MimeIconSource::query(const FileIconQuery& query) {
     if (icon.isNull()) {
         icon = m_images.icon(fallbackImageKey(type));
     }
-    m_icons.insert(type.name(), icon);
-    answer.icon = icon;
-    return answer;
+    m_icons.insert(kind.mimeName, icon);
+    return icon;
 }

@@ -24,11 +24,25 @@ struct FileIconAnswer {
     QString typeName;  // the kind of file in words, in the user's language
 };
 
-// The file list's source of small icons and type names.
+// The kind of a file as far as its icon and type name go.
+struct FileIconType {
+    QString mimeName;
+    QString typeName;  // the kind of file in words, in the user's language
+};
+
+// The file list's source of small icons and type names. Finding a file's kind may look into the
+// file, so it is asked on the listing's thread (and must be safe there); its icon belongs to the
+// window's thread and is asked there.
 class FileIconSource {
 public:
     virtual ~FileIconSource() = default;
-    virtual FileIconAnswer query(const FileIconQuery& query) = 0;
+    virtual FileIconType typeOf(const FileIconQuery& query) const = 0;
+    virtual QIcon iconOf(const FileIconType& type) = 0;
+
+    FileIconAnswer query(const FileIconQuery& query) {
+        FileIconType type = typeOf(query);
+        return {iconOf(type), std::move(type.typeName)};
+    }
 };
 
 // Icons and type names from the desktop's MIME database and icon theme. The type name is the
@@ -38,15 +52,14 @@ public:
 class MimeIconSource : public FileIconSource {
 public:
     explicit MimeIconSource(const ImageList& images);
-    FileIconAnswer query(const FileIconQuery& query) override;
+    FileIconType typeOf(const FileIconQuery& query) const override;
+    QIcon iconOf(const FileIconType& type) override;
 
     // The image key of the program's own picture for a MIME type ("FileAudio", "FileGeneric" ...).
     static QString fallbackImageKey(const QMimeType& type);
 
 private:
-    QMimeType typeOf(const FileIconQuery& query) const;
-
     const ImageList& m_images;
-    QMimeDatabase m_database;
+    QMimeDatabase m_database;       // the window's thread's
     QHash<QString, QIcon> m_icons;  // by MIME type name
 };

@@ -64,6 +64,9 @@ void freeOffThread(std::vector<FileRow> rows) {
 
 constexpr std::chrono::milliseconds kLongestListWait{25};
 constexpr std::chrono::milliseconds kBatchEvery{50};
+// How long a listing waits for its folder's watch to start: far longer than a start takes on a
+// disk that answers, bounded for one that does not (the reading would wait on it anyway).
+constexpr std::chrono::milliseconds kLongestWatchStart{1000};
 
 }  // namespace
 
@@ -123,38 +126,34 @@ FileLister FileList::lister() const {
 void FileList::ListFolder(const QString& path, bool iconView) {
     cancelListing();
     m_listedFolder = path;
-    const FileLister lister = this->lister();
-    // Rows made by a listing in icon view need their pictures from the window's thread: such a
-    // list is not kept in line with the disk.
-    m_watch.watch({});
-    m_watching = !(iconView && m_iconSource);
-    if (iconView && m_iconSource) {
-        // Icons are drawn into the image list, which belongs to the window's thread.
-        Listing listing;
-        try {
-            WaitCursor wait;
-            IconContext icons{*m_iconSource, m_images};
-            listing = lister.list(path, &icons);
-        } catch (const std::exception& error) {
-            {
-                HiddenWhileFilled hidden(m_view);
-                m_model.clear();
-            }
-            ErrMsgDsp(m_dialogs, error);
-            return;
-        }
-        showListing(std::move(listing));
-        return;
-    }
+    m_listedIcons = iconView ? m_iconSource : nullptr;
+    // The folder is watched from before it is read, so that nothing done to it meanwhile is
+    // missed: the reading waits for the watch's start (on its own thread), and a change told
+    // while it reads is looked at once it is done.
+    m_watch.watch(path);
     // A folder read within the deadline shows in one step, as if read here; a longer one shows
     // that it is being read, and its rows in batches as they come. Listing another folder forgets
-    // it. The rows are sorted on the reading's thread too, as the list will show them.
+    // it. The rows are sorted on the reading's thread too, as the list will show them; in icon
+    // view the kinds of the files are found there too, and their icons drawn here.
     const int column = m_state.mSortColumn;
     const int order = m_state.mSortOrder;
     auto batches = std::make_shared<ListingBatches>(m_listDeadline, column, order);
-    auto reading = BackgroundCall<Listing>::start([lister, path, batches, column, order] {
-        Listing listing = lister.list(
-            path, nullptr, [&batches](const Listing& soFar) { return batches->offer(soFar); });
+    auto reading = BackgroundCall<Listing>::start([lister = lister(), path, batches, column, order,
+                                                   icons = m_listedIcons,
+                                                   watchStart = m_watch.starting(path)] {
+        if (watchStart) {
+            watchStart->waitFor(kLongestWatchStart);
+        }
+        Listing listing;
+        try {
+            listing = lister.list(path, icons.get(), [&batches](const Listing& soFar) {
+                return batches->offer(soFar);
+            });
+        } catch (...) {
+            listing = Listing{};
+            listing.failure = std::current_exception();
+            return listing;
+        }
         FileListModel::sortFileRows(listing.rows, column, order);
         listing.keyRows = RowKeyIndex::of(listing.rows);
         listing.sorted = true;
@@ -183,7 +182,7 @@ void FileList::ListFolder(const QString& path, bool iconView) {
         }
         stopReading();
         Listing listing = reading->take();
-        if (m_batchShown && listing.readable) {
+        if (m_batchShown && listing.readable && !listing.failure) {
             completeBatches(std::move(listing));
         } else {
             showListing(std::move(listing));
@@ -211,6 +210,7 @@ void FileList::readingTick() {
     }
     const bool first = !m_batchShown;
     m_batchShown = true;
+    drawIcons(batch.icons, batch.rows);  // what fails is told with the whole listing
     m_model.setSortMark(column, order);
     showRowsKeepingPlace(std::move(batch.rows), column, order, std::move(batch.keyRows),
                          [this, first] {
@@ -291,12 +291,13 @@ void FileList::showRowsKeepingPlace(std::vector<FileRow> rows, int column, int o
 }
 
 void FileList::completeBatches(Listing listing) {
+    const QStringList iconFailures = drawIcons(listing.icons, listing.rows);
     const bool sorted =
         listing.sortColumn == m_model.sortColumn() && listing.sortOrder == m_model.sortOrder();
     const int files = listing.files;
     const int folders = listing.folders;
     showRowsKeepingPlace(std::move(listing.rows), listing.sortColumn, listing.sortOrder,
-                         std::move(listing.keyRows), [this, sorted, files, folders] {
+                         std::move(listing.keyRows), [this, sorted, files, folders, iconFailures] {
                              if (!sorted) {
                                  SortList(m_state.mSortOrder, m_state.mSortColumn);
                              }
@@ -304,6 +305,7 @@ void FileList::completeBatches(Listing listing) {
                              if (m_state.mAutoColumFlg == 0) {
                                  AutoFitColumns();
                              }
+                             tellIconFailures(iconFailures);
                              afterListing();
                          });
 }
@@ -334,19 +336,33 @@ void FileList::cancelListing() {
         }
     }
     m_refreshAgain = false;
+    m_changedWhileReading = false;
     m_afterListing.clear();
 }
 
 void FileList::followDisk() {
-    if (m_reading || m_listedFolder.isEmpty()) {
-        return;  // the listing on its way shows what is there
+    if (m_listedFolder.isEmpty()) {
+        return;
+    }
+    if (m_reading) {
+        m_changedWhileReading = true;  // the listing may have read that part already
+        return;
     }
     if (m_refresh) {
         m_refreshAgain = true;
         return;
     }
     auto reading = BackgroundCall<Listing>::start(
-        [lister = lister(), path = m_listedFolder] { return lister.list(path); });
+        [lister = lister(), path = m_listedFolder, icons = m_listedIcons] {
+            try {
+                return lister.list(path, icons.get());
+            } catch (...) {
+                Listing broken;
+                broken.readable = false;  // the rows stay as they are
+                broken.failure = std::current_exception();
+                return broken;
+            }
+        });
     m_refresh = reading;
     reading->whenDone(this, [this, reading] {
         if (m_refresh != reading) {
@@ -355,7 +371,10 @@ void FileList::followDisk() {
         m_refresh.reset();
         Listing listing = reading->take();
         // A folder that may no longer be read keeps its rows; one that has gone has none.
-        if (listing.readable || listing.error == ENOENT || listing.error == ENOTDIR) {
+        if (!listing.failure &&
+            (listing.readable || listing.error == ENOENT || listing.error == ENOTDIR)) {
+            // An icon that cannot be had was told when the folder was listed.
+            drawIcons(listing.icons, listing.rows);
             if (m_model.mergeRows(std::move(listing.rows)) > 0) {
                 m_model.sortRows(m_model.sortColumn(), m_model.sortOrder());
             }
@@ -376,11 +395,14 @@ void FileList::showListing(Listing listing) {
             m_model.clear();
             // A folder that is there but may not be read is told; one that has just gone is
             // simply empty.
+            if (listing.failure) {
+                std::rethrow_exception(listing.failure);
+            }
             if (!listing.readable && listing.error != ENOENT && listing.error != ENOTDIR) {
                 setStatusText(browser_msg::listStatus(0, 0));
                 throwErrno(listing.error);
             }
-            iconFailures = std::move(listing.iconFailures);
+            iconFailures = drawIcons(listing.icons, listing.rows);
             const bool sorted = listing.sorted && listing.sortColumn == m_state.mSortColumn &&
                                 listing.sortOrder == m_state.mSortOrder;
             if (sorted) {
@@ -411,15 +433,28 @@ void FileList::showListing(Listing listing) {
             ErrMsgDsp(m_dialogs, error);
         }
     }
-    for (const QString& failed : iconFailures) {
-        m_dialogs.message(browser_msg::listIconFailed(failed), MsgIcon::Information);
-    }
+    tellIconFailures(iconFailures);
     afterListing();
 }
 
+QStringList FileList::drawIcons(const QHash<QString, WantedIcon>& icons,
+                                std::vector<FileRow>& rows) {
+    QStringList failures;
+    if (m_listedIcons && !icons.isEmpty()) {
+        FileLister::drawIcons(icons, rows, failures, *m_listedIcons, m_images);
+    }
+    return failures;
+}
+
+void FileList::tellIconFailures(const QStringList& paths) {
+    for (const QString& failed : paths) {
+        m_dialogs.message(browser_msg::listIconFailed(failed), MsgIcon::Information);
+    }
+}
+
 void FileList::afterListing() {
-    if (m_watching) {
-        m_watch.watch(m_listedFolder);
+    if (std::exchange(m_changedWhileReading, false)) {
+        followDisk();
     }
     // What waited for the rows (a row to select, the next file to play) runs now.
     for (auto& then : std::exchange(m_afterListing, {})) {
@@ -553,8 +588,11 @@ void FileList::DblClick(const QPoint& viewportPos) {
             return;
         }
         const int row = selectedRow() >= 0 ? selectedRow() : m_view.rowAt(viewportPos);
-        const QString path = m_model.row(row).key;
-        if (folderExistsOnDisk(path)) {
+        // The row follows the disk (the folder is watched), so it is not looked at again here:
+        // on a share that has stopped answering that would hold the window.
+        const FileRow& target = m_model.row(row);
+        const QString path = target.key;
+        if (target.folder) {
             emit openFolderRequested(path);
             m_view.setFocus();
         } else {

@@ -159,6 +159,9 @@ private:
     void showListing(struct Listing listing);
     // The steps that follow a listing, once it shows: the watch, then what waited for it.
     void afterListing();
+    // Icon view: draws the icons rows want; returns the files whose icon could not be had.
+    QStringList drawIcons(const QHash<QString, WantedIcon>& icons, std::vector<FileRow>& rows);
+    void tellIconFailures(const QStringList& paths);
     // Now and then while a long listing runs: past the deadline, the list says it is being read
     // and shows the latest batch of rows.
     void readingTick();
@@ -175,7 +178,8 @@ private:
     ImageList& m_images;
     FileListView& m_view;
     FileListModel m_model;
-    std::unique_ptr<FileIconSource> m_iconSource;
+    std::shared_ptr<FileIconSource> m_iconSource;   // shared with the listings that ask it
+    std::shared_ptr<FileIconSource> m_listedIcons;  // the shown folder's, in icon view
     SpecialFolderNames m_special;
     bool m_fileView = false;
     QString m_statusText;
@@ -187,9 +191,9 @@ private:
     bool m_settling = false;  // many rows shown, the place not yet put back
     unsigned m_listingSerial = 0;
     std::vector<std::function<void()>> m_afterListing;
+    bool m_changedWhileReading = false;
     std::chrono::milliseconds m_listDeadline{120};
     FolderWatch m_watch;
-    bool m_watching = false;
     std::shared_ptr<BackgroundCall<Listing>> m_refresh;  // the folder read again, if it is
     bool m_refreshAgain = false;
 };

@@ -3,6 +3,7 @@
 #include <dirent.h>
 #include <sys/stat.h>
 #include <QHash>
+#include <QSet>
 #include <cerrno>
 #include <cstring>
 #include <memory>
@@ -69,11 +70,11 @@ bool hasOwnIcon(const QString& ext, FileIconQuery::Kind kind) {
 }
 
 // Looks icons up for one listing: once per extension key source, every time for files with
-// their own icon; registers each new icon in the image list.
+// their own icon. Each row names its icon by image key; the listing names the icons to draw.
 class ListingIcons {
 public:
-    ListingIcons(IconContext& context, QStringList& failures)
-        : m_context(context), m_failures(failures) {}
+    ListingIcons(const FileIconSource& source, QHash<QString, WantedIcon>& wanted)
+        : m_source(source), m_wanted(wanted) {}
 
     SharedIcon forExtension(const QString& ext, const QString& path, const QString& name,
                             FileIconQuery::Kind kind) {
@@ -93,22 +94,16 @@ public:
 private:
     SharedIcon ask(const QString& source, const QString& path, const QString& name,
                    const QString& ext, FileIconQuery::Kind kind, bool perFile) {
-        const FileIconAnswer answer = m_context.source.query({path, name, ext, kind, perFile});
+        FileIconType type = m_source.typeOf({path, name, ext, kind, perFile});
         SharedIcon shared;
-        shared.type = u' ' + answer.typeName;
-        if (answer.icon.isNull()) {
-            m_failures << path;
-            return shared;
-        }
-        const QString key = u't' + source + u't';
-        if (IconToPicture(m_context.images, key, answer.icon)) {
-            shared.iconKey = key;
-        }
+        shared.type = u' ' + type.typeName;
+        shared.iconKey = u't' + source + u't';
+        m_wanted.insert(shared.iconKey, {std::move(type), path});
         return shared;
     }
 
-    IconContext& m_context;
-    QStringList& m_failures;
+    const FileIconSource& m_source;
+    QHash<QString, WantedIcon>& m_wanted;
     QHash<QString, SharedIcon> m_byExtension;
 };
 
@@ -116,7 +111,26 @@ private:
 
 FileLister::FileLister(ListerOptions options) : m_options(std::move(options)) {}
 
-Listing FileLister::list(const QString& path, IconContext* icons,
+void FileLister::drawIcons(const QHash<QString, WantedIcon>& icons, std::vector<FileRow>& rows,
+                           QStringList& failures, FileIconSource& source, ImageList& images) {
+    QSet<QString> failed;
+    for (auto it = icons.cbegin(); it != icons.cend(); ++it) {
+        if (!IconToPicture(images, it.key(), source.iconOf(it->type))) {
+            failed.insert(it.key());
+            failures << it->path;
+        }
+    }
+    if (failed.isEmpty()) {
+        return;
+    }
+    for (FileRow& row : rows) {
+        if (!row.iconKey.isEmpty() && failed.contains(row.iconKey)) {
+            row.iconKey.clear();
+        }
+    }
+}
+
+Listing FileLister::list(const QString& path, const FileIconSource* icons,
                          const ListingProgress& progress) const {
     Listing out;
     const QString prefix = path.endsWith(u'/') ? path : path + u'/';
@@ -144,7 +158,7 @@ Listing FileLister::list(const QString& path, IconContext* icons,
     QHash<QString, QString> folderIcons;
     std::unique_ptr<ListingIcons> listingIcons;
     if (icons) {
-        listingIcons = std::make_unique<ListingIcons>(*icons, out.iconFailures);
+        listingIcons = std::make_unique<ListingIcons>(*icons, out.icons);
     }
 
     // First the names: an entry of a kind not listed is never looked at further. The rows are

@@ -3,15 +3,16 @@
 #include <QHash>
 #include <QString>
 #include <QStringList>
+#include <exception>
 #include <functional>
 #include <vector>
 
+#include "browser/file_icon_source.h"
 #include "browser/file_row.h"
 #include "browser/folder_scan.h"
 #include "browser/row_key_index.h"
 #include "settings/module1.h"
 
-class FileIconSource;
 class ImageList;
 
 // What one listing reads from the settings and the window.
@@ -26,21 +27,26 @@ struct ListerOptions {
     static ListerOptions from(const Module1& state, bool fileView);
 };
 
-// Where the icons of a listing come from and go to (icon view only).
-struct IconContext {
-    FileIconSource& source;
-    ImageList& images;
+// An icon a listing's rows name by its image key: the kind of file it stands for, and a file of
+// that kind (told when no icon can be had).
+struct WantedIcon {
+    FileIconType type;
+    QString path;
 };
 
 struct Listing {
     std::vector<FileRow> rows;  // in the order they were found
     int files = 0;
     int folders = 0;
+    // Icon view: the icons the rows name that are not in the image list yet, by image key; the
+    // window's thread draws them (drawIcons) before the rows show.
+    QHash<QString, WantedIcon> icons;
     // Full paths whose icon could not be had; their rows have none.
     QStringList iconFailures;
-    bool readable = true;  // false: the folder could not be opened (the listing is empty)
-    bool sorted = false;   // true: the rows are in the order of this column (1-5) and order,
-                           // and keyRows tells each key's row
+    std::exception_ptr failure;  // the listing broke off with this (set by whoever ran it)
+    bool readable = true;        // false: the folder could not be opened (the listing is empty)
+    bool sorted = false;         // true: the rows are in the order of this column (1-5) and order,
+                                 // and keyRows tells each key's row
     RowKeyIndex keyRows;
     int sortColumn = 0;
     int sortOrder = 0;
@@ -60,8 +66,13 @@ public:
 
     // path: the folder, with or without a trailing "/". icons: null when icons are off.
     // progress: when set, asked at every row made and every few thousand names read.
-    Listing list(const QString& path, IconContext* icons = nullptr,
+    // With icons, each row names its icon's image key and the listing the icons to draw.
+    Listing list(const QString& path, const FileIconSource* icons = nullptr,
                  const ListingProgress& progress = {}) const;
+    // On the window's thread: puts the icons rows want into the image list; a row whose icon
+    // could not be had loses its key, and its file is named in failures.
+    static void drawIcons(const QHash<QString, WantedIcon>& icons, std::vector<FileRow>& rows,
+                          QStringList& failures, FileIconSource& source, ImageList& images);
 
 private:
     ListerOptions m_options;

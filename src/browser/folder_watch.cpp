@@ -86,25 +86,34 @@ void FolderWatch::startWatch(const QString& folder) {
         });
     m_starting.insert(folder, start);
     start->whenDone(this, [this, folder, start] {
+        const int wd = start->take();
         if (m_starting.value(folder) != start) {
+            // No longer wanted: a watch the kernel started all the same goes again, unless
+            // another path of the same folder uses it.
+            if (wd >= 0 && !m_folderOf.contains(wd)) {
+                inotify_rm_watch(m_fd, wd);
+            }
             return;
         }
         m_starting.remove(folder);
-        const int wd = start->take();
+        if (m_starting.isEmpty()) {
+            m_early.clear();
+        }
         if (wd < 0) {
             return;  // not there, not a folder, or no watches left: the folder goes unwatched
         }
         // Two paths of one folder share a watch: the later one names it.
         m_watchOf.insert(folder, wd);
         m_folderOf.insert(wd, folder);
+        // What happened between the kernel's start and now is told as well.
+        if (m_early.remove(wd)) {
+            note(folder);
+        }
     });
 }
 
 void FolderWatch::stopWatch(const QString& folder) {
-    if (auto starting = m_starting.take(folder)) {
-        starting->cancel();
-        // A watch that starts after all is never read: events of unknown watches are dropped.
-    }
+    m_starting.remove(folder);  // a watch that starts after all goes again at once
     m_changed.remove(folder);
     if (!m_watchOf.contains(folder)) {
         return;
@@ -130,6 +139,9 @@ void FolderWatch::readEvents() {
             at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
             const auto it = m_folderOf.constFind(event->wd);
             if (it == m_folderOf.cend()) {
+                if (!m_starting.isEmpty()) {
+                    m_early.insert(event->wd);  // perhaps a watch whose start is on its way
+                }
                 continue;
             }
             const QString folder = *it;

@@ -33,6 +33,11 @@ public:
     QStringList folders() const { return QStringList(m_wanted.cbegin(), m_wanted.cend()); }
     // True once the folder's watch has started (a test waits for it).
     bool isWatching(const QString& folder) const;
+    // The start of the folder's watch while it is on its way, else nothing. Whoever reads the
+    // folder after it has started misses nothing: later changes are told.
+    std::shared_ptr<BackgroundCall<int>> starting(const QString& folder) const {
+        return m_starting.value(folder);
+    }
 
 signals:
     // Something in the folder changed.
@@ -54,6 +59,7 @@ private:
     QHash<QString, int> m_watchOf;  // started watches
     QHash<int, QString> m_folderOf;
     QHash<QString, std::shared_ptr<BackgroundCall<int>>> m_starting;
+    QSet<int> m_early;  // watches that had events before their start was told here
     QTimer m_settle;
     QSet<QString> m_changed;  // folders told at the next settle
 };

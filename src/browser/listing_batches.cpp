@@ -22,8 +22,7 @@ bool ListingBatches::offer(const Listing& soFar, Clock::time_point now) {
     Batch batch;
     batch.fresh = true;
     batch.rows = soFar.rows;  // the strings are shared, not copied
-    batch.files = soFar.files;
-    batch.folders = soFar.folders;
+    batch.icons = soFar.icons;
     FileListModel::sortFileRows(batch.rows, m_column, m_order);
     batch.keyRows = RowKeyIndex::of(batch.rows);
     m_offered = soFar.rows.size();

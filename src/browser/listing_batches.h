@@ -7,10 +7,9 @@
 #include <mutex>
 #include <vector>
 
+#include "browser/file_lister.h"
 #include "browser/file_row.h"
 #include "browser/row_key_index.h"
-
-struct Listing;
 
 // The rows a long listing has read so far, handed from its thread to the window's now and then,
 // sorted as the list shows them. The first batch is made a little before the deadline after which
@@ -25,9 +24,8 @@ public:
     struct Batch {
         bool fresh = false;  // false: nothing new since the last take
         std::vector<FileRow> rows;
-        RowKeyIndex keyRows;  // each key's row, made here rather than on the window's
-        int files = 0;
-        int folders = 0;
+        RowKeyIndex keyRows;               // each key's row, made here rather than on the window's
+        QHash<QString, WantedIcon> icons;  // icon view: the icons the rows name
     };
 
     ListingBatches(std::chrono::milliseconds deadline, int column, int order,
