@@ -25,6 +25,7 @@ enum Column { NameColumn, FolderColumn, SizeColumn, TimeColumn };
 // A slice is short enough that typing and clicks in either window are never held up.
 constexpr int kSliceEntries = 20000;
 constexpr qint64 kSliceMilliseconds = 30;
+constexpr std::chrono::milliseconds kFolderLookWait{100};
 
 constexpr int SizeRole = Qt::UserRole + 2;
 constexpr int TimeRole = Qt::UserRole + 3;
@@ -100,8 +101,6 @@ FindFilesWindow::FindFilesWindow(Dialogs& dialogs, QWidget* parent)
     layout->addWidget(m_status);
     resize(720, 480);
 
-    m_slice.setInterval(0);
-    connect(&m_slice, &QTimer::timeout, this, &FindFilesWindow::runSlice);
     connect(m_searchButton, &QPushButton::clicked, this, &FindFilesWindow::startSearch);
     connect(m_pattern, &QLineEdit::returnPressed, this, &FindFilesWindow::startSearch);
     connect(m_stopButton, &QPushButton::clicked, this, &FindFilesWindow::stopSearch);
@@ -135,16 +134,44 @@ void FindFilesWindow::startSearch() {
     if (!m_folderPath.isEmpty() && displayFileName(m_folderPath) == folder) {
         folder = m_folderPath;
     }
-    if (!folderExistsOnDisk(folder)) {
+    // The folder is looked at off the window's thread: one on a share that does not answer at
+    // once is searched when it answers (Stop forgets it).
+    auto look = BackgroundCall<bool>::start([folder] { return folderExistsOnDisk(folder); });
+    if (look->waitFor(kFolderLookWait)) {
+        searchIn(folder, look->take());
+        return;
+    }
+    m_folderLook = look;
+    look->whenDone(this, [this, look, folder] {
+        if (m_folderLook == look) {
+            m_folderLook.reset();
+            searchIn(folder, look->take());
+        }
+    });
+    m_status->setText(browser_msg::findProgress(displayFileName(folderKey(folder)), 0));
+    updateButtons();
+}
+
+void FindFilesWindow::searchIn(const QString& folder, bool there) {
+    if (!there) {
         m_dialogs.message(browser_msg::findFolderMissing(folder), MsgIcon::Exclamation);
+        updateButtons();
         return;
     }
     m_results->clear();
     m_count = 0;
-    m_search = std::make_unique<FileSearch>(folder, m_pattern->text(), m_subFolders->isChecked(),
-                                            m_filter);
+    // The search reads the folders on a thread of its own and hands on what each step found.
+    auto search = std::make_shared<FileSearch>(folder, m_pattern->text(), m_subFolders->isChecked(),
+                                               m_filter);
+    m_search = SteppedCall<Found>::start(
+        this,
+        [search](Found& found) {
+            const bool more = search->step(kSliceEntries, kSliceMilliseconds, found.files);
+            found.folder = search->currentFolder();
+            return more;
+        },
+        [this](Found found, bool more) { takeFound(std::move(found), more); });
     m_status->setText(browser_msg::findProgress(displayFileName(folderKey(folder)), 0));
-    m_slice.start();
     updateButtons();
 }
 
@@ -154,18 +181,12 @@ void FindFilesWindow::stopSearch() {
     }
 }
 
-void FindFilesWindow::runSlice() {
-    if (!m_search) {
-        m_slice.stop();
-        return;
-    }
-    QList<FoundFile> found;
-    const bool more = m_search->step(kSliceEntries, kSliceMilliseconds, found);
-    addResults(found);
+void FindFilesWindow::takeFound(Found found, bool more) {
+    addResults(found.files);
     if (more) {
-        m_status->setText(
-            browser_msg::findProgress(displayFileName(m_search->currentFolder()), m_count));
+        m_status->setText(browser_msg::findProgress(displayFileName(found.folder), m_count));
     } else {
+        m_search.reset();
         finishSearch(false);
     }
 }
@@ -194,9 +215,12 @@ void FindFilesWindow::addResults(const QList<FoundFile>& files) {
 }
 
 void FindFilesWindow::finishSearch(bool stopped) {
-    m_slice.stop();
+    if (m_folderLook) {
+        m_folderLook->cancel();
+        m_folderLook.reset();
+    }
     if (m_search) {
-        m_search->stop();
+        m_search->cancel();
         m_search.reset();
     }
     m_status->setText(stopped ? browser_msg::findStopped(m_count) : browser_msg::findDone(m_count));

@@ -6,10 +6,12 @@
 #include <QWidget>
 #include <memory>
 
+#include "browser/file_search.h"
 #include "browser/folder_scan.h"
+#include "platform/background_call.h"
+#include "platform/stepped_call.h"
 
 class Dialogs;
-class FileSearch;
 class QCheckBox;
 class QLabel;
 class QLineEdit;
@@ -36,7 +38,7 @@ public:
 
     void startSearch();
     void stopSearch();
-    bool isSearching() const { return m_search != nullptr; }
+    bool isSearching() const { return m_search != nullptr || m_folderLook != nullptr; }
 
     // The controls, for the window's own use and for tests.
     QLineEdit* patternEdit() const { return m_pattern; }
@@ -60,7 +62,13 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    void runSlice();
+    // What one step of the search found, on the search's thread.
+    struct Found {
+        QList<FoundFile> files;
+        QString folder;  // the folder being read
+    };
+    void searchIn(const QString& folder, bool there);
+    void takeFound(Found found, bool more);
     void addResults(const QList<FoundFile>& files);
     void finishSearch(bool stopped);
     void openResult(QTreeWidgetItem* item);
@@ -80,9 +88,9 @@ private:
     QPushButton* m_openButton = nullptr;
     QTreeWidget* m_results = nullptr;
     QLabel* m_status = nullptr;
-    std::unique_ptr<FileSearch> m_search;
+    std::shared_ptr<BackgroundCall<bool>> m_folderLook;  // is the folder there?
+    std::shared_ptr<SteppedCall<Found>> m_search;
     QString m_folderPath;  // the folder the field was last given
-    QTimer m_slice;
     qsizetype m_count = 0;
     int m_sortColumn = -1;
     Qt::SortOrder m_sortOrder = Qt::AscendingOrder;

@@ -1,53 +1,66 @@
 #include "platform/folder_size.h"
 
+#include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFileInfo>
 
-FolderSizeCounter::FolderSizeCounter(QObject* parent) : QObject(parent) {
-    m_timer.setInterval(0);
-    connect(&m_timer, &QTimer::timeout, this, &FolderSizeCounter::countSlice);
-}
+FolderSizeCounter::FolderSizeCounter(QObject* parent) : QObject(parent) {}
 
-FolderSizeCounter::~FolderSizeCounter() = default;
+FolderSizeCounter::~FolderSizeCounter() {
+    stop();
+}
 
 void FolderSizeCounter::start(const QString& folder) {
     stop();
     m_totals = {};
-    m_iterator = std::make_unique<QDirIterator>(
+    // The walk and its totals belong to the counting thread; each step hands on a copy.
+    auto iterator = std::make_shared<QDirIterator>(
         folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
         QDirIterator::Subdirectories);
-    m_timer.start();
+    auto totals = std::make_shared<Totals>();
+    m_call = SteppedCall<Slice>::start(
+        this,
+        [iterator, totals, cap = m_cap](Slice& slice) {
+            QElapsedTimer clock;
+            clock.start();
+            bool more = true;
+            while (more && clock.elapsed() < 20) {
+                if (!iterator->hasNext()) {
+                    more = false;
+                    break;
+                }
+                iterator->next();
+                const QFileInfo info = iterator->fileInfo();
+                if (info.isDir() && !info.isSymLink()) {
+                    ++totals->folders;
+                } else {
+                    ++totals->files;
+                    if (!info.isSymLink()) {
+                        totals->bytes += info.size();
+                    }
+                }
+                if (totals->files + totals->folders >= cap) {
+                    slice.capped = true;
+                    more = false;
+                }
+            }
+            slice.totals = *totals;
+            return more;
+        },
+        [this](Slice slice, bool more) {
+            m_totals = slice.totals;
+            if (more) {
+                emit progressed(m_totals);
+                return;
+            }
+            m_call.reset();
+            emit finished(m_totals, !slice.capped);
+        });
 }
 
 void FolderSizeCounter::stop() {
-    m_timer.stop();
-    m_iterator.reset();
-}
-
-void FolderSizeCounter::countSlice() {
-    QElapsedTimer slice;
-    slice.start();
-    while (m_iterator && m_iterator->hasNext()) {
-        m_iterator->next();
-        const QFileInfo info = m_iterator->fileInfo();
-        if (info.isDir() && !info.isSymLink()) {
-            ++m_totals.folders;
-        } else {
-            ++m_totals.files;
-            if (!info.isSymLink()) {
-                m_totals.bytes += info.size();
-            }
-        }
-        if (m_totals.files + m_totals.folders >= m_cap) {
-            stop();
-            emit finished(m_totals, false);
-            return;
-        }
-        if (slice.elapsed() >= 20) {
-            emit progressed(m_totals);
-            return;
-        }
+    if (m_call) {
+        m_call->cancel();
+        m_call.reset();
     }
-    stop();
-    emit finished(m_totals, true);
 }

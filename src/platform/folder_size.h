@@ -1,14 +1,15 @@
 #pragma once
 
-#include <QDirIterator>
 #include <QObject>
 #include <QString>
-#include <QTimer>
 #include <memory>
 
-// Counts the files and folders in a folder tree and adds up their sizes, a slice at a time from
-// the event loop, so that a window showing the figures stays alive however big the tree is.
-// Links are counted but not followed. Counting stops at a cap and says so.
+#include "platform/stepped_call.h"
+
+// Counts the files and folders in a folder tree and adds up their sizes on a thread of its own,
+// telling the totals so far now and then, so that a window showing the figures stays alive
+// however big the tree is and however slow its disk. Links are counted but not followed.
+// Counting stops at a cap and says so.
 class FolderSizeCounter : public QObject {
     Q_OBJECT
 public:
@@ -24,7 +25,7 @@ public:
     void setCap(qint64 entries) { m_cap = entries; }
     void start(const QString& folder);
     void stop();
-    bool isRunning() const { return m_timer.isActive(); }
+    bool isRunning() const { return m_call != nullptr; }
     Totals totals() const { return m_totals; }
 
 signals:
@@ -33,10 +34,12 @@ signals:
     void finished(const FolderSizeCounter::Totals& totals, bool complete);
 
 private:
-    void countSlice();
+    struct Slice {
+        Totals totals;
+        bool capped = false;
+    };
 
-    QTimer m_timer;
-    std::unique_ptr<QDirIterator> m_iterator;
+    std::shared_ptr<SteppedCall<Slice>> m_call;
     Totals m_totals;
     qint64 m_cap = 1000000;
 };

@@ -3,6 +3,7 @@
 #include <unistd.h>
 #include <QCheckBox>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QHeaderView>
 #include <QLabel>
@@ -19,6 +20,7 @@
 #include "browser/find_files_window.h"
 #include "browser/messages.h"
 #include "platform/scripted_dialogs.h"
+#include "quiet_share.h"
 
 using namespace Qt::StringLiterals;
 
@@ -74,6 +76,7 @@ private slots:
     void stopsMidWay();
     void windowSearchesAndOpensResults();
     void windowStopAndMissingFolder();
+    void aShareThatDoesNotAnswerKeepsTheWindowLive();
 };
 
 void TestFindFiles::patterns_data() {
@@ -363,4 +366,33 @@ void TestFindFiles::windowStopAndMissingFolder() {
 }
 
 QTEST_MAIN(TestFindFiles)
+// The search reads on a thread of its own: on a share that has stopped answering it starts and
+// stops at once, and once the share answers it searches as usual.
+void TestFindFiles::aShareThatDoesNotAnswerKeepsTheWindowLive() {
+    QuietShare share({.delay = 30, .quiet = true});
+    if (!share.available()) {
+        QSKIP(qPrintable(share.whyNot()));
+    }
+    ScriptedDialogs dialogs;
+    FindFilesWindow window(dialogs);
+    window.setAttributeFilter(kShowAll);  // the share is read-only
+    window.openOn(share.path());
+    QElapsedTimer clock;
+    clock.start();
+    QTest::mouseClick(window.searchButton(), Qt::LeftButton);
+    QVERIFY(window.isSearching());
+    QTest::qWait(200);
+    QTest::mouseClick(window.stopButton(), Qt::LeftButton);
+    QVERIFY(clock.elapsed() < 10000);  // far less than the share's wait
+    QVERIFY(!window.isSearching());
+    QCOMPARE(window.statusLabel()->text(), browser_msg::findStopped(0));
+
+    QVERIFY(share.setQuiet(false));
+    QTest::mouseClick(window.searchButton(), Qt::LeftButton);
+    // Three files at the top and three in each of its two folders.
+    QTRY_COMPARE_WITH_TIMEOUT(window.statusLabel()->text(), browser_msg::findDone(9), 10000);
+    QCOMPARE(window.resultList()->topLevelItemCount(), 9);
+    QVERIFY(dialogs.calls().isEmpty());
+}
+
 #include "tst_find_files.moc"
