@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <numeric>
+#include <thread>
 #include <utility>
 
 #include "browser/file_name_codec.h"
@@ -476,7 +477,7 @@ std::vector<std::uint32_t> sortedOrder(const std::vector<FileRow>& rows, int col
     }
     const bool byName = firstKey == FileListModel::NameColumn;
     const int sign = order == 0 ? 1 : -1;
-    std::sort(entries.begin(), entries.end(), [&](const SortEntry& a, const SortEntry& b) {
+    const auto less = [&](const SortEntry& a, const SortEntry& b) {
         int c = compareNumbers(a.primary, b.primary);
         if (c == 0) {
             c = byName ? compareNames(a, b) : compareNumbers(a.secondary, b.secondary);
@@ -485,7 +486,18 @@ std::vector<std::uint32_t> sortedOrder(const std::vector<FileRow>& rows, int col
             return c * sign < 0;
         }
         return a.row < b.row;
-    });
+    };
+    // A long list is sorted in two halves at once, on this thread and another, then merged.
+    constexpr size_t kSortedInHalves = 100000;
+    if (n >= kSortedInHalves && std::thread::hardware_concurrency() > 1) {
+        const auto middle = entries.begin() + static_cast<std::ptrdiff_t>(n / 2);
+        std::thread other([&] { std::sort(middle, entries.end(), less); });
+        std::sort(entries.begin(), middle, less);
+        other.join();
+        std::inplace_merge(entries.begin(), middle, entries.end(), less);
+    } else {
+        std::sort(entries.begin(), entries.end(), less);
+    }
     std::vector<std::uint32_t> from(n);
     for (size_t i = 0; i < n; ++i) {
         from[i] = entries[i].row;
