@@ -13,6 +13,7 @@ int runFileopsBench();
 int runArchiveBench();
 int runStartupBench();
 int runStallBench();
+int runHistoryBench();
 
 int main(int argc, char** argv) {
     // Some cases drive real widgets; they need no screen.
@@ -28,6 +29,7 @@ int main(int argc, char** argv) {
         {QStringLiteral("archive"), runArchiveBench},
         {QStringLiteral("startup"), runStartupBench},
         {QStringLiteral("stall"), runStallBench},
+        {QStringLiteral("history"), runHistoryBench},
     };
     const QStringList args = QCoreApplication::arguments();
     QTextStream out(stdout);

@@ -14,6 +14,7 @@ packages=(
     desktop-file-utils appstream man-db groff-base dpkg-dev
     util-linux mount passwd
     python3-fusepy fuse3
+    libsqlite3-dev
     "$@"
 )
 
