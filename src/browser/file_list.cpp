@@ -191,7 +191,6 @@ void FileList::ListFolder(const QString& path, bool iconView) {
 }
 
 void FileList::readingTick() {
-    std::fprintf(stderr, "tick\n");
     if (!m_reading) {
         return;
     }
@@ -292,7 +291,6 @@ void FileList::showRowsKeepingPlace(std::vector<FileRow> rows, int column, int o
 }
 
 void FileList::completeBatches(Listing listing) {
-    std::fprintf(stderr, "complete batches\n");
     const QStringList iconFailures = drawIcons(listing.icons, listing.rows);
     const bool sorted =
         listing.sortColumn == m_model.sortColumn() && listing.sortOrder == m_model.sortOrder();
@@ -343,7 +341,6 @@ void FileList::cancelListing() {
 }
 
 void FileList::followDisk() {
-    std::fprintf(stderr, "followDisk reading=%d\n", m_reading != nullptr);
     if (m_listedFolder.isEmpty()) {
         return;
     }
