@@ -62,7 +62,6 @@ void freeOffThread(std::vector<FileRow> rows) {
     }
 }
 
-constexpr std::chrono::milliseconds kLongestListWait{25};
 constexpr std::chrono::milliseconds kBatchEvery{50};
 // How long a listing waits for its folder's watch to start: far longer than a start takes on a
 // disk that answers, bounded for one that does not (the reading would wait on it anyway).
@@ -163,7 +162,7 @@ void FileList::ListFolder(const QString& path, bool iconView) {
     });
     // The window waits a moment, far less than the deadline, so that a quick folder shows at
     // once; beyond that the list keeps its last picture (and takes no input) until the deadline.
-    if (reading->waitFor(std::min(m_listDeadline, kLongestListWait))) {
+    if (reading->waitFor(std::min(m_listDeadline, m_listWait))) {
         showListing(reading->take());
         return;
     }
@@ -175,7 +174,7 @@ void FileList::ListFolder(const QString& path, bool iconView) {
         m_model.clear();
     }
     m_view.setUpdatesEnabled(false);
-    m_readingTimer.start(std::max(m_listDeadline - kLongestListWait, std::chrono::milliseconds(1)));
+    m_readingTimer.start(std::max(m_listDeadline - m_listWait, std::chrono::milliseconds(1)));
     reading->whenDone(this, [this, reading] {
         if (m_reading != reading) {
             return;

@@ -78,6 +78,9 @@ public:
     void whenListed(std::function<void()> then);
     // How long a listing may keep the window waiting before it fills the list later.
     void setListDeadline(std::chrono::milliseconds deadline) { m_listDeadline = deadline; }
+    // How long the window waits for a listing before it goes on (the list keeps its last picture
+    // until the deadline): far less than the deadline, so that a quick folder shows at once.
+    void setListWait(std::chrono::milliseconds wait) { m_listWait = wait; }
     // Sorts by a column (1-5) in an order (0 ascending, 1 descending) and moves the sort mark.
     void SortList(int order, int column);
     // A click on a column title (1-5): the order flips, and the list sorts by that column.
@@ -193,6 +196,7 @@ private:
     std::vector<std::function<void()>> m_afterListing;
     bool m_changedWhileReading = false;
     std::chrono::milliseconds m_listDeadline{120};
+    std::chrono::milliseconds m_listWait{15};
     FolderWatch m_watch;
     std::shared_ptr<BackgroundCall<Listing>> m_refresh;  // the folder read again, if it is
     bool m_refreshAgain = false;

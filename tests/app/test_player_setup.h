@@ -2,6 +2,7 @@
 
 #include "app/form1.h"
 #include "app/form1_parts.h"
+#include "browser/file_list.h"
 #include "browser/folder_tree.h"
 #include "browser/navigation.h"
 
@@ -22,4 +23,6 @@ inline Form1PlayerSetup testPlayerSetup() {
 inline void patientWindow(Form1Parts& parts) {
     parts.tree().setScanDeadline(std::chrono::seconds(10));
     parts.navigation().setProbeTimes(std::chrono::seconds(10), std::chrono::seconds(10));
+    parts.list().setListDeadline(std::chrono::seconds(10));
+    parts.list().setListWait(std::chrono::seconds(10));
 }

@@ -43,7 +43,10 @@ struct Fixture {
 
     Fixture() {
         tree.setSpecialFolders({});
-        tree.setScanDeadline(std::chrono::seconds(10));  // the later filling is tested alone
+        // The later filling and listing are tested alone.
+        tree.setScanDeadline(std::chrono::seconds(10));
+        list.setListDeadline(std::chrono::seconds(10));
+        list.setListWait(std::chrono::seconds(10));
         list.setSpecialFolders({});
         state.mDspFile = u"*.mp3"_s;
     }
