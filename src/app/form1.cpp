@@ -1,5 +1,11 @@
 #include "app/form1.h"
 
+#include "app/play_memory.h"
+#include "history/play_history.h"
+#include "platform/dialogs.h"
+#include "player/mpv_engine.h"
+#include "player/player_set.h"
+
 #include <QAction>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -112,6 +118,27 @@ void Form1::buildControls(const Form1PlayerSetup& player) {
 
     connect(m_statusBar, &StatusBar1::rightButtonPressed, this,
             [this](const QPoint& pos) { showContextMenu(m_menus.DspOption, pos, true); });
+    buildPlayMemory();
+}
+
+void Form1::buildPlayMemory() {
+    PlayMemory::Hooks hooks;
+    hooks.resumeOn = [] { return true; };
+    hooks.playSelected = [this] {
+        m_playList->ClipOpenFlg = false;
+        m_playList->PlayStep(2);
+    };
+    hooks.tell = [this](const QString& text) {
+        m_statusBar->setPanelText(StatusBar1::FilesPanel, text);
+    };
+    PlayHistory* history = m_session.history();
+    m_playMemory =
+        std::make_unique<PlayMemory>(history, m_players->mediaEngine(), *m_list, std::move(hooks));
+    if (history != nullptr) {
+        // A history that cannot be kept is told once; the program goes on without it.
+        connect(history, &PlayHistory::unavailable, this,
+                [this](const QString& reason) { m_dialogs.message(reason, MsgIcon::Information); });
+    }
 }
 
 void Form1::showContextMenu(QMenu* menu, const QPoint& globalPos, bool restartTimer) {

@@ -23,6 +23,7 @@ class FolderTree;
 class Form2;
 class InputMap;
 class IntervalTimer;
+class PlayMemory;
 class LiveSettings;
 class LocationBox;
 class Navigation;
@@ -113,6 +114,7 @@ private:
     void buildControls(const Form1PlayerSetup& player);
     void buildBrowser();
     void buildPlayer(const Form1PlayerSetup& setup);
+    void buildPlayMemory();
     void wirePlayer();
     PlayListWindow playListWindow();
     void wireInput();
@@ -170,6 +172,7 @@ private:
     UrlOpener m_openUrl;
     std::unique_ptr<clsMovie> m_movie;
     std::unique_ptr<PlayList> m_playList;
+    std::unique_ptr<PlayMemory> m_playMemory;
     QWidget* m_mediaPlayer = nullptr;
     std::array<QWidget*, 2> m_realAudio{};
     SplitterBar* m_picSlider = nullptr;

@@ -2,6 +2,7 @@
 // menu items, the toolbar buttons and the keys and gestures (through the input map) to the
 // commands they name.
 #include "app/form1.h"
+#include "app/play_memory.h"
 #include "app/toolbar1.h"
 #include "app/window_options.h"
 #include "browser/file_list.h"
@@ -18,6 +19,7 @@ void Form1::registerCommands() {
     m_tree->registerCommands(m_commands);
     m_fileCommands->registerCommands(m_commands);
     m_playList->registerCommands(m_commands);
+    m_playMemory->registerCommands(m_commands);
 
     m_options->registerCommands(m_commands);
 }

@@ -93,6 +93,9 @@ MainMenus MainMenus::build(QWidget* window) {
     m.MunNext = item(m.MnuPlayOpt, "MunNext");
     m.MnuLoop = item(m.MnuPlayOpt, "MnuLoop");
     m.MunOpen = item(m.MnuPlayOpt, "MunOpen");
+    m.PlayFromStart = item(m.MnuPlayOpt, "PlayFromStart");
+    m.PlayUnplayed = item(m.MnuPlayOpt, "PlayUnplayed");
+    m.ClearPlayMarks = item(m.MnuPlayOpt, "ClearPlayMarks");
     m.bar = separator(m.MnuPlayOpt, "bar");
     m.MnuListView = submenu(m.MnuPlayOpt, "MnuListView", QStringLiteral("リストビュー"));
     m.MnuGrid = item(m.MnuListView, "MnuGrid");
@@ -141,6 +144,9 @@ QList<MenuCommand> MainMenus::commands() const {
         {MunNext, C::PlayNext},
         {MnuLoop, {C::ToggleLoop, 0}},
         {MunOpen, C::MunOpen},
+        {PlayFromStart, C::PlayFromStart},
+        {PlayUnplayed, C::PlayUnplayed},
+        {ClearPlayMarks, C::ClearPlayMarks},
         {MnuGrid, C::MnuGrid},
         {MnuIconSet, C::MnuIconSet},
         {ReFileNameFile, C::ReFileNameFile, true},
@@ -170,7 +176,8 @@ void MainMenus::showListItems(bool playItems, bool fileItems) const {
         item->setVisible(playItems);
     }
     // The grid-line item stays: only the icon-view item of the sub-menu goes with the list.
-    for (QAction* item : {MunOpen, MnuIconSet, FilePopa, DelFile, bar, MoveFile, ReNameFile}) {
+    for (QAction* item : {MunOpen, PlayFromStart, PlayUnplayed, ClearPlayMarks, MnuIconSet,
+                          FilePopa, DelFile, bar, MoveFile, ReNameFile}) {
         item->setVisible(fileItems);
     }
 }

@@ -74,6 +74,9 @@ struct MainMenus {
     QAction* MunNext = nullptr;
     QAction* MnuLoop = nullptr;
     QAction* MunOpen = nullptr;
+    QAction* PlayFromStart = nullptr;
+    QAction* PlayUnplayed = nullptr;
+    QAction* ClearPlayMarks = nullptr;
     QAction* bar = nullptr;
     QMenu* MnuListView = nullptr;
     QAction* MnuGrid = nullptr;

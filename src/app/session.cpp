@@ -6,6 +6,8 @@
 
 #include "browser/drive_ready.h"
 #include "browser/path_utils.h"
+#include "history/history_location.h"
+#include "history/play_history.h"
 #include "platform/background_call.h"
 #include "platform/desktop_services.h"
 #include "platform/error_box.h"
@@ -45,6 +47,10 @@ Session::Session(Module1& state, Dialogs& dialogs, QString iniPath, Form1PlayerS
           })) {
     if (!m_setup.openUrl) {
         m_setup.openUrl = desktopUrlOpener();
+    }
+    const QString historyFile = m_setup.historyFile.value_or(historyFilePath(m_iniPath));
+    if (!historyFile.isEmpty()) {
+        m_history = std::make_unique<PlayHistory>(historyFile);
     }
     m_commands.setHold([this] { m_hold->holdSlideShow(); });
     m_commands.setErrorHandler(

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <optional>
+
 #include <QString>
 #include <functional>
 #include <memory>
@@ -24,6 +26,8 @@ struct Form1PlayerSetup {
     WaveVolumeAccess waveVolume;
     // Hands a file the players do not take to the desktop; the desktop's own handler when empty.
     UrlOpener openUrl;
+    // The play history's file: where the settings file says when not given; none when empty.
+    std::optional<QString> historyFile;
 };
 
 // The steps of the load and unload sequences that are the window's own: its controls, its place
@@ -52,6 +56,8 @@ public:
 // screen saver, the trash, the desktop's opener, the command table and the playback hold), and
 // the load and unload sequences in their order. The window carries out the steps that are its
 // controls'.
+class PlayHistory;
+
 class Session {
 public:
     Session(Module1& state, Dialogs& dialogs, QString iniPath, Form1PlayerSetup setup = {});
@@ -67,6 +73,8 @@ public:
     LiveSettings& settings() const { return *m_settings; }
     ScreenSaverControl& screenSaver() const { return *m_screenSaver; }
     Trash& trash() const { return *m_trash; }
+    // The play history; nullptr when this session keeps none.
+    PlayHistory* history() const { return m_history.get(); }
     CommandTable& commands() { return m_commands; }
     const PlaybackHold& hold() const { return *m_hold; }
 
@@ -97,6 +105,7 @@ private:
     std::unique_ptr<ScreenSaverControl> m_screenSaver;
     std::unique_ptr<Trash> m_trash;
     std::unique_ptr<PlaybackHold> m_hold;
+    std::unique_ptr<PlayHistory> m_history;
     std::function<void()> m_stopPlayback;
     std::function<void()> m_stopSlideShow;
     CommandTable m_commands;

@@ -237,9 +237,7 @@ void FileList::showRowsKeepingPlace(std::vector<FileRow> rows, int column, int o
     QItemSelectionModel* selection = m_view.selectionModel();
     const QModelIndex current = selection->currentIndex();
     const QList<int> selected = selectedRows();
-    const bool atTop = m_view.verticalScrollBar()->value() == 0 &&
-                       (selected.isEmpty() || selected == QList<int>{0}) &&
-                       (!current.isValid() || current.row() == 0);
+    const bool atTop = selectionAsListed();
     QStringList keys;
     for (const int r : selected) {
         keys << keyOfRow(r);
@@ -378,6 +376,7 @@ void FileList::followDisk() {
                 m_model.sortRows(m_model.sortColumn(), m_model.sortOrder());
             }
             recountStatus();
+            emit rowsRead(m_listedFolder, false);
         }
         if (std::exchange(m_refreshAgain, false)) {
             followDisk();
@@ -455,6 +454,7 @@ void FileList::afterListing() {
     if (std::exchange(m_changedWhileReading, false)) {
         followDisk();
     }
+    emit rowsRead(m_listedFolder, true);
     // What waited for the rows (a row to select, the next file to play) runs now.
     for (auto& then : std::exchange(m_afterListing, {})) {
         then();
@@ -604,6 +604,14 @@ void FileList::DblClick(const QPoint& viewportPos) {
 
 void FileList::MouseDownRight(const QPoint& globalPos) {
     emit contextMenuRequested(globalPos, menuState());
+}
+
+bool FileList::selectionAsListed() const {
+    const QList<int> selected = selectedRows();
+    const QModelIndex current = m_view.currentIndex();
+    return m_view.verticalScrollBar()->value() == 0 &&
+           (selected.isEmpty() || selected == QList<int>{0}) &&
+           (!current.isValid() || current.row() == 0);
 }
 
 QStringList FileList::selectedKeys() const {

@@ -121,6 +121,9 @@ public:
 
     // The keys of the selected rows, in list order.
     QStringList selectedKeys() const;
+    // True while the list is as a listing leaves it: at its top, its first row current and
+    // selected alone (or nothing selected).
+    bool selectionAsListed() const;
     // Takes out the rows of those keys whose items are no longer on disk; returns how many went.
     // The status text follows.
     int removeGoneRows(const QStringList& keys);
@@ -138,6 +141,9 @@ public:
 
 signals:
     void statusTextChanged(const QString& text);
+    // The list shows the rows of folder read anew: a whole listing (fresh), or what changed on
+    // disk merged in.
+    void rowsRead(const QString& folder, bool fresh);
     // The list received the focus (FocusPane = 1).
     void gotFocus();
     // A double-click on a folder row: go to that folder.

@@ -251,6 +251,8 @@ QVariant FileListModel::data(const QModelIndex& index, int role) const {
             return qint64(row.time);
         case IconKeyRole:
             return row.iconKey;
+        case HeardRole:
+            return int(row.heard);
         default:
             return {};
     }
@@ -439,6 +441,25 @@ void FileListModel::setToolTip(int r, const QString& toolTip) {
     if (r >= 0 && r < count()) {
         m_rows[static_cast<size_t>(r)].toolTip = toolTip;
         rowChanged(r);
+    }
+}
+
+void FileListModel::setHeard(int r, std::uint8_t heard) {
+    if (r >= 0 && r < count() && m_rows[static_cast<size_t>(r)].heard != heard) {
+        m_rows[static_cast<size_t>(r)].heard = heard;
+        emit dataChanged(cell(r, NameColumn), cell(r, NameColumn), {HeardRole});
+    }
+}
+
+void FileListModel::setHeardOfNames(const QHash<QString, std::uint8_t>& byName) {
+    bool changed = false;
+    for (FileRow& row : m_rows) {
+        const std::uint8_t heard = byName.value(row.text, 0);
+        changed = changed || row.heard != heard;
+        row.heard = heard;
+    }
+    if (changed && count() > 0) {
+        emit dataChanged(cell(0, NameColumn), cell(count() - 1, NameColumn), {HeardRole});
     }
 }
 

@@ -28,6 +28,7 @@ public:
         BytesRole,                   // qint64: the size in bytes
         TimeRole,                    // qint64: last write, seconds since the epoch
         IconKeyRole,                 // QString: the image key of the small icon
+        HeardRole,                   // int: how far the file was played (see FileRow::heard)
     };
 
     explicit FileListModel(const ImageList* images = nullptr, QObject* parent = nullptr);
@@ -68,6 +69,9 @@ public:
     void setForeColor(int r, QRgb color);
     void setBold(int r, bool bold);
     void setToolTip(int r, const QString& toolTip);
+    void setHeard(int r, std::uint8_t heard);
+    // Every row's heard figure: its name's in byName, else 0.
+    void setHeardOfNames(const QHash<QString, std::uint8_t>& byName);
 
     // A folder row: listed as a folder, or showing a folder's size text.
     bool isFolderRow(int r) const;

@@ -1,5 +1,7 @@
 #include "browser/file_list_view.h"
 
+#include "browser/file_list_model.h"
+
 #include <QDropEvent>
 #include <QFontMetrics>
 #include <QHeaderView>
@@ -96,6 +98,7 @@ int FileListView::rowAt(const QPoint& viewportPos) const {
 void FileListView::drawRow(QPainter* painter, const QStyleOptionViewItem& option,
                            const QModelIndex& index) const {
     QTreeView::drawRow(painter, option, index);
+    drawHeard(painter, option.rect, index);
     if (!m_gridLines) {
         return;
     }
@@ -108,6 +111,24 @@ void FileListView::drawRow(QPainter* painter, const QStyleOptionViewItem& option
         painter->drawLine(x, r.top(), x, r.bottom());
     }
     painter->restore();
+}
+
+void FileListView::drawHeard(QPainter* painter, const QRect& rowRect,
+                             const QModelIndex& index) const {
+    // How far the file was played: a bar along the foot of its name, full once it was played to
+    // its end. It stands apart from the marks of the run (the row's colour and icon).
+    const int heard = index.sibling(index.row(), FileListModel::NameColumn)
+                          .data(FileListModel::HeardRole)
+                          .toInt();
+    if (heard <= 0) {
+        return;
+    }
+    const int left = columnViewportPosition(FileListModel::NameColumn);
+    const int width = columnWidth(FileListModel::NameColumn);
+    const int thickness = std::max(2, rowRect.height() / 8);
+    const QRect bar(left + 2, rowRect.bottom() - thickness,
+                    (width - 4) * std::min(heard, 100) / 100, thickness);
+    painter->fillRect(bar, heard >= 100 ? QColor(0, 150, 70) : QColor(40, 110, 220));
 }
 
 void FileListView::focusInEvent(QFocusEvent* event) {

@@ -20,4 +20,6 @@ struct FileRow {
     QRgb foreColor = qRgb(0, 0, 0);  // by attribute (see attributeColor), or as marked
     bool bold = false;
     bool folder = false;
+    // How far the file was played, by the play history: 0 not, 1-99 per cent, 100 to its end.
+    std::uint8_t heard = 0;
 };

@@ -72,6 +72,8 @@ const std::array kReleaseRows = {
     KeyRow{Qt::Key_Down, Chord::WithControl, ListKeys | InFullScreen, C::PlayNext, true},
     KeyRow{Qt::Key_Delete, Chord::Plain, ListKeys, C::DelFile, true},
     KeyRow{Qt::Key_R, Chord::Plain, ListKeys, C::ReFileNameFile, true},
+    KeyRow{Qt::Key_B, Chord::Plain, ListKeys, C::PlayFromStart, true},
+    KeyRow{Qt::Key_U, Chord::Plain, ListKeys, C::PlayUnplayed, true},
     // The tree moves its selection on the press itself and keeps the keyboard.
     KeyRow{Qt::Key_Up, Chord::Any, InTree, C::FocusTree, false},
     KeyRow{Qt::Key_Down, Chord::Any, InTree, C::FocusTree, false},

@@ -13,6 +13,7 @@ inline Form1PlayerSetup testPlayerSetup() {
     setup.options.audioOutput = QStringLiteral("null");
     setup.waveVolume.get = [] { return quint32{0}; };
     setup.waveVolume.set = [](quint32) {};
+    setup.historyFile = QString();  // no history: nothing of a run outlives it
     return setup;
 }
 

@@ -139,6 +139,11 @@ void TestPermissions::runProgram(const QString& program, QStringList& told) {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(u"QUORVANE_DIALOG_LOG"_s, log);
     env.insert(u"XDG_RUNTIME_DIR"_s, runtime);
+    // The play history lives in the user's state folder, which the user may write.
+    const QString state = m_dir->filePath(u"state"_s);
+    QVERIFY(QDir().mkpath(state));
+    setMode(state, 0777);
+    env.insert(u"XDG_STATE_HOME"_s, state);
     QProcess process;
     process.setProcessEnvironment(env);
     process.setWorkingDirectory(m_dir->path());
