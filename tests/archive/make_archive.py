@@ -7,7 +7,8 @@ ENTRIES: a list of {"name": hex bytes, "data": hex bytes, "zeros": n, "utf8": bo
                     "dictionary": n (ZIP: an LZMA entry whose properties ask for n bytes),
                     "kind": "file"|"symlink"|"fifo" (ZIP), "mode": unix mode (LZH), "badcrc": bool,
                     "method": "lh0" (stored, the default), "lz4", "pm0" (stored), "lzs", "lz5"
-                    (literals only), "lh1", "lh4", "lhd" (a folder) (LZH), "packer": "lhark"
+                    (literals only), "lh1", "lh2", "lh3", "lh4", "pm1", "pm2", "lhd" (a folder)
+                    (LZH), "packer": "lhark"
                     (LHark's -lh7-, which is not jlha's) (LZH), "level" and the other fields of
                     lzh_header (LZH)}
 """
@@ -79,7 +80,9 @@ def literals_lz5(data):
 
 
 PACKERS = {"lh0": bytes, "lz4": bytes, "pm0": bytes, "lzs": literals_lzs, "lz5": literals_lz5,
-           "lh1": lha_encoders.lh1, "lh4": lha_encoders.lh4, "lhark": lha_encoders.lhark}
+           "lh1": lha_encoders.lh1, "lh2": lha_encoders.lh2, "lh3": lha_encoders.lh3,
+           "lh4": lha_encoders.lh4, "lhark": lha_encoders.lhark, "pm1": lha_encoders.pm1,
+           "pm2": lha_encoders.pm2}
 
 
 def ext_headers(item, size_width):
