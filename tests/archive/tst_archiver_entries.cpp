@@ -607,6 +607,18 @@ private slots:
             QVERIFY2(Unlha(nullptr, lhaLine(path, where)) != 0, name);
             QVERIFY2(!exists(where + u"/b.txt"_s), name);
         }
+
+        // -pm1- reads a few zero bytes past its data, no more: a header claiming 512 MiB for a
+        // few bytes of data is damaged at once instead of decoding zeros all that way.
+        const QString padded = scripted(
+            QStringLiteral("lzh"), {with(packed(item("p.txt", text), "pm1"), u"size"_s, 1 << 29)});
+        ScriptedPrompts prompts;
+        bool damaged = false;
+        const QString paddedDest = fresh(u"padded"_s);
+        QVERIFY(UnlhaChecked(&prompts, lhaLine(padded, paddedDest), &damaged) != 0);
+        QVERIFY(damaged);
+        QVERIFY(prompts.advances < 4);
+        QCOMPARE(entriesOf(paddedDest), QStringList());
     }
 
     // Every kind of LHA archive the script makes (see make_lha_kinds.py), and ZIP names with a
