@@ -8,7 +8,8 @@ ENTRIES: a list of {"name": hex bytes, "data": hex bytes, "zeros": n, "utf8": bo
                     "kind": "file"|"symlink"|"fifo" (ZIP), "mode": unix mode (LZH), "badcrc": bool,
                     "method": "lh0" (stored, the default), "lz4", "pm0" (stored), "lzs", "lz5"
                     (literals only), "lh1", "lh2", "lh3", "lh4", "pm1", "pm2", "lhd" (a folder)
-                    (LZH), "size": the original size the header gives (LZH), "packer": "lhark"
+                    (LZH), "size": the original size the header gives (LZH), "packed": hex bytes
+                    given as the compressed data (LZH), "packer": "lhark"
                     (LHark's -lh7-, which is not jlha's) (LZH), "level" and the other fields of
                     lzh_header (LZH)}
 """
@@ -158,7 +159,10 @@ def write_lzh(out, items):
         data = payload(item)
         crc = crc16(data) ^ (0x5555 if item.get("badcrc") else 0)
         method = item.get("method", "lh0")
-        packed = b"" if method == "lhd" else PACKERS[item.get("packer", method)](data)
+        if "packed" in item:
+            packed = bytes.fromhex(item["packed"])
+        else:
+            packed = b"" if method == "lhd" else PACKERS[item.get("packer", method)](data)
         blob += lzh_header(item, method, packed, data, crc) + packed
     with open(out, "wb") as f:
         f.write(blob + b"\0")

@@ -608,17 +608,23 @@ private slots:
             QVERIFY2(!exists(where + u"/b.txt"_s), name);
         }
 
-        // -pm1- reads a few zero bytes past its data, no more: a header claiming 512 MiB for a
-        // few bytes of data is damaged at once instead of decoding zeros all that way.
-        const QString padded = scripted(
+        // Broken streams for the PMarc decoders are damaged at once and leave nothing: -pm1-
+        // reads a few zero bytes past its data, no more (a header claims 512 MiB for a few
+        // bytes), and a -pm2- table of 31 codes (there are 29) is refused.
+        const QString pm1Padded = scripted(
             QStringLiteral("lzh"), {with(packed(item("p.txt", text), "pm1"), u"size"_s, 1 << 29)});
-        ScriptedPrompts prompts;
-        bool damaged = false;
-        const QString paddedDest = fresh(u"padded"_s);
-        QVERIFY(UnlhaChecked(&prompts, lhaLine(padded, paddedDest), &damaged) != 0);
-        QVERIFY(damaged);
-        QVERIFY(prompts.advances < 4);
-        QCOMPARE(entriesOf(paddedDest), QStringList());
+        const QString pm2Codes = scripted(
+            QStringLiteral("lzh"),
+            {with(packed(item("q.txt", text), "pm2"), u"packed"_s, u"7e9fffffffe4803def7bfffc"_s)});
+        for (const QString& archive : {pm1Padded, pm2Codes}) {
+            ScriptedPrompts prompts;
+            bool damaged = false;
+            const QString pmDest = fresh(u"pmarc"_s);
+            QVERIFY(UnlhaChecked(&prompts, lhaLine(archive, pmDest), &damaged) != 0);
+            QVERIFY(damaged);
+            QVERIFY(prompts.advances < 4);
+            QCOMPARE(entriesOf(pmDest), QStringList());
+        }
     }
 
     // Every kind of LHA archive the script makes (see make_lha_kinds.py), and ZIP names with a
