@@ -36,6 +36,6 @@ public:
 };
 
 // The reader for an archive of this kind. LHA archives go to libarchive, unless they hold a
-// method it cannot decode (lh1, lh4, LHark's lh7, lzs, lz5, pm0-pm2 ...) or a name it cannot
+// method it cannot decode (lh1-lh4, LHark's lh7, lzs, lz5, pm0-pm2 ...) or a name it cannot
 // convert: those are read by liblhasa, and so is the rest of any archive where libarchive stops.
 std::unique_ptr<EntrySource> makeEntrySource(ArchiveKind kind, const QString& path);

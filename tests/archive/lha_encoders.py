@@ -1,7 +1,10 @@
 """Small encoders for the LHA methods no tool at hand writes: LHarc's -lh1- (LZSS with adaptive
-Huffman codes), LHA's -lh4- (the -lh5- format with a 4 KiB dictionary, one block of static
-Huffman codes) and LHark's -lh7- (the -lh5- format with its own length and distance codes).
-They find matches greedily and aim at correct streams, not small ones.
+Huffman codes), -lh2- (adaptive codes for bytes and lengths and for distances) and -lh3- (blocks
+of static Huffman codes), LHA's -lh4- (the -lh5- format with a 4 KiB dictionary, one block of
+static Huffman codes), LHark's -lh7- (the -lh5- format with its own length and distance codes)
+and PMarc's -pm1- and -pm2- (bytes as places in a list of recent ones, copies with fixed codes;
+-pm2- with a table of its codes). They find matches greedily and aim at correct streams, not
+small ones. The -lh2- and -lh3- streams were checked once against LHA for Java's decoders.
 """
 import heapq
 
@@ -100,10 +103,11 @@ class Table:
     """A Huffman table over symbols 0..size-1 from their counts; one used symbol (or none) is
     the decoders' single code of no bits."""
 
-    def __init__(self, freqs):
+    def __init__(self, freqs, limit=16, lengths=None):
+        """`lengths`: a fixed table's, instead of lengths from the counts."""
         self.used = [s for s, f in enumerate(freqs) if f]
-        self.single = len(self.used) < 2
-        self.lengths = code_lengths(freqs)
+        self.single = lengths is None and len(self.used) < 2
+        self.lengths = lengths or code_lengths(freqs, limit)
         self.codes = canonical(self.lengths) if not self.single else None
         # The table lists the symbols up to the last one used.
         self.count = max(self.used) + 1 if self.used else 0
@@ -385,4 +389,429 @@ def lh1(data):
         offset = distance - 1
         bits.put(*upper[offset >> 6])
         bits.put(offset & 0x3F, 6)
+    return bits.bytes()
+
+
+class Lh2Codes(AdaptiveHuffman):
+    """-lh2-'s adaptive code for bytes and copy lengths: 256 bytes, copies of 3-31 bytes, and a
+    last code for 32-287 (eight bits more)."""
+
+    CODES = 286
+    NODES = 2 * CODES - 1
+    ROOT = NODES - 1
+
+
+class GrowingHuffman:
+    """-lh2-'s adaptive code for the upper seven bits of a distance. It starts with code 0
+    alone (no bits; its uses raise the root's count), and code n joins once more than 64*n bytes
+    have been written, as the sibling of the last (rarest) leaf, counted once. The nodes are kept
+    in falling order of their counts, the root first; a counted node first changes places with
+    the first node of its count. After 0x8000 codes the counts are halved and the tree is built
+    again."""
+
+    def __init__(self, codes=128):
+        size = 2 * codes
+        self.child = [0] * size  # ~code for a leaf, else the children child (0) and child - 1 (1)
+        self.parent = [0] * size
+        self.freq = [0] * size
+        self.block = [0] * size  # the nodes of one count, led by block_leader[block]
+        self.block_leader = [0] * (size + 1)
+        self.free_blocks = list(range(size, 0, -1))
+        self.leaf = [0] * codes
+        self.child[0] = ~0
+        self.freq[0] = 1
+        self.block[0] = self.new_block(0)
+        self.last = 0
+        self.total = 0
+
+    def new_block(self, leader):
+        block = self.free_blocks.pop()
+        self.block_leader[block] = leader
+        return block
+
+    def follows_count(self, n):
+        """Whether node n has the count of the node before it; nothing joins the root."""
+        return n > 1 and self.freq[n] == self.freq[n - 1]
+
+    def link(self, n):
+        child = self.child[n]
+        if child < 0:
+            self.leaf[~child] = n
+        else:
+            self.parent[child] = self.parent[child - 1] = n
+
+    def raise_node(self, n):
+        block = self.block[n]
+        leader = self.block_leader[block]
+        if leader != n:
+            self.child[n], self.child[leader] = self.child[leader], self.child[n]
+            self.link(n)
+            self.link(leader)
+            n = leader
+            leaves = True
+        else:
+            leaves = n < self.last and self.block[n + 1] == block
+        self.freq[n] += 1
+        if leaves:
+            self.block_leader[block] += 1
+            self.block[n] = self.block[n - 1] if self.follows_count(n) else self.new_block(n)
+        elif self.follows_count(n):
+            self.free_blocks.append(block)
+            self.block[n] = self.block[n - 1]
+        return self.parent[n]
+
+    def rebuild(self):
+        end = self.last + 1
+        leaves = [((self.freq[i] + 1) // 2, self.child[i])
+                  for i in range(end) if self.child[i] < 0]
+        j = len(leaves) - 1
+        for i, (freq, child) in enumerate(leaves):
+            self.freq[i], self.child[i] = freq, child
+        i, pair = end - 1, end - 2
+        while i >= 0:
+            # Leaves until the pair is placed, then those not above the pair's sum.
+            while i >= pair or (j >= 0 and self.freq[j] <= self.freq[pair] + self.freq[pair + 1]):
+                self.freq[i], self.child[i] = self.freq[j], self.child[j]
+                i, j = i - 1, j - 1
+            self.freq[i] = self.freq[pair] + self.freq[pair + 1]
+            self.child[i] = pair + 1
+            i, pair = i - 1, pair - 2
+        self.free_blocks = list(range(len(self.block_leader) - 1, 0, -1))
+        for n in range(end):
+            self.link(n)
+            self.block[n] = self.block[n - 1] if self.follows_count(n) else self.new_block(n)
+        self.total = self.freq[0]
+
+    def count(self, code):
+        if self.total == 0x8000:
+            self.rebuild()
+        n = self.leaf[code]
+        if n == 0:
+            self.freq[0] += 1
+        while n != 0:
+            n = self.raise_node(n)
+        self.total += 1
+
+    def grow(self, code):
+        old = self.last
+        moved, added = old + 1, old + 2
+        self.child[moved] = self.child[old]
+        self.leaf[~self.child[moved]] = moved
+        self.freq[moved] = self.freq[old]
+        self.block[moved] = self.block[old]
+        if old == 0:
+            self.block_leader[self.block[0]] = moved
+        self.child[added] = ~code
+        self.leaf[code] = added
+        self.parent[moved] = self.parent[added] = old
+        self.child[old] = added
+        self.last = added
+        self.block[added] = self.new_block(added)
+        self.count(code)
+
+    def put(self, bits, code):
+        path = []
+        n = self.leaf[code]
+        while n != 0:
+            path.append(self.child[self.parent[n]] - n)
+            n = self.parent[n]
+        for bit in reversed(path):
+            bits.put(bit, 1)
+        self.count(code)
+
+
+def put_lh2_length(codes, bits, length):
+    """A copy length as -lh2- and -lh3- give it: code 253+length, from 285 on in eight bits."""
+    code = 253 + length
+    codes.put(bits, min(code, 285))
+    if code >= 285:
+        bits.put(code - 285, 8)
+
+
+def lh2(data):
+    """-lh2-: an 8 KiB dictionary, copies of 3-256 bytes, both codes adaptive."""
+    codes = Lh2Codes()
+    positions = GrowingHuffman()
+    bits = BitWriter()
+    written = 0
+    next_position = 64
+    for token in matches(data, 8192, 256):
+        if token[0] == "lit":
+            codes.put(bits, token[1])
+            written += 1
+            continue
+        _, length, distance = token
+        put_lh2_length(codes, bits, length)
+        while next_position < 8192 and written > next_position:
+            positions.grow(next_position // 64)
+            next_position += 64
+        positions.put(bits, (distance - 1) >> 6)
+        bits.put((distance - 1) & 0x3F, 6)
+        written += length
+    return bits.bytes()
+
+
+# -lh3-'s fixed table of distance codes: how many codes, in order, have each length from 2 bits.
+LH3_FIXED_POSITION_COUNTS = (1, 0, 2, 3, 7, 18, 47, 50)
+
+
+def lh3_fixed_position_lengths():
+    lengths = []
+    for index, count in enumerate(LH3_FIXED_POSITION_COUNTS):
+        lengths += [2 + index] * count
+    return lengths
+
+
+def put_lh3_table(bits, table, size, put_length, single_bits):
+    """A code table of -lh3-: `size` lengths, each through put_length; a table of one code as
+    three lengths of 1 (which no real table has) and the code in `single_bits` bits."""
+    if table.single:
+        for _ in range(3):
+            put_length(bits, 1)
+        bits.put(table.used[0] if table.used else 0, single_bits)
+        return
+    for symbol in range(size):
+        put_length(bits, table.lengths[symbol])
+
+
+def put_lh3_code_length(bits, length):
+    if length:
+        bits.put(1, 1)
+        bits.put(length - 1, 4)
+    else:
+        bits.put(0, 1)
+
+
+def lh3(data):
+    """-lh3-: an 8 KiB dictionary, copies of 3-256 bytes, blocks of static Huffman codes; a
+    block's distance codes come in a table of their own only where that is shorter than the
+    fixed table."""
+    tokens = matches(data, 8192, 256)
+    bits = BitWriter()
+    fixed = lh3_fixed_position_lengths()
+    for start in range(0, len(tokens), 0xFFFF):
+        block = tokens[start:start + 0xFFFF]
+        code_freqs = [0] * 286
+        position_freqs = [0] * 128
+        for token in block:
+            if token[0] == "lit":
+                code_freqs[token[1]] += 1
+            else:
+                code_freqs[min(253 + token[1], 285)] += 1
+                position_freqs[(token[2] - 1) >> 6] += 1
+        codes = Table(code_freqs)
+        own = Table(position_freqs, limit=15)
+        own_bits = 4 * (3 if own.single else 128) + (7 if own.single else 0) + sum(
+            f * (0 if own.single else own.lengths[s]) for s, f in enumerate(position_freqs))
+        fixed_bits = sum(f * fixed[s] for s, f in enumerate(position_freqs))
+        bits.put(len(block), 16)
+        put_lh3_table(bits, codes, 286, put_lh3_code_length, 9)
+        if own_bits < fixed_bits:
+            bits.put(1, 1)
+            put_lh3_table(bits, own, 128, lambda b, length: b.put(length, 4), 7)
+            positions = own
+        else:
+            bits.put(0, 1)
+            positions = Table(position_freqs, lengths=fixed)
+        for token in block:
+            if token[0] == "lit":
+                codes.put(bits, token[1])
+                continue
+            _, length, distance = token
+            put_lh2_length(codes, bits, length)
+            positions.put(bits, (distance - 1) >> 6)
+            bits.put((distance - 1) & 0x3F, 6)
+    return bits.bytes()
+
+
+class RecentBytes:
+    """PMarc's list of byte values, the last one written first: a byte is written as its place
+    in the list, and every byte written (copied ones too) moves to the front. It starts with
+    0x20-0x7F, then 0x00-0x1F, 0xA0-0xDF, 0x80-0x9F and 0xE0-0xFF."""
+
+    def __init__(self):
+        self.order = (list(range(0x20, 0x80)) + list(range(0x00, 0x20)) + list(range(0xA0, 0xE0))
+                      + list(range(0x80, 0xA0)) + list(range(0xE0, 0x100)))
+
+    def place(self, byte):
+        return self.order.index(byte)
+
+    def written(self, data):
+        for byte in data:
+            self.order.remove(byte)
+            self.order.insert(0, byte)
+
+
+def ranged(value, ranges):
+    """The index of the first of `ranges` (start, width) that holds `value`, and the value's
+    offset in it as (offset, width)."""
+    for index, (start, width) in enumerate(ranges):
+        if start <= value < start + (1 << width):
+            return index, (value - start, width)
+    raise ValueError(value)
+
+
+def put_steps(bits, value, steps):
+    """`value` in a code of escalating fields. `steps`: (prefix, (base, width, count)) with the
+    prefix's (value, width) fields, then `width` bits of value - base, for the first step with
+    base <= value < base + count."""
+    for prefix, (base, width, count) in steps:
+        if base <= value < base + count:
+            for field in prefix:
+                bits.put(*field)
+            bits.put(value - base, width)
+            return
+    raise ValueError(value)
+
+
+# -pm1-'s byte values: the class of a place in the recent list (start, bits), and the codes of
+# the classes in the first of its trees, ((((a b) c) d) (e f)).
+PM1_BYTE_RANGES = ((0, 4), (16, 4), (32, 5), (64, 6), (128, 6), (192, 6))
+PM1_CLASS_CODES = ((0b0000, 4), (0b0001, 4), (0b001, 3), (0b01, 2), (0b10, 2), (0b11, 2))
+# A run of bytes: 1-3, 4-10, 11-24, 25-88, 89-216.
+PM1_RUN_STEPS = (((), (1, 2, 3)), (((3, 2),), (4, 3, 7)), (((3, 2), (7, 3)), (11, 4, 14)),
+                 (((3, 2), (7, 3), (14, 4)), (25, 6, 64)),
+                 (((3, 2), (7, 3), (15, 4)), (89, 7, 128)))
+# A copy's length: 3-5, 6-10, 11-14, 15-22, 23-84, 85-116, 117-244.
+PM1_COPY_STEPS = (((), (3, 2, 3)), (((3, 2),), (6, 3, 5)), (((3, 2), (5, 3)), (11, 2, 4)),
+                  (((3, 2), (6, 3)), (15, 3, 8)), (((3, 2), (7, 3)), (23, 6, 62)),
+                  (((3, 2), (7, 3), (62, 6)), (85, 5, 32)),
+                  (((3, 2), (7, 3), (63, 6)), (117, 7, 128)))
+PM1_LONGEST_RUN = 216
+
+
+def pm1_copy(bits, written, length, distance):
+    """A copy of 3-244 bytes from up to 2624 bytes back. Its kind goes by the distance; some
+    kinds' bits are left out, and the distance's field is narrower, while little is written."""
+    back = distance - 1
+    if back < 64:
+        bits.put(1, 1)
+        if written >= 64:
+            bits.put(1, 1)
+        if written >= 2624:
+            bits.put(1, 1)
+        put_steps(bits, length, PM1_COPY_STEPS)
+        bits.put(back, 6)
+    elif back < 576:
+        bits.put(0b10, 2)
+        put_steps(bits, length, PM1_COPY_STEPS)
+        bits.put(back - 64, 8 if written < 320 else 9)
+    else:
+        bits.put(0b01, 2)
+        put_steps(bits, length, PM1_COPY_STEPS)
+        width = 8 if written < 832 else 9 if written < 1088 else 10 if written < 1600 else 11
+        bits.put(back - 576, width)
+
+
+def pm1(data):
+    """-pm1-: runs of bytes (as places in the recent list), each but the longest followed by a
+    copy, and copies on their own."""
+    recent = RecentBytes()
+    bits = BitWriter()
+    bits.put(0, 5)  # the first tree of byte classes
+    tokens = matches(data, 2624, 244)
+    written = 0
+    i = 0
+    while i < len(tokens):
+        run = []
+        while i < len(tokens) and tokens[i][0] == "lit" and len(run) < PM1_LONGEST_RUN:
+            run.append(tokens[i][1])
+            i += 1
+        if run:
+            bits.put(1, 1)
+            put_steps(bits, len(run), PM1_RUN_STEPS)
+            for byte in run:
+                index, extra = ranged(recent.place(byte), PM1_BYTE_RANGES)
+                bits.put(*PM1_CLASS_CODES[index])
+                bits.put(*extra)
+                recent.written([byte])
+            written += len(run)
+            if len(run) == PM1_LONGEST_RUN:
+                continue
+            if i == len(tokens):
+                # The copy after the run is still read: two bytes from one back, past the end.
+                bits.put(0, 1 + (written >= 576) + (written >= 64) + 6)
+                break
+        else:
+            bits.put(0, 1)
+        _, length, distance = tokens[i]
+        pm1_copy(bits, written, length, distance)
+        recent.written(data[written:written + length])
+        written += length
+        i += 1
+    return bits.bytes()
+
+
+# -pm2-'s byte values: the place in the recent list by class (codes 0-7: start, bits); copies
+# of 3-16 bytes are codes 9-22, longer ones 23-27 (start, bits).
+PM2_BYTE_RANGES = ((0, 3), (8, 3), (16, 4), (32, 5), (64, 5), (96, 5), (128, 6), (192, 6))
+PM2_COPY_RANGES = ((17, 3), (25, 3), (33, 5), (65, 6), (129, 7))
+PM2_FIRST_COPY_CODE = 8
+
+
+def pm2_code_table(bits, table):
+    """The code table: the number of codes, the shortest length (0: one code, the last), and
+    the lengths as offsets from it."""
+    if table.single:
+        bits.put(table.used[0] + 1, 5)
+        bits.put(0, 3)
+        return
+    shortest = min(length for length in table.lengths if length)
+    values = [length - shortest + 1 if length else 0 for length in table.lengths[:table.count]]
+    width = max(values).bit_length()
+    bits.put(table.count, 5)
+    bits.put(shortest, 3)
+    bits.put(width, 3)
+    for value in values:
+        bits.put(value, width)
+
+
+def pm2(data):
+    """-pm2- for up to 1023 bytes (from 1 KiB on the tables come again): bytes by class, copies
+    of 3-256 bytes from up to 1024 bytes back, the distance's width in a table of five codes."""
+    if len(data) >= 1024:
+        raise ValueError("-pm2- here writes up to 1023 bytes")
+    recent = RecentBytes()
+    commands = []  # (code, fields, distance code or None, distance field)
+    written = 0
+    for token in matches(data, 1024, 256):
+        if token[0] == "lit":
+            code, extra = ranged(recent.place(token[1]), PM2_BYTE_RANGES)
+            commands.append((code, [extra], None, None))
+            recent.written([token[1]])
+            written += 1
+            continue
+        _, length, distance = token
+        if length <= 16:
+            code, fields = PM2_FIRST_COPY_CODE + length - 2, []
+        else:
+            index, extra = ranged(length, PM2_COPY_RANGES)
+            code, fields = PM2_FIRST_COPY_CODE + 15 + index, [extra]
+        back = distance - 1
+        width = max(back.bit_length() - 1, 6)
+        field = (back, 6) if width == 6 and back < 64 else (back - (1 << width), width)
+        commands.append((code, fields, 0 if back < 64 else width - 5, field))
+        recent.written(data[written:written + length])
+        written += length
+    code_freqs = [0] * 29
+    offset_freqs = [0] * 5
+    for code, _, offset_code, _ in commands:
+        code_freqs[code] += 1
+        if offset_code is not None:
+            offset_freqs[offset_code] += 1
+    codes = Table(code_freqs)
+    bits = BitWriter()
+    bits.put(0, 1)  # a bit the decoder skips
+    pm2_code_table(bits, codes)
+    offsets = Table(offset_freqs)
+    if codes.count >= 10:
+        for length in offsets.lengths:
+            bits.put(length, 3)
+    for code, fields, offset_code, field in commands:
+        codes.put(bits, code)
+        for extra in fields:
+            bits.put(*extra)
+        if offset_code is not None:
+            offsets.put(bits, offset_code)
+            bits.put(*field)
     return bits.bytes()

@@ -7,7 +7,9 @@ ENTRIES: a list of {"name": hex bytes, "data": hex bytes, "zeros": n, "utf8": bo
                     "dictionary": n (ZIP: an LZMA entry whose properties ask for n bytes),
                     "kind": "file"|"symlink"|"fifo" (ZIP), "mode": unix mode (LZH), "badcrc": bool,
                     "method": "lh0" (stored, the default), "lz4", "pm0" (stored), "lzs", "lz5"
-                    (literals only), "lh1", "lh4", "lhd" (a folder) (LZH), "packer": "lhark"
+                    (literals only), "lh1", "lh2", "lh3", "lh4", "pm1", "pm2", "lhd" (a folder)
+                    (LZH), "size": the original size the header gives (LZH), "packed": hex bytes
+                    given as the compressed data (LZH), "packer": "lhark"
                     (LHark's -lh7-, which is not jlha's) (LZH), "level" and the other fields of
                     lzh_header (LZH)}
 """
@@ -79,7 +81,9 @@ def literals_lz5(data):
 
 
 PACKERS = {"lh0": bytes, "lz4": bytes, "pm0": bytes, "lzs": literals_lzs, "lz5": literals_lz5,
-           "lh1": lha_encoders.lh1, "lh4": lha_encoders.lh4, "lhark": lha_encoders.lhark}
+           "lh1": lha_encoders.lh1, "lh2": lha_encoders.lh2, "lh3": lha_encoders.lh3,
+           "lh4": lha_encoders.lh4, "lhark": lha_encoders.lhark, "pm1": lha_encoders.pm1,
+           "pm2": lha_encoders.pm2}
 
 
 def ext_headers(item, size_width):
@@ -110,6 +114,7 @@ def lzh_header(item, method, packed, data, crc):
     """One entry's header at level 0 (the default), 1, 2 or 3, with an OS byte ("os") and
     extended headers (a folder "dir" with 0xFF separators, UTF-16 names, "ext": [type, hex])."""
     level = item.get("level", 0)
+    original = item.get("size", len(data))
     name = bytes.fromhex(item.get("name", ""))
     attr = item.get("attr", 0x20)
     os_id = item.get("os", "M").encode()
@@ -117,7 +122,7 @@ def lzh_header(item, method, packed, data, crc):
     if level in (0, 1):
         time = item.get("time", 0x5A34232C)  # MS-DOS date and time
         first, exts = ext_headers(item, 2) if level == 1 else (b"", b"")
-        body = (method + struct.pack("<IIIBB", len(packed) + len(exts), len(data), time, attr,
+        body = (method + struct.pack("<IIIBB", len(packed) + len(exts), original, time, attr,
                                      level)
                 + bytes([len(name)]) + name + struct.pack("<H", crc))
         if level == 1:
@@ -128,14 +133,14 @@ def lzh_header(item, method, packed, data, crc):
     time = item.get("time", 0x5F000000)  # Unix time
     if level == 2:
         first, exts = ext_headers(item, 2)
-        rest = (method + struct.pack("<IIIBBH", len(packed), len(data), time, attr, level, crc)
+        rest = (method + struct.pack("<IIIBBH", len(packed), original, time, attr, level, crc)
                 + os_id + first + exts)
         # OS-9/68k's LHA writes a length two bytes short.
         total = 2 + len(rest) - (2 if item.get("shorthead") else 0)
         return with_header_crc(item, struct.pack("<H", total) + rest, 2 + len(rest) - len(exts))
     first, exts = ext_headers(item, 4)
     head = (struct.pack("<H", 4) + method
-            + struct.pack("<IIIBBH", len(packed), len(data), time, attr, level, crc) + os_id)
+            + struct.pack("<IIIBBH", len(packed), original, time, attr, level, crc) + os_id)
     header = head + struct.pack("<I", len(head) + 4 + len(first) + len(exts)) + first + exts
     return with_header_crc(item, header, len(header) - len(exts))
 
@@ -154,7 +159,10 @@ def write_lzh(out, items):
         data = payload(item)
         crc = crc16(data) ^ (0x5555 if item.get("badcrc") else 0)
         method = item.get("method", "lh0")
-        packed = b"" if method == "lhd" else PACKERS[item.get("packer", method)](data)
+        if "packed" in item:
+            packed = bytes.fromhex(item["packed"])
+        else:
+            packed = b"" if method == "lhd" else PACKERS[item.get("packer", method)](data)
         blob += lzh_header(item, method, packed, data, crc) + packed
     with open(out, "wb") as f:
         f.write(blob + b"\0")

@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
 """Writes one small archive for each kind of LHA archive the extraction must read (header levels
 0-3, the extended headers of other systems' tools, folders with a leading separator or a drive,
-UTF-16 names, folders and empty files, the LArc and PMarc methods, lh1, lh4 and LHark's lh7 from
-the encoders in lha_encoders.py, jlha's lh5-lh7) and ZIP names
+UTF-16 names, folders and empty files, the LArc and PMarc methods, lh1-lh4, LHark's lh7, pm1 and
+pm2 from the encoders in lha_encoders.py, jlha's lh5-lh7) and ZIP names
 with a leading separator, into OUT, with OUT/kinds.json: for each archive its name, the files it
 must give (path: text), the folders and the times.
 
@@ -47,6 +47,13 @@ def compressible(tag, size):
         parts.append("".join(chr(33 + (i * 31 + k * 17) % 94) for k in range(i % 23)))
         i += 1
     return "".join(parts)[:size]
+
+
+def far_copies(size):
+    """Letters with few repeats, then the same again with a "#" after every 40: copies from
+    `size` characters back and more, their distances spread over many codes."""
+    letters = "".join(chr(97 + (i * i * 7919 + i * 104729) % 9973 % 26) for i in range(size))
+    return letters + "".join(letters[i:i + 40] + "#" for i in range(0, size, 40))
 
 
 def unix_headers():
@@ -140,6 +147,24 @@ LZH = {
               dir=b"lh1\xff".hex()),
         entry("lh1\\empty.txt", "", method="lh1"),
     ],
+    # LHarc's lh2 (adaptive codes) and lh3 (static codes), past their 8 KiB dictionary and their
+    # 8,128 bytes after which every distance has a code; lh3 with the fixed distance table, a
+    # table of its own (far copies) and tables of one code (one byte).
+    "lh2.lzh": [
+        entry("lh2\\text.txt", compressible("lh2", 20000), method="lh2"),
+        entry("short.txt", "lh2\n", method="lh2", level=2, dir=b"lh2\xff".hex()),
+    ],
+    "lh3.lzh": [
+        entry("text.txt", compressible("lh3", 20000), method="lh3", level=1,
+              dir=b"lh3\xff".hex()),
+        entry("lh3\\one.txt", "x", method="lh3"),
+        entry("lh3\\far.txt", far_copies(6000), method="lh3"),
+    ],
+    # PMarc's pm1 (copies from up to 2,624 bytes back) and pm2 (up to 1,023 bytes here).
+    "pm1.pma": [entry("pm1\\text.txt", compressible("pm1", 3000), method="pm1"),
+                entry("pm1\\short.txt", "pm1\n", method="pm1")],
+    "pm2.pma": [entry("pm2\\text.txt", compressible("pm2", 1000), method="pm2"),
+                entry("pm2\\short.txt", "pm2\n", method="pm2")],
     # LHA's lh4: the lh5 format with a 4 KiB dictionary.
     "lh4.lzh": [
         entry("lh4.txt", compressible("lh4", 9000), method="lh4", level=1,
@@ -174,6 +199,11 @@ EXPECTED = {
     "pmarc.pma": {"pmarc/p.txt": "pm0\n"},
     "lh1.lzh": {"lh1/dos.txt": compressible("lh1", 9000), "lh1/mac.txt": compressible("mac", 300),
                 "lh1/empty.txt": ""},
+    "lh2.lzh": {"lh2/text.txt": compressible("lh2", 20000), "lh2/short.txt": "lh2\n"},
+    "lh3.lzh": {"lh3/text.txt": compressible("lh3", 20000), "lh3/one.txt": "x",
+                "lh3/far.txt": far_copies(6000)},
+    "pm1.pma": {"pm1/text.txt": compressible("pm1", 3000), "pm1/short.txt": "pm1\n"},
+    "pm2.pma": {"pm2/text.txt": compressible("pm2", 1000), "pm2/short.txt": "pm2\n"},
     "lh4.lzh": {"lh4/lh4.txt": compressible("lh4", 9000), "lh4/one.txt": "x"},
     "lhark.lzh": {"lhark/lhark.txt": compressible("lhark", 20000), "lhark/short.txt": "lhark\n"},
     "separators.zip": {"zipabs/a.txt": "absolute\n", "zipdrive/b.txt": "drive\n"},

@@ -607,6 +607,29 @@ private slots:
             QVERIFY2(Unlha(nullptr, lhaLine(path, where)) != 0, name);
             QVERIFY2(!exists(where + u"/b.txt"_s), name);
         }
+
+        // Broken streams for liblhasa's decoders are damaged at once and leave nothing: -pm1-
+        // reads a few zero bytes past its data, no more (a header claims 512 MiB for a few
+        // bytes), a -pm2- table of 31 codes (there are 29) is refused, and so is LHark's
+        // distance code 62, far past its 64 KiB.
+        const QString pm1Padded = scripted(
+            QStringLiteral("lzh"), {with(packed(item("p.txt", text), "pm1"), u"size"_s, 1 << 29)});
+        const QString pm2Codes = scripted(
+            QStringLiteral("lzh"),
+            {with(packed(item("q.txt", text), "pm2"), u"packed"_s, u"7e9fffffffe4803def7bfffc"_s)});
+        QJsonObject lhark =
+            with(packed(item("r.txt", text), "lh7"), u"packed"_s, u"0001000010003efffffffc"_s);
+        lhark = with(with(lhark, u"level"_s, 1), u"os"_s, u" "_s);
+        const QString lharkFar = scripted(QStringLiteral("lzh"), {lhark});
+        for (const QString& archive : {pm1Padded, pm2Codes, lharkFar}) {
+            ScriptedPrompts prompts;
+            bool damaged = false;
+            const QString pmDest = fresh(u"pmarc"_s);
+            QVERIFY(UnlhaChecked(&prompts, lhaLine(archive, pmDest), &damaged) != 0);
+            QVERIFY(damaged);
+            QVERIFY(prompts.advances < 4);
+            QCOMPARE(entriesOf(pmDest), QStringList());
+        }
     }
 
     // Every kind of LHA archive the script makes (see make_lha_kinds.py), and ZIP names with a
