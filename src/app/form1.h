@@ -27,6 +27,7 @@ class PlayMemory;
 class LiveSettings;
 class LocationBox;
 class Navigation;
+class PathMoves;
 class PlaybackHold;
 class ShadowLine;
 class SplitterBar;
@@ -166,6 +167,7 @@ private:
     std::unique_ptr<FileList> m_list;
     std::unique_ptr<LocationBox> m_location;
     std::unique_ptr<Navigation> m_navigation;
+    PathMoves* m_pathMoves = nullptr;  // where the file commands took items (a child)
     std::unique_ptr<FileCommands> m_fileCommands;
     std::unique_ptr<WindowOptions> m_options;
     PlayerSet* m_players = nullptr;

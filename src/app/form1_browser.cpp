@@ -14,6 +14,7 @@
 #include "browser/navigation.h"
 #include "browser/tree_view1.h"
 #include "fileops/file_commands.h"
+#include "fileops/path_moves.h"
 #include "fileops/undo_command.h"
 #include "platform/desktop_services.h"
 #include "platform/file_exist.h"
@@ -71,9 +72,10 @@ void Form1::wireBrowser() {
 }
 
 void Form1::buildFileCommands() {
-    m_fileCommands = std::make_unique<FileCommands>(
-        FileCommands::Parts{m_state, m_treeState, m_dialogs, m_session.trash(), *m_hold, *m_list,
-                            *m_tree, *m_treeView, *m_navigation, this, m_session.iniPath()});
+    m_pathMoves = new PathMoves(this);
+    m_fileCommands = std::make_unique<FileCommands>(FileCommands::Parts{
+        m_state, m_treeState, m_dialogs, m_session.trash(), *m_hold, *m_list, *m_tree, *m_treeView,
+        *m_navigation, *m_pathMoves, this, m_session.iniPath()});
 }
 
 void Form1::loadBrowser() {

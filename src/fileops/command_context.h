@@ -7,6 +7,7 @@ class Dialogs;
 class FileList;
 class FileOperations;
 class FolderTree;
+class PathMoves;
 class PlaybackHold;
 class QWidget;
 class UndoHistory;
@@ -22,6 +23,7 @@ struct FileCommandContext {
     Dialogs& dialogs;
     FileOperations& operations;
     UndoHistory& history;
+    PathMoves& pathMoves;  // told of each item renamed or moved, and of each undo of one
     FileList& list;
     FolderTree& tree;
     const PlaybackHold& hold;  // taken before the disk changes

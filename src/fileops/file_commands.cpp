@@ -20,7 +20,8 @@
 #include "platform/progress_dialog.h"
 #include "settings/module1.h"
 
-FileCommands::FileCommands(const Parts& p) : m_list(p.list), m_tree(p.tree) {
+FileCommands::FileCommands(const Parts& p)
+    : m_list(p.list), m_tree(p.tree), m_pathMoves(p.pathMoves) {
     QWidget* window = p.window;
     m_progress = std::make_unique<ProgressDialogProgress>(window);
     m_history = std::make_unique<UndoHistory>(p.dialogs, p.trash, *m_progress);
@@ -29,11 +30,13 @@ FileCommands::FileCommands(const Parts& p) : m_list(p.list), m_tree(p.tree) {
     m_fileOps = std::make_unique<FileOperations>(p.dialogs, p.trash, *m_progress,
                                                  [window] { window->update(); });
     m_fileOps->setUndoHistory(m_history.get());
+    m_fileOps->setPathMoves(&p.pathMoves);
     m_context = std::make_unique<FileCommandContext>(FileCommandContext{p.state,
                                                                         p.treeState,
                                                                         p.dialogs,
                                                                         *m_fileOps,
                                                                         *m_history,
+                                                                        p.pathMoves,
                                                                         p.list,
                                                                         p.tree,
                                                                         p.hold,

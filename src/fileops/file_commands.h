@@ -12,6 +12,7 @@ class FileOperations;
 class FolderTree;
 class ListCommands;
 class Navigation;
+class PathMoves;
 class PlaybackHold;
 class ProgressDialogProgress;
 class ShellCommands;
@@ -42,8 +43,9 @@ public:
         FolderTree& tree;
         TreeView1& treeView;
         Navigation& navigation;
-        QWidget* window;  // owner of the dialogs, drawn again after each operation
-        QString iniPath;  // the settings file (the extension dialog's choices)
+        PathMoves& pathMoves;  // told where the commands and their undo took items
+        QWidget* window;       // owner of the dialogs, drawn again after each operation
+        QString iniPath;       // the settings file (the extension dialog's choices)
     };
     explicit FileCommands(const Parts& parts);
     ~FileCommands();
@@ -55,10 +57,13 @@ public:
     TreeDragDrop& dragDrop() const { return *m_dragDrop; }
     UndoCommand& undo() const { return *m_undo; }
     ArchiveCommands& archives() const { return *m_archiveCommands; }
+    // Where the renames, moves, drops, extension changes and undo took files and folders.
+    PathMoves& pathMoves() const { return m_pathMoves; }
 
 private:
     FileList& m_list;
     FolderTree& m_tree;
+    PathMoves& m_pathMoves;
     std::unique_ptr<ProgressDialogProgress> m_progress;
     std::unique_ptr<UndoHistory> m_history;
     std::unique_ptr<FileOperations> m_fileOps;

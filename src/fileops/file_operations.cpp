@@ -4,6 +4,7 @@
 
 #include "fileops/operation_messages.h"
 #include "fileops/outcome_text.h"
+#include "fileops/path_moves.h"
 #include "fileops/undo_history.h"
 #include "platform/app_info.h"
 #include "platform/dialogs.h"
@@ -129,8 +130,12 @@ FileOpOutcome FileOperations::move(const QString& pathList, const QString& desti
     FileMover mover(m_progress, questions);
     mover.setProgressText(fileops_msg::moveTitle(), fileops_msg::progressLabel);
     outcome = mover.move(items);
+    // A folder merged into one of the same name is told item by item, as its items moved.
     for (const MovedItem& item : mover.moved()) {
         m_lastGone.append(item.from);
+        if (m_moves != nullptr) {
+            m_moves->tell(item.from, item.to);
+        }
     }
     if (m_history != nullptr && !mover.moved().isEmpty()) {
         m_history->recordMoved(mover.moved());
@@ -142,11 +147,15 @@ FileOpOutcome FileOperations::rename(const QString& from, const QString& to) {
     const FileOpOutcome outcome = renameItem(from, to);
     const QString source = QDir::cleanPath(from);
     const QString target = QDir::cleanPath(to);
-    if (outcome.code == shell_result::kOk && source != target) {
-        m_lastGone.append(source);
+    if (outcome.code != shell_result::kOk || source == target) {
+        return outcome;
     }
-    if (m_history != nullptr && outcome.code == shell_result::kOk && source != target) {
+    m_lastGone.append(source);
+    if (m_history != nullptr) {
         m_history->recordRenamed(source, target);
+    }
+    if (m_moves != nullptr) {
+        m_moves->tell(source, target);
     }
     return outcome;
 }

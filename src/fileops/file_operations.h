@@ -8,6 +8,7 @@
 
 class Dialogs;
 class FileOpProgress;
+class PathMoves;
 class Trash;
 class UndoHistory;
 
@@ -20,7 +21,8 @@ class UndoHistory;
 //
 // A failure is explained in a box of the operation's own (which item, and why), then reported
 // with the program's message for the operation; the result still goes back to the caller.
-// With an undo history, whatever an operation changed on disk is recorded there.
+// With an undo history, whatever an operation changed on disk is recorded there; with path moves,
+// each item moved or renamed is told there once it stands in its new place.
 class FileOperations {
 public:
     // afterOperation runs when an operation is over, before its failure message: the window
@@ -30,6 +32,8 @@ public:
 
     // Where the operations record what they did; none when null.
     void setUndoHistory(UndoHistory* history) { m_history = history; }
+    // Where the operations tell of the items they moved or renamed; none when null.
+    void setPathMoves(PathMoves* moves) { m_moves = moves; }
 
     // Moves the listed files and folders to the trash, after one question for all of them when
     // confirm is true.
@@ -60,5 +64,6 @@ private:
     FileOpProgress& m_progress;
     std::function<void()> m_afterOperation;
     UndoHistory* m_history = nullptr;
+    PathMoves* m_moves = nullptr;
     QStringList m_lastGone;
 };

@@ -16,6 +16,7 @@
 #include "fileops/file_operations.h"
 #include "fileops/messages.h"
 #include "fileops/name_check.h"
+#include "fileops/path_moves.h"
 #include "fileops/undo_history.h"
 #include "platform/busy_cursor.h"
 #include "platform/command_table.h"
@@ -301,6 +302,7 @@ bool ListCommands::Form3Ok(ExtChangeDialog& dialog) {
                 return false;
             }
             m_context.history.recordRenamed(key, target);
+            m_context.pathMoves.tell(key, target);
             // The row follows at once, so a second OK after a failure starts from the disk.
             list.model().setText(row, changed);
             list.model().setKey(row, target);

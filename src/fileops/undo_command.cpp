@@ -9,6 +9,7 @@
 #include "browser/tree_state.h"
 #include "fileops/command_context.h"
 #include "fileops/messages.h"
+#include "fileops/path_moves.h"
 #include "fileops/undo_history.h"
 #include "platform/busy_cursor.h"
 #include "platform/command_table.h"
@@ -39,6 +40,9 @@ void UndoCommand::Undo() {
         bool folders = false;
         QStringList restored;
         for (const MovedItem& item : result.reverted) {
+            if (!item.from.isEmpty()) {  // none for an item out of the trash: it never moved
+                m_context.pathMoves.tell(item.from, item.to);
+            }
             folders = folders || FolderExist(item.to) ||
                       (!item.from.isEmpty() && tree.Node(item.from) != nullptr);
             restored.append(item.to);

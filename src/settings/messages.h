@@ -67,6 +67,20 @@ inline QString viewCheck(int index) {
     return QString::fromUtf16(kCaptions[index]);
 }
 
+// The play history, on the action tab.
+inline QString historyFrame() {
+    return QStringLiteral("再生の履歴");
+}
+inline QString resumePlay() {
+    return QStringLiteral("続きから再生する");
+}
+inline QString clearHistoryButton() {
+    return QStringLiteral("履歴を消去");
+}
+inline QString confirmClearHistory() {
+    return QStringLiteral("再生の履歴をすべて消去しますか?");
+}
+
 // The file-type tab.
 inline QString extensionColumn() {
     return QStringLiteral("拡張子");

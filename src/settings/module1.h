@@ -98,6 +98,9 @@ struct Module1 {
     // Nonzero: the extraction asks for the folder to extract into (the options dialog's
     // "解凍時にフォルダを選択する。"); else it extracts into the folder on show.
     qint16 mSelectFolder = 0;
+    // The options dialog's "続きから再生する": a file left before its end starts where it was left
+    // the next time it plays ([PlayHistory] Resume).
+    bool mResumePlay = true;
 
     // Kept for the run only, never stored: Opt(4) "クイックパス連続再生", a mark of its own;
     // TreeViewIcon "アイコン表示", the tree's other style item; toolbar button 7 "ファイルビュー",

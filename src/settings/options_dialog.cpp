@@ -210,6 +210,18 @@ void Form2::buildActionTab() {
     view->addWidget(m_view[3], 1, 0, 1, 3);
     view->addWidget(m_view[4], 2, 0, 1, 3);
     column->addWidget(frame3);
+
+    // The play history: whether files resume, and the button that empties it, on one row.
+    const auto [frame5, history] = titledFrame(settings_msg::historyFrame(), "Frame5", frame);
+    m_check4 = new QCheckBox(settings_msg::resumePlay(), frame5);
+    m_check4->setObjectName(QStringLiteral("Check4"));
+    m_command4 = new QPushButton(settings_msg::clearHistoryButton(), frame5);
+    m_command4->setObjectName(QStringLiteral("Command4"));
+    m_command4->setAutoDefault(false);
+    connect(m_command4, &QPushButton::clicked, this, &Form2::Command4_Click);
+    history->addWidget(m_check4, 0, 0);
+    history->addWidget(m_command4, 0, 1, Qt::AlignRight);
+    column->addWidget(frame5);
     column->addStretch();
 
     m_updown = std::make_unique<clsUpdown>();
@@ -356,6 +368,7 @@ void Form2::loadFromIni() {
         m_view[i]->setCheckState(checkStateOf(values.fileView[i]));
     }
     m_check2->setCheckState(checkStateOf(values.selectFolder));
+    m_check4->setChecked(values.resumePlay);
 }
 
 OptionsValues Form2::shownValues() const {
@@ -376,6 +389,7 @@ OptionsValues Form2::shownValues() const {
         values.fileView[i] = storedStateOf(m_view[i]);
     }
     values.selectFolder = storedStateOf(m_check2);
+    values.resumePlay = m_check4->isChecked();
     return values;
 }
 
@@ -491,4 +505,12 @@ void Form2::Command3_Click(int index) {
     }
     ShellOpen(*m_services.dialogs, m_services.openUrl,
               index == 0 ? settings_msg::mailAddress() : settings_msg::homePageAddress());
+}
+
+void Form2::Command4_Click() {
+    if (m_services.dialogs != nullptr &&
+        m_services.dialogs->messageBox(settings_msg::confirmClearHistory(), MsgIcon::Question,
+                                       MsgButtons::YesNo, app_info::title()) == MsgResult::Yes) {
+        emit clearHistoryRequested();
+    }
 }

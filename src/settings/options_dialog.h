@@ -30,10 +30,11 @@ struct OptionsDialogServices {
     bool onTop = false;          // the main window stays on top: so does the dialog
 };
 
-// Form2, "環境設定": the start-up behaviour, the slide show, the list's filters, which file types
-// are playable, and the version. It reads the settings file when it opens and writes it only on
-// OK; then the slide show, the filters and the file kinds take effect at once (the window lists
-// its folder again when the dialog is accepted), the start-up boxes at the next start.
+// Form2, "環境設定": the start-up behaviour, the slide show, the list's filters, the play history,
+// which file types are playable, and the version. It reads the settings file when it opens and
+// writes it only on OK; then the slide show, the filters, the resume and the file kinds take
+// effect at once (the window lists its folder again when the dialog is accepted), the start-up
+// boxes at the next start. Emptying the play history is done at once, after a question.
 class Form2 : public QDialog {
     Q_OBJECT
 public:
@@ -50,6 +51,9 @@ public:
     QLineEdit* Text2() const { return m_text2; }
     clsUpdown& updown() const { return *m_updown; }
     QCheckBox* Check3(int index) const { return m_view.at(static_cast<std::size_t>(index)); }
+    // "続きから再生する" and "履歴を消去", the play history's frame.
+    QCheckBox* Check4() const { return m_check4; }
+    QPushButton* Command4() const { return m_command4; }
     QTreeWidget* ListView1() const { return m_list; }
     // The extra file types, beside the forty.
     QTreeWidget* ListView2() const { return m_extraList; }
@@ -74,6 +78,12 @@ public:
     void Command1_Click(int index);
     void Command2_Click(int index);  // 0 OK, 1 cancel
     void Command3_Click(int index);  // 0 mail, 1 home page
+    // Asks whether the play history is to be emptied; a yes says so through clearHistoryRequested.
+    void Command4_Click();
+
+signals:
+    // The user confirmed "履歴を消去". Connected by the window to the play history.
+    void clearHistoryRequested();
 
 private:
     void buildActionTab();
@@ -97,6 +107,8 @@ private:
     std::array<QRadioButton*, 2> m_slideType{};
     QLineEdit* m_text2 = nullptr;
     std::array<QCheckBox*, 5> m_view{};
+    QCheckBox* m_check4 = nullptr;
+    QPushButton* m_command4 = nullptr;
     QTreeWidget* m_list = nullptr;
     QTreeWidget* m_extraList = nullptr;
     std::array<QPushButton*, 2> m_tick{};

@@ -7,13 +7,18 @@
 
 namespace {
 
+// True when the file holds the key, whatever its value.
+bool keyStored(clsIniFile& ini, Setting setting, int index = 0) {
+    const SettingEntry& entry = entryOf(setting);
+    const QString missing = QStringLiteral("\n");  // no stored text holds a line break
+    return ini.GetStrValue(QString(), QString::fromUtf16(entry.section), keyName(entry, index),
+                           missing) != missing;
+}
+
 // True when the file holds a tick of the forty: the dialog's OK writes every one of them.
 bool playFileTicksStored(clsIniFile& ini) {
-    const QString section = QString::fromUtf16(entryOf(Setting::PlayFileValue).section);
-    const QString missing = QStringLiteral("\n");  // no stored text holds a line break
     for (int n = 0; n < kPlayFileCount; ++n) {
-        const QString key = keyName(entryOf(Setting::PlayFileValue), n);
-        if (ini.GetStrValue(QString(), section, key, missing) != missing) {
+        if (keyStored(ini, Setting::PlayFileValue, n)) {
             return true;
         }
     }
@@ -54,6 +59,7 @@ OptionsValues readOptions(clsIniFile& ini, QList<BadSetting>& bad) {
         values.fileView[i] = stored.number(kFileViewChecks[i]);
     }
     values.selectFolder = stored.number(Setting::SelectFolder);
+    values.resumePlay = stored.flag(Setting::ResumePlay);
     return values;
 }
 
@@ -101,6 +107,11 @@ bool saveOptions(clsIniFile& ini, const OptionsValues& values, const QString& pa
         stored.set(Setting::ExtraFileValue, values.extraPlayed[n], n);
     }
     stored.set(Setting::SelectFolder, values.selectFolder);
+    // A section of this program's own: a file without it stays without it until the tick changes.
+    if (values.resumePlay != SettingValues::defaultOf(Setting::ResumePlay).toBool() ||
+        keyStored(ini, Setting::ResumePlay)) {
+        stored.set(Setting::ResumePlay, values.resumePlay ? 1 : 0);
+    }
     return writeSettings(ini, stored, settings_pass::optionsSave());
 }
 
@@ -118,4 +129,5 @@ void applyOptions(const OptionsValues& values, const QString& patterns, Module1&
     module.mFolderDsp = static_cast<qint16>(values.fileView[3]);
     module.mAutoColumFlg = static_cast<qint16>(values.fileView[4]);
     module.mSelectFolder = static_cast<qint16>(values.selectFolder);
+    module.mResumePlay = values.resumePlay;
 }

@@ -321,6 +321,7 @@ void storeInModule(const SettingValues& values, Module1& module) {
     module.mAutoColumFlg = int16(Setting::AutoColumFlg);
     module.mSoundFont = values.text(Setting::SoundFont);
     module.mSelectFolder = int16(Setting::SelectFolder);
+    module.mResumePlay = values.flag(Setting::ResumePlay);
 }
 
 void takeFromModule(const Module1& module, SettingValues& values) {

@@ -65,6 +65,8 @@ constexpr std::array kSchema = {
     SettingEntry{S::KakuchoushiName, u"KakuchoushiConv", u"KakuchoushiName", 1, R::Text,      0, 0, 0, 0},
     SettingEntry{S::SoundFont,       u"Midi",      u"SoundFont",       1, R::Path,        0, 0, 0, 0},
     SettingEntry{S::SelectFolder,    u"Extract",   u"SelectFolder",    1, R::TextInt16,   0, 0, kCheckHigh, kProperty},
+    // Ticked while the file holds none: stored as 1 or 0, read as any tick is.
+    SettingEntry{S::ResumePlay,      u"PlayHistory", u"Resume",        1, R::TextBool,    1, 0, 1, 0},
 };
 // clang-format on
 static_assert(kSchema.size() == kSettingCount);
@@ -79,17 +81,18 @@ constexpr bool inIdOrder() {
 }
 static_assert(inIdOrder(), "the table is indexed by Setting");
 
-constexpr std::array<const char16_t*, 16> kStart = {
-    u"Boot",     u"FormPos",       u"MoviePlay", u"ListView", u"FilePath",  u"QuickPath",
-    u"RealSize", u"MediaSize",     u"SpPos",     u"ListFile", u"SlideShow", u"TreeView",
-    u"FileView", u"ExtraFileType", u"Midi",      u"Extract"};
+constexpr std::array<const char16_t*, 17> kStart = {
+    u"Boot",     u"FormPos",       u"MoviePlay", u"ListView", u"FilePath",   u"QuickPath",
+    u"RealSize", u"MediaSize",     u"SpPos",     u"ListFile", u"SlideShow",  u"TreeView",
+    u"FileView", u"ExtraFileType", u"Midi",      u"Extract",  u"PlayHistory"};
 constexpr std::array<const char16_t*, 9> kExit = {u"FormPos",  u"FilePath",  u"QuickPath",
                                                   u"RealSize", u"MediaSize", u"SpPos",
                                                   u"ListView", u"MoviePlay", u"TreeView"};
-constexpr std::array<const char16_t*, 6> kOptionsLoad = {u"PlayFile", u"SlideShow",     u"Boot",
-                                                         u"FileView", u"ExtraFileType", u"Extract"};
-constexpr std::array<const char16_t*, 7> kOptionsSave = {
-    u"PlayFile", u"ListFile", u"SlideShow", u"Boot", u"FileView", u"ExtraFileType", u"Extract"};
+constexpr std::array<const char16_t*, 7> kOptionsLoad = {
+    u"PlayFile", u"SlideShow", u"Boot", u"FileView", u"ExtraFileType", u"Extract", u"PlayHistory"};
+constexpr std::array<const char16_t*, 8> kOptionsSave = {
+    u"PlayFile", u"ListFile",      u"SlideShow", u"Boot",
+    u"FileView", u"ExtraFileType", u"Extract",   u"PlayHistory"};
 constexpr std::array<const char16_t*, 1> kExtension = {u"KakuchoushiConv"};
 
 }  // namespace

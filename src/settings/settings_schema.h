@@ -70,8 +70,11 @@ enum class Setting {
     SoundFont,
     // [Extract]: the options dialog's "解凍時にフォルダを選択する。" (0 clear, 1 ticked)
     SelectFolder,
+    // [PlayHistory] Resume: the options dialog's "続きから再生する" (1 ticked, the default; 0
+    // clear)
+    ResumePlay,
 };
-inline constexpr int kSettingCount = static_cast<int>(Setting::SelectFolder) + 1;
+inline constexpr int kSettingCount = static_cast<int>(Setting::ResumePlay) + 1;
 
 // How a stored text is read, and so the type of its value.
 enum class Reading {

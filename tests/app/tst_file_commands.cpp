@@ -2,6 +2,7 @@
 // tree's menus, from their keys and from drops, answered through scripted dialogs, with real files
 // and the real trash in a temporary folder; the rows, nodes and status bar are checked after each.
 #include <sys/stat.h>
+#include <unistd.h>
 #include <QAction>
 #include <QApplication>
 #include <QDir>
@@ -12,6 +13,7 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -29,7 +31,9 @@
 #include "browser/navigation.h"
 #include "browser/tree_view1.h"
 #include "fileops/ext_change_dialog.h"
+#include "fileops/file_commands.h"
 #include "fileops/messages.h"
+#include "fileops/path_moves.h"
 #include "platform/file_name_codec.h"
 #include "platform/scripted_dialogs.h"
 #include "test_list_rows.h"
@@ -175,10 +179,21 @@ private slots:
     void moveAndFolderRowsRefreshTheList();
     void treeCommandsKeepNodesInStep();
     void dropsOnTheTreeMoveAndOutsideDropsNavigate();
+    void renamesMovesAndUndoTellWhereItemsWent();
     void emptyListMenuAndTheWiring();
 
 private:
     QString path(const QString& relative) const { return m_root + u'/' + relative; }
+    // What the spy heard since the last call, as "from>to" below the root, in order.
+    QStringList told(QSignalSpy& spy) const {
+        QStringList moves;
+        for (const QList<QVariant>& args : spy) {
+            moves << args.at(0).toString().mid(m_root.size() + 1) + u'>' +
+                         args.at(1).toString().mid(m_root.size() + 1);
+        }
+        spy.clear();
+        return moves;
+    }
     QString trashed(const QString& name) const {
         return m_home.filePath(u"data/Trash/files/"_s + name);
     }
@@ -513,6 +528,108 @@ void TestFileCommands::dropsOnTheTreeMoveAndOutsideDropsNavigate() {
     QCOMPARE(w.selectedName(), u"two.txt"_s);
     w.dropOnNode(m_root, outside({path(u"a"_s)}));
     QCOMPARE(w.tree().SelectedFolderPath(), path(u"a"_s));
+}
+
+void TestFileCommands::renamesMovesAndUndoTellWhereItemsWent() {
+    for (const char* name : {"a.mp3", "b.mp3", "c.jpeg", "d.jpeg", "d.JPG", "gone.mp3"}) {
+        writeFile(path(QString::fromLatin1(name)));
+    }
+    writeFile(path(u"sub/inner.txt"_s));
+    writeFile(path(u"x/child/deep.txt"_s));
+    QVERIFY(QDir().mkpath(path(u"dest"_s)));
+    QVERIFY(QDir().mkpath(path(u"y"_s)));
+    Window w(m_ini, m_root);
+    w.parts.toolbar()->button(7)->trigger();  // file view: folders are rows too
+    QSignalSpy moved(&w.parts.fileCommands().pathMoves(), &PathMoves::moved);
+
+    // The list's rename: a taken name is refused and a vanished file fails, untold.
+    w.select({u"a.mp3"_s});
+    w.dialogs.answerInput(u"b"_s);
+    w.listKey(Qt::Key_R);
+    QVERIFY(told(moved).isEmpty());
+    w.dialogs.answerInput(u"song"_s);
+    w.listKey(Qt::Key_R);
+    QCOMPARE(told(moved), QStringList{u"a.mp3>song.mp3"_s});
+    QVERIFY(::unlink(QFile::encodeName(path(u"gone.mp3"_s)).constData()) == 0);
+    w.select({u"gone.mp3"_s});
+    w.dialogs.answerInput(u"went"_s);
+    w.listKey(Qt::Key_R);
+    QVERIFY(!w.dialogs.messages().isEmpty());
+    QVERIFY(told(moved).isEmpty());
+
+    // The extension change tells the file it renamed, not the one whose new name was taken.
+    w.select({u"c.jpeg"_s, u"d.jpeg"_s});
+    onModal([](QWidget* modal) {
+        auto* dialog = qobject_cast<ExtChangeDialog*>(modal);
+        QVERIFY(dialog);
+        dialog->Option1(2)->setChecked(true);
+        dialog->Text1()->setText(u"JPG"_s);
+        dialog->Command2(0)->click();
+    });
+    w.parts.menus().ReNameFile->trigger();
+    QCOMPARE(told(moved), QStringList{u"c.jpeg>c.JPG"_s});
+
+    // M: a folder is told once for all it holds; declined, nothing is told.
+    w.select({u"b.mp3"_s, u"sub"_s});
+    w.dialogs.answerFolder(path(u"dest"_s));
+    w.dialogs.answerMessage(MsgResult::Yes);
+    w.listKey(Qt::Key_M);
+    QStringList both = told(moved);
+    both.sort();
+    QCOMPARE(both, (QStringList{u"b.mp3>dest/b.mp3"_s, u"sub>dest/sub"_s}));
+    w.select({u"c.JPG"_s});
+    w.dialogs.answerFolder(path(u"dest"_s));
+    w.dialogs.answerMessage(MsgResult::No);
+    w.listKey(Qt::Key_M);
+    QVERIFY(exists(path(u"c.JPG"_s)));
+    QVERIFY(told(moved).isEmpty());
+
+    // Undo tells the way back.
+    w.listKey(Qt::Key_Z, Qt::ControlModifier);
+    both = told(moved);
+    both.sort();
+    QCOMPARE(both, (QStringList{u"dest/b.mp3>b.mp3"_s, u"dest/sub>sub"_s}));
+
+    // Merged into a folder of the same name: the folder stays, its items are told one by one.
+    writeFile(path(u"dest/sub/other.txt"_s));
+    w.select({u"sub"_s});
+    w.dialogs.answerFolder(path(u"dest"_s));
+    w.dialogs.answerMessage(MsgResult::Yes);
+    w.dialogs.answerMessage(MsgResult::Yes);
+    w.listKey(Qt::Key_M);
+    QVERIFY(exists(path(u"dest/sub/inner.txt"_s)));
+    QCOMPARE(told(moved), QStringList{u"sub/inner.txt>dest/sub/inner.txt"_s});
+
+    // Rows dropped on the tree.
+    w.dialogs.answerMessage(MsgResult::Yes);
+    w.dropOnNode(path(u"dest"_s), makeDragData(DropKind::ListRows, {path(u"b.mp3"_s)}));
+    QVERIFY(exists(path(u"dest/b.mp3"_s)));
+    QCOMPARE(told(moved), QStringList{u"b.mp3>dest/b.mp3"_s});
+
+    // The tree's rename and a folder dropped on a node, then both undone, last first.
+    w.selectNode(path(u"x"_s));
+    w.dialogs.answerInput(u"z"_s);
+    w.treeKey(Qt::Key_R);
+    QCOMPARE(told(moved), QStringList{u"x>z"_s});
+    w.dialogs.answerMessage(MsgResult::Yes);
+    w.dropOnNode(path(u"y"_s), makeDragData(DropKind::TreeFolder, {path(u"z"_s)}));
+    QVERIFY(exists(path(u"y/z/child/deep.txt"_s)));
+    QCOMPARE(told(moved), QStringList{u"z>y/z"_s});
+    w.treeKey(Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(told(moved), QStringList{u"y/z>z"_s});
+    w.treeKey(Qt::Key_Z, Qt::ControlModifier);
+    QVERIFY(exists(path(u"x/child/deep.txt"_s)));
+    QCOMPARE(told(moved), QStringList{u"z>x"_s});
+
+    // The trash is no move: neither the delete nor its undo is told.
+    w.selectNode(m_root);
+    w.select({u"song.mp3"_s});
+    w.dialogs.answerMessage(MsgResult::Yes);
+    w.listKey(Qt::Key_Delete);
+    QVERIFY(!exists(path(u"song.mp3"_s)));
+    w.listKey(Qt::Key_Z, Qt::ControlModifier);
+    QVERIFY(exists(path(u"song.mp3"_s)));
+    QVERIFY(told(moved).isEmpty());
 }
 
 void TestFileCommands::emptyListMenuAndTheWiring() {

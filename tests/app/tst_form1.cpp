@@ -402,6 +402,7 @@ private slots:
             QVERIFY(m.pass[0]->isVisible());
             QVERIFY(!m.pass[1]->isVisible() && !m.pass[2]->isVisible());
             QCOMPARE(MainMenus::firstChecked(m.QuickPathSet), 1);
+            QVERIFY(w.state.mResumePlay);
             w.form.close();
         }
         QFile file(m_ini);
@@ -412,6 +413,8 @@ private slots:
         QVERIFY(after.contains("[Extra]\r\nkeep=me\r\n"));
         QVERIFY(after.contains("path1=/\x89\xb9\x8a\x79\r\n"));
         QVERIFY(after.contains("xposition=300\r\n"));
+        // Nothing of this program's own sections is added by a start and an exit.
+        QVERIFY(!after.contains("PlayHistory"));
     }
 
     void badValuesAreReportedOnceAndTheRestLoads() {

@@ -411,6 +411,7 @@ private slots:
         const QByteArray added = saved.mid(original.size());
         QVERIFY2(added.startsWith("[ExtraFileType]\r\n3gp=True\r\naac=True\r\n"),
                  added.constData());
+        QVERIFY(!added.contains("PlayHistory"));
         QCOMPARE(added.count("=True\r\n"), 15);
         QCOMPARE(m_module.mDspFile, u"*.avi;*.mp3"_s);
         QCOMPARE(m_module.mExtraFile, allExtraFileKinds());
@@ -444,6 +445,62 @@ private slots:
         QCOMPARE(m_dialogs->messages().size(), 1);
         QCOMPARE(m_dialogs->messages().first().text, settings_msg::noPlayFile());
         QCOMPARE(readBytes(m_ini), unticked);
+    }
+
+    void resumeTickHasASectionOfItsOwnAndClearingAsksFirst() {
+        // Ticked while nothing is stored, on the action tab with the button beside it.
+        Form2 dialog(m_module, services());
+        QCheckBox* resume = dialog.Check4();
+        QCOMPARE(resume->text(), u"続きから再生する"_s);
+        QVERIFY(resume->isChecked());
+        QCOMPARE(dialog.Command4()->text(), u"履歴を消去"_s);
+        QVERIFY(dialog.Frame1(0)->isAncestorOf(resume));
+        QVERIFY(dialog.Frame1(0)->isAncestorOf(dialog.Command4()));
+
+        // The button asks; only a yes asks for the history to be emptied. Nothing is written and
+        // the dialog stays.
+        QSignalSpy clear(&dialog, &Form2::clearHistoryRequested);
+        m_dialogs->answerMessage(MsgResult::No);
+        QTest::mouseClick(dialog.Command4(), Qt::LeftButton);
+        QCOMPARE(m_dialogs->messages().size(), 1);
+        const ScriptedDialogs::Call question = m_dialogs->messages().first();
+        QCOMPARE(question.text, u"再生の履歴をすべて消去しますか?"_s);
+        QVERIFY(question.icon == MsgIcon::Question && question.buttons == MsgButtons::YesNo);
+        QCOMPARE(question.title, app_info::title());
+        QCOMPARE(clear.size(), 0);
+        m_dialogs->answerMessage(MsgResult::Yes);
+        dialog.Command4_Click();
+        QCOMPARE(clear.size(), 1);
+        QVERIFY(!QFile::exists(m_ini));
+
+        // Unticked and cancelled: nothing written, resume still on.
+        resume->setChecked(false);
+        dialog.Command2_Click(1);
+        QVERIFY(!QFile::exists(m_ini));
+        QVERIFY(m_module.mResumePlay);
+
+        // OK with the default: no section of its own.
+        Form2 unchanged(m_module, services());
+        unchanged.Command2_Click(0);
+        QVERIFY(!readBytes(m_ini).contains("PlayHistory"));
+
+        // Unticked and OK: its section at the end, in effect at once, shown the next time.
+        Form2 off(m_module, services());
+        QVERIFY(off.Check4()->isChecked());
+        off.Check4()->setChecked(false);
+        off.Command2_Click(0);
+        QVERIFY2(readBytes(m_ini).endsWith("[Extract]\nSelectFolder=0\n[PlayHistory]\nResume=0\n"),
+                 readBytes(m_ini).constData());
+        QVERIFY(!m_module.mResumePlay);
+        // Ticked again: the section that is there says so.
+        Form2 on(m_module, services());
+        QVERIFY(!on.Check4()->isChecked());
+        on.Check4()->setChecked(true);
+        on.Command2_Click(0);
+        QVERIFY(readBytes(m_ini).endsWith("[PlayHistory]\nResume=1\n"));
+        QVERIFY(m_module.mResumePlay);
+        Form2 again(m_module, services());
+        QVERIFY(again.Check4()->isChecked());
     }
 
 private:

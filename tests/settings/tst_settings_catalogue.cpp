@@ -215,6 +215,15 @@ void TestSettingsCatalogue::firstStartGivesEveryDefault() {
     QVERIFY(s.single(Setting::SpLeft) == 0 && s.single(Setting::SpTop) == 0);
     QCOMPARE(s.text(Setting::DspFile), defaultDspFile());
     QCOMPARE(s.number(Setting::AutoColumFlg), 0);
+    QVERIFY(s.flag(Setting::ResumePlay));
+
+    // The resume is on until its own section turns it off.
+    writeBytes(file(), "[PlayHistory]\nResume=0\n");
+    Module1 module;
+    QVERIFY(module.mResumePlay);
+    storeInModule(readStartSettings(ini, bad), module);
+    QVERIFY(bad.isEmpty());
+    QVERIFY(!module.mResumePlay);
 }
 
 void TestSettingsCatalogue::handWrittenFileLoads_data() {
@@ -611,7 +620,7 @@ void TestSettingsCatalogue::saveKeepsEverythingElse() {
     const QString text = QString::fromUtf8(readBytes(file()));
     QVERIFY(text.startsWith(u"[Other]\nkey=1\n[FormPos]\n"));
     for (const char16_t* section : {u"[Boot]", u"[ListFile]", u"[SlideShow]", u"[FileView]",
-                                    u"[PlayFile]", u"[KakuchoushiConv]"}) {
+                                    u"[PlayFile]", u"[KakuchoushiConv]", u"[PlayHistory]"}) {
         QVERIFY(!text.contains(QStringView(section), Qt::CaseInsensitive));
     }
 }
