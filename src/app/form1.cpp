@@ -1,6 +1,8 @@
 #include "app/form1.h"
 
 #include "app/play_memory.h"
+#include "fileops/file_commands.h"
+#include "fileops/path_moves.h"
 #include "history/play_history.h"
 #include "platform/dialogs.h"
 #include "player/mpv_engine.h"
@@ -103,7 +105,12 @@ void Form1::buildControls(const Form1PlayerSetup& player) {
     buildFileCommands();
     m_options = std::make_unique<WindowOptions>(
         WindowOptions::Parts{m_state, *m_settings, *m_hold, *m_timer1, *m_playList, *m_list,
-                             *m_tree, *m_toolbar, m_dialogs, *this, m_session.iniPath()});
+                             *m_tree, *m_toolbar, m_dialogs, *this, m_session.iniPath(), [this] {
+                                 if (PlayHistory* history = m_session.history()) {
+                                     history->clearAll();
+                                 }
+                                 m_list->model().setHeardOfNames({});
+                             }});
 
     m_picSlider = new SplitterBar(Qt::Vertical, m_client);
     m_picSlider->setObjectName(QStringLiteral("picSlider"));
@@ -123,7 +130,7 @@ void Form1::buildControls(const Form1PlayerSetup& player) {
 
 void Form1::buildPlayMemory() {
     PlayMemory::Hooks hooks;
-    hooks.resumeOn = [] { return true; };
+    hooks.resumeOn = [this] { return m_state.mResumePlay; };
     hooks.playSelected = [this] {
         m_playList->ClipOpenFlg = false;
         m_playList->PlayStep(2);
@@ -134,7 +141,10 @@ void Form1::buildPlayMemory() {
     PlayHistory* history = m_session.history();
     m_playMemory =
         std::make_unique<PlayMemory>(history, m_players->mediaEngine(), *m_list, std::move(hooks));
+    connect(m_playList.get(), &PlayList::leavingFile, m_playMemory.get(), &PlayMemory::leavingFile);
     if (history != nullptr) {
+        // Renames and moves done here take a file's place and marks along.
+        connect(&m_fileCommands->pathMoves(), &PathMoves::moved, history, &PlayHistory::movePath);
         // A history that cannot be kept is told once; the program goes on without it.
         connect(history, &PlayHistory::unavailable, this,
                 [this](const QString& reason) { m_dialogs.message(reason, MsgIcon::Information); });

@@ -47,7 +47,8 @@ PlayMemory::PlayMemory(PlayHistory* history, MediaEngine& engine, FileList& list
     m_poll.setInterval(kLookEveryMs);
     connect(&m_poll, &QTimer::timeout, this, &PlayMemory::poll);
     connect(&m_engine, &MediaEngine::stateChanged, this, &PlayMemory::engineStateChanged);
-    connect(&m_engine, &MediaEngine::endOfStream, this, &PlayMemory::ended);
+    connect(&m_engine, &MediaEngine::clipOpened, this,
+            [this] { m_durationMs = std::llround(m_engine.duration() * 1000); });
     connect(&m_list, &FileList::rowsRead, this, &PlayMemory::readMarks);
 }
 
@@ -100,10 +101,16 @@ void PlayMemory::opened() {
     });
 }
 
-void PlayMemory::ended() {
-    m_positionMs = m_durationMs =
-        std::max<qint64>(m_durationMs, std::llround(m_engine.duration() * 1000));
-    save(true);
+void PlayMemory::leavingFile(const QString& path, bool ended) {
+    if (path != m_path) {
+        return;
+    }
+    if (ended) {
+        m_positionMs = m_durationMs;
+    } else {
+        poll();  // where it is now, not at the last look
+    }
+    save(ended);
 }
 
 void PlayMemory::poll() {
@@ -112,15 +119,12 @@ void PlayMemory::poll() {
         return;
     }
     m_positionMs = std::llround(m_engine.position() * 1000);
-    m_durationMs = std::llround(m_engine.duration() * 1000);
+    if (m_durationMs <= 0) {
+        m_durationMs = std::llround(m_engine.duration() * 1000);
+    }
     if (++m_polls % kLooksPerSave == 0) {
         save(false);
     }
-}
-
-void PlayMemory::saveNow() {
-    poll();
-    save(false);
 }
 
 void PlayMemory::save(bool reachedEnd) {
@@ -185,7 +189,15 @@ void PlayMemory::readMarks(const QString& folder, bool fresh) {
 }
 
 void PlayMemory::playFromStart() {
-    if (m_list.SelectedPath().isEmpty()) {
+    const QString selected = m_list.SelectedPath();
+    if (selected.isEmpty()) {
+        return;
+    }
+    const EngineState state = m_engine.state();
+    if (selected == m_path && (state == EngineState::Playing || state == EngineState::Paused)) {
+        // The file on show goes back to its start and plays.
+        m_engine.setPosition(0);
+        m_engine.play();
         return;
     }
     m_fromStart = true;

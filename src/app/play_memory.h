@@ -37,13 +37,12 @@ public:
     void clearSelectedMarks();
     // The commands above.
     void registerCommands(CommandTable& table);
-    // Where the playing file is: saved before the window closes.
-    void saveNow();
+    // The play list leaves the file that played: it ended, or another row starts.
+    void leavingFile(const QString& path, bool ended);
 
 private:
     void engineStateChanged();
     void opened();
-    void ended();
     void poll();
     void save(bool reachedEnd);
     void showHeard(const QString& path, qint64 positionMs, qint64 durationMs, bool played);

@@ -156,6 +156,9 @@ void WindowOptions::openOptions() {
     // The folder on show is listed again at once with the file kinds and filters just chosen.
     QObject::connect(dialog, &QDialog::accepted, &m.window,
                      [this] { m.list.ListFolder(m.tree.SelectedFolderPath(), m.state.mIconDsp); });
+    if (m.clearHistory) {
+        QObject::connect(dialog, &Form2::clearHistoryRequested, &m.window, m.clearHistory);
+    }
     dialog->open();
 }
 

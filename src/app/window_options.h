@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 #include <QPointer>
 #include <QString>
 
@@ -35,6 +37,8 @@ public:
         Dialogs& dialogs;
         QWidget& window;
         QString iniPath;
+        // "履歴を消去" in the options dialog, once the user said yes.
+        std::function<void()> clearHistory = {};
     };
     explicit WindowOptions(const Parts& parts) : m(parts) {}
 

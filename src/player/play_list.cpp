@@ -129,6 +129,9 @@ void PlayList::PlayStep(int mode) {
         const QString extension = m_rows->extensionOf(move.target);
         recordQuickPath(path);
 
+        if (!CurrentPlayPath.isEmpty()) {
+            emit leavingFile(CurrentPlayPath, false);
+        }
         ClipOpenFlg = false;
         m_movie.PlayScreenChange(m_state.mScreenSize, path, extension);
         m_movie.PlayStart(path, extension, m_state.mScreenSize, mode != 3);
@@ -179,6 +182,7 @@ void PlayList::recordQuickPath(const QString& path) {
 }
 
 void PlayList::OnMediaEnd() {
+    emit leavingFile(CurrentPlayPath, true);
     if (!m_state.mPlayNextFlg) {
         return;
     }

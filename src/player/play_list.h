@@ -109,6 +109,10 @@ public:
     QString selectedPath() const;
     QString selectedExtension() const;
 
+signals:
+    // The file that played is left: it ended (ended), or another row starts in its place.
+    void leavingFile(const QString& path, bool ended);
+
 private:
     int currentRow() const;
     void markPlaying(int row);

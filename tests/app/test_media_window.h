@@ -36,8 +36,9 @@ struct MediaWindow {
     MediaWindow(const QString& ini, const QString& folder,
                 const QByteArray& dspFile =
                     "*.wav;*.avi;*.jpg;*.mov;*.mp4;*.flac;*.webp;*.mp3;*.xyz;*.asx;",
-                const QByteArray& boot = {}, const QString& given = {}, const QByteArray& more = {})
-        : form(state, dialogs, ini, setup()) {
+                const QByteArray& boot = {}, const QString& given = {}, const QByteArray& more = {},
+                const QString& history = {})
+        : form(state, dialogs, ini, setup(history)) {
         QFile file(ini);
         if (file.open(QIODevice::WriteOnly)) {
             file.write("[Boot]\nSearchPath=1\n" + boot + "[FilePath]\nPath=" + folder.toUtf8() +
@@ -75,8 +76,10 @@ struct MediaWindow {
     }
     int playState() { return parts.MovieObj().GetPlayState(); }
     // A desktop with no program for anything: what it was asked to open is kept.
-    Form1PlayerSetup setup() {
+    // history: the play history's file; none kept when empty.
+    Form1PlayerSetup setup(const QString& history) {
         Form1PlayerSetup s = testPlayerSetup();
+        s.historyFile = history;
         s.openUrl = [this](const QUrl& url) {
             opened.append(url.toLocalFile());
             return false;
