@@ -1,9 +1,11 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+#include <csignal>
 #include <memory>
 
 #include "app/status_bar1.h"
+#include "history/history_store.h"
 #include "player/media_engine.h"
 #include "player/mpv_engine.h"
 #include "player/player_set.h"
@@ -29,6 +31,7 @@ class TestPlayMemory : public QObject {
 
 private slots:
     void placesMarksAndLastRowsOutliveTheWindow();
+    void aKilledProgramResumesWhereItWasLeft();
 };
 
 // A long file left in the middle starts there again in the next window (and from its start when
@@ -85,6 +88,54 @@ void TestPlayMemory::placesMarksAndLastRowsOutliveTheWindow() {
     w.parts.commands().run(CommandId::PlayUnplayed);
     QTRY_COMPARE_WITH_TIMEOUT(w.selectedName(), u"a-long.wav"_s, 10000);
     QVERIFY(w.dialogs.calls().isEmpty());
+}
+
+// The real program, handed a long file, killed without warning while it plays: the history
+// holds its place to the last few seconds, and the next start goes on from there.
+void TestPlayMemory::aKilledProgramResumesWhereItWasLeft() {
+    QTemporaryDir dir;
+    const QString exe = dir.filePath(u"quorvane"_s);
+    QVERIFY(QFile::copy(QStringLiteral(QUORVANE_BIN), exe));
+    const QString media = dir.filePath(u"media"_s);
+    QVERIFY(QDir().mkpath(media));
+    const QString file = media + u"/lecture.wav"_s;
+    QVERIFY(makeSound(file, 240));
+    QFile ini(dir.filePath(u"quorvane.ini"_s));
+    QVERIFY(ini.open(QIODevice::WriteOnly));
+    ini.close();
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
+    env.insert(u"XDG_RUNTIME_DIR"_s, dir.path());
+    const auto storedMs = [&] {
+        HistoryStore store;
+        if (store.open(dir.filePath(u"quorvane-history.sqlite"_s)) != HistoryStore::Status::Ready) {
+            return qint64(-1);
+        }
+        const std::optional<FileStamp> stamp = FileStamp::of(file);
+        const std::optional<FileHistory> stored = stamp ? store.file(file, *stamp) : std::nullopt;
+        return stored ? stored->positionMs : qint64(-1);
+    };
+    const auto runFor = [&](int ms) {
+        QProcess program;
+        program.setProcessEnvironment(env);
+        program.setStandardOutputFile(QProcess::nullDevice());
+        program.setStandardErrorFile(QProcess::nullDevice());
+        program.start(exe, {file});
+        QVERIFY(program.waitForStarted(10000));
+        QTest::qWait(ms);
+        ::kill(static_cast<pid_t>(program.processId()), SIGKILL);
+        QVERIFY(program.waitForFinished(10000));
+        QFile::remove(dir.filePath(u"quorvane.lock"_s));
+    };
+
+    runFor(20000);
+    const qint64 first = storedMs();
+    QVERIFY2(first >= 12000, qPrintable(QString::number(first)));  // past the first 10 s
+    // Started again on the same file, it goes on from there (less two seconds) rather than
+    // from the start.
+    runFor(8000);
+    const qint64 second = storedMs();
+    QVERIFY2(second > first, qPrintable(u"%1 then %2"_s.arg(first).arg(second)));
 }
 
 QTEST_MAIN(TestPlayMemory)
