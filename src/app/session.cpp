@@ -73,11 +73,7 @@ StartFolder Session::startFolder(const SettingValues& values) const {
         // few seconds at most: then the volume is told as not ready and the start goes on in
         // the current folder.
         const QList<Volume> volumes = listVolumes();
-        const Volume* volume = volumeOf(path, volumes);
-        auto look = BackgroundCall<PathLook>::start(
-            [path, volume = volume ? std::optional<Volume>(*volume) : std::nullopt] {
-                return lookAtPath(path, volume);
-            });
+        auto look = lookAtPathLater(path, volumes);
         if (!look->waitFor(kStartFolderWait)) {
             look->cancel();
             tellDriveNotAnswering(m_dialogs, path, volumes);

@@ -62,6 +62,15 @@ PathLook lookAtPath(const QString& path, const std::optional<Volume>& volume) {
     return look;
 }
 
+std::shared_ptr<BackgroundCall<PathLook>> lookAtPathLater(const QString& path,
+                                                          const QList<Volume>& volumes) {
+    const Volume* volume = volumeOf(path, volumes);
+    return BackgroundCall<PathLook>::start(
+        [path, volume = volume ? std::optional<Volume>(*volume) : std::nullopt] {
+            return lookAtPath(path, volume);
+        });
+}
+
 void tellDriveNotAnswering(Dialogs& dialogs, const QString& path, const QList<Volume>& volumes) {
     const Volume* volume = volumeOf(path, volumes);
     const QString drive = volume ? volume->mountPoint : GetDriveNm(path, volumes);

@@ -2,7 +2,10 @@
 
 #include <QList>
 #include <QString>
+#include <memory>
 #include <optional>
+
+#include "platform/background_call.h"
 
 #include "platform/volumes.h"
 
@@ -25,6 +28,9 @@ struct PathLook {
     int driveError = 0;  // the volume's top could not be read: errno; 0 when it could
 };
 PathLook lookAtPath(const QString& path, const std::optional<Volume>& volume);
+// The same, started on a thread of its own for a path among these volumes.
+std::shared_ptr<BackgroundCall<PathLook>> lookAtPathLater(const QString& path,
+                                                          const QList<Volume>& volumes);
 // A path whose look has not answered for seconds: its volume is told as not ready.
 void tellDriveNotAnswering(Dialogs& dialogs, const QString& path, const QList<Volume>& volumes);
 

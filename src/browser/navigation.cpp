@@ -112,12 +112,7 @@ void Navigation::GoToPath(const QString& path, bool expand, Visit visit) {
 
 void Navigation::probe(const QString& path, std::function<void(const PathLook&)> then) {
     forgetProbe();
-    const QList<Volume> known = volumes();
-    const Volume* volume = volumeOf(path, known);
-    auto look = BackgroundCall<PathLook>::start(
-        [path, volume = volume ? std::optional<Volume>(*volume) : std::nullopt] {
-            return lookAtPath(path, volume);
-        });
+    auto look = lookAtPathLater(path, volumes());
     if (look->waitFor(m_probeDeadline)) {
         then(look->take());
         return;
