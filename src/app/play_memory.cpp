@@ -5,6 +5,7 @@
 #include <cmath>
 #include <vector>
 
+#include "app/folder_marks.h"
 #include "browser/file_list.h"
 #include "browser/path_utils.h"
 #include "history/play_history.h"
@@ -18,18 +19,6 @@ namespace {
 // program loses at most the last few seconds.
 constexpr int kLookEveryMs = 1000;
 constexpr int kLooksPerSave = 5;
-
-// A row's bar: 100 once played to its end, the part played while it would resume, else none.
-std::uint8_t heardOf(const FileHistory& file) {
-    if (file.played) {
-        return 100;
-    }
-    const std::optional<double> fraction = progressFraction(file);
-    if (!fraction) {
-        return 0;
-    }
-    return static_cast<std::uint8_t>(std::clamp(std::lround(*fraction * 100), 1L, 99L));
-}
 
 QString nameOf(const QString& path) {
     return path.mid(path.lastIndexOf(u'/') + 1);
@@ -50,6 +39,11 @@ PlayMemory::PlayMemory(PlayHistory* history, MediaEngine& engine, FileList& list
     connect(&m_engine, &MediaEngine::clipOpened, this,
             [this] { m_durationMs = std::llround(m_engine.duration() * 1000); });
     connect(&m_list, &FileList::rowsRead, this, &PlayMemory::readMarks);
+    if (m_history != nullptr) {
+        m_list.setListingMarks([history = m_history](const QString& folder) {
+            return FolderMarks::ask(*history, folder);
+        });
+    }
 }
 
 void PlayMemory::engineStateChanged() {
@@ -144,7 +138,7 @@ void PlayMemory::showHeard(const QString& path, qint64 positionMs, qint64 durati
     }
     // A mark once there stays: a file played to its end and begun again is still played.
     const std::uint8_t now = m_list.model().row(row).heard;
-    const std::uint8_t heard = now >= 100 ? 100 : heardOf({positionMs, durationMs, played});
+    const std::uint8_t heard = now >= 100 ? 100 : heardMark({positionMs, durationMs, played});
     m_list.model().setHeard(row, heard);
 }
 
@@ -152,6 +146,24 @@ void PlayMemory::readMarks(const QString& folder, bool fresh) {
     if (m_history == nullptr) {
         return;
     }
+    if (!m_list.marksShown()) {
+        lookUpMarks(folder);
+    }
+    if (!fresh) {
+        return;
+    }
+    // The row last played here is selected once the folder is on show, unless something else
+    // has been selected meanwhile (a file handed over, the user).
+    m_history->lookUpLastRow(folder, this, [this, folder](const QString& name) {
+        if (name.isEmpty() || m_list.ListedFolder() != folder || m_list.isReading() ||
+            !m_list.selectionAsListed()) {
+            return;
+        }
+        m_list.SelectRowByKey(folderPrefix(folder) + name);
+    });
+}
+
+void PlayMemory::lookUpMarks(const QString& folder) {
     std::vector<RowStamp> rows;
     const FileListModel& model = m_list.model();
     rows.reserve(size_t(model.count()));
@@ -168,24 +180,12 @@ void PlayMemory::readMarks(const QString& folder, bool fresh) {
                                 }
                                 QHash<QString, std::uint8_t> heard;
                                 for (auto it = got.cbegin(); it != got.cend(); ++it) {
-                                    if (const std::uint8_t h = heardOf(*it); h > 0) {
+                                    if (const std::uint8_t h = heardMark(*it); h > 0) {
                                         heard.insert(it.key(), h);
                                     }
                                 }
                                 m_list.model().setHeardOfNames(heard);
                             });
-    if (!fresh) {
-        return;
-    }
-    // The row last played here is selected once the folder is on show, unless something else
-    // has been selected meanwhile (a file handed over, the user).
-    m_history->lookUpLastRow(folder, this, [this, folder](const QString& name) {
-        if (name.isEmpty() || m_list.ListedFolder() != folder || m_list.isReading() ||
-            !m_list.selectionAsListed()) {
-            return;
-        }
-        m_list.SelectRowByKey(folderPrefix(folder) + name);
-    });
 }
 
 void PlayMemory::playFromStart() {

@@ -46,7 +46,11 @@ private:
     void poll();
     void save(bool reachedEnd);
     void showHeard(const QString& path, qint64 positionMs, qint64 durationMs, bool played);
+    // A folder's rows on show: their marks, unless they came with them, and on a fresh listing
+    // the row last played there.
     void readMarks(const QString& folder, bool fresh);
+    // The marks of the rows on show, looked up by name (for rows that came without them).
+    void lookUpMarks(const QString& folder);
 
     PlayHistory* m_history;
     MediaEngine& m_engine;

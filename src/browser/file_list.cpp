@@ -66,6 +66,14 @@ constexpr std::chrono::milliseconds kBatchEvery{50};
 // How long a listing waits for its folder's watch to start: far longer than a start takes on a
 // disk that answers, bounded for one that does not (the reading would wait on it anyway).
 constexpr std::chrono::milliseconds kLongestWatchStart{1000};
+// How long a listing that has read its folder waits for the played marks, asked as it started:
+// a store that is slower than that leaves the marks to be put on afterwards.
+constexpr std::chrono::milliseconds kLongestMarksWait{250};
+
+void markRows(Listing& listing, ListingMarks* marks) {
+    listing.marked =
+        marks != nullptr && listing.readable && marks->mark(listing.rows, kLongestMarksWait);
+}
 
 }  // namespace
 
@@ -122,6 +130,10 @@ FileLister FileList::lister() const {
     return FileLister(std::move(options));
 }
 
+std::shared_ptr<ListingMarks> FileList::marksFor(const QString& folder) const {
+    return m_marksSource ? m_marksSource(folder) : nullptr;
+}
+
 void FileList::ListFolder(const QString& path, bool iconView) {
     cancelListing();
     m_listedFolder = path;
@@ -138,7 +150,7 @@ void FileList::ListFolder(const QString& path, bool iconView) {
     const int order = m_state.mSortOrder;
     auto batches = std::make_shared<ListingBatches>(m_listDeadline, column, order);
     auto reading = BackgroundCall<Listing>::start([lister = lister(), path, batches, column, order,
-                                                   icons = m_listedIcons,
+                                                   icons = m_listedIcons, marks = marksFor(path),
                                                    watchStart = m_watch.starting(path)] {
         if (watchStart) {
             watchStart->waitFor(kLongestWatchStart);
@@ -153,6 +165,7 @@ void FileList::ListFolder(const QString& path, bool iconView) {
             listing.failure = std::current_exception();
             return listing;
         }
+        markRows(listing, marks.get());
         FileListModel::sortFileRows(listing.rows, column, order);
         listing.keyRows = RowKeyIndex::of(listing.rows);
         listing.sorted = true;
@@ -289,6 +302,7 @@ void FileList::showRowsKeepingPlace(std::vector<FileRow> rows, int column, int o
 
 void FileList::completeBatches(Listing listing) {
     const QStringList iconFailures = drawIcons(listing.icons, listing.rows);
+    m_marksShown = listing.marked;
     const bool sorted =
         listing.sortColumn == m_model.sortColumn() && listing.sortOrder == m_model.sortOrder();
     const int files = listing.files;
@@ -349,10 +363,13 @@ void FileList::followDisk() {
         m_refreshAgain = true;
         return;
     }
-    auto reading = BackgroundCall<Listing>::start(
-        [lister = lister(), path = m_listedFolder, icons = m_listedIcons] {
+    auto reading =
+        BackgroundCall<Listing>::start([lister = lister(), path = m_listedFolder,
+                                        icons = m_listedIcons, marks = marksFor(m_listedFolder)] {
             try {
-                return lister.list(path, icons.get());
+                Listing listing = lister.list(path, icons.get());
+                markRows(listing, marks.get());
+                return listing;
             } catch (...) {
                 Listing broken;
                 broken.readable = false;  // the rows stay as they are
@@ -372,6 +389,7 @@ void FileList::followDisk() {
             (listing.readable || listing.error == ENOENT || listing.error == ENOTDIR)) {
             // An icon that cannot be had was told when the folder was listed.
             drawIcons(listing.icons, listing.rows);
+            m_marksShown = m_marksShown && listing.marked;
             if (m_model.mergeRows(std::move(listing.rows)) > 0) {
                 m_model.sortRows(m_model.sortColumn(), m_model.sortOrder());
             }
@@ -401,6 +419,7 @@ void FileList::showListing(Listing listing) {
                 throwErrno(listing.error);
             }
             iconFailures = drawIcons(listing.icons, listing.rows);
+            m_marksShown = listing.marked;
             const bool sorted = listing.sorted && listing.sortColumn == m_state.mSortColumn &&
                                 listing.sortOrder == m_state.mSortOrder;
             if (sorted) {

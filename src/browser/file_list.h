@@ -13,6 +13,7 @@
 #include "browser/file_lister.h"
 #include "browser/folder_scan.h"
 #include "browser/folder_watch.h"
+#include "browser/listing_marks.h"
 
 template <typename T>
 class BackgroundCall;
@@ -56,6 +57,12 @@ public:
 
     // Where icons and type names come from in icon view (a MIME database source by default).
     void setIconSource(std::unique_ptr<FileIconSource> source);
+
+    // Where each listing's rows get their played marks; none by default.
+    void setListingMarks(ListingMarksSource source) { m_marksSource = std::move(source); }
+    // True when the rows on show came with their marks: every listing since the folder was
+    // listed had them ready in time.
+    bool marksShown() const { return m_marksShown; }
 
     // The folders shown with pictures of their own (this desktop's user folders by default).
     void setSpecialFolders(const SpecialFolderNames& special) { m_special = special; }
@@ -166,6 +173,8 @@ private:
     // current row, the marks and the sort.
     void followDisk();
     void showListing(struct Listing listing);
+    // The marks a listing of folder is to put on its rows; null when there are none to be had.
+    std::shared_ptr<ListingMarks> marksFor(const QString& folder) const;
     // The steps that follow a listing, once it shows: the watch, then what waited for it.
     void afterListing();
     // Icon view: draws the icons rows want; returns the files whose icon could not be had.
@@ -189,6 +198,8 @@ private:
     FileListModel m_model;
     std::shared_ptr<FileIconSource> m_iconSource;   // shared with the listings that ask it
     std::shared_ptr<FileIconSource> m_listedIcons;  // the shown folder's, in icon view
+    ListingMarksSource m_marksSource;
+    bool m_marksShown = false;
     SpecialFolderNames m_special;
     bool m_fileView = false;
     QString m_statusText;

@@ -674,6 +674,8 @@ int FileListModel::mergeRows(std::vector<FileRow> fresh) {
         if (shown.bytes != row.bytes || shown.time != row.time) {
             shown.bytes = row.bytes;
             shown.time = row.time;
+            // A file changed on disk resumes no more; played to its end, it stays played.
+            shown.heard = shown.heard >= 100 ? 100 : row.heard;
             rowChanged(r);
         }
     }

@@ -50,7 +50,8 @@ struct Listing {
     RowKeyIndex keyRows;
     int sortColumn = 0;
     int sortOrder = 0;
-    int error = 0;  // then: the errno value it was refused with
+    int error = 0;        // then: the errno value it was refused with
+    bool marked = false;  // the rows carry their played marks (see ListingMarks)
 };
 
 // Told of the rows read so far, now and then, on the listing's thread; false stops the listing

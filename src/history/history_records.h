@@ -35,6 +35,13 @@ struct FileHistory {
     bool isEmpty() const { return positionMs == 0 && durationMs == 0 && !played; }
 };
 
+// A file of a folder as the store keeps it: its stamp when last seen and its state then.
+struct StoredFile {
+    QString name;
+    FileStamp stamp;
+    FileHistory history;
+};
+
 // The files of one folder that have a stored state, by name.
 using FolderHistory = QHash<QString, FileHistory>;
 

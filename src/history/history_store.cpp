@@ -449,29 +449,35 @@ std::optional<FileHistory> HistoryStore::file(const QString& path, FileStamp sta
     return history;
 }
 
+std::optional<std::vector<StoredFile>> HistoryStore::storedFolder(const QString& folder) {
+    const QByteArray key = folderKey(folder);
+    std::vector<StoredFile> stored;
+    if (key.isEmpty()) {
+        return stored;
+    }
+    Query query(*this, kSelectFolder);
+    query.bind(key);
+    int rc = SQLITE_ROW;
+    while ((rc = query.step()) == SQLITE_ROW) {
+        stored.push_back({query.nameAt(0), query.stampAt(1), query.historyAt(3)});
+    }
+    if (rc != SQLITE_DONE) {
+        return std::nullopt;
+    }
+    return stored;
+}
+
 std::optional<FolderHistory> HistoryStore::folder(const QString& folder,
                                                   const std::vector<RowStamp>& rows) {
     const QByteArray key = folderKey(folder);
     if (key.isEmpty()) {
         return FolderHistory{};
     }
-    struct Stored {
-        QString name;
-        FileStamp stamp;
-        FileHistory history;
-    };
-    std::vector<Stored> stored;
-    {
-        Query query(*this, kSelectFolder);
-        query.bind(key);
-        int rc = SQLITE_ROW;
-        while ((rc = query.step()) == SQLITE_ROW) {
-            stored.push_back({query.nameAt(0), query.stampAt(1), query.historyAt(3)});
-        }
-        if (rc != SQLITE_DONE) {
-            return std::nullopt;
-        }
+    std::optional<std::vector<StoredFile>> read = storedFolder(folder);
+    if (!read) {
+        return std::nullopt;
     }
+    std::vector<StoredFile>& stored = *read;
     // Sized at once: growing a hash of a large folder row by row costs more than the query.
     QHash<QStringView, qsizetype> byName;
     byName.reserve(qsizetype(stored.size()));
@@ -485,7 +491,7 @@ std::optional<FolderHistory> HistoryStore::folder(const QString& folder,
         if (found == byName.cend()) {
             continue;
         }
-        Stored& file = stored[size_t(*found)];
+        StoredFile& file = stored[size_t(*found)];
         if (changedSince(file.stamp, row.stamp, file.history) &&
             !dropPosition({key, encodeFileName(row.name)}, row.stamp, file.history)) {
             return std::nullopt;

@@ -70,6 +70,8 @@ public:
     // The same for the rows of a listed folder, in one query on the folder: only rows with a
     // stored state are in the result.
     std::optional<FolderHistory> folder(const QString& folder, const std::vector<RowStamp>& rows);
+    // Every file of folder the store knows, as stored (nothing dropped); none on failure.
+    std::optional<std::vector<StoredFile>> storedFolder(const QString& folder);
     // The name of the row last played in folder; empty when none.
     std::optional<QString> lastRow(const QString& folder);
 

@@ -136,6 +136,24 @@ void PlayHistory::lookUpFolder(const QString& folder, std::vector<RowStamp> rows
         std::move(then));
 }
 
+void PlayHistory::readFolder(const QString& folder,
+                             std::function<void(std::vector<StoredFile>)> give) {
+    if (!m_available || !m_worker) {
+        give({});
+        return;
+    }
+    m_worker->post([folder, give = std::move(give)](HistoryWorker::Session& session) {
+        HistoryStore* store = session.store();
+        if (store == nullptr) {
+            give({});
+            return;
+        }
+        auto stored = store->storedFolder(folder);
+        session.check(stored.has_value());
+        give(std::move(stored).value_or(std::vector<StoredFile>{}));
+    });
+}
+
 void PlayHistory::lookUpResume(const QString& path, QObject* context,
                                std::function<void(const ResumePoint&)> then) {
     postLookUp<ResumePoint>(

@@ -61,6 +61,10 @@ public:
     // reads its stamp).
     void lookUpResume(const QString& path, QObject* context,
                       std::function<void(const ResumePoint&)> then);
+    // Every file of folder the store knows, handed to give on the history's own thread (at once
+    // on this one, empty, when there is no history). Never called back when the history closes
+    // first.
+    void readFolder(const QString& folder, std::function<void(std::vector<StoredFile>)> give);
     // The name of the row last played in folder (empty when none).
     void lookUpLastRow(const QString& folder, QObject* context,
                        std::function<void(const QString&)> then);

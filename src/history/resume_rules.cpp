@@ -1,5 +1,8 @@
 #include "history/resume_rules.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include "history/messages.h"
 #include "player/play_time.h"
 
@@ -29,6 +32,17 @@ std::optional<double> progressFraction(const FileHistory& file) {
         return std::nullopt;
     }
     return double(file.positionMs) / double(file.durationMs);
+}
+
+std::uint8_t heardMark(const FileHistory& file) {
+    if (file.played) {
+        return 100;
+    }
+    const std::optional<double> fraction = progressFraction(file);
+    if (!fraction) {
+        return 0;
+    }
+    return static_cast<std::uint8_t>(std::clamp(std::lround(*fraction * 100), 1L, 99L));
 }
 
 QString resumeText(qint64 startMs) {

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QtGlobal>
+#include <cstdint>
 #include <optional>
 
 #include "history/history_records.h"
@@ -25,6 +26,10 @@ bool countsAsPlayed(qint64 positionMs, qint64 durationMs, bool reachedEnd);
 // How far a file in progress is (0 to 1), for the list to show; none for a file not in
 // progress: played, or one that would start from the beginning.
 std::optional<double> progressFraction(const FileHistory& file);
+
+// A row's mark in the list: 100 once played to its end, the per cent played (1-99) while it
+// would resume, else 0. A file whose stamp changed since it was left resumes no more.
+std::uint8_t heardMark(const FileHistory& file);
 
 // Status panel 1's note for a start at startMs: "続きから再生 12:34", in the control bars' time
 // format (h:mm:ss from one hour on).

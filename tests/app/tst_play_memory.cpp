@@ -4,6 +4,7 @@
 #include <csignal>
 #include <memory>
 
+#include "app/folder_marks.h"
 #include "app/status_bar1.h"
 #include "history/history_store.h"
 #include "player/media_engine.h"
@@ -30,9 +31,36 @@ class TestPlayMemory : public QObject {
     Q_OBJECT
 
 private slots:
+    void folderMarksFollowTheFilesStamps();
     void placesMarksAndLastRowsOutliveTheWindow();
     void aKilledProgramResumesWhereItWasLeft();
 };
+
+// A listing's rows get the stored marks by name; a file changed since it was left shows no
+// progress but stays played; marks not given in time leave the rows as they are.
+void TestPlayMemory::folderMarksFollowTheFilesStamps() {
+    const auto file = [](const char* name, qint64 bytes) {
+        FileRow row;
+        row.text = QString::fromUtf8(name);
+        row.bytes = bytes;
+        row.time = 1700000000;
+        return row;
+    };
+    std::vector<FileRow> rows{file("half.mkv", 10), file("changed.mkv", 99), file("done.mkv", 99),
+                              file("new.mkv", 10), file("half.mkv", 10)};
+    rows.back().folder = true;  // a folder of a file's name is no file
+    const qint64 minutes50 = 50 * 60 * 1000;
+    FolderMarks late;
+    QVERIFY(!late.mark(rows, std::chrono::milliseconds(1)));
+    FolderMarks marks;
+    marks.give({{u"half.mkv"_s, {10, 1700000000}, {minutes50 / 2, minutes50, false}},
+                {u"changed.mkv"_s, {10, 1700000000}, {minutes50 / 2, minutes50, false}},
+                {u"done.mkv"_s, {10, 1700000000}, {0, minutes50, true}}});
+    QVERIFY(marks.mark(rows, std::chrono::milliseconds(0)));
+    const std::vector<int> heard{rows[0].heard, rows[1].heard, rows[2].heard, rows[3].heard,
+                                 rows[4].heard};
+    QCOMPARE(heard, (std::vector<int>{50, 0, 100, 0, 0}));
+}
 
 // A long file left in the middle starts there again in the next window (and from its start when
 // asked); rows show how far they were played and which were played to their end; the folder
@@ -65,9 +93,10 @@ void TestPlayMemory::placesMarksAndLastRowsOutliveTheWindow() {
     }
 
     MediaWindow w(ini, folder, "*.wav", {}, {}, {}, history);
-    // The marks and the last row played come back with the folder.
+    // The marks and the last row played come back with the folder, the marks on its rows.
     QTRY_COMPARE_WITH_TIMEOUT(w.row(u"b-short.wav"_s).heard, std::uint8_t(100), 10000);
     QTRY_VERIFY_WITH_TIMEOUT(w.row(u"a-long.wav"_s).heard > 0, 10000);
+    QVERIFY(w.list().marksShown());
     QVERIFY(lastPlayed != u"a-long.wav"_s);
     QTRY_COMPARE_WITH_TIMEOUT(w.selectedName(), lastPlayed, 10000);
 
