@@ -80,6 +80,18 @@ void Form1::wirePlayer() {
         list->PlayStep(mode);
     });
 
+    // What follows the file playing is had ready before its end, and looked at again whenever
+    // the rows, their order or the selection change.
+    FileListModel& model = m_list->model();
+    connect(&model, &FileListModel::rowsInserted, list, &PlayList::nextMayChange);
+    connect(&model, &FileListModel::rowsRemoved, list, &PlayList::nextMayChange);
+    connect(&model, &FileListModel::modelReset, list, &PlayList::nextMayChange);
+    connect(&model, &FileListModel::layoutChanged, list, &PlayList::nextMayChange);
+    connect(m_listView->selectionModel(), &QItemSelectionModel::currentChanged, list,
+            &PlayList::nextMayChange);
+    connect(m_listView->selectionModel(), &QItemSelectionModel::selectionChanged, list,
+            &PlayList::nextMayChange);
+
     // The rate changes when the slider is let go; while it is dragged only its tip follows.
     m_slider->setTracking(false);
     connect(m_slider, &QSlider::sliderMoved, list, &PlayList::Slider1_Scroll);

@@ -92,6 +92,7 @@ MainMenus MainMenus::build(QWidget* window) {
     m.MnuPrevios = item(m.MnuPlayOpt, "MnuPrevios");
     m.MunNext = item(m.MnuPlayOpt, "MunNext");
     m.MnuLoop = item(m.MnuPlayOpt, "MnuLoop");
+    m.StopAfterCurrent = item(m.MnuPlayOpt, "StopAfterCurrent");
     m.MunOpen = item(m.MnuPlayOpt, "MunOpen");
     m.PlayFromStart = item(m.MnuPlayOpt, "PlayFromStart");
     m.PlayUnplayed = item(m.MnuPlayOpt, "PlayUnplayed");
@@ -147,6 +148,7 @@ QList<MenuCommand> MainMenus::commands() const {
         {PlayFromStart, C::PlayFromStart},
         {PlayUnplayed, C::PlayUnplayed},
         {ClearPlayMarks, C::ClearPlayMarks},
+        {StopAfterCurrent, C::StopAfterCurrent},
         {MnuGrid, C::MnuGrid},
         {MnuIconSet, C::MnuIconSet},
         {ReFileNameFile, C::ReFileNameFile, true},
@@ -172,7 +174,8 @@ QList<MenuCommand> MainMenus::commands() const {
 }
 
 void MainMenus::showListItems(bool playItems, bool fileItems) const {
-    for (QAction* item : {MnuMoviePlay, MnuMovieStop, MnuPrevios, MunNext, MnuLoop}) {
+    for (QAction* item :
+         {MnuMoviePlay, MnuMovieStop, MnuPrevios, MunNext, MnuLoop, StopAfterCurrent}) {
         item->setVisible(playItems);
     }
     // The grid-line item stays: only the icon-view item of the sub-menu goes with the list.

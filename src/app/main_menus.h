@@ -77,6 +77,7 @@ struct MainMenus {
     QAction* PlayFromStart = nullptr;
     QAction* PlayUnplayed = nullptr;
     QAction* ClearPlayMarks = nullptr;
+    QAction* StopAfterCurrent = nullptr;
     QAction* bar = nullptr;
     QMenu* MnuListView = nullptr;
     QAction* MnuGrid = nullptr;

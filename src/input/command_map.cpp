@@ -74,6 +74,7 @@ const std::array kReleaseRows = {
     KeyRow{Qt::Key_R, Chord::Plain, ListKeys, C::ReFileNameFile, true},
     KeyRow{Qt::Key_B, Chord::Plain, ListKeys, C::PlayFromStart, true},
     KeyRow{Qt::Key_U, Chord::Plain, ListKeys, C::PlayUnplayed, true},
+    KeyRow{Qt::Key_E, Chord::Plain, ListKeys, C::StopAfterCurrent, true},
     // The tree moves its selection on the press itself and keeps the keyboard.
     KeyRow{Qt::Key_Up, Chord::Any, InTree, C::FocusTree, false},
     KeyRow{Qt::Key_Down, Chord::Any, InTree, C::FocusTree, false},

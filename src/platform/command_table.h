@@ -50,20 +50,21 @@ enum class CommandId {
     ExtractArchives,  // toolbar 8 "解凍": the selected archives
     SelectExtract,    // toolbar 9 "選択解凍": every archive, after one question
     // The player.
-    MnuMoviePlay,    // play / pause (menu)
-    PlayButton,      // toolbar 11 "再生", gesture right
-    PlayOrPause,     // Space: pause what plays, else play the selected row
-    Stop,            // MnuMovieStop: Shift+Space, menu, toolbar 12, gesture left
-    PlayPrevious,    // MnuPrevios: Ctrl+Up, menu, toolbar 14, gesture up
-    PlayNext,        // MunNext: Ctrl+Down, menu, toolbar 15, gesture down
-    ToggleLoop,      // MnuLoop: repeat on / off; element 1 (F9) sets toolbar 17 too
-    MunOpen,         // the selected file handed to the desktop
-    PlayFromStart,   // the selected file from its start, whatever the history says (B)
-    PlayUnplayed,    // the first row not played to its end (U)
-    ClearPlayMarks,  // the selected rows' played marks and places forgotten
-    Ascending,       // toolbar 19: the list plays downwards
-    Descending,      // toolbar 20: the list plays upwards
-    RateOne,         // toolbar 22: the rate back to 1
+    MnuMoviePlay,      // play / pause (menu)
+    PlayButton,        // toolbar 11 "再生", gesture right
+    PlayOrPause,       // Space: pause what plays, else play the selected row
+    Stop,              // MnuMovieStop: Shift+Space, menu, toolbar 12, gesture left
+    PlayPrevious,      // MnuPrevios: Ctrl+Up, menu, toolbar 14, gesture up
+    PlayNext,          // MunNext: Ctrl+Down, menu, toolbar 15, gesture down
+    ToggleLoop,        // MnuLoop: repeat on / off; element 1 (F9) sets toolbar 17 too
+    MunOpen,           // the selected file handed to the desktop
+    PlayFromStart,     // the selected file from its start, whatever the history says (B)
+    PlayUnplayed,      // the first row not played to its end (U)
+    ClearPlayMarks,    // the selected rows' played marks and places forgotten
+    StopAfterCurrent,  // "この曲で停止": stop at the end of the file playing (E)
+    Ascending,         // toolbar 19: the list plays downwards
+    Descending,        // toolbar 20: the list plays upwards
+    RateOne,           // toolbar 22: the rate back to 1
     // The options.
     Dspsize,        // Dspsize(0-5): the display size (F11 fits, F12 full screen)
     Mute,           // Opt(1) (F1)

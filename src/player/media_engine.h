@@ -57,6 +57,13 @@ public:
     // The picture's own size in pixels; 0 x 0 for sound only.
     virtual QSize pictureSize() const = 0;
 
+    // The file that is to follow the one open now, where the engine can have it ready before the
+    // end (an empty path: none). Should its end come and the next load ask for that very file,
+    // it goes on without a load; the caller says again whenever its answer changes. An engine
+    // that cannot do this ignores it.
+    virtual void setNext(const QString& path) { Q_UNUSED(path); }
+    virtual QString next() const { return {}; }
+
     // The last error: the engine's code (0: none) and its text.
     virtual int errorCode() const = 0;
     virtual QString errorText() const = 0;

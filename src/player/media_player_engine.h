@@ -37,6 +37,10 @@ public:
     double rate() const { return m_engine.rate(); }
     void setRate(double rate) { m_engine.setRate(rate); }
     double currentPosition() const { return m_engine.position(); }
+    double duration() const { return m_engine.duration(); }
+    // The file to have ready for the end of this one (see MediaEngine::setNext).
+    void setNextFileName(const QString& path) { m_engine.setNext(path); }
+    QString nextFileName() const { return m_engine.next(); }
     void setCurrentPosition(double seconds) { m_engine.setPosition(seconds); }
 
     int imageSourceWidth() const { return m_engine.pictureSize().width(); }

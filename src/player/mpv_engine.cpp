@@ -26,6 +26,8 @@ namespace {
 constexpr std::uint64_t kSeekReplyTag = std::uint64_t(1) << 62;
 // Requests whose reply the UI thread waits for while the surface takes its pictures.
 constexpr std::uint64_t kServedReplyTag = std::uint64_t(1) << 61;
+// The loadfile that puts the next file after the one playing.
+constexpr std::uint64_t kNextReplyTag = std::uint64_t(1) << 60;
 // How long one wait on libmpv lasts while the surface has pictures to take.
 constexpr double kSliceSeconds = 0.005;
 
@@ -34,6 +36,21 @@ constexpr double kSliceSeconds = 0.005;
 constexpr const char* kMidiFileOptions = "demuxer-readahead-secs=0.5,cache=no";
 
 // libmpv refuses to start unless numbers are read and written the C way.
+// The play-list entry a loadfile's reply names; -1 when none.
+std::int64_t entryIdOf(const mpv_node& result) {
+    if (result.format != MPV_FORMAT_NODE_MAP) {
+        return -1;
+    }
+    const mpv_node_list* map = result.u.list;
+    for (int i = 0; i < map->num; ++i) {
+        if (std::strcmp(map->keys[i], "playlist_entry_id") == 0 &&
+            map->values[i].format == MPV_FORMAT_INT64) {
+            return map->values[i].u.int64;
+        }
+    }
+    return -1;
+}
+
 void useCNumericLocale() {
     const char* current = std::setlocale(LC_NUMERIC, nullptr);
     if (current == nullptr || std::strcmp(current, "C") != 0) {
@@ -97,6 +114,11 @@ MpvEngine::MpvEngine(const MpvEngineOptions& options, QObject* parent)
         // Decoding is done in software; loading every hardware interop only costs time.
         {"gpu-hwdec-interop", "no"},
         {"keep-open", "no"},
+        // The next file of the list, once handed over (see setNext), is opened before the end
+        // of the one playing, and its sound follows without the device being opened again
+        // where the two have the same format.
+        {"prefetch-playlist", "yes"},
+        {"gapless-audio", "weak"},
         // A picture stays until the next file; the slide show decides when that is.
         {"image-display-duration", "inf"},
         // An address a metafile names that does not answer fails in a few seconds, not a minute.
@@ -144,6 +166,8 @@ void MpvEngine::release() {
     m_pendingSeek.reset();
     m_request.clear();
     m_currentEntry = -1;
+    m_next = {};
+    m_pauseSet.reset();
     dropMidi();
 }
 
@@ -175,6 +199,8 @@ MpvEngine::Event MpvEngine::fetch(double timeoutSeconds) {
         e.error = end->error;
         e.insertId = end->playlist_insert_id;
         e.insertCount = end->playlist_insert_num_entries;
+    } else if (ev->event_id == MPV_EVENT_COMMAND_REPLY && ev->data != nullptr) {
+        e.replyEntry = entryIdOf(static_cast<const mpv_event_command*>(ev->data)->result);
     }
     return e;
 }
@@ -236,7 +262,9 @@ void MpvEngine::dispatch(const Event& e) {
             }
             break;
         case MPV_EVENT_COMMAND_REPLY:
-            if ((e.reply & kSeekReplyTag) != 0) {
+            if ((e.reply & kNextReplyTag) != 0) {
+                nextAdded(e.reply & ~kNextReplyTag, e.error < 0 ? -1 : e.replyEntry);
+            } else if ((e.reply & kSeekReplyTag) != 0) {
                 const std::uint64_t serial = e.reply & ~kSeekReplyTag;
                 m_seekReplied = std::max(m_seekReplied, serial);
                 if (e.error < 0 && serial == m_seekSerial && m_open) {
@@ -259,6 +287,8 @@ void MpvEngine::onFileLoaded() {
         issueSeek(*m_pendingSeek);
     }
     updatePictureSize();
+    // A file libmpv went on into by itself plays only once asked to.
+    setPaused(m_intent != Intent::Play);
     switch (m_intent) {
         case Intent::Play:
             setState(EngineState::Playing);
@@ -336,7 +366,20 @@ void MpvEngine::onEndFile(const Event& e) {
         m_currentEntry = -1;
     }
     if (!m_request.contains(e.entry)) {
+        if (e.entry == m_next.entry) {
+            m_next = {};  // the next file ended before anyone took it up (it failed)
+        }
         return;  // a file given up before: its clip was closed when it was given up
+    }
+    if (m_next.serial != 0 && m_request.isLast(e.entry) &&
+        (e.reason == MPV_END_FILE_REASON_EOF || e.reason == MPV_END_FILE_REASON_ERROR)) {
+        // libmpv goes on into the next file of its list: after an end it is the next load's,
+        // if that asks for it, and stopped otherwise; after a failure it is stopped at once.
+        m_next.underway = m_next.entry >= 0;
+        if (e.reason == MPV_END_FILE_REASON_ERROR || !m_next.underway) {
+            m_next.underway = true;
+            dropNext();
+        }
     }
     if (e.reason == MPV_END_FILE_REASON_REDIRECT) {
         // The entry was a play list (at an address): its entries take its place.
@@ -374,6 +417,9 @@ void MpvEngine::onEndFile(const Event& e) {
             m_intent = Intent::Stop;
             setState(EngineState::Stopped);
             emit endOfStream();
+            if (m_next.underway) {
+                dropNext();  // nobody took it up: it must not play on its own
+            }
             break;
         case MPV_END_FILE_REASON_ERROR:
             m_pendingSeek.reset();
@@ -408,9 +454,102 @@ void MpvEngine::load(const QString& path) {
     m_seekIssued = false;
     m_parked = false;
     dropMidi();
+    if (adoptNext(path)) {
+        return;
+    }
+    m_next = {};  // the load replaces libmpv's whole list, the next file with it
     readMetafile();
     readMidi();
     beginLoad();
+}
+
+bool MpvEngine::adoptNext(const QString& path) {
+    if (!m_next.underway || path != m_next.path) {
+        return false;
+    }
+    // libmpv is in it already, playing: the file opens as if loaded, without a load.
+    m_request.clear();
+    m_request.append(m_next.entry, 0, 0);
+    m_currentEntry = -1;
+    m_open = false;
+    m_next = {};
+    ++m_seamlessStarts;
+    // The files played before it leave libmpv's list, which keeps the one playing.
+    const char* clear[] = {"playlist-clear", nullptr};
+    mpv_command_async(m_handle, 0, clear);
+    setState(EngineState::Opening);
+    return true;
+}
+
+void MpvEngine::setNext(const QString& path) {
+    // One under way is the next load's to take up, or given up once the end has been told.
+    if (m_next.underway || path == m_next.path) {
+        return;
+    }
+    dropNext();
+    const bool plain = m_entries.isEmpty() && m_midiTarget.isEmpty() && !m_request.isEmpty();
+    if (path.isEmpty() || m_handle == nullptr || !plain || m_parked || m_waitingForVideo ||
+        !path.startsWith(u'/')) {
+        return;
+    }
+    const QString extension = QFileInfo(path).suffix().toLower();
+    if (metafileFormatOf(extension) != MetafileFormat::None || extension == u"mid" ||
+        extension == u"rmi") {
+        return;
+    }
+    const QByteArray target = encodeFileName(path);
+    const char* args[] = {"loadfile", target.constData(), "append", nullptr};
+    const std::uint64_t serial = ++m_nextSerial;
+    if (mpv_command_async(m_handle, kNextReplyTag | serial, args) >= 0) {
+        m_next.path = path;
+        m_next.serial = serial;
+    }
+}
+
+void MpvEngine::nextAdded(std::uint64_t serial, std::int64_t entry) {
+    if (serial == m_next.serial && m_next.entry < 0) {
+        if (entry < 0) {
+            m_next = {};  // refused: the ordinary load will tell why
+        } else {
+            m_next.entry = entry;
+        }
+        return;
+    }
+    if (entry >= 0) {
+        removeEntry(entry);  // given up while it was being added
+    }
+}
+
+void MpvEngine::removeEntry(std::int64_t entry) {
+    const std::int64_t count = integer("playlist-count", 0);
+    for (std::int64_t i = 0; i < count; ++i) {
+        const QByteArray index = QByteArray::number(i);
+        if (integer(QByteArray("playlist/" + index + "/id").constData(), -1) == entry) {
+            const char* args[] = {"playlist-remove", index.constData(), nullptr};
+            mpv_command_async(m_handle, 0, args);
+            return;
+        }
+    }
+}
+
+void MpvEngine::dropNext() {
+    const Next next = std::exchange(m_next, {});
+    if (m_handle == nullptr || next.serial == 0) {
+        return;
+    }
+    if (next.underway) {
+        const char* args[] = {"stop", nullptr};
+        mpv_command_async(m_handle, 0, args);
+    } else if (next.entry >= 0) {
+        removeEntry(next.entry);
+    }
+    // One still being added is removed when libmpv answers (see nextAdded).
+}
+
+void MpvEngine::setPaused(bool paused) {
+    if (m_pauseSet != paused && setFlag("pause", paused)) {
+        m_pauseSet = paused;
+    }
 }
 
 void MpvEngine::refuse(int mpvError, const QString& text) {
@@ -471,8 +610,24 @@ std::int64_t MpvEngine::loadEntry(const QByteArray& target, const char* flag,
                                   const QByteArray& options) {
     const char* args[] = {"loadfile", target.constData(), flag,
                           options.isEmpty() ? nullptr : options.constData(), nullptr};
-    mpv_node result{};
-    const int rc = mpv_command_ret(m_handle, args, &result);
+    std::int64_t entry = -1;
+    int rc = 0;
+    if (m_frameService) {
+        // While a surface draws, libmpv's core may wait for it to take a picture: the load is
+        // asked without blocking, and the pictures are taken until libmpv answers.
+        const std::uint64_t tag = kServedReplyTag | ++m_servedSerial;
+        rc = mpv_command_async(m_handle, tag, args);
+        if (rc >= 0) {
+            const Event reply = awaitReplyEvent(tag);
+            rc = reply.error;
+            entry = reply.replyEntry;
+        }
+    } else {
+        mpv_node result{};
+        rc = mpv_command_ret(m_handle, args, &result);
+        entry = entryIdOf(result);
+        mpv_free_node_contents(&result);
+    }
     if (rc < 0) {
         m_errorCode = rc;
         m_errorText = errorTextFor(rc);
@@ -480,17 +635,6 @@ std::int64_t MpvEngine::loadEntry(const QByteArray& target, const char* flag,
         setState(EngineState::Closed);
         throw RunError(player_error::kEngineRefused);
     }
-    std::int64_t entry = -1;
-    if (result.format == MPV_FORMAT_NODE_MAP) {
-        const mpv_node_list* map = result.u.list;
-        for (int i = 0; i < map->num; ++i) {
-            if (std::strcmp(map->keys[i], "playlist_entry_id") == 0 &&
-                map->values[i].format == MPV_FORMAT_INT64) {
-                entry = map->values[i].u.int64;
-            }
-        }
-    }
-    mpv_free_node_contents(&result);
     return entry;
 }
 
@@ -530,7 +674,7 @@ void MpvEngine::startLoad(bool sameClip) {
     m_videoWait.stop();
     ++m_requestSerial;
     // pause outlives loadfile, so every open says itself whether it plays.
-    setFlag("pause", m_intent != Intent::Play);
+    setPaused(m_intent != Intent::Play);
     RequestEntries request;
     const char* flag = "replace";
     const auto add = [&](const QString& target, const QByteArray& options, int entry, int choice) {
@@ -585,6 +729,7 @@ void MpvEngine::runCommand(const char** args) {
 }
 
 void MpvEngine::stopCurrent(bool waitForRelease) {
+    m_next = {};  // a stop empties libmpv's list
     if (m_handle == nullptr || m_request.isEmpty()) {
         m_request.clear();
         return;
@@ -695,7 +840,7 @@ void MpvEngine::play() {
         return;
     }
     if (!m_waitingForVideo) {
-        setFlag("pause", false);
+        setPaused(false);
     }
     if (m_open || m_parked) {
         setState(EngineState::Playing);
@@ -709,7 +854,7 @@ void MpvEngine::pause() {
     if (m_state == EngineState::Playing ||
         (m_state == EngineState::Opening && m_intent == Intent::Play)) {
         m_intent = Intent::Pause;
-        setFlag("pause", true);
+        setPaused(true);
         if (m_open || m_parked) {
             setState(EngineState::Paused);
         }
@@ -724,7 +869,7 @@ void MpvEngine::stop() {
         return;
     }
     m_intent = Intent::Stop;
-    setFlag("pause", true);
+    setPaused(true);
     if (m_open) {
         issueSeek(0);
         setState(EngineState::Stopped);
@@ -896,9 +1041,14 @@ void MpvEngine::park() {
 // ---- properties ---------------------------------------------------------------------------
 
 int MpvEngine::awaitReply(std::uint64_t tag) {
+    return awaitReplyEvent(tag).error;
+}
+
+MpvEngine::Event MpvEngine::awaitReplyEvent(std::uint64_t tag) {
     QElapsedTimer waited;
     waited.start();
-    int result = MPV_ERROR_GENERIC;
+    Event reply;
+    reply.error = MPV_ERROR_GENERIC;
     while (waited.elapsed() < kReleaseWaitMs) {
         m_frameService();
         const Event e = fetch(kSliceSeconds);
@@ -907,7 +1057,7 @@ int MpvEngine::awaitReply(std::uint64_t tag) {
         }
         if ((e.id == MPV_EVENT_SET_PROPERTY_REPLY || e.id == MPV_EVENT_COMMAND_REPLY) &&
             e.reply == tag) {
-            result = e.error;
+            reply = e;
             break;
         }
         m_stash.push_back(e);
@@ -915,7 +1065,7 @@ int MpvEngine::awaitReply(std::uint64_t tag) {
     if (!m_stash.empty()) {
         scheduleDrain();
     }
-    return result;
+    return reply;
 }
 
 bool MpvEngine::setMpvProperty(const char* name, int format, void* value) {

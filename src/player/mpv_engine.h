@@ -74,6 +74,13 @@ public:
     int volume() const override;
     void setVolume(int volume) override;
     QSize pictureSize() const override;
+    // A plain file after a plain file is put after it in libmpv's own play list, which opens it
+    // ahead of the end and goes on into it without a gap; a play list, a MIDI song or a file of
+    // another engine is left to the ordinary load after the end.
+    void setNext(const QString& path) override;
+    QString next() const override { return m_next.path; }
+    // How many loads found their file playing already, the end before having gone into it.
+    int seamlessStarts() const { return m_seamlessStarts; }
     int errorCode() const override { return m_errorCode; }
     QString errorText() const override { return m_errorText; }
 
@@ -108,6 +115,15 @@ private:
         std::int64_t insertId = 0;
         int insertCount = 0;
         std::uint64_t reply = 0;
+        std::int64_t replyEntry = -1;  // a loadfile's reply: the entry it made
+    };
+    // The next file in libmpv's play list: asked for (serial), then known by its entry; under
+    // way once the file before ended into it, until a load takes it up.
+    struct Next {
+        QString path;
+        std::uint64_t serial = 0;
+        std::int64_t entry = -1;
+        bool underway = false;
     };
     enum class Intent { Stop, Pause, Play };
 
@@ -140,11 +156,17 @@ private:
     void park();
     void awaitVideoOutputGone();
     void dropParked();
+    void dropNext();
+    void nextAdded(std::uint64_t serial, std::int64_t entry);
+    void removeEntry(std::int64_t entry);
+    bool adoptNext(const QString& path);
+    void setPaused(bool paused);
 
     // Waits for the reply to a request sent with the tag while the surface takes its pictures;
     // the events met meanwhile are kept for the next drain. libmpv's result, or an error when no
     // reply came in time.
     int awaitReply(std::uint64_t tag);
+    Event awaitReplyEvent(std::uint64_t tag);
     bool setMpvProperty(const char* name, int format, void* value);
     bool setFlag(const char* name, bool value);
     bool setDouble(const char* name, double value);
@@ -192,6 +214,11 @@ private:
     // The file was closed while the surface had no render context (it moved to another window);
     // it is opened again at the pending position.
     bool m_parked = false;
+
+    Next m_next;
+    std::uint64_t m_nextSerial = 0;
+    int m_seamlessStarts = 0;
+    std::optional<bool> m_pauseSet;  // the pause flag as last set here
 
     std::deque<Event> m_stash;  // fetched while waiting for a release, not dispatched yet
     std::atomic<bool> m_drainQueued{false};

@@ -1,6 +1,8 @@
 #include "player/play_list.h"
 
+#include <QFileInfo>
 #include <QWidget>
+#include <utility>
 
 #include "browser/play_rows.h"
 #include "platform/app_info.h"
@@ -9,6 +11,7 @@
 #include "platform/error_box.h"
 #include "platform/interval_timer.h"
 #include "platform/path_text.h"
+#include "player/media_kinds.h"
 #include "player/media_player_engine.h"
 #include "player/messages.h"
 #include "player/movie.h"
@@ -21,6 +24,10 @@ namespace {
 
 constexpr QRgb kStartedColour = qRgb(0, 0, 0);
 constexpr QRgb kEndedColour = qRgb(255, 0, 0);
+// The next file is handed to the engine this long before the end of the one playing, and
+// looked at again this often meanwhile.
+constexpr double kNextLeadSeconds = 10.0;
+constexpr int kNextLookMs = 500;
 
 }  // namespace
 
@@ -53,6 +60,12 @@ PlayList::PlayList(Module1& state, Dialogs& dialogs, std::unique_ptr<PlayRows> r
     connect(&ra, &StreamingAudioEngine::errorMessage, this, &PlayList::showInformation);
 
     connect(&timer1, &IntervalTimer::timeout, this, &PlayList::Timer1_Timer);
+
+    m_nextLook.setInterval(kNextLookMs);
+    connect(&m_nextLook, &QTimer::timeout, this, &PlayList::refreshNext);
+    m_nextChange.setSingleShot(true);
+    m_nextChange.setInterval(0);
+    connect(&m_nextChange, &QTimer::timeout, this, &PlayList::refreshNext);
 }
 
 PlayList::~PlayList() = default;
@@ -186,6 +199,17 @@ void PlayList::OnMediaEnd() {
     if (!m_state.mPlayNextFlg) {
         return;
     }
+    if (std::exchange(m_stopAfterCurrent, false)) {
+        // Asked to end here: the file is marked as ended, and nothing follows.
+        m_timer1.stop();
+        if (const int row = m_rows->rowOfPath(CurrentPlayPath); row >= 0) {
+            m_rows->markRow(row, kEndedColour);
+            m_rows->setToolTip(row, player_msg::endedTip(m_rows->nameOf(row)));
+            m_rows->setIconKey(row, QStringLiteral("PLAY_END_KEY"));
+        }
+        mEndSeenFlg = true;
+        return;
+    }
     // A row a refresh has taken away simply gets no mark.
     if (LoopFlg) {
         int row = m_rows->rowOfPath(CurrentPlayPath);
@@ -264,6 +288,7 @@ void PlayList::ShowClipInfo() {
 
 void PlayList::ToggleLoop(int source) {
     LoopFlg = !LoopFlg;
+    nextMayChange();
     if (source == 1 && m_window.setRepeatButton) {
         m_window.setRepeatButton(LoopFlg);
     }
@@ -319,6 +344,7 @@ void PlayList::PlayKey() {
 
 void PlayList::setReverse(bool reverse) {
     ReverseFlg = reverse;
+    nextMayChange();
     m_timer1.start();
 }
 
@@ -378,6 +404,7 @@ void PlayList::changeDisplaySize(int index) {
 }
 
 void PlayList::showSelectedPath() {
+    nextMayChange();  // the options may have changed what follows
     if (m_rows->count() > 0) {
         m_window.setCaption(player_msg::pathCaption(m_window.titleText, selectedPath()));
     }
@@ -394,7 +421,60 @@ void PlayList::onNewStream() {
     m_rows->markFolderPlayed(kEndedColour);
 }
 
+void PlayList::toggleStopAfterCurrent() {
+    m_stopAfterCurrent = !m_stopAfterCurrent;
+    nextMayChange();
+}
+
+void PlayList::nextMayChange() {
+    if (!m_nextChange.isActive()) {
+        m_nextChange.start();
+    }
+}
+
+QString PlayList::nextAtEnd() const {
+    const MediaPlayerEngine& mp = m_players.mediaPlayer();
+    if (CurrentPlayPath.isEmpty() || !m_state.mPlayNextFlg || m_stopAfterCurrent ||
+        mp.fileName() != CurrentPlayPath || mp.playState() != MediaPlayerEngine::Playing ||
+        (m_window.fileViewPressed && m_window.fileViewPressed()) || !m_rows->listed() ||
+        m_rows->count() == 0) {
+        return {};
+    }
+    const double duration = mp.duration();
+    if (duration <= 0 || duration - mp.currentPosition() > kNextLeadSeconds) {
+        return {};
+    }
+    // A file the slide show ends by its timer has no end of its own to go on from.
+    const QString playingExtension = QFileInfo(CurrentPlayPath).suffix().toLower();
+    if (slideTimerApplies(m_state.mSlideShow, m_state.mSlideType, playingExtension)) {
+        return {};
+    }
+    const int current = currentRow();
+    if (m_rows->isFolder(current)) {
+        return {};
+    }
+    // As OnMediaEnd would step: the selected row again when repeating, else on in the order.
+    const int mode = LoopFlg ? 2 : (ReverseFlg ? 1 : 0);
+    const StepMove move =
+        stepMove(mode, current, m_rows->count(), [this](int row) { return m_rows->isFolder(row); });
+    if (mediaKindOf(m_rows->extensionOf(move.target)) != MediaKind::MediaPlayer) {
+        return {};  // another engine's: loaded after the end, as ever
+    }
+    return m_rows->pathOf(move.target);
+}
+
+void PlayList::refreshNext() {
+    m_players.mediaPlayer().setNextFileName(nextAtEnd());
+}
+
 void PlayList::onMediaPlayState(int newState) {
+    if (newState == MediaPlayerEngine::Playing) {
+        m_nextLook.start();
+        refreshNext();  // a short file is near its end from the start
+    } else {
+        m_nextLook.stop();
+        refreshNext();  // paused or stopped: nothing is to follow on its own
+    }
     showPlayState(newState == MediaPlayerEngine::Paused,
                   newState == MediaPlayerEngine::Stopped || newState == MediaPlayerEngine::Playing);
 }
@@ -458,6 +538,9 @@ void PlayList::registerCommands(CommandTable& table) {
         .toolTip(QStringLiteral("通常で連続再生"));
     table.add(C::Descending, [this] { setReverse(true); })
         .toolTip(QStringLiteral("逆順で連続再生"));
+    table.add(C::StopAfterCurrent, [this] { toggleStopAfterCurrent(); })
+        .caption(QStringLiteral("この曲で停止"))
+        .checked([this] { return m_stopAfterCurrent; });
     table.add(C::RateOne, [this] { RateOne(); })
         .toolTip(QStringLiteral("再生スピードを通常(1.0)にする"));
 }

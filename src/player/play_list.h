@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QTimer>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -105,6 +106,17 @@ public:
     // the order buttons and the rate.
     void registerCommands(CommandTable& table);
 
+    // "この曲で停止": the file playing is the last; the list stops at its end, and the toggle
+    // goes off again.
+    void toggleStopAfterCurrent();
+    bool stopsAfterCurrent() const { return m_stopAfterCurrent; }
+    // The rows, the selection or the order may have changed: the file to follow the one
+    // playing is looked at again (soon, once for many changes).
+    void nextMayChange();
+    // The file PlayStep would start at the end of the one playing, while the media player
+    // plays it and the end is near; empty when none or another engine would play it.
+    QString nextAtEnd() const;
+
     // The selected row's full path and lowered extension; empty when the list has no rows.
     QString selectedPath() const;
     QString selectedExtension() const;
@@ -125,6 +137,7 @@ private:
     void onClipClosed();
     void showInformation(const QString& text);
     void reportError(const std::exception& error);
+    void refreshNext();
 
     Module1& m_state;
     Dialogs& m_dialogs;
@@ -134,4 +147,7 @@ private:
     IntervalTimer& m_timer1;
     const PlaybackHold& m_hold;
     PlayListWindow m_window;
+    bool m_stopAfterCurrent = false;
+    QTimer m_nextLook;    // while the media player plays: is the end near?
+    QTimer m_nextChange;  // the rows or the order changed
 };

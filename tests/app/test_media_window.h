@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUrl>
@@ -19,6 +20,19 @@
 
 inline QString playerMedia(const char* name) {
     return QStringLiteral(QUORVANE_PLAYER_MEDIA) + u'/' + QString::fromUtf8(name);
+}
+
+// Silent sound of this many seconds at path, small and quick to make.
+inline bool makeSound(const QString& path, int seconds) {
+    QProcess ffmpeg;
+    ffmpeg.start(
+        QStringLiteral("ffmpeg"),
+        {QStringLiteral("-hide_banner"), QStringLiteral("-loglevel"), QStringLiteral("error"),
+         QStringLiteral("-nostdin"), QStringLiteral("-y"), QStringLiteral("-f"),
+         QStringLiteral("lavfi"), QStringLiteral("-i"), QStringLiteral("anullsrc=r=8000:cl=mono"),
+         QStringLiteral("-t"), QString::number(seconds), QStringLiteral("-c:a"),
+         QStringLiteral("pcm_u8"), path});
+    return ffmpeg.waitForFinished(60000) && ffmpeg.exitCode() == 0;
 }
 
 // An empty folder of that name in dir, emptied when it was there already.

@@ -150,18 +150,19 @@ private slots:
         for (QAction* a : m.MnuPlayOpt->actions()) {
             names << a->objectName();
         }
-        QCOMPARE(names, QStringList({u"MnuMoviePlay"_qs,   u"MnuMovieStop"_qs,
-                                     u"MnuPrevios"_qs,     u"MunNext"_qs,
-                                     u"MnuLoop"_qs,        u"MunOpen"_qs,
-                                     u"PlayFromStart"_qs,  u"PlayUnplayed"_qs,
-                                     u"ClearPlayMarks"_qs, u"bar"_qs,
-                                     u"MnuListView"_qs,    u"bar5"_qs,
-                                     u"ReFileNameFile"_qs, u"ReNameFile"_qs,
-                                     u"MoveFile"_qs,       u"DelFile"_qs,
-                                     u"bar11"_qs,          u"OpenRecycle"_qs,
-                                     u"ClsRecycle"_qs,     u"bar7"_qs,
-                                     u"Listkousin"_qs,     u"FilePopa"_qs,
-                                     u"bar6"_qs,           u"ExitQuorvane"_qs}));
+        QCOMPARE(names, QStringList({u"MnuMoviePlay"_qs, u"MnuMovieStop"_qs,
+                                     u"MnuPrevios"_qs,   u"MunNext"_qs,
+                                     u"MnuLoop"_qs,      u"StopAfterCurrent"_qs,
+                                     u"MunOpen"_qs,      u"PlayFromStart"_qs,
+                                     u"PlayUnplayed"_qs, u"ClearPlayMarks"_qs,
+                                     u"bar"_qs,          u"MnuListView"_qs,
+                                     u"bar5"_qs,         u"ReFileNameFile"_qs,
+                                     u"ReNameFile"_qs,   u"MoveFile"_qs,
+                                     u"DelFile"_qs,      u"bar11"_qs,
+                                     u"OpenRecycle"_qs,  u"ClsRecycle"_qs,
+                                     u"bar7"_qs,         u"Listkousin"_qs,
+                                     u"FilePopa"_qs,     u"bar6"_qs,
+                                     u"ExitQuorvane"_qs}));
     }
 
     void toolbarAndStatusBarAsStored() {

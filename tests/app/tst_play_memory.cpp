@@ -14,19 +14,6 @@
 
 using namespace Qt::StringLiterals;
 
-namespace {
-
-// Silent sound of this many seconds, small and quick to make.
-bool makeSound(const QString& path, int seconds) {
-    QProcess ffmpeg;
-    ffmpeg.start(u"ffmpeg"_s, {u"-hide_banner"_s, u"-loglevel"_s, u"error"_s, u"-nostdin"_s,
-                               u"-y"_s, u"-f"_s, u"lavfi"_s, u"-i"_s, u"anullsrc=r=8000:cl=mono"_s,
-                               u"-t"_s, QString::number(seconds), u"-c:a"_s, u"pcm_u8"_s, path});
-    return ffmpeg.waitForFinished(60000) && ffmpeg.exitCode() == 0;
-}
-
-}  // namespace
-
 class TestPlayMemory : public QObject {
     Q_OBJECT
 

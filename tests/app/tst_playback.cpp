@@ -244,6 +244,49 @@ private slots:
         QVERIFY(w.dialogs.messages().isEmpty());
     }
 
+    // Before the end of a file the row that follows it is in the engine, so that the end goes on
+    // into it without a load; a file deleted meanwhile is replaced by the one after it, a new
+    // order by the row it puts next. "この曲で停止" ends the run after the file playing.
+    void theNextRowIsReadyBeforeTheEnd() {
+        for (const char* name : {"a.wav", "b.wav", "c.wav", "d.wav"}) {
+            QVERIFY(makeSound(m_folder + u'/' + QLatin1String(name), 4));
+        }
+        Window w(m_ini, m_folder);
+        MpvEngine& engine = w.parts.players().mediaEngine();
+        const auto path = [this](const char* name) -> QString {
+            return m_folder + u'/' + QLatin1String(name);
+        };
+        w.doubleClick(u"a.wav"_qs);
+        QTRY_COMPARE_WITH_TIMEOUT(engine.next(), path("b.wav"), 5000);
+        QVERIFY(QFile::remove(path("b.wav")));  // another program deletes it
+        QTRY_COMPARE_WITH_TIMEOUT(engine.next(), path("c.wav"), 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(w.selectedName(), u"c.wav"_qs, 10000);
+        QCOMPARE(engine.seamlessStarts(), 1);
+        QCOMPARE(engine.fileName(), path("c.wav"));
+        // The end steps ran as for any end: marks, tips, the playing row.
+        QCOMPARE(w.row(u"a.wav"_qs).iconKey, QStringLiteral("PLAY_END_KEY"));
+        QCOMPARE(w.row(u"a.wav"_qs).toolTip, QStringLiteral("a.wavは、最後まで見ました。"));
+        QCOMPARE(w.row(u"c.wav"_qs).iconKey, QStringLiteral("PlayDwn"));
+        QTRY_COMPARE(w.playState(), 1);
+
+        // Sorted by name the other way, a comes after c.
+        w.list().SortList(1, 1);
+        QTRY_COMPARE_WITH_TIMEOUT(engine.next(), path("a.wav"), 5000);
+        // E: the run stops at the end of c; the item is ticked until it has been used.
+        w.key(Qt::Key_E);
+        QVERIFY(w.play().stopsAfterCurrent());
+        QVERIFY(w.parts.menus().StopAfterCurrent->isChecked());
+        QTRY_VERIFY(engine.next().isEmpty());
+        QTRY_COMPARE_WITH_TIMEOUT(w.playState(), 0, 10000);
+        QTest::qWait(300);
+        QCOMPARE(w.selectedName(), u"c.wav"_qs);
+        QCOMPARE(w.row(u"c.wav"_qs).iconKey, QStringLiteral("PLAY_END_KEY"));
+        QCOMPARE(w.row(u"c.wav"_qs).toolTip, QStringLiteral("c.wavは、最後まで見ました。"));
+        QVERIFY(!w.play().stopsAfterCurrent());
+        QCOMPARE(engine.seamlessStarts(), 1);
+        QVERIFY(w.dialogs.messages().isEmpty());
+    }
+
     // F1 mutes the file that plays now and F2 keeps the window on top; "開く" in the list's menu
     // hands the row's file to the desktop.
     void optionKeysAndTheOpenCommandReachThePlayerAndTheDesktop() {
