@@ -29,7 +29,15 @@ QString ListPlayRows::extensionOf(int row) const {
 }
 
 bool ListPlayRows::isFolder(int row) const {
-    return FolderExist(m_list.keyOfRow(row));
+    // Asked of the disk, which may have changed since the listing; a share that does not answer
+    // at once leaves the row as it was listed.
+    constexpr std::chrono::milliseconds kLongestLook{25};
+    return FolderExistWithin(m_list.keyOfRow(row), kLongestLook)
+        .value_or(m_list.model().isFolderRow(row));
+}
+
+bool ListPlayRows::isListedFolder(int row) const {
+    return m_list.model().isFolderRow(row);
 }
 
 QString ListPlayRows::sizeTextOf(int row) const {

@@ -19,6 +19,7 @@ public:
     QString nameOf(int row) const override;
     QString extensionOf(int row) const override;
     bool isFolder(int row) const override;
+    bool isListedFolder(int row) const override;
     QString sizeTextOf(int row) const override;
 
     int selectedRow() const override;

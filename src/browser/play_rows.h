@@ -29,6 +29,8 @@ public:
     // True when the row's path is a folder on disk now (a row listed as a file may have become
     // one since).
     virtual bool isFolder(int row) const = 0;
+    // True when the row was listed as a folder; the disk is not asked.
+    virtual bool isListedFolder(int row) const { return isFolder(row); }
     // The row's size text without its padding.
     virtual QString sizeTextOf(int row) const = 0;
 

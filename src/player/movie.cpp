@@ -91,7 +91,10 @@ void clsMovie::PlayStart(const QString& FileName, const QString& Kakuchousi, qin
     WaitCursor cursor;
     m_timer1.stop();
     try {
-        if (!FileExist(FileName)) {
+        // A file gone is told here; a share that does not answer at once is left to the
+        // engine, which opens the file on its own threads and tells what fails.
+        constexpr std::chrono::milliseconds kLongestLook{25};
+        if (!FileExistWithin(FileName, kLongestLook).value_or(true)) {
             cursor.restore();
             m_dialogs.messageBox(player_msg::fileMissing(FileName), MsgIcon::Critical,
                                  MsgButtons::Ok, player_msg::playerErrorTitle());

@@ -449,14 +449,16 @@ QString PlayList::nextAtEnd() const {
     if (slideTimerApplies(m_state.mSlideShow, m_state.mSlideType, playingExtension)) {
         return {};
     }
+    // As OnMediaEnd would step: the selected row again when repeating, else on in the order.
+    // The rows are taken as listed, without asking the disk on this thread (the folder may be
+    // on a share): should the step at the end find otherwise, its own load replaces this one.
     const int current = currentRow();
-    if (m_rows->isFolder(current)) {
+    if (m_rows->isListedFolder(current)) {
         return {};
     }
-    // As OnMediaEnd would step: the selected row again when repeating, else on in the order.
     const int mode = LoopFlg ? 2 : (ReverseFlg ? 1 : 0);
-    const StepMove move =
-        stepMove(mode, current, m_rows->count(), [this](int row) { return m_rows->isFolder(row); });
+    const StepMove move = stepMove(mode, current, m_rows->count(),
+                                   [this](int row) { return m_rows->isListedFolder(row); });
     if (mediaKindOf(m_rows->extensionOf(move.target)) != MediaKind::MediaPlayer) {
         return {};  // another engine's: loaded after the end, as ever
     }

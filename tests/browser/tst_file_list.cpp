@@ -28,6 +28,7 @@
 #include "browser/messages.h"
 #include "browser/path_utils.h"
 #include "platform/error_box.h"
+#include "platform/file_exist.h"
 #include "platform/scripted_dialogs.h"
 #include "quiet_share.h"
 #include "settings/module1.h"
@@ -658,6 +659,14 @@ void TestFileList::slowFolderFillsLaterWithoutHoldingTheWindow() {
     QCOMPARE(f.names(), (QStringList{u"clip001.mp3"_s, u"clip002.mp3"_s, u"clip003.mp3"_s}));
     QCOMPARE(f.list.StatusText(), u"3個のﾌｧｲﾙ(0個のﾌｫﾙﾀﾞ)"_s);
     QVERIFY(f.list.selectedRow() == 0);
+
+    // A file asked after while the share is quiet: no answer in time, and the window goes on.
+    share.setQuiet(true);
+    clock.restart();
+    QCOMPARE(FileExistWithin(slow + u"/gone.mp3", std::chrono::milliseconds(25)), std::nullopt);
+    QVERIFY(clock.elapsed() < 5000);
+    share.setQuiet(false);
+    QCOMPARE(FileExistWithin(slow + u"/gone.mp3", std::chrono::seconds(10)), false);
 
     // Going elsewhere while the share is quiet: the other folder shows at once, and neither the
     // share's rows nor the step that waited for them come later.
