@@ -15,7 +15,6 @@
 #include "app/ui_setup.h"
 #include "archive/dialog_extraction_prompts.h"
 #include "archive/extract_archive.h"
-#include "browser/folder_scan.h"
 #include "platform/app_info.h"
 #include "platform/dialogs_factory.h"
 #include "platform/file_exist.h"
@@ -46,7 +45,12 @@ StartPath startPathOf(Dialogs& dialogs, const QStringList& arguments) {
     const QString given = arguments.first();
     const QString path =
         QDir::cleanPath(QDir::isAbsolutePath(given) ? given : QDir::currentPath() + u'/' + given);
-    if (folderExistsOnDisk(path)) {
+    // A path on a share that does not answer within a few seconds is gone to as a folder: the
+    // tree shows it pending, and the start says when it does not answer. Once the path has
+    // answered, asking whether it is a file waits on nothing new.
+    constexpr std::chrono::milliseconds kGivenPathWait{3000};
+    const std::optional<bool> folder = FolderExistWithin(path, kGivenPathWait);
+    if (!folder || *folder) {
         return {path, {}};
     }
     if (FileExist(path)) {
