@@ -13,6 +13,7 @@
 #include "browser/file_name_codec.h"
 #include "browser/image_list.h"
 #include "browser/messages.h"
+#include "browser/sub_folder_scans.h"
 #include "browser/tree_state.h"
 #include "browser/tree_view1.h"
 #include "browser/volume_icons.h"
@@ -202,10 +203,11 @@ void FolderTree::AddGrandChildren(const QString& path) {
     if (node == nullptr) {
         return;
     }
-    // Each child's folder is read on a thread of its own, so one on a share that has stopped
-    // answering keeps neither the others nor the window waiting. Those read within the deadline
-    // are filled at once, as if read here; the others when they come.
-    std::vector<std::pair<QString, std::shared_ptr<BackgroundCall<SubFolderScan>>>> scans;
+    // The children's folders are read on a few threads of their own, so one on a share that has
+    // stopped answering keeps neither the others nor the window waiting. Those read within the
+    // deadline are filled at once, as if read here; the others when they come.
+    std::vector<QString> keys;
+    std::vector<QByteArray> folders;
     for (int i = 0; i < node->childCount(); ++i) {
         QTreeWidgetItem* child = node->child(i);
         // Children that have their own children (or the placeholder) keep them.
@@ -213,18 +215,32 @@ void FolderTree::AddGrandChildren(const QString& path) {
         if (IsPlaceholder(child) || child->childCount() > 0 || m_scanning.contains(key)) {
             continue;
         }
-        scans.emplace_back(key, scanLater(key));
+        keys.push_back(key);
+        folders.push_back(encodeFileName(folderPrefix(key)));
     }
-    const QDeadlineTimer deadline(waitLeft());
-    for (auto& [key, scan] : scans) {
-        if (scan->waitFor(std::chrono::milliseconds(deadline.remainingTime()))) {
-            addGrandChildrenOf(key, scan->take());
-            continue;
+    if (keys.empty()) {
+        return;
+    }
+    constexpr int kScanThreads = 4;
+    const auto scans = SubFolderScans::start(std::move(folders),
+                                             AttributeFilter::fromSettings(m_module), kScanThreads);
+    std::vector<bool> filled(keys.size(), false);
+    for (auto& [index, scan] : scans->takeRead(waitLeft())) {
+        filled[size_t(index)] = true;
+        addGrandChildrenOf(keys[size_t(index)], std::move(scan));
+    }
+    bool waiting = false;
+    for (size_t i = 0; i < keys.size(); ++i) {
+        if (!filled[i]) {
+            m_scanning.insert(keys[i]);
+            waiting = true;
         }
-        m_scanning.insert(key);
-        scan->whenDone(this, [this, key, scan] {
+    }
+    if (waiting) {
+        scans->whenEachRead(this, [this, keys](SubFolderScans::Scan read) {
+            const QString& key = keys[size_t(read.first)];
             m_scanning.remove(key);
-            addGrandChildrenOf(key, scan->take());
+            addGrandChildrenOf(key, std::move(read.second));
         });
     }
 }
