@@ -33,4 +33,6 @@ void Form1::wireCommands() {
     m_toolbar->bindCommands(*m_actions);
     // The ticks follow every command and the settings, whoever changes them.
     connect(m_settings, &LiveSettings::changed, m_actions.get(), &CommandActions::refresh);
+    connect(m_playList.get(), &PlayList::stopAfterCurrentChanged, m_actions.get(),
+            &CommandActions::refresh);
 }

@@ -200,6 +200,7 @@ void PlayList::OnMediaEnd() {
         return;
     }
     if (std::exchange(m_stopAfterCurrent, false)) {
+        emit stopAfterCurrentChanged();
         // Asked to end here: the file is marked as ended, and nothing follows.
         m_timer1.stop();
         if (const int row = m_rows->rowOfPath(CurrentPlayPath); row >= 0) {
@@ -423,6 +424,7 @@ void PlayList::onNewStream() {
 
 void PlayList::toggleStopAfterCurrent() {
     m_stopAfterCurrent = !m_stopAfterCurrent;
+    emit stopAfterCurrentChanged();
     nextMayChange();
 }
 

@@ -124,6 +124,8 @@ public:
 signals:
     // The file that played is left: it ended (ended), or another row starts in its place.
     void leavingFile(const QString& path, bool ended);
+    // "この曲で停止" went on or off (off also by itself, once used).
+    void stopAfterCurrentChanged();
 
 private:
     int currentRow() const;

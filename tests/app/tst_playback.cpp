@@ -276,6 +276,7 @@ private slots:
         w.key(Qt::Key_E);
         QVERIFY(w.play().stopsAfterCurrent());
         QVERIFY(w.parts.menus().StopAfterCurrent->isChecked());
+        QVERIFY(w.parts.menus().StopAfterCurrent->isChecked());
         QTRY_VERIFY(engine.next().isEmpty());
         QTRY_COMPARE_WITH_TIMEOUT(w.playState(), 0, 10000);
         QTest::qWait(300);
@@ -283,6 +284,7 @@ private slots:
         QCOMPARE(w.row(u"c.wav"_qs).iconKey, QStringLiteral("PLAY_END_KEY"));
         QCOMPARE(w.row(u"c.wav"_qs).toolTip, QStringLiteral("c.wavは、最後まで見ました。"));
         QVERIFY(!w.play().stopsAfterCurrent());
+        QTRY_VERIFY(!w.parts.menus().StopAfterCurrent->isChecked());
         QCOMPARE(engine.seamlessStarts(), 1);
         QVERIFY(w.dialogs.messages().isEmpty());
     }
