@@ -224,10 +224,15 @@ void FolderTree::AddGrandChildren(const QString& path) {
     constexpr int kScanThreads = 4;
     const auto scans = SubFolderScans::start(std::move(folders),
                                              AttributeFilter::fromSettings(m_module), kScanThreads);
+    // The nodes of the folders read so far are made while the others are still being read.
     std::vector<bool> filled(keys.size(), false);
-    for (auto& [index, scan] : scans->takeRead(waitLeft())) {
-        filled[size_t(index)] = true;
-        addGrandChildrenOf(keys[size_t(index)], std::move(scan));
+    const QDeadlineTimer deadline(waitLeft());
+    while (!scans->allTaken() && !deadline.hasExpired()) {
+        for (auto& [index, scan] :
+             scans->takeRead(std::chrono::milliseconds(deadline.remainingTime()))) {
+            filled[size_t(index)] = true;
+            addGrandChildrenOf(keys[size_t(index)], std::move(scan));
+        }
     }
     bool waiting = false;
     for (size_t i = 0; i < keys.size(); ++i) {

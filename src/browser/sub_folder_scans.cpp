@@ -75,8 +75,17 @@ void SubFolderScans::handOver(const std::shared_ptr<State>& state, std::vector<S
 
 std::vector<SubFolderScans::Scan> SubFolderScans::takeRead(std::chrono::milliseconds wait) {
     std::unique_lock lock(m_state->mutex);
-    m_state->read.wait_for(lock, wait, [this] { return m_state->pending == 0; });
+    // A few at a time: each wake-up of the window costs more than reading one small folder.
+    constexpr size_t kBatch = 100;
+    m_state->read.wait_for(
+        lock, wait, [this] { return m_state->ready.size() >= kBatch || m_state->pending == 0; });
+    m_state->taken += m_state->ready.size();
     return std::exchange(m_state->ready, {});
+}
+
+bool SubFolderScans::allTaken() const {
+    const std::lock_guard lock(m_state->mutex);
+    return m_state->taken == m_state->folders.size();
 }
 
 void SubFolderScans::whenEachRead(QObject* context, std::function<void(Scan)> then) {

@@ -26,8 +26,12 @@ public:
     static std::shared_ptr<SubFolderScans> start(std::vector<QByteArray> folders,
                                                  AttributeFilter filter, int threads);
 
-    // Waits until every folder is read or the wait is over; the scans read so far, each once.
+    // Waits until a batch of folders not taken yet has been read, or every folder is, or the wait
+    // is over;
+    // the scans read so far, each once.
     std::vector<Scan> takeRead(std::chrono::milliseconds wait);
+    // True once every folder has been read and taken.
+    bool allTaken() const;
     // Each scan not taken yet is handed to then on the context's thread as it comes (also those
     // that came before this call), unless the context has gone first.
     void whenEachRead(QObject* context, std::function<void(Scan)> then);
@@ -40,6 +44,7 @@ private:
         AttributeFilter filter;
         size_t next = 0;     // the next folder a thread takes
         size_t pending = 0;  // folders not read yet
+        size_t taken = 0;    // scans handed out
         std::vector<Scan> ready;
         QPointer<QObject> context;
         std::function<void(Scan)> then;
@@ -47,5 +52,5 @@ private:
     static void work(const std::shared_ptr<State>& state);
     static void handOver(const std::shared_ptr<State>& state, std::vector<Scan> scans);
 
-    std::shared_ptr<State> m_state = std::make_shared<State>();
+    const std::shared_ptr<State> m_state = std::make_shared<State>();
 };
