@@ -22,6 +22,7 @@
 class SubFolderScans {
 public:
     using Scan = std::pair<int, SubFolderScan>;  // the folder's place in the list given, its scan
+    static constexpr int kThreads = 4;
 
     static std::shared_ptr<SubFolderScans> start(std::vector<QByteArray> folders,
                                                  AttributeFilter filter, int threads);
