@@ -62,6 +62,7 @@ Form1::Form1(Session& session, QWidget* parent)
     buildControls(player);
     wireCommands();
     wireSettings();
+    wireRunningSave();
     wireSplitters();
     wireBrowser();
     wirePlayer();

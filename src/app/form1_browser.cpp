@@ -17,6 +17,7 @@
 #include "fileops/path_moves.h"
 #include "fileops/undo_command.h"
 #include "platform/desktop_services.h"
+#include "platform/display_platform.h"
 #include "platform/file_exist.h"
 #include "platform/path_text.h"
 #include "player/play_list.h"
@@ -97,14 +98,24 @@ void Form1::openStartFolder() {
     m_tree->ExpandToPath(m_state.mStartDrive, m_state.mStartPath, true);
 }
 
-void Form1::openGivenPath(const QString& path) {
+void Form1::openGivenPath(const QString& path, const QString& activationToken) {
     m_navigation->showItem(path, [this](const QString& file) {
         if (!file.isEmpty()) {
             playListedFile(file);
         }
+        // A hand-over changes what the exit would save without the window ever being the one in
+        // use; where the process may end without an exit, it is kept at once.
+        if (display_platform::mayEndWithoutExit()) {
+            m_session.saveWhileRunning(*this);
+        }
     });
     if (isMinimized()) {
         showNormal();
+    }
+    if (!activationToken.isEmpty() && display_platform::isWayland()) {
+        // Wayland's client takes the token from here when the window asks to be activated, and
+        // clears it once used (so no program started later inherits it).
+        qputenv("XDG_ACTIVATION_TOKEN", activationToken.toUtf8());
     }
     raise();
     activateWindow();
