@@ -5,6 +5,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "settings/ini_file.h"
 #include "settings/settings_catalogue.h"
 #include "settings/settings_save_worker.h"
 
@@ -57,6 +58,26 @@ private slots:
         text = fileText(ini);
         QVERIFY2(text.contains("Path=/srv/c"), text.constData());
         QVERIFY(!text.contains("/srv/b"));
+    }
+
+    void writesFromBothThreadsAllLand() {
+        // The options dialog writes its keys on the window's thread while the save writes its
+        // own: neither may write back a copy read before the other's write.
+        QTemporaryDir dir;
+        const QString ini = dir.filePath(QStringLiteral("q.ini"));
+        SettingsSaveWorker worker(ini);
+        clsIniFile dialog(ini);
+        constexpr int kRounds = 300;
+        for (int i = 1; i <= kRounds; ++i) {
+            worker.saveLater(shownFolder(QStringLiteral("/srv/%1").arg(i)));
+            QVERIFY(dialog.SetValue(i, ini, QStringLiteral("Option"), QStringLiteral("Count")));
+        }
+        worker.waitIdle();
+        const QByteArray text = fileText(ini);
+        const QByteArray count = QByteArray("Count=") + QByteArray::number(kRounds);
+        const QByteArray path = QByteArray("Path=/srv/") + QByteArray::number(kRounds);
+        QVERIFY2(text.contains(count), text.constData());
+        QVERIFY2(text.contains(path), text.constData());
     }
 
     void failedWriteIsTriedAgain() {
