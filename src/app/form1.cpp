@@ -67,6 +67,7 @@ Form1::Form1(Session& session, QWidget* parent)
     wireBrowser();
     wirePlayer();
     wireInput();
+    prepareAccess();
     const QSize design(m_twips.toPixels(12180), m_twips.toPixels(9165));
     resize(design);
 }

@@ -120,6 +120,8 @@ private:
     void wirePlayer();
     PlayListWindow playListWindow();
     void wireInput();
+    // Names for a screen reader and the order Tab walks in.
+    void prepareAccess();
     void wireBrowser();
     void buildFileCommands();
     void loadBrowser();

@@ -96,6 +96,8 @@ void Form1::loadBrowser() {
 
 void Form1::openStartFolder() {
     m_tree->ExpandToPath(m_state.mStartDrive, m_state.mStartPath, true);
+    // The list is where a start goes on: the keyboard is there, not on the first control.
+    m_listView->setFocus(Qt::OtherFocusReason);
 }
 
 void Form1::openGivenPath(const QString& path, const QString& activationToken) {
