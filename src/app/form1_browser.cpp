@@ -114,13 +114,17 @@ void Form1::openGivenPath(const QString& path, const QString& activationToken) {
     if (isMinimized()) {
         showNormal();
     }
-    if (!activationToken.isEmpty() && display_platform::isWayland()) {
-        // Wayland's client takes the token from here when the window asks to be activated, and
-        // clears it once used (so no program started later inherits it).
+    const bool withToken = !activationToken.isEmpty() && display_platform::isWayland();
+    if (withToken) {
+        // Wayland's client takes the token from here as the window asks to be activated.
         qputenv("XDG_ACTIVATION_TOKEN", activationToken.toUtf8());
     }
     raise();
     activateWindow();
+    if (withToken) {
+        // A compositor without activation leaves it unused: no program started later inherits it.
+        qunsetenv("XDG_ACTIVATION_TOKEN");
+    }
 }
 
 bool Form1::playListedFile(const QString& path) {
