@@ -107,7 +107,7 @@ void Form1::openGivenPath(const QString& path, const QString& activationToken) {
         }
         // A hand-over changes what the exit would save without the window ever being the one in
         // use; where the process may end without an exit, it is kept at once.
-        if (display_platform::mayEndWithoutExit()) {
+        if (display_platform::mayEndWithoutExit() && !m_unloaded) {
             m_session.saveWhileRunning(*this);
         }
     });

@@ -18,7 +18,12 @@ SettingsSaveWorker::~SettingsSaveWorker() {
 void SettingsSaveWorker::saveLater(SettingValues values) {
     {
         const std::lock_guard lock(m_mutex);
-        if (m_stop || (!m_busy && m_written == values)) {
+        if (m_stop) {
+            return;
+        }
+        if (!m_busy && m_written == values) {
+            // Back to what the file holds: a change still waiting must not be written after it.
+            m_pending.reset();
             return;
         }
         m_pending = std::move(values);
