@@ -22,8 +22,8 @@ to, drags with the left button and draws gestures with the right button held. Af
 script waits until nothing has changed for a few looks in a row and writes what the user sees:
 the caption, other windows and their controls, the pane with the keyboard, the location box, the
 world's rows of the folder tree, the file list, the toolbar, the players' bars, the ticked menu
-items, a picture digest of each status bar panel (their texts are drawn, not offered to
-accessibility), the window's on-top and full-screen states, every message and question, every URL
+items, a picture digest of each status bar panel (what is drawn, not only the texts the
+panels offer to accessibility), the window's on-top and full-screen states, every message and question, every URL
 handed to the desktop, and the files that came, went or changed. The first step writes it all,
 every later step what changed. The settings file is added when the program has ended.
 
@@ -38,7 +38,7 @@ Left out, on purpose:
   from run to run; it is ticked and unticked with an empty folder on show, and F2 is not given on
   the full-screen picture, where the list always has rows;
 - keys on the players: a click on a picture leaves the keyboard with the list (the players take
-  no keyboard focus), so their keys are typed after such a click and act as the list's.
+  the keyboard from Tab only), so their keys are typed after such a click and act as the list's.
 There is no window manager: a window closed (a dialog, the full screen) leaves no window active,
 so an Alt key is preceded by a click on the free end of the menu bar; "100% - フォーム連動"
 shrinks the window for good, so it comes last.
@@ -386,9 +386,11 @@ class Screen:
                 p["toolbar"] = child
             elif role == "filler":
                 fillers.append(child)
+            elif role == "status bar":
+                p["status"] = child
         p["tree"], p["list"] = trees[0], trees[1]
         # The players: the media player (picture above its bar), the streaming picture, the
-        # streaming control panel; the status bar is the bare filler as wide as the window.
+        # streaming control panel; the status bar offers itself as one.
         for child in fillers:
             kids = self.children(child)
             roles = [k.getRoleName() for k in kids]
@@ -1360,7 +1362,7 @@ def plan(d, only=None):
             x, y, w, h = d.s.extents(slider)
             d.click(x + w - 6, y + h // 2)
         d.step("click the rate slider's right end", faster)
-        toolbar("RateOne")
+        toolbar("再生スピードを通常(1.0)にする")
         toolbar("最新更新")
         toolbar("ファイルビュー", " (on: every file and folder)")
         select_row("pack.zip")

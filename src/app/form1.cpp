@@ -62,10 +62,12 @@ Form1::Form1(Session& session, QWidget* parent)
     buildControls(player);
     wireCommands();
     wireSettings();
+    wireRunningSave();
     wireSplitters();
     wireBrowser();
     wirePlayer();
     wireInput();
+    prepareAccess();
     const QSize design(m_twips.toPixels(12180), m_twips.toPixels(9165));
     resize(design);
 }

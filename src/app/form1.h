@@ -71,8 +71,9 @@ public:
     // Selects the file's row in the list on show and plays it; false when it is not listed.
     bool playListedFile(const QString& path);
     // A path handed over by a second start: goes to the folder (a file's own folder, and plays
-    // the file) and comes to the front.
-    void openGivenPath(const QString& path);
+    // the file) and comes to the front, with the second start's activation token where the
+    // platform asks for one.
+    void openGivenPath(const QString& path, const QString& activationToken = QString());
 
     // The toolbar, whose buttons the start gives their pictures.
     Toolbar1* toolbar() const { return m_toolbar; }
@@ -119,6 +120,8 @@ private:
     void wirePlayer();
     PlayListWindow playListWindow();
     void wireInput();
+    // Names for a screen reader and the order Tab walks in.
+    void prepareAccess();
     void wireBrowser();
     void buildFileCommands();
     void loadBrowser();
@@ -127,6 +130,9 @@ private:
     void registerCommands();
     void wireCommands();
     void wireSettings();
+    // Where the process may end without an exit, what the exit would save is written whenever
+    // the program stops being the one in use.
+    void wireRunningSave();
     void wireSplitters();
     void Form_Resize();
     void applyLayout();
@@ -148,6 +154,9 @@ private:
     bool m_displayGone = false;
     bool m_inResize = false;
     Qt::WindowStates m_startWindowState = Qt::WindowNoState;
+    // The place the settings gave, in twips: written back where the platform never tells the
+    // window where it stands.
+    QPoint m_placeAsRead;
 
     MainMenus m_menus;
     CommandTable& m_commands;

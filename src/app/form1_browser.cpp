@@ -17,6 +17,7 @@
 #include "fileops/path_moves.h"
 #include "fileops/undo_command.h"
 #include "platform/desktop_services.h"
+#include "platform/display_platform.h"
 #include "platform/file_exist.h"
 #include "platform/path_text.h"
 #include "player/play_list.h"
@@ -95,19 +96,35 @@ void Form1::loadBrowser() {
 
 void Form1::openStartFolder() {
     m_tree->ExpandToPath(m_state.mStartDrive, m_state.mStartPath, true);
+    // The list is where a start goes on: the keyboard is there, not on the first control.
+    m_listView->setFocus(Qt::OtherFocusReason);
 }
 
-void Form1::openGivenPath(const QString& path) {
+void Form1::openGivenPath(const QString& path, const QString& activationToken) {
     m_navigation->showItem(path, [this](const QString& file) {
         if (!file.isEmpty()) {
             playListedFile(file);
+        }
+        // A hand-over changes what the exit would save without the window ever being the one in
+        // use; where the process may end without an exit, it is kept at once.
+        if (display_platform::mayEndWithoutExit() && !m_unloaded) {
+            m_session.saveWhileRunning(*this);
         }
     });
     if (isMinimized()) {
         showNormal();
     }
+    const bool withToken = !activationToken.isEmpty() && display_platform::isWayland();
+    if (withToken) {
+        // Wayland's client takes the token from here as the window asks to be activated.
+        qputenv("XDG_ACTIVATION_TOKEN", activationToken.toUtf8());
+    }
     raise();
     activateWindow();
+    if (withToken) {
+        // A compositor without activation leaves it unused: no program started later inherits it.
+        qunsetenv("XDG_ACTIVATION_TOKEN");
+    }
 }
 
 bool Form1::playListedFile(const QString& path) {

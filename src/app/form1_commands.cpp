@@ -11,6 +11,7 @@
 #include "fileops/file_commands.h"
 #include "platform/command_actions.h"
 #include "player/play_list.h"
+#include "player/player_set.h"
 #include "settings/live_settings.h"
 
 void Form1::registerCommands() {
@@ -20,6 +21,7 @@ void Form1::registerCommands() {
     m_fileCommands->registerCommands(m_commands);
     m_playList->registerCommands(m_commands);
     m_playMemory->registerCommands(m_commands);
+    m_players->registerCommands(m_commands);
 
     m_options->registerCommands(m_commands);
 }

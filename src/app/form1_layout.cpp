@@ -7,6 +7,8 @@
 #include "app/toolbar1.h"
 #include "browser/file_list_view.h"
 #include "browser/tree_view1.h"
+#include "player/player_control_bar.h"
+#include "player/player_set.h"
 
 WindowMetrics Form1::windowMetrics() const {
     WindowMetrics m;
@@ -43,6 +45,12 @@ void Form1::applyLayout() {
     // The bars along the edges stay on top of a player that reaches under them.
     m_toolbar->raise();
     m_statusBar->raise();
+    // The streaming panel's place follows the picture above it and may fall under the status
+    // bar or past the window's edge: its controls are offered only while its middle shows.
+    const int shownTop = toolbarHeight;
+    const int shownBottom = m_client->height() - statusHeight;
+    const int middle = m_realAudio[1]->geometry().center().y();
+    m_players->streamingControls()->setInSight(middle >= shownTop && middle < shownBottom);
 }
 
 void Form1::Form_Resize() {

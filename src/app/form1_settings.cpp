@@ -1,5 +1,7 @@
 // Form1: carrying the settings into the window at start and out of it at close, and the menus,
 // toolbar and status bar that show the options the user changes meanwhile.
+#include <QGuiApplication>
+
 #include "app/form1.h"
 #include "app/messages.h"
 #include "app/status_bar1.h"
@@ -7,6 +9,7 @@
 #include "app/window_geometry.h"
 #include "browser/file_list.h"
 #include "browser/folder_tree.h"
+#include "platform/display_platform.h"
 #include "player/midi_synth.h"
 #include "player/player_set.h"
 #include "settings/live_settings.h"
@@ -36,16 +39,36 @@ void Form1::wireSettings() {
     });
 }
 
+void Form1::wireRunningSave() {
+    if (!display_platform::mayEndWithoutExit()) {
+        return;
+    }
+    connect(qApp, &QGuiApplication::applicationStateChanged, this,
+            [this](Qt::ApplicationState state) {
+                if (state != Qt::ApplicationActive && m_loaded && !m_unloaded) {
+                    m_session.saveWhileRunning(*this);
+                }
+            });
+}
+
 void Form1::applyWindowSettings(const SettingValues& s) {
     // [Midi]
     m_players->midiSynth().setSoundFontPath(m_state.mSoundFont);
-    m_startWindowState = applyStoredGeometry(*this, m_twips, windowSettingsOf(s), m_layout);
+    const WindowSettings stored = windowSettingsOf(s);
+    m_placeAsRead = QPoint(stored.left, stored.top);
+    m_startWindowState = applyStoredGeometry(*this, m_twips, stored, m_layout);
     m_state.mFormWidth = m_twips.fromPixels(width());
     m_state.mFormHeight = m_twips.fromPixels(height());
 }
 
 void Form1::saveWindowSettings(SettingValues& s) {
-    storeWindowSettings(currentGeometry(*this, m_twips, m_layout), s);
+    WindowSettings now = currentGeometry(*this, m_twips, m_layout);
+    if (!display_platform::reportsWindowPlace()) {
+        // What the window reads as its place there is only its frame's margins.
+        now.left = m_placeAsRead.x();
+        now.top = m_placeAsRead.y();
+    }
+    storeWindowSettings(now, s);
     const QString shown = m_tree->SelectedFolderPath();
     s.set(Setting::FilePath, shown.isEmpty() ? m_state.mStartPath : shown);
 }

@@ -22,6 +22,35 @@ inline QString mutePanel(bool on) {
 inline QString onTopPanel(bool on) {
     return on ? QStringLiteral("常に最前面ON") : QStringLiteral("常に最前面OFF");
 }
+// What a screen reader calls the window's controls that show no text of their own.
+inline QString treeName() {
+    return QStringLiteral("フォルダ");
+}
+inline QString listName() {
+    return QStringLiteral("ファイル");
+}
+inline QString locationBoxName() {
+    return QStringLiteral("場所");
+}
+inline QString pictureName() {
+    return QStringLiteral("映像");
+}
+inline QString rateSliderName() {
+    return QStringLiteral("再生スピード");
+}
+inline QString rateOneName() {
+    return QStringLiteral("再生スピードを通常(1.0)にする");
+}
+inline QString moreButtonsName() {
+    return QStringLiteral("その他のボタン");
+}
+inline QString verticalScrollBarName() {
+    return QStringLiteral("縦スクロールバー");
+}
+inline QString horizontalScrollBarName() {
+    return QStringLiteral("横スクロールバー");
+}
+
 // The command line's answers on the terminal.
 inline QString programSummary() {
     return QStringLiteral("メディアプレーヤーと一体になった2ペインのファイルブラウザ");

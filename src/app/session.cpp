@@ -19,6 +19,7 @@
 #include "settings/live_settings.h"
 #include "settings/playback_hold.h"
 #include "settings/settings_catalogue.h"
+#include "settings/settings_save_worker.h"
 #include "settings/window_settings.h"
 
 namespace {
@@ -44,7 +45,8 @@ Session::Session(Module1& state, Dialogs& dialogs, QString iniPath, Form1PlayerS
               if (m_stopSlideShow) {
                   m_stopSlideShow();
               }
-          })) {
+          })),
+      m_saver(std::make_unique<SettingsSaveWorker>(m_iniPath)) {
     if (!m_setup.openUrl) {
         m_setup.openUrl = desktopUrlOpener();
     }
@@ -120,13 +122,24 @@ void Session::load(SessionWindow& window) {
     m_hold->release();
 }
 
-void Session::saveSettings(SessionWindow& window, bool displayGone) {
+SettingValues Session::exitValues(SessionWindow& window) const {
     SettingValues values;
     window.saveWindowSettings(values);
     // The options the menus show, the quick paths and the window's normal size.
     takeFromModule(m_state, values);
-    clsIniFile ini(m_iniPath);
-    if (!writeExitSettings(ini, values) && !displayGone) {
+    return values;
+}
+
+void Session::saveWhileRunning(SessionWindow& window) {
+    m_saver->saveLater(exitValues(window));
+}
+
+void Session::waitForSaves() {
+    m_saver->waitIdle();
+}
+
+void Session::saveSettings(SessionWindow& window, bool displayGone) {
+    if (!m_saver->saveNow(exitValues(window)) && !displayGone) {
         // The settings could not be stored; the user should know before the window is gone.
         ErrMsgDsp(m_dialogs, run_error::kPermissionDenied);
     }

@@ -16,6 +16,7 @@ class LiveSettings;
 class PlaybackHold;
 class ScreenSaverControl;
 class SettingValues;
+class SettingsSaveWorker;
 class Trash;
 struct Module1;
 struct StartFolder;
@@ -91,10 +92,16 @@ public:
     // players, the screen saver and the sound card's volume given back. displayGone: the X server
     // went away (no screen saver to give back, no box to show).
     void unload(SessionWindow& window, bool displayGone);
+    // What the exit would save, written now off the window's thread (nothing when it is what was
+    // written last): the save of a platform that may end the process without an exit.
+    void saveWhileRunning(SessionWindow& window);
+    // Waits for a save under way (tests and the exit).
+    void waitForSaves();
 
 private:
     StartFolder startFolder(const SettingValues& values) const;
     void saveSettings(SessionWindow& window, bool displayGone);
+    SettingValues exitValues(SessionWindow& window) const;
 
     Module1& m_state;
     Dialogs& m_dialogs;
@@ -106,6 +113,7 @@ private:
     std::unique_ptr<Trash> m_trash;
     std::unique_ptr<PlaybackHold> m_hold;
     std::unique_ptr<PlayHistory> m_history;
+    std::unique_ptr<SettingsSaveWorker> m_saver;
     std::function<void()> m_stopPlayback;
     std::function<void()> m_stopSlideShow;
     CommandTable m_commands;

@@ -79,7 +79,10 @@ int Main(QApplication& app, const QStringList& arguments) {
     const QString channelName = InstanceChannel::nameForLock(guard.lockPath());
     if (!guard.tryAcquire()) {
         // A path goes to the copy that runs, which shows it; a bare start is refused.
-        if (start.given().isEmpty() || !InstanceChannel::send(channelName, start.given())) {
+        // The token the desktop gave this start lets the running copy's window come forward.
+        const QString token = qEnvironmentVariable("XDG_ACTIVATION_TOKEN");
+        if (start.given().isEmpty() ||
+            !InstanceChannel::send(channelName, start.given(), 3000, token)) {
             dialogs->messageBox(app_msg::alreadyRunning(), MsgIcon::Exclamation, MsgButtons::Ok,
                                 app_info::title());
         }
@@ -103,8 +106,9 @@ int Main(QApplication& app, const QStringList& arguments) {
     Form1 form(root);
     InstanceChannel channel;
     channel.listen(channelName);
-    QObject::connect(&channel, &InstanceChannel::pathReceived, &form,
-                     [&form](const QString& path) { form.openGivenPath(path); });
+    QObject::connect(
+        &channel, &InstanceChannel::pathReceived, &form,
+        [&form](const QString& path, const QString& token) { form.openGivenPath(path, token); });
     StartupMarkers markers(form);
     form.setStartFolderOverride(start.folder);
     QObject::connect(&form, &Form1::unloaded, &app, &QApplication::quit, Qt::QueuedConnection);

@@ -1,4 +1,5 @@
 #include "app/status_bar1.h"
+#include "app/status_bar1_accessible.h"
 
 #include <QDateTime>
 #include <QHelpEvent>
@@ -12,6 +13,7 @@
 StatusBar1::StatusBar1(float twipsPerPixel, QWidget* parent)
     : QWidget(parent), m_twipsPerPixel(twipsPerPixel), m_clock(new QTimer(this)) {
     setObjectName(QStringLiteral("StatusBar1"));
+    StatusBar1Accessible::install();
     m_panels = {
         {{}, {}, 4410},
         {{}, QStringLiteral("現在日付"), 1940},
@@ -34,6 +36,7 @@ void StatusBar1::setPanelText(int panel, const QString& text) {
     if (p.text != text) {
         p.text = text;
         update(panelRect(panel));
+        StatusBar1Accessible::panelTextChanged(this, panel);
     }
 }
 

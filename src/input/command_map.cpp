@@ -58,8 +58,20 @@ struct KeyRow {
     bool swallow;  // the widget with the keyboard does not see the key
 };
 
-// Keys that act as they go down, first match wins.
+// The player's steps: how far an arrow moves the picture or the volume.
+enum PlayerStep { ShortStep = 0, LongStep = 1 };
+
+// Keys that act as they go down (and again while held), first match wins.
 const std::array kPressRows = {
+    // The picture or its control bar has the keyboard: the arrows seek and set the volume.
+    KeyRow{Qt::Key_Left, Chord::Plain, InPlayer | InFullScreen, {C::SeekBackward, ShortStep}, true},
+    KeyRow{Qt::Key_Right, Chord::Plain, InPlayer | InFullScreen, {C::SeekForward, ShortStep}, true},
+    KeyRow{
+        Qt::Key_Left, Chord::Control, InPlayer | InFullScreen, {C::SeekBackward, LongStep}, true},
+    KeyRow{
+        Qt::Key_Right, Chord::Control, InPlayer | InFullScreen, {C::SeekForward, LongStep}, true},
+    KeyRow{Qt::Key_Up, Chord::Plain, InPlayer | InFullScreen, C::VolumeUp, true},
+    KeyRow{Qt::Key_Down, Chord::Plain, InPlayer | InFullScreen, C::VolumeDown, true},
     KeyRow{Qt::Key_A, Chord::Control, InList, C::SelectAllFiles, true},
     KeyRow{Qt::Key_Z, Chord::Control, InList | InTree, C::Undo, true},
     KeyRow{Qt::Key_M, Chord::Plain, InList, C::MoveFile, true},
@@ -103,6 +115,29 @@ const KeyRow* find(const Rows& rows, int key, Qt::KeyboardModifiers modifiers, X
     return nullptr;
 }
 
+// Keys that leave the keyboard on a player's picture or bar: a modifier on its way to a chord, Tab
+// walking on through the bar's controls, a page or an end key moving the bar that has it, and the
+// window's Space keys, which act on their release without taking the keyboard away.
+bool keepsPlayerKeyboard(int key) {
+    switch (key) {
+        case Qt::Key_Shift:
+        case Qt::Key_Control:
+        case Qt::Key_Alt:
+        case Qt::Key_Meta:
+        case Qt::Key_AltGr:
+        case Qt::Key_Tab:
+        case Qt::Key_Backtab:
+        case Qt::Key_Space:
+        case Qt::Key_PageUp:
+        case Qt::Key_PageDown:
+        case Qt::Key_Home:
+        case Qt::Key_End:
+            return true;
+        default:
+            return false;
+    }
+}
+
 bool controlArrow(int key, Qt::KeyboardModifiers modifiers) {
     return (modifiers & Qt::ControlModifier) && (key == Qt::Key_Up || key == Qt::Key_Down);
 }
@@ -125,6 +160,9 @@ KeyAction KeyMap::press(int key, Qt::KeyboardModifiers modifiers, bool typesChar
     }
     switch (context) {
         case X::Player:
+            if (keepsPlayerKeyboard(key)) {
+                return {C::None, key == Qt::Key_Space};
+            }
             return {C::FocusList, typesCharacter || swallowArrow};
         case X::FullScreen:
             if (!typesCharacter && !swallowArrow) {

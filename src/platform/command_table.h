@@ -65,6 +65,10 @@ enum class CommandId {
     Ascending,         // toolbar 19: the list plays downwards
     Descending,        // toolbar 20: the list plays upwards
     RateOne,           // toolbar 22: the rate back to 1
+    SeekBackward,      // Left (element 0, 5 s) / Ctrl+Left (element 1, 1 min) on a player
+    SeekForward,       // Right / Ctrl+Right on a player
+    VolumeDown,        // Down on a player
+    VolumeUp,          // Up on a player
     // The options.
     Dspsize,        // Dspsize(0-5): the display size (F11 fits, F12 full screen)
     Mute,           // Opt(1) (F1)

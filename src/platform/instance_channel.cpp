@@ -11,6 +11,29 @@ namespace {
 
 // A path longer than this is no path a second start would send.
 constexpr quint32 kMaxPathBytes = 64 * 1024;
+// Nor a token longer than this.
+constexpr quint32 kMaxTokenBytes = 4 * 1024;
+// Stands where a bare hand-over has the path's length: a token comes first. No path is this long,
+// so a copy that knows only bare hand-overs refuses it rather than taking it for a path.
+constexpr quint32 kTokenFollows = 0xFFFFFFFFU;
+
+enum class Block { Read, Incomplete, Refused };
+
+// One length-prefixed block (the length already read).
+Block readBlock(QDataStream& in, quint32 length, quint32 max, QByteArray& out) {
+    if (length > max) {
+        return Block::Refused;
+    }
+    out = QByteArray(static_cast<qsizetype>(length), Qt::Uninitialized);
+    return in.readRawData(out.data(), static_cast<int>(length)) == static_cast<int>(length)
+               ? Block::Read
+               : Block::Incomplete;
+}
+
+void writeBlock(QDataStream& out, const QByteArray& bytes) {
+    out << static_cast<quint32>(bytes.size());
+    out.writeRawData(bytes.constData(), static_cast<int>(bytes.size()));
+}
 
 }  // namespace
 
@@ -41,43 +64,56 @@ bool InstanceChannel::listen(const QString& name) {
 void InstanceChannel::takeConnection() {
     while (QLocalSocket* socket = m_server->nextPendingConnection()) {
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-        connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
-            // A length, then the path's bytes; the sender waits for one byte of answer.
-            if (socket->property("done").toBool() || socket->bytesAvailable() < 4) {
-                return;
-            }
-            QDataStream in(socket);
-            in.startTransaction();
-            quint32 length = 0;
-            in >> length;
-            if (length > kMaxPathBytes) {
-                socket->abort();
-                return;
-            }
-            QByteArray bytes(static_cast<qsizetype>(length), Qt::Uninitialized);
-            if (in.readRawData(bytes.data(), static_cast<int>(length)) != static_cast<int>(length)) {
-                in.rollbackTransaction();
-                return;
-            }
-            in.commitTransaction();
-            socket->setProperty("done", true);
-            socket->write("1");
-            socket->flush();
-            emit pathReceived(decodeFileName(bytes));
-        });
+        connect(socket, &QLocalSocket::readyRead, this, [this, socket] { readHandOver(socket); });
     }
 }
 
-bool InstanceChannel::send(const QString& name, const QString& path, int timeoutMs) {
+void InstanceChannel::readHandOver(QLocalSocket* socket) {
+    // [the token's length and bytes, after kTokenFollows], the path's length and bytes; the
+    // sender waits for one byte of answer.
+    if (socket->property("done").toBool() || socket->bytesAvailable() < 4) {
+        return;
+    }
+    QDataStream in(socket);
+    in.startTransaction();
+    quint32 length = 0;
+    in >> length;
+    QByteArray token;
+    if (length == kTokenFollows) {
+        in >> length;
+        const Block read = readBlock(in, length, kMaxTokenBytes, token);
+        if (read != Block::Read) {
+            read == Block::Refused ? socket->abort() : in.rollbackTransaction();
+            return;
+        }
+        in >> length;
+    }
+    QByteArray bytes;
+    const Block read = readBlock(in, length, kMaxPathBytes, bytes);
+    if (read != Block::Read || in.status() != QDataStream::Ok) {
+        read == Block::Refused ? socket->abort() : in.rollbackTransaction();
+        return;
+    }
+    in.commitTransaction();
+    socket->setProperty("done", true);
+    socket->write("1");
+    socket->flush();
+    emit pathReceived(decodeFileName(bytes), QString::fromUtf8(token));
+}
+
+bool InstanceChannel::send(const QString& name, const QString& path, int timeoutMs,
+                           const QString& activationToken) {
     QLocalSocket socket;
     socket.connectToServer(name);
     if (!socket.waitForConnected(timeoutMs)) {
         return false;
     }
-    const QByteArray bytes = encodeFileName(path);
     QDataStream out(&socket);
-    out << static_cast<quint32>(bytes.size());
-    out.writeRawData(bytes.constData(), static_cast<int>(bytes.size()));
+    if (!activationToken.isEmpty()) {
+        out << kTokenFollows;
+        writeBlock(out, activationToken.toUtf8());
+    }
+    writeBlock(out, encodeFileName(path));
     if (!socket.waitForBytesWritten(timeoutMs)) {
         return false;
     }

@@ -2,7 +2,9 @@
 
 #include <QDBusConnection>
 #include <QDBusMessage>
+#include <QDBusObjectPath>
 #include <QStringList>
+#include <utility>
 
 #include "platform/app_info.h"
 #include "platform/dialogs.h"
@@ -16,6 +18,13 @@ const QString kService = u"org.freedesktop.ScreenSaver"_s;
 const QString kInterface = u"org.freedesktop.ScreenSaver"_s;
 // Desktops differ in where they put the object; a wrong one answers at once.
 const QStringList kObjectPaths = {u"/org/freedesktop/ScreenSaver"_s, u"/ScreenSaver"_s};
+
+const QString kPortalService = u"org.freedesktop.portal.Desktop"_s;
+const QString kPortalPath = u"/org/freedesktop/portal/desktop"_s;
+const QString kPortalInhibit = u"org.freedesktop.portal.Inhibit"_s;
+const QString kPortalRequest = u"org.freedesktop.portal.Request"_s;
+// The portal's flag for the session going idle (the screen saver and the screen's blanking).
+constexpr uint kInhibitIdle = 8;
 
 bool isWrongObject(const QDBusMessage& reply) {
     const QString name = reply.errorName();
@@ -34,6 +43,9 @@ ScreenSaverControl::~ScreenSaverControl() {
     if (m_cookie) {
         releaseOverBus(false);
     }
+    if (!m_portalHandle.isEmpty()) {
+        releaseOverPortal(false);
+    }
     if (m_x11Saved) {
         releaseOnX11();
     }
@@ -49,11 +61,14 @@ bool ScreenSaverControl::SetScreenSaver(bool on) {
         if (m_cookie) {
             done = releaseOverBus(true) && done;
         }
+        if (!m_portalHandle.isEmpty()) {
+            done = releaseOverPortal(true) && done;
+        }
         if (m_x11Saved) {
             done = releaseOnX11() && done;
         }
     } else if (!isHeldOff()) {
-        done = holdOffOverBus() || holdOffOnX11();
+        done = holdOffOverBus() || holdOffOverPortal() || holdOffOnX11();
     }
     if (!done) {
         m_dialogs.message(platform_msg::screenSaverError(), MsgIcon::None);
@@ -61,7 +76,7 @@ bool ScreenSaverControl::SetScreenSaver(bool on) {
     return done;
 }
 
-bool ScreenSaverControl::holdOffOverBus() {
+bool ScreenSaverControl::openBus() {
     if (!m_busOpened) {
         // The address as the environment has it now: the bus library would keep the first one
         // it ever read for the whole process.
@@ -73,10 +88,14 @@ bool ScreenSaverControl::holdOffOverBus() {
         }
         m_busOpened = true;
     }
-    QDBusConnection bus(m_busName);
-    if (!bus.isConnected()) {
+    return QDBusConnection(m_busName).isConnected();
+}
+
+bool ScreenSaverControl::holdOffOverBus() {
+    if (!openBus()) {
         return false;
     }
+    QDBusConnection bus(m_busName);
     for (const QString& path : kObjectPaths) {
         QDBusMessage call =
             QDBusMessage::createMethodCall(kService, path, kInterface, u"Inhibit"_s);
@@ -105,6 +124,39 @@ bool ScreenSaverControl::releaseOverBus(bool wait) {
     QDBusMessage call =
         QDBusMessage::createMethodCall(kService, m_cookiePath, kInterface, u"UnInhibit"_s);
     call << cookie;
+    if (!wait) {
+        return bus.send(call);
+    }
+    return bus.call(call, QDBus::Block, kBusTimeoutMs).type() == QDBusMessage::ReplyMessage;
+}
+
+bool ScreenSaverControl::holdOffOverPortal() {
+    if (!openBus()) {
+        return false;
+    }
+    QDBusMessage call =
+        QDBusMessage::createMethodCall(kPortalService, kPortalPath, kPortalInhibit, u"Inhibit"_s);
+    QVariantMap options;
+    options.insert(u"reason"_s, platform_msg::screenSaverInhibitReason());
+    // No parent window: the portal needs none for a hold that asks the user nothing.
+    call << QString() << kInhibitIdle << options;
+    const QDBusMessage reply = QDBusConnection(m_busName).call(call, QDBus::Block, kBusTimeoutMs);
+    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().size() != 1) {
+        return false;
+    }
+    const QString handle = qvariant_cast<QDBusObjectPath>(reply.arguments().constFirst()).path();
+    if (handle.isEmpty()) {
+        return false;
+    }
+    m_portalHandle = handle;
+    return true;
+}
+
+bool ScreenSaverControl::releaseOverPortal(bool wait) {
+    const QString handle = std::exchange(m_portalHandle, QString());
+    QDBusConnection bus(m_busName);
+    const QDBusMessage call =
+        QDBusMessage::createMethodCall(kPortalService, handle, kPortalRequest, u"Close"_s);
     if (!wait) {
         return bus.send(call);
     }

@@ -9,8 +9,11 @@ class Dialogs;
 
 // Keeps the screen saver away while the program asks it to, and gives it back afterwards. The
 // desktop's org.freedesktop.ScreenSaver service is asked first (its inhibit cookie is kept for
-// the release); without a session bus the X server's own screen saver is switched off and its
-// settings restored later. When neither can be reached the user gets the program's message.
+// the release); where the bus has no such service (Wayland compositors such as weston or sway),
+// the desktop portal's Inhibit is asked to keep the session from going idle (its request handle
+// is closed for the release); without either the X server's own screen saver is switched off and
+// its settings restored later. When none of them can be reached the user gets the program's
+// message.
 class ScreenSaverControl {
 public:
     explicit ScreenSaverControl(Dialogs& dialogs);
@@ -24,14 +27,19 @@ public:
     bool SetScreenSaver(bool on);
 
     // True while the screen saver is held off.
-    bool isHeldOff() const { return m_cookie.has_value() || m_x11Saved.has_value(); }
+    bool isHeldOff() const {
+        return m_cookie.has_value() || !m_portalHandle.isEmpty() || m_x11Saved.has_value();
+    }
 
     // How long a call to the desktop's service may take before it counts as failed.
     static constexpr int kBusTimeoutMs = 1000;
 
 private:
+    bool openBus();
     bool holdOffOverBus();
     bool releaseOverBus(bool wait);
+    bool holdOffOverPortal();
+    bool releaseOverPortal(bool wait);
     bool holdOffOnX11();
     bool releaseOnX11();
 
@@ -39,6 +47,7 @@ private:
     QString m_busName;  // our own connection to the session bus, opened on first use
     bool m_busOpened = false;
     std::optional<uint> m_cookie;
-    QString m_cookiePath;  // the object that gave the cookie takes it back
+    QString m_cookiePath;    // the object that gave the cookie takes it back
+    QString m_portalHandle;  // the portal's request that holds the session awake
     std::optional<x11_screen_saver::Settings> m_x11Saved;
 };

@@ -46,10 +46,12 @@ PlayerControlBar::PlayerControlBar(QWidget* parent) : QWidget(parent) {
     m_stop->setAutoRaise(true);
     m_stop->setIcon(style()->standardIcon(QStyle::SP_MediaStop));
     m_stop->setToolTip(player_msg::tipStop());
+    m_stop->setAccessibleName(player_msg::tipStop());
 
     m_seek = new QSlider(Qt::Horizontal, this);
     m_seek->setObjectName(QStringLiteral("seek"));
     m_seek->setToolTip(player_msg::tipSeek());
+    m_seek->setAccessibleName(player_msg::tipSeek());
     m_seek->setRange(0, 0);
 
     m_time = new QLabel(this);
@@ -58,6 +60,7 @@ PlayerControlBar::PlayerControlBar(QWidget* parent) : QWidget(parent) {
     m_volume = new QSlider(Qt::Horizontal, this);
     m_volume->setObjectName(QStringLiteral("volume"));
     m_volume->setToolTip(player_msg::tipVolume());
+    m_volume->setAccessibleName(player_msg::tipVolume());
     m_volume->setRange(0, 100);
     m_volume->setValue(100);
     m_volume->setFixedWidth(70);
@@ -67,11 +70,14 @@ PlayerControlBar::PlayerControlBar(QWidget* parent) : QWidget(parent) {
     m_seek->setStyle(jumpStyle);
     m_volume->setStyle(jumpStyle);
 
-    // The bar never takes the keyboard: keys stay with the window's lists.
+    // Tab reaches the bar; a click leaves the keyboard with the window's lists.
     for (QWidget* control : {static_cast<QWidget*>(m_playPause), static_cast<QWidget*>(m_stop),
                              static_cast<QWidget*>(m_seek), static_cast<QWidget*>(m_volume)}) {
-        control->setFocusPolicy(Qt::NoFocus);
+        control->setFocusPolicy(Qt::TabFocus);
     }
+    setTabOrder(m_playPause, m_stop);
+    setTabOrder(m_stop, m_seek);
+    setTabOrder(m_seek, m_volume);
 
     layout->addWidget(m_playPause);
     layout->addWidget(m_stop);
@@ -82,18 +88,46 @@ PlayerControlBar::PlayerControlBar(QWidget* parent) : QWidget(parent) {
     connect(m_playPause, &QToolButton::clicked, this,
             [this] { m_playing ? emit pauseClicked() : emit playClicked(); });
     connect(m_stop, &QToolButton::clicked, this, &PlayerControlBar::stopClicked);
-    // A drag asks once, where it is let go; a click or a key asks at once.
-    connect(m_seek, &QSlider::sliderReleased, this,
-            [this] { emit seekRequested(double(m_seek->value()) / kSeekSteps); });
-    connect(m_seek, &QSlider::actionTriggered, this, [this](int action) {
-        if (action != QAbstractSlider::SliderMove) {
-            emit seekRequested(double(m_seek->sliderPosition()) / kSeekSteps);
+    // A drag asks once, where it is let go; a click, a key, the wheel or a value set from
+    // outside asks at once. The engine's own position comes in with the bar's signals blocked.
+    connect(m_seek, &QSlider::valueChanged, this, [this](int value) {
+        if (!m_seek->isSliderDown()) {
+            requestSeek(value);
+        }
+    });
+    connect(m_seek, &QSlider::sliderPressed, this, [this] { m_valueAtPress = m_seek->value(); });
+    connect(m_seek, &QSlider::sliderReleased, this, [this] {
+        // A click on the groove has already asked, as the handle jumped there.
+        if (m_seek->value() != m_valueAtPress) {
+            requestSeek(m_seek->value());
         }
     });
     connect(m_volume, &QSlider::valueChanged, this, &PlayerControlBar::volumeChanged);
 
     setPlaying(false);
     updateTime();
+}
+
+void PlayerControlBar::requestSeek(int value) {
+    emit seekRequested(double(value) / kSeekSteps);
+}
+
+void PlayerControlBar::stepPosition(double seconds) {
+    m_seek->setValue(m_seek->value() + static_cast<int>(std::lround(seconds * kSeekSteps)));
+}
+
+void PlayerControlBar::stepVolume(int steps) {
+    m_volume->setValue(m_volume->value() + steps);
+}
+
+void PlayerControlBar::setInSight(bool inSight) {
+    if (m_inSight == inSight) {
+        return;
+    }
+    m_inSight = inSight;
+    for (QWidget* control : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        control->setVisible(inSight);
+    }
 }
 
 void PlayerControlBar::setDuration(double seconds) {
@@ -117,6 +151,8 @@ void PlayerControlBar::setPlaying(bool playing) {
     m_playPause->setIcon(
         style()->standardIcon(playing ? QStyle::SP_MediaPause : QStyle::SP_MediaPlay));
     m_playPause->setToolTip(playing ? player_msg::tipPause() : player_msg::tipPlay());
+    // A reader names the button by what a press does now.
+    m_playPause->setAccessibleName(m_playPause->toolTip());
 }
 
 void PlayerControlBar::setVolume(int volume) {

@@ -8,7 +8,9 @@ class QToolButton;
 
 // The control bar under a player: seek bar, elapsed and total time, play/pause, stop and volume.
 // It only shows what it is given and says what the user asked for; ControlBarBinding ties it to
-// an engine.
+// an engine. Its controls are reached with Tab (a click leaves the keyboard where it was) and
+// carry their names for screen readers; a value set on a bar from outside (a key, a reader)
+// seeks or sets the volume as a click does.
 class PlayerControlBar : public QWidget {
     Q_OBJECT
 public:
@@ -18,6 +20,13 @@ public:
     void setPosition(double seconds);
     void setPlaying(bool playing);
     void setVolume(int volume);
+    // Moves the seek bar by seconds (back when negative) and seeks there; nothing without a file.
+    void stepPosition(double seconds);
+    // Moves the volume bar by steps (0-100) and sets the volume.
+    void stepVolume(int steps);
+    // A bar outside the part of the window that shows (under the status bar, past its edge)
+    // keeps its controls hidden, so nothing offers what cannot be seen.
+    void setInSight(bool inSight);
 
     QString timeText() const;
     bool isPlaying() const { return m_playing; }
@@ -35,6 +44,7 @@ signals:
 
 private:
     void updateTime();
+    void requestSeek(int value);
 
     QToolButton* m_playPause = nullptr;
     QToolButton* m_stop = nullptr;
@@ -42,6 +52,8 @@ private:
     QLabel* m_time = nullptr;
     QSlider* m_volume = nullptr;
     bool m_playing = false;
+    bool m_inSight = true;
+    int m_valueAtPress = 0;
     double m_duration = 0;
     double m_position = 0;
 };

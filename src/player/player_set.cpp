@@ -3,7 +3,9 @@
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QVBoxLayout>
+#include <functional>
 
+#include "platform/command_table.h"
 #include "player/control_bar_binding.h"
 #include "player/media_player_engine.h"
 #include "player/midi_synth.h"
@@ -52,6 +54,46 @@ void PlayerSet::bindControls(MpvEngine& engine, PlayerControlBar& bar) {
     auto* binding = new ControlBarBinding(engine, bar);
     // Where a seek landed shows at once, also while paused, when the bar's timer is off.
     connect(&engine, &MpvEngine::playbackRestarted, binding, &ControlBarBinding::refresh);
+}
+
+namespace {
+
+// How far the player's keys move: an arrow 5 seconds or 5 of the volume's 100, with Ctrl a minute.
+constexpr double kShortSeekSeconds = 5;
+constexpr double kLongSeekSeconds = 60;
+constexpr int kVolumeKeyStep = 5;
+
+double seekSeconds(int element) {
+    return element == 1 ? kLongSeekSeconds : kShortSeekSeconds;
+}
+
+}  // namespace
+
+PlayerControlBar* PlayerSet::shownControls() const {
+    if (!m_mediaPlayerView->isHidden()) {
+        return m_mediaControls;
+    }
+    return m_streamingControls->isHidden() ? nullptr : m_streamingControls;
+}
+
+void PlayerSet::registerCommands(CommandTable& table) {
+    const auto onShownBar = [this](const std::function<void(PlayerControlBar&)>& act) {
+        if (PlayerControlBar* bar = shownControls()) {
+            act(*bar);
+        }
+    };
+    table.add(CommandId::SeekBackward, [onShownBar](int element) {
+        onShownBar([element](PlayerControlBar& bar) { bar.stepPosition(-seekSeconds(element)); });
+    });
+    table.add(CommandId::SeekForward, [onShownBar](int element) {
+        onShownBar([element](PlayerControlBar& bar) { bar.stepPosition(seekSeconds(element)); });
+    });
+    table.add(CommandId::VolumeDown, [onShownBar] {
+        onShownBar([](PlayerControlBar& bar) { bar.stepVolume(-kVolumeKeyStep); });
+    });
+    table.add(CommandId::VolumeUp, [onShownBar] {
+        onShownBar([](PlayerControlBar& bar) { bar.stepVolume(kVolumeKeyStep); });
+    });
 }
 
 PlayerSet::~PlayerSet() {

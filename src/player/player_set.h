@@ -5,6 +5,7 @@
 #include <memory>
 #include <optional>
 
+class CommandTable;
 class MediaPlayerEngine;
 class MidiSynth;
 class MpvEngine;
@@ -43,6 +44,12 @@ public:
     VideoSurface* streamingSurface() const { return m_streamingSurface; }
     PlayerControlBar* mediaControls() const { return m_mediaControls; }
     PlayerControlBar* streamingControls() const { return m_streamingControls; }
+
+    // The control bar of the player on show: the media player's, else the streaming engine's
+    // while its panel is shown; nullptr when neither is.
+    PlayerControlBar* shownControls() const;
+    // The player's keys: seeking and the volume, on the bar of the player on show.
+    void registerCommands(CommandTable& table);
 
     bool usesRenderApi() const { return m_renderApi; }
     // The synthesizer the media player plays MIDI files with.

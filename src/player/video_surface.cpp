@@ -103,8 +103,9 @@ void VideoSurface::enterFullScreen() {
 
 void VideoSurface::showFullScreenWindow() {
     QWidget* window = m_fullScreen.data();
-    // The screen the surface is on.
+    // The screen the surface is on; Wayland takes the screen from the window, not its place.
     if (QScreen* screen = this->screen()) {
+        window->setScreen(screen);
         window->setGeometry(screen->geometry());
     }
     window->showFullScreen();

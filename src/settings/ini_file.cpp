@@ -1,5 +1,7 @@
 #include "settings/ini_file.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -9,12 +11,30 @@
 #include <charconv>
 #include <cmath>
 #include <limits>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <mutex>
+
+namespace {
+
+// The settings file is written from the window's thread and, while the program runs, from the
+// save's own thread: one reading-and-writing of a file at a time in the process, so neither
+// writes back a copy read before the other's write and undoes it. An update holds it from its
+// first change to its write; the same thread may write again meanwhile.
+std::recursive_mutex& fileWriters() {
+    static std::recursive_mutex writers;
+    return writers;
+}
+
+}  // namespace
 
 clsIniFile::clsIniFile() : clsIniFile(iniFilePath()) {}
 
 clsIniFile::clsIniFile(QString path) : m_path(std::move(path)) {}
+
+clsIniFile::~clsIniFile() {
+    if (m_updateDepth > 0) {
+        fileWriters().unlock();
+    }
+}
 
 void clsIniFile::setPathIniFile(const QString& path) {
     m_path = path;
@@ -209,6 +229,7 @@ bool clsIniFile::edit(const QString& path, bool createFile,
         }
         return true;
     }
+    const std::lock_guard writing(fileWriters());
     if (!QFileInfo::exists(path)) {
         if (!createFile) {
             return true;
@@ -238,7 +259,9 @@ bool clsIniFile::flushPending() {
 }
 
 void clsIniFile::beginUpdate() {
-    ++m_updateDepth;
+    if (m_updateDepth++ == 0) {
+        fileWriters().lock();
+    }
 }
 
 bool clsIniFile::endUpdate() {
@@ -246,6 +269,7 @@ bool clsIniFile::endUpdate() {
         return true;
     }
     const bool written = flushPending();
+    fileWriters().unlock();
     return std::exchange(m_updateOk, true) && written;
 }
 

@@ -21,6 +21,10 @@ public:
     // Starts on the program's INI file (iniFilePath()).
     clsIniFile();
     explicit clsIniFile(QString path);
+    // An update left open lets the other writers of the file go on.
+    ~clsIniFile();
+    clsIniFile(const clsIniFile&) = delete;
+    clsIniFile& operator=(const clsIniFile&) = delete;
 
     QString PathIniFile() const { return m_path; }
     void setPathIniFile(const QString& path);
@@ -81,7 +85,8 @@ private:
     // Writes the document and keeps it as the cached state of the file.
     bool store(const QString& path, IniDocument&& document);
     // Applies an edit to the file's document and writes it when the edit changed something.
-    bool edit(const QString& path, bool createFile, const std::function<bool(IniDocument&)>& change);
+    bool edit(const QString& path, bool createFile,
+              const std::function<bool(IniDocument&)>& change);
     // Writes the changes gathered by an update, if any.
     bool flushPending();
 
@@ -133,7 +138,8 @@ private:
 // file is already there (portable use), otherwise in <configHome>/quorvane/. A program installed
 // under /usr (or /bin, /sbin) always uses <configHome>. The executable's base name names the file
 // in both places.
-QString iniFilePathFor(const QString& exeDir, const QString& exeBaseName, const QString& configHome);
+QString iniFilePathFor(const QString& exeDir, const QString& exeBaseName,
+                       const QString& configHome);
 
 // The INI file of the running program.
 QString iniFilePath();

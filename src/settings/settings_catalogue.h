@@ -52,6 +52,8 @@ public:
     // What the program works with when the key is missing.
     static QVariant defaultOf(Setting setting);
 
+    bool operator==(const SettingValues&) const = default;
+
 private:
     static int slot(Setting setting, int index) { return static_cast<int>(setting) * 256 + index; }
     QHash<int, QVariant> m_values;

@@ -135,6 +135,32 @@ private slots:
         QCOMPARE(t.release(Qt::Key_Down, Ctrl).command, C::PlayNext);
         QCOMPARE(t.press(Qt::Key_F5), (KeyAction{C::FocusList, false}));
         QCOMPARE(t.click(Qt::Key_Delete).command, C::DelFile);
+        // Tab walks through the bar's controls and a page key moves the bar that has the
+        // keyboard; Space plays or pauses where the keyboard is.
+        QCOMPARE(t.press(Qt::Key_Tab), KeyAction{});
+        QCOMPARE(t.press(Qt::Key_Backtab, Shift), KeyAction{});
+        QCOMPARE(t.press(Qt::Key_PageDown), KeyAction{});
+        QCOMPARE(t.press(Qt::Key_Control, Ctrl), KeyAction{});
+        QCOMPARE(t.press(Qt::Key_Space, None, true), (KeyAction{C::None, true}));
+        QCOMPARE(t.release(Qt::Key_Space).command, C::PlayOrPause);
+
+        // The arrows seek and set the volume on the picture and its bar, as they go down (and
+        // again while held), there and on the full-screen picture; the list's keep their own.
+        for (const X context : {X::Player, X::FullScreen}) {
+            t.context = context;
+            QCOMPARE(t.press(Qt::Key_Left), (KeyAction{{C::SeekBackward, 0}, true}));
+            QCOMPARE(t.release(Qt::Key_Left), KeyAction{});
+            QCOMPARE(t.press(Qt::Key_Right, Shift), (KeyAction{{C::SeekForward, 0}, true}));
+            QCOMPARE(t.press(Qt::Key_Left, Ctrl), (KeyAction{{C::SeekBackward, 1}, true}));
+            QCOMPARE(t.press(Qt::Key_Right, Ctrl), (KeyAction{{C::SeekForward, 1}, true}));
+            QCOMPARE(t.press(Qt::Key_Up), (KeyAction{C::VolumeUp, true}));
+            QCOMPARE(t.press(Qt::Key_Down), (KeyAction{C::VolumeDown, true}));
+            QCOMPARE(t.click(Qt::Key_Down, Ctrl).command, C::PlayNext);
+        }
+        t.context = X::List;
+        QCOMPARE(t.press(Qt::Key_Left), KeyAction{});
+        QCOMPARE(t.press(Qt::Key_Up), KeyAction{});
+        t.context = X::Player;
 
         // On the full-screen picture the menus' shortcuts are looked up on the press, and
         // Ctrl+Up / Ctrl+Down play; the file commands stay with the list.

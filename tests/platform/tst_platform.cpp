@@ -1,6 +1,7 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <atomic>
 #include <cerrno>
 #include <filesystem>
 #include <memory>
@@ -10,11 +11,11 @@
 #include <thread>
 
 #include "platform/error_box.h"
+#include "platform/file_name_codec.h"
+#include "platform/instance_channel.h"
 #include "platform/os_version.h"
 #include "platform/run_error.h"
 #include "platform/scripted_dialogs.h"
-#include "platform/file_name_codec.h"
-#include "platform/instance_channel.h"
 #include "platform/single_instance.h"
 #include "platform/text_codec.h"
 #include "settings/module1.h"
@@ -345,6 +346,28 @@ void TestPlatform::instanceChannelHandsOverAPath() {
     second.join();
     QVERIFY(taken);
     QCOMPARE(received.at(0).at(0).toString(), path);
+    QCOMPARE(received.at(0).at(1).toString(), QString());
+
+    // A start the desktop gave an activation token hands it over with the path, so the window
+    // can come forward; both arrive whole.
+    const QString token = QStringLiteral("weston-7f3a:1234");
+    std::thread third([&] { taken = InstanceChannel::send(name, path, 3000, token); });
+    QVERIFY(received.wait(5000));
+    third.join();
+    QVERIFY(taken);
+    QCOMPARE(received.at(1).at(0).toString(), path);
+    QCOMPARE(received.at(1).at(1).toString(), token);
+
+    // A token no desktop would give is refused with the hand-over, not taken for a path.
+    std::atomic<bool> answered = false;
+    std::thread fourth([&] {
+        taken = InstanceChannel::send(name, path, 3000, QString(8192, QLatin1Char('t')));
+        answered = true;
+    });
+    QTRY_VERIFY_WITH_TIMEOUT(answered, 5000);
+    fourth.join();
+    QVERIFY(!taken);
+    QCOMPARE(received.size(), 2);
 }
 
 QTEST_GUILESS_MAIN(TestPlatform)

@@ -1,5 +1,6 @@
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
+#include <QDBusObjectPath>
 #include <QElapsedTimer>
 #include <QMutex>
 #include <QProcess>
@@ -53,6 +54,59 @@ private:
     QString m_application;
 };
 
+// The request a desktop portal hands out for a hold; closing it ends the hold.
+class FakePortalRequest : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.portal.Request")
+
+public:
+    int closes() const {
+        QMutexLocker lock(&m_mutex);
+        return m_closes;
+    }
+
+public slots:
+    void Close() {
+        QMutexLocker lock(&m_mutex);
+        ++m_closes;
+    }
+
+private:
+    mutable QMutex m_mutex;
+    int m_closes = 0;
+};
+
+// The desktop portal's Inhibit, as Wayland compositors without a screen-saver service offer it.
+class FakePortal : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.portal.Inhibit")
+
+public:
+    static QString requestPath() { return u"/org/freedesktop/portal/desktop/request/1/q1"_s; }
+    uint flags() const {
+        QMutexLocker lock(&m_mutex);
+        return m_flags;
+    }
+    QString reason() const {
+        QMutexLocker lock(&m_mutex);
+        return m_reason;
+    }
+
+public slots:
+    QDBusObjectPath Inhibit(const QString& window, uint flags, const QVariantMap& options) {
+        QMutexLocker lock(&m_mutex);
+        Q_UNUSED(window);
+        m_flags = flags;
+        m_reason = options.value(u"reason"_s).toString();
+        return QDBusObjectPath(requestPath());
+    }
+
+private:
+    mutable QMutex m_mutex;
+    uint m_flags = 0;
+    QString m_reason;
+};
+
 class TestScreenSaver : public QObject {
     Q_OBJECT
 
@@ -63,6 +117,7 @@ private slots:
 
     void withoutBusOrDisplayTheMessageShowsOnce();
     void busWithoutTheServiceFallsIntoTheMessage();
+    void portalHoldsTheSessionAwakeWithoutTheService();
     void serviceHoldsTheScreenSaverOffUntilReleased();
     void destructionReleasesWhatIsStillHeld();
 
@@ -79,6 +134,8 @@ private:
     QThread m_serviceThread;
     FakeScreenSaver* m_service = nullptr;
     QString m_serviceConnection;
+    FakePortal* m_portal = nullptr;
+    FakePortalRequest* m_request = nullptr;
 };
 
 void TestScreenSaver::initTestCase() {
@@ -89,9 +146,12 @@ void TestScreenSaver::cleanupTestCase() {
     if (!m_serviceConnection.isEmpty()) {
         QDBusConnection::disconnectFromBus(m_serviceConnection);
     }
+    QDBusConnection::disconnectFromBus(u"fake-portal"_s);
     m_serviceThread.quit();
     m_serviceThread.wait(5000);
     delete m_service;
+    delete m_portal;
+    delete m_request;
     if (m_busDaemon.state() != QProcess::NotRunning) {
         m_busDaemon.terminate();
         if (!m_busDaemon.waitForFinished(5000)) {
@@ -175,6 +235,42 @@ void TestScreenSaver::busWithoutTheServiceFallsIntoTheMessage() {
     QVERIFY(timer.elapsed() < 3000);
     QCOMPARE(dialogs.messages().size(), 1);
     QCOMPARE(dialogs.messages().first().text, platform_msg::screenSaverError());
+}
+
+void TestScreenSaver::portalHoldsTheSessionAwakeWithoutTheService() {
+    if (!startBus()) {
+        QSKIP("dbus-daemon cannot be started here");
+    }
+    QDBusConnection bus = QDBusConnection::connectToBus(m_busAddress, u"fake-portal"_s);
+    QVERIFY(bus.isConnected());
+    m_portal = new FakePortal;
+    m_request = new FakePortalRequest;
+    m_portal->moveToThread(&m_serviceThread);
+    m_request->moveToThread(&m_serviceThread);
+    m_serviceThread.start();
+    QVERIFY(bus.registerObject(u"/org/freedesktop/portal/desktop"_s, m_portal,
+                               QDBusConnection::ExportAllSlots));
+    QVERIFY(
+        bus.registerObject(FakePortal::requestPath(), m_request, QDBusConnection::ExportAllSlots));
+    QVERIFY(bus.registerService(u"org.freedesktop.portal.Desktop"_s));
+
+    ScriptedDialogs dialogs;
+    {
+        ScreenSaverControl control(dialogs);
+        QVERIFY(control.SetScreenSaver(false));
+        QVERIFY(control.isHeldOff());
+        QCOMPARE(m_portal->flags(), 8U);  // the session going idle
+        QCOMPARE(m_portal->reason(), platform_msg::screenSaverInhibitReason());
+        QVERIFY(control.SetScreenSaver(true));
+        QVERIFY(!control.isHeldOff());
+        QCOMPARE(m_request->closes(), 1);
+
+        // A hold still in place when the program ends is given back too.
+        QVERIFY(control.SetScreenSaver(false));
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(m_request->closes(), 2, 5000);
+    // Only a failure of every way shows the message.
+    QVERIFY(dialogs.calls().isEmpty());
 }
 
 void TestScreenSaver::serviceHoldsTheScreenSaverOffUntilReleased() {
