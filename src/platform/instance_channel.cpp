@@ -1,9 +1,12 @@
 #include "platform/instance_channel.h"
 
 #include <QDataStream>
+#include <QElapsedTimer>
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <QThread>
 #include <QVariant>
+#include <algorithm>
 
 #include "platform/file_name_codec.h"
 
@@ -104,9 +107,24 @@ void InstanceChannel::readHandOver(QLocalSocket* socket) {
 bool InstanceChannel::send(const QString& name, const QString& path, int timeoutMs,
                            const QString& activationToken) {
     QLocalSocket socket;
-    socket.connectToServer(name);
-    if (!socket.waitForConnected(timeoutMs)) {
-        return false;
+    // The copy that holds the lock may be starting still, before it listens: it is asked again
+    // for as long as the timeout allows.
+    QElapsedTimer waited;
+    waited.start();
+    constexpr int kRetryMs = 50;
+    for (;;) {
+        socket.connectToServer(name);
+        const int left = std::max(0, timeoutMs - int(waited.elapsed()));
+        if (socket.waitForConnected(left)) {
+            break;
+        }
+        const bool notListening = socket.error() == QLocalSocket::ServerNotFoundError ||
+                                  socket.error() == QLocalSocket::ConnectionRefusedError;
+        if (!notListening || waited.elapsed() + kRetryMs >= timeoutMs) {
+            return false;
+        }
+        socket.abort();
+        QThread::msleep(kRetryMs);
     }
     QDataStream out(&socket);
     if (!activationToken.isEmpty()) {
