@@ -5,7 +5,6 @@
 #include <QColor>
 #include <QList>
 #include <QString>
-#include <memory>
 
 #include "platform/path_text.h"  // the node keys: folderPrefix, childKey, folderKey
 #include "settings/module1.h"
@@ -37,14 +36,9 @@ struct SubFolder {
     EntryAttribute attribute = EntryAttribute::None;
 };
 
-class SubFolderScans;
-
 struct SubFolderScan {
     QList<SubFolder> folders;
     int error = 0;  // errno when the folder could not be opened
-    // When asked of the reader: the subfolders of these folders, in their order, being read
-    // already while the window makes their nodes.
-    std::shared_ptr<SubFolderScans> ahead;
 };
 
 // The shown subfolders of a folder (a path in file-system bytes), read in one pass over the

@@ -205,68 +205,47 @@ void FolderTree::AddGrandChildren(const QString& path) {
     }
     // The children's folders are read on a few threads of their own, so one on a share that has
     // stopped answering keeps neither the others nor the window waiting. Those read within the
-    // deadline are filled at once, as if read here; the others when they come. Children that have
-    // their own children (or the placeholder) keep them.
-    const auto wanted = [this](const QString& key) {
-        const QTreeWidgetItem* child = Node(key);
-        return child != nullptr && !IsPlaceholder(child) && child->childCount() == 0 &&
-               !m_scanning.contains(key);
-    };
+    // deadline are filled at once, as if read here; the others when they come.
     std::vector<QString> keys;
-    std::shared_ptr<SubFolderScans> scans;
-    if (m_ahead.scans && m_ahead.key == NodeKey(node)) {
-        // Read while the children's nodes were made.
-        keys = std::move(m_ahead.keys);
-        scans = std::move(m_ahead.scans);
-    } else {
-        std::vector<QByteArray> folders;
-        for (int i = 0; i < node->childCount(); ++i) {
-            const QString key = NodeKey(node->child(i));
-            if (wanted(key)) {
-                keys.push_back(key);
-                folders.push_back(encodeFileName(folderPrefix(key)));
-            }
+    std::vector<QByteArray> folders;
+    for (int i = 0; i < node->childCount(); ++i) {
+        QTreeWidgetItem* child = node->child(i);
+        // Children that have their own children (or the placeholder) keep them.
+        const QString key = NodeKey(child);
+        if (IsPlaceholder(child) || child->childCount() > 0 || m_scanning.contains(key)) {
+            continue;
         }
-        if (!keys.empty()) {
-            scans =
-                SubFolderScans::start(std::move(folders), AttributeFilter::fromSettings(m_module),
-                                      SubFolderScans::kThreads);
-        }
+        keys.push_back(key);
+        folders.push_back(encodeFileName(folderPrefix(key)));
     }
-    m_ahead = {};
-    if (!scans) {
+    if (keys.empty()) {
         return;
     }
-    std::vector<bool> waiting(keys.size(), false);
-    for (size_t i = 0; i < keys.size(); ++i) {
-        waiting[i] = wanted(keys[i]);
-    }
+    constexpr int kScanThreads = 4;
+    const auto scans = SubFolderScans::start(std::move(folders),
+                                             AttributeFilter::fromSettings(m_module), kScanThreads);
     // The nodes of the folders read so far are made while the others are still being read.
+    std::vector<bool> filled(keys.size(), false);
     const QDeadlineTimer deadline(waitLeft());
     while (!scans->allTaken() && !deadline.hasExpired()) {
         for (auto& [index, scan] :
              scans->takeRead(std::chrono::milliseconds(deadline.remainingTime()))) {
-            if (waiting[size_t(index)]) {
-                waiting[size_t(index)] = false;
-                addGrandChildrenOf(keys[size_t(index)], std::move(scan));
-            }
+            filled[size_t(index)] = true;
+            addGrandChildrenOf(keys[size_t(index)], std::move(scan));
         }
     }
-    std::vector<bool> later(keys.size(), false);
-    bool any = false;
+    bool waiting = false;
     for (size_t i = 0; i < keys.size(); ++i) {
-        if (waiting[i]) {
+        if (!filled[i]) {
             m_scanning.insert(keys[i]);
-            later[i] = any = true;
+            waiting = true;
         }
     }
-    if (any) {
-        scans->whenEachRead(this, [this, keys, later](SubFolderScans::Scan read) {
-            const size_t i = size_t(read.first);
-            if (later[i]) {
-                m_scanning.remove(keys[i]);
-                addGrandChildrenOf(keys[i], std::move(read.second));
-            }
+    if (waiting) {
+        scans->whenEachRead(this, [this, keys](SubFolderScans::Scan read) {
+            const QString& key = keys[size_t(read.first)];
+            m_scanning.remove(key);
+            addGrandChildrenOf(key, std::move(read.second));
         });
     }
 }
@@ -298,7 +277,7 @@ bool FolderTree::readChildren(QTreeWidgetItem* node, bool grandChildren) {
     if (m_scanning.contains(key)) {
         return false;  // already being read: it fills when the reading comes
     }
-    auto scan = scanLater(key, AttributeFilter::fromSettings(m_module), grandChildren);
+    auto scan = scanLater(key);
     if (!scan->waitFor(waitLeft())) {
         m_scanning.insert(key);
         scan->whenDone(this, [this, key, scan, grandChildren] {
@@ -316,23 +295,13 @@ bool FolderTree::readChildren(QTreeWidgetItem* node, bool grandChildren) {
         });
         return false;
     }
-    SubFolderScan read = scan->take();
-    Ahead ahead{key, {}, std::move(read.ahead)};
-    if (ahead.scans) {
-        const QString prefix = folderPrefix(key);
-        ahead.keys.reserve(size_t(read.folders.size()));
-        for (const SubFolder& sub : std::as_const(read.folders)) {
-            ahead.keys.push_back(prefix + sub.name);
-        }
-    }
     try {
-        addScannedSubFolders(key, std::move(read));
+        addScannedSubFolders(key, scan->take());
     } catch (const std::exception&) {
         removeItem(placeholder);
         throw;
     }
     removeItem(placeholder);
-    m_ahead = std::move(ahead);
     return true;
 }
 
@@ -361,22 +330,10 @@ std::shared_ptr<BackgroundCall<SubFolderScan>> FolderTree::scanLater(const QStri
 }
 
 std::shared_ptr<BackgroundCall<SubFolderScan>> FolderTree::scanLater(const QString& key,
-                                                                     AttributeFilter filter,
-                                                                     bool ahead) const {
+                                                                     AttributeFilter filter) const {
     return BackgroundCall<SubFolderScan>::start(
-        [folder = encodeFileName(folderPrefix(key)), filter, ahead] {
-            SubFolderScan scan = scanSubFolders(folder, filter);
-            if (ahead && !scan.folders.isEmpty()) {
-                // Their own subfolders are read at once, while the window makes their nodes.
-                std::vector<QByteArray> folders;
-                folders.reserve(size_t(scan.folders.size()));
-                for (const SubFolder& sub : std::as_const(scan.folders)) {
-                    folders.push_back(folder + encodeFileName(sub.name) + '/');
-                }
-                scan.ahead =
-                    SubFolderScans::start(std::move(folders), filter, SubFolderScans::kThreads);
-            }
-            return scan;
+        [folder = encodeFileName(folderPrefix(key)), filter] {
+            return scanSubFolders(folder, filter);
         });
 }
 

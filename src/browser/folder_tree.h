@@ -10,7 +10,6 @@
 #include <chrono>
 #include <functional>
 #include <memory>
-#include <vector>
 
 #include "browser/folder_scan.h"
 #include "browser/folder_watch.h"
@@ -135,11 +134,8 @@ private:
     void addScannedSubFolders(const QString& key, SubFolderScan scan);
     // Reads the subfolders of the node of key off the window's thread.
     std::shared_ptr<BackgroundCall<SubFolderScan>> scanLater(const QString& key) const;
-    // ahead: the subfolders' own subfolders are started as soon as they are known (see
-    // SubFolderScan::ahead).
     std::shared_ptr<BackgroundCall<SubFolderScan>> scanLater(const QString& key,
-                                                             AttributeFilter filter,
-                                                             bool ahead = false) const;
+                                                             AttributeFilter filter) const;
     // The same, one level ahead: a folder that cannot be read simply shows no children.
     void addGrandChildrenOf(const QString& key, SubFolderScan scan);
     // A folder the user asked for by name gets its node even when the attribute settings hide
@@ -189,13 +185,6 @@ private:
     ImageList& m_images;
     QHash<QString, QTreeWidgetItem*> m_nodes;
     QSet<QString> m_scanning;  // keys whose folders are still being read one level ahead
-    // The children of the node last read, whose own folders were started with it.
-    struct Ahead {
-        QString key;
-        std::vector<QString> keys;
-        std::shared_ptr<SubFolderScans> scans;
-    };
-    Ahead m_ahead;
     std::chrono::milliseconds m_scanDeadline{20};
     QDeadlineTimer m_sharedWait{QDeadlineTimer::Forever};
     FolderWatch m_watch{FolderWatch::Entries::FoldersOnly};

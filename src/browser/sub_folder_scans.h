@@ -22,7 +22,6 @@
 class SubFolderScans {
 public:
     using Scan = std::pair<int, SubFolderScan>;  // the folder's place in the list given, its scan
-    static constexpr int kThreads = 4;
 
     static std::shared_ptr<SubFolderScans> start(std::vector<QByteArray> folders,
                                                  AttributeFilter filter, int threads);
