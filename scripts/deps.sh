@@ -15,6 +15,7 @@ packages=(
     util-linux mount passwd
     python3-fusepy fuse3
     libsqlite3-dev
+    libicu-dev
     "$@"
 )
 

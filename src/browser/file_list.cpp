@@ -23,6 +23,7 @@
 #include "browser/image_list.h"
 #include "browser/listing_batches.h"
 #include "browser/messages.h"
+#include "browser/name_order.h"
 #include "platform/background_call.h"
 #include "platform/command_table.h"
 #include "platform/dialogs.h"
@@ -136,9 +137,13 @@ void FileList::ListFolder(const QString& path, bool iconView) {
     // view the kinds of the files are found there too, and their icons drawn here.
     const int column = m_state.mSortColumn;
     const int order = m_state.mSortOrder;
+    // The names' keys for the natural order are made there too, once per row.
+    const bool natural = m_state.mNaturalOrder;
+    m_model.setNaturalOrder(natural);
     auto batches = std::make_shared<ListingBatches>(m_listDeadline, column, order);
+    batches->setNaturalOrder(natural);
     auto reading = BackgroundCall<Listing>::start([lister = lister(), path, batches, column, order,
-                                                   icons = m_listedIcons,
+                                                   natural, icons = m_listedIcons,
                                                    watchStart = m_watch.starting(path)] {
         if (watchStart) {
             watchStart->waitFor(kLongestWatchStart);
@@ -153,7 +158,7 @@ void FileList::ListFolder(const QString& path, bool iconView) {
             listing.failure = std::current_exception();
             return listing;
         }
-        FileListModel::sortFileRows(listing.rows, column, order);
+        FileListModel::sortFileRows(listing.rows, column, order, natural);
         listing.keyRows = RowKeyIndex::of(listing.rows);
         listing.sorted = true;
         listing.sortColumn = column;
@@ -349,10 +354,15 @@ void FileList::followDisk() {
         m_refreshAgain = true;
         return;
     }
-    auto reading = BackgroundCall<Listing>::start(
-        [lister = lister(), path = m_listedFolder, icons = m_listedIcons] {
+    auto reading =
+        BackgroundCall<Listing>::start([lister = lister(), path = m_listedFolder,
+                                        icons = m_listedIcons, natural = m_model.naturalOrder()] {
             try {
-                return lister.list(path, icons.get());
+                Listing listing = lister.list(path, icons.get());
+                if (natural) {
+                    fillNameKeys(listing.rows);  // rows new to the list sort without a wait
+                }
+                return listing;
             } catch (...) {
                 Listing broken;
                 broken.readable = false;  // the rows stay as they are
@@ -462,6 +472,7 @@ void FileList::afterListing() {
 }
 
 void FileList::SortList(int order, int column) {
+    m_model.setNaturalOrder(m_state.mNaturalOrder);
     m_model.sortRows(column, order);
     m_model.setSortMark(column, order);
 }

@@ -82,8 +82,14 @@ public:
     // always has: name or date first by that column and then by type; any other column first by
     // name and then by that column. Equal rows keep their order. Selections follow their rows.
     void sortRows(int column, int order);
-    // The same sort on rows not yet shown (it needs no model: a listing's thread runs it).
-    static void sortFileRows(std::vector<FileRow>& rows, int column, int order);
+    // The same sort on rows not yet shown (it needs no model: a listing's thread runs it); with
+    // natural, names in their natural order (as setNaturalOrder), the rows' keys made first.
+    static void sortFileRows(std::vector<FileRow>& rows, int column, int order,
+                             bool natural = false);
+    // Names in their natural order (numbers by value, Japanese collation, see name_order.h)
+    // from the next sort on; else in the plain text order of compareListText.
+    void setNaturalOrder(bool on) { m_naturalOrder = on; }
+    bool naturalOrder() const { return m_naturalOrder; }
     // Shows rows already sorted by that column and order, with their keys' rows when the caller
     // has them (else the index is built at the first look-up by key).
     void setSortedRows(std::vector<FileRow> rows, int column, int order, RowKeyIndex index = {});
@@ -111,6 +117,7 @@ private:
     QStringList m_titles;
     int m_sortColumn = 1;
     int m_sortOrder = 0;
+    bool m_naturalOrder = false;
     mutable RowKeyIndex m_index;
     mutable bool m_indexDirty = false;
 };
