@@ -16,6 +16,7 @@ packages=(
     python3-fusepy fuse3
     libsqlite3-dev
     libicu-dev
+    libavformat-dev libavcodec-dev libswscale-dev libavutil-dev
     "$@"
 )
 

@@ -125,6 +125,11 @@ FileLister FileList::lister() const {
 
 void FileList::ListFolder(const QString& path, bool iconView) {
     cancelListing();
+    // Another folder's thumbnails go; the same folder listed again keeps those still current.
+    m_thumbnails.setOn(iconView);
+    if (path != m_listedFolder) {
+        m_thumbnails.folderListed();
+    }
     m_listedFolder = path;
     m_listedIcons = iconView ? m_iconSource : nullptr;
     // The folder is watched from before it is read, so that nothing done to it meanwhile is
@@ -386,6 +391,7 @@ void FileList::followDisk() {
                 m_model.sortRows(m_model.sortColumn(), m_model.sortOrder());
             }
             recountStatus();
+            m_thumbnails.rowsChanged();
             emit rowsRead(m_listedFolder, false);
         }
         if (std::exchange(m_refreshAgain, false)) {
@@ -464,6 +470,7 @@ void FileList::afterListing() {
     if (std::exchange(m_changedWhileReading, false)) {
         followDisk();
     }
+    m_thumbnails.rowsChanged();
     emit rowsRead(m_listedFolder, true);
     // What waited for the rows (a row to select, the next file to play) runs now.
     for (auto& then : std::exchange(m_afterListing, {})) {

@@ -265,6 +265,12 @@ QVariant FileListModel::data(const QModelIndex& index, int role) const {
         case Qt::EditRole:
             return columnText(index.row(), index.column());
         case Qt::DecorationRole:
+            if (index.column() == NameColumn && !m_pictures.isEmpty()) {
+                const auto picture = m_pictures.constFind(row.key);
+                if (picture != m_pictures.cend() && picture->iconKey == row.iconKey) {
+                    return picture->pixmap;
+                }
+            }
             if (index.column() == NameColumn && m_images && !row.iconKey.isEmpty()) {
                 return m_images->icon(row.iconKey);
             }
@@ -504,6 +510,38 @@ void FileListModel::setHeardOfNames(const QHash<QString, std::uint8_t>& byName) 
     }
     if (changed && count() > 0) {
         emit dataChanged(cell(0, NameColumn), cell(count() - 1, NameColumn), {HeardRole});
+    }
+}
+
+void FileListModel::setPicture(const QString& key, const QPixmap& picture, std::int64_t mtime) {
+    const int r = rowOfKey(key);
+    if (r < 0) {
+        return;
+    }
+    m_pictures.insert(key, {picture, m_rows[static_cast<size_t>(r)].iconKey, mtime});
+    pictureChanged(key);
+}
+
+void FileListModel::removePicture(const QString& key) {
+    if (m_pictures.remove(key)) {
+        pictureChanged(key);
+    }
+}
+
+void FileListModel::clearPictures() {
+    if (m_pictures.isEmpty()) {
+        return;
+    }
+    m_pictures.clear();
+    if (count() > 0) {
+        emit dataChanged(cell(0, NameColumn), cell(count() - 1, NameColumn), {Qt::DecorationRole});
+    }
+}
+
+void FileListModel::pictureChanged(const QString& key) {
+    const int r = rowOfKey(key);
+    if (r >= 0) {
+        emit dataChanged(cell(r, NameColumn), cell(r, NameColumn), {Qt::DecorationRole});
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include <QAbstractTableModel>
 #include <QHash>
+#include <QPixmap>
 #include <QStringList>
 #include <QStringView>
 #include <vector>
@@ -73,6 +74,14 @@ public:
     // Every row's heard figure: its name's in byName, else 0.
     void setHeardOfNames(const QHash<QString, std::uint8_t>& byName);
 
+    // Icon view: the thumbnail a row shows instead of its type icon, from the file as it was at
+    // mtime; it shows while the row keeps the icon it had when the thumbnail came (a mark of the
+    // play list shows over it). Kept by key until taken away or cleared.
+    void setPicture(const QString& key, const QPixmap& picture, std::int64_t mtime);
+    void removePicture(const QString& key);
+    void clearPictures();
+    bool hasPicture(const QString& key) const { return m_pictures.contains(key); }
+
     // A folder row: listed as a folder, or showing a folder's size text.
     bool isFolderRow(int r) const;
     // The text a column shows (column 0-4).
@@ -112,8 +121,16 @@ private:
     QModelIndex cell(int r, int column) const { return index(r, column); }
     void rowChanged(int r);
 
+    struct Picture {
+        QPixmap pixmap;
+        QString iconKey;  // the row's icon when it came
+        std::int64_t mtime = 0;
+    };
+    void pictureChanged(const QString& key);
+
     const ImageList* m_images;
     std::vector<FileRow> m_rows;
+    QHash<QString, Picture> m_pictures;
     QStringList m_titles;
     int m_sortColumn = 1;
     int m_sortOrder = 0;
