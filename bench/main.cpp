@@ -14,6 +14,7 @@ int runArchiveBench();
 int runStartupBench();
 int runStallBench();
 int runHistoryBench();
+int runThumbsBench();
 
 int main(int argc, char** argv) {
     // Some cases drive real widgets; they need no screen.
@@ -30,6 +31,7 @@ int main(int argc, char** argv) {
         {QStringLiteral("startup"), runStartupBench},
         {QStringLiteral("stall"), runStallBench},
         {QStringLiteral("history"), runHistoryBench},
+        {QStringLiteral("thumbs"), runThumbsBench},
     };
     const QStringList args = QCoreApplication::arguments();
     QTextStream out(stdout);

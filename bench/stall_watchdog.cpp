@@ -18,6 +18,7 @@ void StallWatchdog::start() {
     m_maxGapNs = 0;
     m_sectionMaxGapNs = 0;
     m_ticks = 0;
+    m_gaps.clear();
     m_timer.start();
 }
 
@@ -37,6 +38,7 @@ void StallWatchdog::tick() {
                      double(now) / 1e6);
     }
     m_lastTickNs = now;
+    m_gaps.push_back(gap);
     m_maxGapNs = std::max(m_maxGapNs, gap);
     m_sectionMaxGapNs = std::max(m_sectionMaxGapNs, gap);
     ++m_ticks;
@@ -59,4 +61,14 @@ void StallWatchdog::mark() {
 
 double StallWatchdog::sectionMaxGapMs() const {
     return double(std::max(m_sectionMaxGapNs, openGapNs())) / 1e6;
+}
+
+double StallWatchdog::percentileGapMs(double percent) const {
+    if (m_gaps.empty()) {
+        return 0;
+    }
+    std::vector<qint64> gaps = m_gaps;
+    const size_t at = std::min(gaps.size() - 1, size_t(double(gaps.size()) * percent / 100.0));
+    std::nth_element(gaps.begin(), gaps.begin() + std::ptrdiff_t(at), gaps.end());
+    return double(gaps[at]) / 1e6;
 }

@@ -9,6 +9,7 @@
 #include <QElapsedTimer>
 #include <QObject>
 #include <QTimer>
+#include <vector>
 
 class StallWatchdog : public QObject {
 public:
@@ -24,6 +25,9 @@ public:
     // Starts a section; sectionMaxGapMs() is the largest gap since then.
     void mark();
     double sectionMaxGapMs() const;
+    // The gap that this share of all gaps since start() does not exceed (99: the 99th
+    // percentile), in milliseconds.
+    double percentileGapMs(double percent) const;
     qint64 ticks() const { return m_ticks; }
 
 private:
@@ -37,4 +41,5 @@ private:
     qint64 m_sectionMaxGapNs = 0;
     qint64 m_ticks = 0;
     qint64 m_traceNs = 0;
+    std::vector<qint64> m_gaps;
 };

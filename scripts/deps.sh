@@ -16,6 +16,8 @@ packages=(
     python3-fusepy fuse3
     libsqlite3-dev
     weston qt6-wayland
+    libicu-dev
+    libavformat-dev libavcodec-dev libswscale-dev libavutil-dev
     "$@"
 )
 

@@ -23,6 +23,7 @@
 #include "browser/image_list.h"
 #include "browser/listing_batches.h"
 #include "browser/messages.h"
+#include "browser/name_order.h"
 #include "platform/background_call.h"
 #include "platform/command_table.h"
 #include "platform/dialogs.h"
@@ -136,6 +137,11 @@ std::shared_ptr<ListingMarks> FileList::marksFor(const QString& folder) const {
 
 void FileList::ListFolder(const QString& path, bool iconView) {
     cancelListing();
+    // Another folder's thumbnails go; the same folder listed again keeps those still current.
+    m_thumbnails.setOn(iconView);
+    if (path != m_listedFolder) {
+        m_thumbnails.folderListed();
+    }
     m_listedFolder = path;
     m_listedIcons = iconView ? m_iconSource : nullptr;
     // The folder is watched from before it is read, so that nothing done to it meanwhile is
@@ -148,31 +154,35 @@ void FileList::ListFolder(const QString& path, bool iconView) {
     // view the kinds of the files are found there too, and their icons drawn here.
     const int column = m_state.mSortColumn;
     const int order = m_state.mSortOrder;
+    // The names' keys for the natural order are made there too, once per row.
+    const bool natural = m_state.mNaturalOrder;
+    m_model.setNaturalOrder(natural);
     auto batches = std::make_shared<ListingBatches>(m_listDeadline, column, order);
-    auto reading = BackgroundCall<Listing>::start([lister = lister(), path, batches, column, order,
-                                                   icons = m_listedIcons, marks = marksFor(path),
-                                                   watchStart = m_watch.starting(path)] {
-        if (watchStart) {
-            watchStart->waitFor(kLongestWatchStart);
-        }
-        Listing listing;
-        try {
-            listing = lister.list(path, icons.get(), [&batches](const Listing& soFar) {
-                return batches->offer(soFar);
-            });
-        } catch (...) {
-            listing = Listing{};
-            listing.failure = std::current_exception();
+    batches->setNaturalOrder(natural);
+    auto reading = BackgroundCall<Listing>::start(
+        [lister = lister(), path, batches, column, order, natural, icons = m_listedIcons,
+         marks = marksFor(path), watchStart = m_watch.starting(path)] {
+            if (watchStart) {
+                watchStart->waitFor(kLongestWatchStart);
+            }
+            Listing listing;
+            try {
+                listing = lister.list(path, icons.get(), [&batches](const Listing& soFar) {
+                    return batches->offer(soFar);
+                });
+            } catch (...) {
+                listing = Listing{};
+                listing.failure = std::current_exception();
+                return listing;
+            }
+            markRows(listing, marks.get());
+            FileListModel::sortFileRows(listing.rows, column, order, natural);
+            listing.keyRows = RowKeyIndex::of(listing.rows);
+            listing.sorted = true;
+            listing.sortColumn = column;
+            listing.sortOrder = order;
             return listing;
-        }
-        markRows(listing, marks.get());
-        FileListModel::sortFileRows(listing.rows, column, order);
-        listing.keyRows = RowKeyIndex::of(listing.rows);
-        listing.sorted = true;
-        listing.sortColumn = column;
-        listing.sortOrder = order;
-        return listing;
-    });
+        });
     // The window waits a moment, far less than the deadline, so that a quick folder shows at
     // once; beyond that the list keeps its last picture (and takes no input) until the deadline.
     if (reading->waitFor(std::min(m_listDeadline, m_listWait))) {
@@ -363,12 +373,15 @@ void FileList::followDisk() {
         m_refreshAgain = true;
         return;
     }
-    auto reading =
-        BackgroundCall<Listing>::start([lister = lister(), path = m_listedFolder,
-                                        icons = m_listedIcons, marks = marksFor(m_listedFolder)] {
+    auto reading = BackgroundCall<Listing>::start(
+        [lister = lister(), path = m_listedFolder, icons = m_listedIcons,
+         natural = m_model.naturalOrder(), marks = marksFor(m_listedFolder)] {
             try {
                 Listing listing = lister.list(path, icons.get());
                 markRows(listing, marks.get());
+                if (natural) {
+                    fillNameKeys(listing.rows);  // rows new to the list sort without a wait
+                }
                 return listing;
             } catch (...) {
                 Listing broken;
@@ -394,6 +407,7 @@ void FileList::followDisk() {
                 m_model.sortRows(m_model.sortColumn(), m_model.sortOrder());
             }
             recountStatus();
+            m_thumbnails.rowsChanged();
             emit rowsRead(m_listedFolder, false);
         }
         if (std::exchange(m_refreshAgain, false)) {
@@ -473,6 +487,7 @@ void FileList::afterListing() {
     if (std::exchange(m_changedWhileReading, false)) {
         followDisk();
     }
+    m_thumbnails.rowsChanged();
     emit rowsRead(m_listedFolder, true);
     // What waited for the rows (a row to select, the next file to play) runs now.
     for (auto& then : std::exchange(m_afterListing, {})) {
@@ -481,6 +496,7 @@ void FileList::afterListing() {
 }
 
 void FileList::SortList(int order, int column) {
+    m_model.setNaturalOrder(m_state.mNaturalOrder);
     m_model.sortRows(column, order);
     m_model.setSortMark(column, order);
 }

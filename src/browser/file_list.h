@@ -13,7 +13,9 @@
 #include "browser/file_lister.h"
 #include "browser/folder_scan.h"
 #include "browser/folder_watch.h"
+#include "browser/list_thumbnails.h"
 #include "browser/listing_marks.h"
+#include "browser/thumbnail_queue.h"
 
 template <typename T>
 class BackgroundCall;
@@ -54,6 +56,10 @@ public:
     FileListModel& model() { return m_model; }
     const FileListModel& model() const { return m_model; }
     FileListView& view() { return m_view; }
+
+    // Icon view's thumbnails: made by this queue, shown by these.
+    ThumbnailQueue& thumbnailQueue() { return m_thumbnailQueue; }
+    ListThumbnails& thumbnails() { return m_thumbnails; }
 
     // Where icons and type names come from in icon view (a MIME database source by default).
     void setIconSource(std::unique_ptr<FileIconSource> source);
@@ -215,6 +221,8 @@ private:
     std::chrono::milliseconds m_listDeadline{120};
     std::chrono::milliseconds m_listWait{15};
     FolderWatch m_watch;
+    ThumbnailQueue m_thumbnailQueue;
+    ListThumbnails m_thumbnails{m_model, m_view, m_thumbnailQueue};
     std::shared_ptr<BackgroundCall<Listing>> m_refresh;  // the folder read again, if it is
     bool m_refreshAgain = false;
 };

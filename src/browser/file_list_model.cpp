@@ -6,6 +6,7 @@
 #include <QIcon>
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <numeric>
 #include <thread>
 #include <utility>
@@ -13,6 +14,7 @@
 #include "browser/file_name_codec.h"
 #include "browser/image_list.h"
 #include "browser/messages.h"
+#include "browser/name_order.h"
 #include "browser/path_utils.h"
 
 int compareListText(QStringView a, QStringView b) {
@@ -62,18 +64,21 @@ char16_t foldForSort(char16_t c) {
 
 // One row as the sort sees it: its two keys side by side in one small record, so that most
 // comparisons never leave the array. A text key of few distinct values (extension, type) is a
-// rank; the name keeps its first twelve folded characters and is compared further only when
-// those are equal.
+// rank; the name keeps its first twelve folded characters (in the natural order, the first 24
+// bytes of its key) and is compared further only when those are equal.
 struct SortEntry {
     std::uint64_t primary = 0;
     std::uint64_t secondary = 0;
     std::uint64_t namePrefix[3] = {0, 0, 0};
     const char16_t* name = nullptr;
+    const char* nameKey = nullptr;  // natural order: the name's key, else null
     std::uint32_t nameSize = 0;
+    std::uint32_t keySize = 0;
     std::uint32_t row = 0;  // position before the sort: equal rows keep their order
 };
 
 constexpr int kPrefixChars = 12;
+constexpr int kPrefixKeyBytes = 24;
 
 void setNamePrefix(SortEntry& entry, const QString& name) {
     entry.name = reinterpret_cast<const char16_t*>(name.utf16());
@@ -85,11 +90,32 @@ void setNamePrefix(SortEntry& entry, const QString& name) {
     }
 }
 
-int compareNames(const SortEntry& a, const SortEntry& b) {
+// The natural order: the key's first bytes, big end first, so that the numbers compare as the
+// bytes do.
+void setNameKeyPrefix(SortEntry& entry, const FileRow& row) {
+    entry.name = reinterpret_cast<const char16_t*>(row.text.utf16());
+    entry.nameSize = static_cast<std::uint32_t>(row.text.size());
+    entry.nameKey = row.nameKey.constData();
+    entry.keySize = static_cast<std::uint32_t>(row.nameKey.size());
+    const qsizetype n = std::min<qsizetype>(row.nameKey.size(), kPrefixKeyBytes);
+    for (qsizetype i = 0; i < n; ++i) {
+        const std::uint64_t byte = static_cast<std::uint8_t>(entry.nameKey[i]);
+        entry.namePrefix[i / 8] |= byte << (8 * (7 - i % 8));
+    }
+}
+
+int comparePrefixes(const SortEntry& a, const SortEntry& b) {
     for (int i = 0; i < 3; ++i) {
         if (a.namePrefix[i] != b.namePrefix[i]) {
             return a.namePrefix[i] < b.namePrefix[i] ? -1 : 1;
         }
+    }
+    return 0;
+}
+
+int compareNames(const SortEntry& a, const SortEntry& b) {
+    if (const int c = comparePrefixes(a, b); c != 0) {
+        return c;
     }
     if (a.nameSize <= kPrefixChars && b.nameSize <= kPrefixChars) {
         return 0;  // equal prefixes of whole names: equal names
@@ -97,6 +123,23 @@ int compareNames(const SortEntry& a, const SortEntry& b) {
     // The first kPrefixChars characters of both names are there and fold alike.
     return compareListText(QStringView(a.name + kPrefixChars, a.nameSize - kPrefixChars),
                            QStringView(b.name + kPrefixChars, b.nameSize - kPrefixChars));
+}
+
+int compareNaturalKeys(const SortEntry& a, const SortEntry& b) {
+    if (const int c = comparePrefixes(a, b); c != 0) {
+        return c;
+    }
+    if (a.keySize > kPrefixKeyBytes || b.keySize > kPrefixKeyBytes) {
+        const std::uint32_t restA = a.keySize > kPrefixKeyBytes ? a.keySize - kPrefixKeyBytes : 0;
+        const std::uint32_t restB = b.keySize > kPrefixKeyBytes ? b.keySize - kPrefixKeyBytes : 0;
+        const int c = std::memcmp(a.nameKey + kPrefixKeyBytes, b.nameKey + kPrefixKeyBytes,
+                                  std::min(restA, restB));
+        if (c != 0 || restA != restB) {
+            return c != 0 ? c : (restA < restB ? -1 : 1);
+        }
+    }
+    // Names that differ only in case or width: the plain text order, so that they never tie.
+    return compareListText(QStringView(a.name, a.nameSize), QStringView(b.name, b.nameSize));
 }
 
 int compareNumbers(std::uint64_t a, std::uint64_t b) {
@@ -222,6 +265,12 @@ QVariant FileListModel::data(const QModelIndex& index, int role) const {
         case Qt::EditRole:
             return columnText(index.row(), index.column());
         case Qt::DecorationRole:
+            if (index.column() == NameColumn && !m_pictures.isEmpty()) {
+                const auto picture = m_pictures.constFind(row.key);
+                if (picture != m_pictures.cend() && picture->iconKey == row.iconKey) {
+                    return picture->pixmap;
+                }
+            }
             if (index.column() == NameColumn && m_images && !row.iconKey.isEmpty()) {
                 return m_images->icon(row.iconKey);
             }
@@ -398,6 +447,7 @@ void FileListModel::setText(int r, const QString& text) {
         return;
     }
     m_rows[static_cast<size_t>(r)].text = text;
+    m_rows[static_cast<size_t>(r)].nameKey = QByteArray();
     rowChanged(r);
 }
 
@@ -463,6 +513,38 @@ void FileListModel::setHeardOfNames(const QHash<QString, std::uint8_t>& byName) 
     }
 }
 
+void FileListModel::setPicture(const QString& key, const QPixmap& picture, std::int64_t mtime) {
+    const int r = rowOfKey(key);
+    if (r < 0) {
+        return;
+    }
+    m_pictures.insert(key, {picture, m_rows[static_cast<size_t>(r)].iconKey, mtime});
+    pictureChanged(key);
+}
+
+void FileListModel::removePicture(const QString& key) {
+    if (m_pictures.remove(key)) {
+        pictureChanged(key);
+    }
+}
+
+void FileListModel::clearPictures() {
+    if (m_pictures.isEmpty()) {
+        return;
+    }
+    m_pictures.clear();
+    if (count() > 0) {
+        emit dataChanged(cell(0, NameColumn), cell(count() - 1, NameColumn), {Qt::DecorationRole});
+    }
+}
+
+void FileListModel::pictureChanged(const QString& key) {
+    const int r = rowOfKey(key);
+    if (r >= 0) {
+        emit dataChanged(cell(r, NameColumn), cell(r, NameColumn), {Qt::DecorationRole});
+    }
+}
+
 bool FileListModel::isFolderRow(int r) const {
     return r >= 0 && r < count() && isFolder(m_rows[static_cast<size_t>(r)]);
 }
@@ -470,8 +552,10 @@ bool FileListModel::isFolderRow(int r) const {
 namespace {
 
 // The rows' places before the sort, in sorted order: a stable sort by the column (1-5) in the
-// order (0 ascending, 1 descending), the name deciding between equal keys.
-std::vector<std::uint32_t> sortedOrder(const std::vector<FileRow>& rows, int column, int order) {
+// order (0 ascending, 1 descending), the name deciding between equal keys. natural: names in
+// their natural order, by the keys the rows carry (see fillNameKeys).
+std::vector<std::uint32_t> sortedOrder(const std::vector<FileRow>& rows, int column, int order,
+                                       bool natural) {
     const size_t n = rows.size();
     // Two stable passes are one stable sort on (second pass, first pass).
     int firstKey = FileListModel::NameColumn;
@@ -490,18 +574,22 @@ std::vector<std::uint32_t> sortedOrder(const std::vector<FileRow>& rows, int col
         SortEntry& e = entries[i];
         e.row = static_cast<std::uint32_t>(i);
         e.primary = primary[i];
-        if (firstKey == FileListModel::NameColumn) {
-            setNamePrefix(e, rows[i].text);
-        } else {
+        if (firstKey != FileListModel::NameColumn) {
             e.secondary = secondary[i];
+        } else if (natural) {
+            setNameKeyPrefix(e, rows[i]);
+        } else {
+            setNamePrefix(e, rows[i].text);
         }
     }
     const bool byName = firstKey == FileListModel::NameColumn;
     const int sign = order == 0 ? 1 : -1;
     const auto less = [&](const SortEntry& a, const SortEntry& b) {
         int c = compareNumbers(a.primary, b.primary);
-        if (c == 0) {
-            c = byName ? compareNames(a, b) : compareNumbers(a.secondary, b.secondary);
+        if (c == 0 && byName) {
+            c = natural ? compareNaturalKeys(a, b) : compareNames(a, b);
+        } else if (c == 0) {
+            c = compareNumbers(a.secondary, b.secondary);
         }
         if (c != 0) {
             return c * sign < 0;
@@ -553,11 +641,21 @@ int clampedColumn(int column) {
     return std::clamp(column, 1, static_cast<int>(FileListModel::ColumnCount));
 }
 
+// The natural order needs every row's name key, except for the date column, where the name has
+// no part.
+void prepareNames(std::vector<FileRow>& rows, int column, bool natural) {
+    if (natural && column != FileListModel::DateColumn + 1) {
+        fillNameKeys(rows);
+    }
+}
+
 }  // namespace
 
-void FileListModel::sortFileRows(std::vector<FileRow>& rows, int column, int order) {
+void FileListModel::sortFileRows(std::vector<FileRow>& rows, int column, int order, bool natural) {
     if (rows.size() >= 2) {
-        permuteRows(rows, sortedOrder(rows, clampedColumn(column), order == 0 ? 0 : 1));
+        column = clampedColumn(column);
+        prepareNames(rows, column, natural);
+        permuteRows(rows, sortedOrder(rows, column, order == 0 ? 0 : 1, natural));
     }
 }
 
@@ -616,7 +714,8 @@ void FileListModel::sortRows(int column, int order) {
     if (n < 2) {
         return;
     }
-    const std::vector<std::uint32_t> from = sortedOrder(m_rows, column, order);
+    prepareNames(m_rows, column, m_naturalOrder);
+    const std::vector<std::uint32_t> from = sortedOrder(m_rows, column, order, m_naturalOrder);
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
     std::vector<int> newRowOf(n);
     for (size_t i = 0; i < n; ++i) {

@@ -2,6 +2,7 @@
 
 #include <QAbstractTableModel>
 #include <QHash>
+#include <QPixmap>
 #include <QStringList>
 #include <QStringView>
 #include <vector>
@@ -73,6 +74,14 @@ public:
     // Every row's heard figure: its name's in byName, else 0.
     void setHeardOfNames(const QHash<QString, std::uint8_t>& byName);
 
+    // Icon view: the thumbnail a row shows instead of its type icon, from the file as it was at
+    // mtime; it shows while the row keeps the icon it had when the thumbnail came (a mark of the
+    // play list shows over it). Kept by key until taken away or cleared.
+    void setPicture(const QString& key, const QPixmap& picture, std::int64_t mtime);
+    void removePicture(const QString& key);
+    void clearPictures();
+    bool hasPicture(const QString& key) const { return m_pictures.contains(key); }
+
     // A folder row: listed as a folder, or showing a folder's size text.
     bool isFolderRow(int r) const;
     // The text a column shows (column 0-4).
@@ -82,8 +91,14 @@ public:
     // always has: name or date first by that column and then by type; any other column first by
     // name and then by that column. Equal rows keep their order. Selections follow their rows.
     void sortRows(int column, int order);
-    // The same sort on rows not yet shown (it needs no model: a listing's thread runs it).
-    static void sortFileRows(std::vector<FileRow>& rows, int column, int order);
+    // The same sort on rows not yet shown (it needs no model: a listing's thread runs it); with
+    // natural, names in their natural order (as setNaturalOrder), the rows' keys made first.
+    static void sortFileRows(std::vector<FileRow>& rows, int column, int order,
+                             bool natural = false);
+    // Names in their natural order (numbers by value, Japanese collation, see name_order.h)
+    // from the next sort on; else in the plain text order of compareListText.
+    void setNaturalOrder(bool on) { m_naturalOrder = on; }
+    bool naturalOrder() const { return m_naturalOrder; }
     // Shows rows already sorted by that column and order, with their keys' rows when the caller
     // has them (else the index is built at the first look-up by key).
     void setSortedRows(std::vector<FileRow> rows, int column, int order, RowKeyIndex index = {});
@@ -106,11 +121,20 @@ private:
     QModelIndex cell(int r, int column) const { return index(r, column); }
     void rowChanged(int r);
 
+    struct Picture {
+        QPixmap pixmap;
+        QString iconKey;  // the row's icon when it came
+        std::int64_t mtime = 0;
+    };
+    void pictureChanged(const QString& key);
+
     const ImageList* m_images;
     std::vector<FileRow> m_rows;
+    QHash<QString, Picture> m_pictures;
     QStringList m_titles;
     int m_sortColumn = 1;
     int m_sortOrder = 0;
+    bool m_naturalOrder = false;
     mutable RowKeyIndex m_index;
     mutable bool m_indexDirty = false;
 };

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QRgb>
 #include <QString>
 #include <cstdint>
@@ -15,6 +16,9 @@ struct FileRow {
     QString iconKey;  // image key of the small icon; empty: none
     QString toolTip;
     QString sizeText;  // column 2 when set; otherwise made from bytes ("フォルダ" for a folder)
+    // The name's key in the natural order (see name_order.h); null until a natural sort needs it,
+    // and again once the name changes.
+    QByteArray nameKey;
     std::int64_t bytes = 0;
     std::int64_t time = 0;           // last write, seconds since the epoch: column 3
     QRgb foreColor = qRgb(0, 0, 0);  // by attribute (see attributeColor), or as marked

@@ -41,7 +41,7 @@ bool ListingBatches::offer(const Listing& soFar, Clock::time_point now) {
 
 void ListingBatches::prepare(Batch batch) {
     if (!m_cancelled) {
-        FileListModel::sortFileRows(batch.rows, m_column, m_order);
+        FileListModel::sortFileRows(batch.rows, m_column, m_order, m_natural);
         batch.keyRows = RowKeyIndex::of(batch.rows);
     }
     Batch untaken;  // freed after the lock is let go: the window never waits for that

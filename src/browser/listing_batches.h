@@ -37,6 +37,8 @@ public:
     // On the window's thread.
     Batch take();
     void cancel() { m_cancelled = true; }
+    // Names in their natural order (see FileListModel::setNaturalOrder); set before any offer.
+    void setNaturalOrder(bool on) { m_natural = on; }
     int column() const { return m_column; }
     int order() const { return m_order; }
     // Whether a batch is being sorted (a test waits for it).
@@ -49,6 +51,7 @@ private:
     Clock::time_point m_next;
     const int m_column;
     const int m_order;
+    bool m_natural = false;
     size_t m_offered = 0;
     std::atomic<bool> m_cancelled{false};
     mutable std::mutex m_mutex;

@@ -67,6 +67,11 @@ inline QString viewCheck(int index) {
     return QString::fromUtf16(kCaptions[index]);
 }
 
+// The list's name order, in the view frame.
+inline QString naturalOrder() {
+    return QStringLiteral("数字を数の大きさで並べる");
+}
+
 // The play history, on the action tab.
 inline QString historyFrame() {
     return QStringLiteral("再生の履歴");

@@ -101,6 +101,9 @@ struct Module1 {
     // The options dialog's "続きから再生する": a file left before its end starts where it was left
     // the next time it plays ([PlayHistory] Resume).
     bool mResumePlay = true;
+    // The options dialog's "数字を数の大きさで並べる": the list sorts names in their natural order
+    // (numbers by value, Japanese collation); off, as plain text ([NameOrder] Natural).
+    bool mNaturalOrder = true;
 
     // Kept for the run only, never stored: Opt(4) "クイックパス連続再生", a mark of its own;
     // TreeViewIcon "アイコン表示", the tree's other style item; toolbar button 7 "ファイルビュー",

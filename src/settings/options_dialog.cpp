@@ -209,6 +209,10 @@ void Form2::buildActionTab() {
     view->addWidget(m_view[2], 0, 2);
     view->addWidget(m_view[3], 1, 0, 1, 3);
     view->addWidget(m_view[4], 2, 0, 1, 3);
+    // How the list orders names: numbers by value, or as plain text.
+    m_check5 = new QCheckBox(settings_msg::naturalOrder(), frame3);
+    m_check5->setObjectName(QStringLiteral("Check5"));
+    view->addWidget(m_check5, 3, 0, 1, 3);
     column->addWidget(frame3);
 
     // The play history: whether files resume, and the button that empties it, on one row.
@@ -369,6 +373,7 @@ void Form2::loadFromIni() {
     }
     m_check2->setCheckState(checkStateOf(values.selectFolder));
     m_check4->setChecked(values.resumePlay);
+    m_check5->setChecked(values.naturalOrder);
 }
 
 OptionsValues Form2::shownValues() const {
@@ -390,6 +395,7 @@ OptionsValues Form2::shownValues() const {
     }
     values.selectFolder = storedStateOf(m_check2);
     values.resumePlay = m_check4->isChecked();
+    values.naturalOrder = m_check5->isChecked();
     return values;
 }
 

@@ -30,11 +30,12 @@ struct OptionsDialogServices {
     bool onTop = false;          // the main window stays on top: so does the dialog
 };
 
-// Form2, "環境設定": the start-up behaviour, the slide show, the list's filters, the play history,
-// which file types are playable, and the version. It reads the settings file when it opens and
-// writes it only on OK; then the slide show, the filters, the resume and the file kinds take
-// effect at once (the window lists its folder again when the dialog is accepted), the start-up
-// boxes at the next start. Emptying the play history is done at once, after a question.
+// Form2, "環境設定": the start-up behaviour, the slide show, the list's filters and name order, the
+// play history, which file types are playable, and the version. It reads the settings file when
+// it opens and writes it only on OK; then the slide show, the filters, the name order, the resume
+// and the file kinds take effect at once (the window lists its folder again when the dialog is
+// accepted), the start-up boxes at the next start. Emptying the play history is done at once, after
+// a question.
 class Form2 : public QDialog {
     Q_OBJECT
 public:
@@ -53,6 +54,8 @@ public:
     QCheckBox* Check3(int index) const { return m_view.at(static_cast<std::size_t>(index)); }
     // "続きから再生する" and "履歴を消去", the play history's frame.
     QCheckBox* Check4() const { return m_check4; }
+    // "数字を数の大きさで並べる", in the view frame.
+    QCheckBox* Check5() const { return m_check5; }
     QPushButton* Command4() const { return m_command4; }
     QTreeWidget* ListView1() const { return m_list; }
     // The extra file types, beside the forty.
@@ -108,6 +111,7 @@ private:
     QLineEdit* m_text2 = nullptr;
     std::array<QCheckBox*, 5> m_view{};
     QCheckBox* m_check4 = nullptr;
+    QCheckBox* m_check5 = nullptr;
     QPushButton* m_command4 = nullptr;
     QTreeWidget* m_list = nullptr;
     QTreeWidget* m_extraList = nullptr;

@@ -15,6 +15,14 @@ bool keyStored(clsIniFile& ini, Setting setting, int index = 0) {
                            missing) != missing;
 }
 
+// A tick of a section of this program's own: a file without it stays without it until the tick
+// differs from its default.
+void setOwnFlag(clsIniFile& ini, SettingValues& stored, Setting setting, bool on) {
+    if (on != SettingValues::defaultOf(setting).toBool() || keyStored(ini, setting)) {
+        stored.set(setting, on ? 1 : 0);
+    }
+}
+
 // True when the file holds a tick of the forty: the dialog's OK writes every one of them.
 bool playFileTicksStored(clsIniFile& ini) {
     for (int n = 0; n < kPlayFileCount; ++n) {
@@ -60,6 +68,7 @@ OptionsValues readOptions(clsIniFile& ini, QList<BadSetting>& bad) {
     }
     values.selectFolder = stored.number(Setting::SelectFolder);
     values.resumePlay = stored.flag(Setting::ResumePlay);
+    values.naturalOrder = stored.flag(Setting::NaturalOrder);
     return values;
 }
 
@@ -107,11 +116,8 @@ bool saveOptions(clsIniFile& ini, const OptionsValues& values, const QString& pa
         stored.set(Setting::ExtraFileValue, values.extraPlayed[n], n);
     }
     stored.set(Setting::SelectFolder, values.selectFolder);
-    // A section of this program's own: a file without it stays without it until the tick changes.
-    if (values.resumePlay != SettingValues::defaultOf(Setting::ResumePlay).toBool() ||
-        keyStored(ini, Setting::ResumePlay)) {
-        stored.set(Setting::ResumePlay, values.resumePlay ? 1 : 0);
-    }
+    setOwnFlag(ini, stored, Setting::ResumePlay, values.resumePlay);
+    setOwnFlag(ini, stored, Setting::NaturalOrder, values.naturalOrder);
     return writeSettings(ini, stored, settings_pass::optionsSave());
 }
 
@@ -130,4 +136,5 @@ void applyOptions(const OptionsValues& values, const QString& patterns, Module1&
     module.mAutoColumFlg = static_cast<qint16>(values.fileView[4]);
     module.mSelectFolder = static_cast<qint16>(values.selectFolder);
     module.mResumePlay = values.resumePlay;
+    module.mNaturalOrder = values.naturalOrder;
 }

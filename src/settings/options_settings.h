@@ -21,8 +21,9 @@ struct OptionsValues {
     // fileViewChecks().
     std::array<int, 5> boot{};
     std::array<int, 5> fileView{};
-    int selectFolder = 0;    // the extraction tab's box, as the check boxes above
-    bool resumePlay = true;  // "続きから再生する"
+    int selectFolder = 0;      // the extraction tab's box, as the check boxes above
+    bool resumePlay = true;    // "続きから再生する"
+    bool naturalOrder = true;  // "数字を数の大きさで並べる"
 };
 
 // The keys of the dialog's two groups of check boxes, box by box.
@@ -50,12 +51,12 @@ OptionsRefusal checkOptions(const QString& patterns, const QString& slideTime);
 // Writes the dialog's sections in its order: [PlayFile] (every type's tick, extension and
 // description by number), [ListFile] (the patterns of the ticked types of the forty, as shown),
 // [SlideShow], [Boot], [FileView], [ExtraFileType] (the extra types' ticks), [Extract], then
-// [PlayHistory] only once its tick differs from the default or the file holds it already, so that
-// a file without it keeps its bytes. The values must have passed checkOptions. False when the
-// file could not be written.
+// [PlayHistory] and [NameOrder] each only once its tick differs from the default or the file holds
+// it already, so that a file without them keeps its bytes. The values must have passed
+// checkOptions. False when the file could not be written.
 bool saveOptions(clsIniFile& ini, const OptionsValues& values, const QString& patterns);
 
 // What takes effect at once: the slide show's interval and kind, the list's filters and the file
 // kinds (the forty's patterns, then the extra types ticked), the extraction's folder choice, the
-// resume. [Boot] is read only at the next start.
+// resume, the name order. [Boot] is read only at the next start.
 void applyOptions(const OptionsValues& values, const QString& patterns, Module1& module);

@@ -322,6 +322,7 @@ void storeInModule(const SettingValues& values, Module1& module) {
     module.mSoundFont = values.text(Setting::SoundFont);
     module.mSelectFolder = int16(Setting::SelectFolder);
     module.mResumePlay = values.flag(Setting::ResumePlay);
+    module.mNaturalOrder = values.flag(Setting::NaturalOrder);
 }
 
 void takeFromModule(const Module1& module, SettingValues& values) {

@@ -67,6 +67,7 @@ constexpr std::array kSchema = {
     SettingEntry{S::SelectFolder,    u"Extract",   u"SelectFolder",    1, R::TextInt16,   0, 0, kCheckHigh, kProperty},
     // Ticked while the file holds none: stored as 1 or 0, read as any tick is.
     SettingEntry{S::ResumePlay,      u"PlayHistory", u"Resume",        1, R::TextBool,    1, 0, 1, 0},
+    SettingEntry{S::NaturalOrder,    u"NameOrder", u"Natural",         1, R::TextBool,    1, 0, 1, 0},
 };
 // clang-format on
 static_assert(kSchema.size() == kSettingCount);
@@ -81,18 +82,19 @@ constexpr bool inIdOrder() {
 }
 static_assert(inIdOrder(), "the table is indexed by Setting");
 
-constexpr std::array<const char16_t*, 17> kStart = {
-    u"Boot",     u"FormPos",       u"MoviePlay", u"ListView", u"FilePath",   u"QuickPath",
-    u"RealSize", u"MediaSize",     u"SpPos",     u"ListFile", u"SlideShow",  u"TreeView",
-    u"FileView", u"ExtraFileType", u"Midi",      u"Extract",  u"PlayHistory"};
+constexpr std::array<const char16_t*, 18> kStart = {
+    u"Boot",     u"FormPos",       u"MoviePlay", u"ListView", u"FilePath",    u"QuickPath",
+    u"RealSize", u"MediaSize",     u"SpPos",     u"ListFile", u"SlideShow",   u"TreeView",
+    u"FileView", u"ExtraFileType", u"Midi",      u"Extract",  u"PlayHistory", u"NameOrder"};
 constexpr std::array<const char16_t*, 9> kExit = {u"FormPos",  u"FilePath",  u"QuickPath",
                                                   u"RealSize", u"MediaSize", u"SpPos",
                                                   u"ListView", u"MoviePlay", u"TreeView"};
-constexpr std::array<const char16_t*, 7> kOptionsLoad = {
-    u"PlayFile", u"SlideShow", u"Boot", u"FileView", u"ExtraFileType", u"Extract", u"PlayHistory"};
-constexpr std::array<const char16_t*, 8> kOptionsSave = {
-    u"PlayFile", u"ListFile",      u"SlideShow", u"Boot",
-    u"FileView", u"ExtraFileType", u"Extract",   u"PlayHistory"};
+constexpr std::array<const char16_t*, 8> kOptionsLoad = {
+    u"PlayFile",      u"SlideShow", u"Boot",        u"FileView",
+    u"ExtraFileType", u"Extract",   u"PlayHistory", u"NameOrder"};
+constexpr std::array<const char16_t*, 9> kOptionsSave = {
+    u"PlayFile",      u"ListFile", u"SlideShow",   u"Boot",     u"FileView",
+    u"ExtraFileType", u"Extract",  u"PlayHistory", u"NameOrder"};
 constexpr std::array<const char16_t*, 1> kExtension = {u"KakuchoushiConv"};
 
 }  // namespace

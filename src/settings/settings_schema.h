@@ -73,8 +73,11 @@ enum class Setting {
     // [PlayHistory] Resume: the options dialog's "続きから再生する" (1 ticked, the default; 0
     // clear)
     ResumePlay,
+    // [NameOrder] Natural: the options dialog's "数字を数の大きさで並べる" (1 ticked, the
+    // default; 0 clear)
+    NaturalOrder,
 };
-inline constexpr int kSettingCount = static_cast<int>(Setting::ResumePlay) + 1;
+inline constexpr int kSettingCount = static_cast<int>(Setting::NaturalOrder) + 1;
 
 // How a stored text is read, and so the type of its value.
 enum class Reading {

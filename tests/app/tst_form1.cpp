@@ -415,7 +415,7 @@ private slots:
         QVERIFY(after.contains("path1=/\x89\xb9\x8a\x79\r\n"));
         QVERIFY(after.contains("xposition=300\r\n"));
         // Nothing of this program's own sections is added by a start and an exit.
-        QVERIFY(!after.contains("PlayHistory"));
+        QVERIFY(!after.contains("PlayHistory") && !after.contains("NameOrder"));
     }
 
     void badValuesAreReportedOnceAndTheRestLoads() {

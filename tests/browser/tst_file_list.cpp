@@ -26,6 +26,7 @@
 #include "browser/image_list.h"
 #include "browser/listing_batches.h"
 #include "browser/messages.h"
+#include "browser/name_order.h"
 #include "browser/path_utils.h"
 #include "platform/error_box.h"
 #include "platform/file_exist.h"
@@ -130,6 +131,7 @@ private slots:
     void failureGoesToErrorBoxAndListRecovers();
     void sortMarksAndOrders();
     void nameSortGroupsByType();
+    void naturalOrderOfNames();
     void foldersThatCannotBeListedGiveEmptyList();
     void keysFindTheirRowsThroughEveryChange();
     void batchesComeOnTimeAndStopWhenLarge();
@@ -491,6 +493,80 @@ void TestFileList::nameSortGroupsByType() {
     // The extension title breaks ties by name.
     f.list.ColumnClick(2);
     QCOMPARE(f.names(), QStringList({u"c.mpg"_s, u"a.mpg"_s, u"d.avi"_s, u"b.avi"_s}));
+}
+
+// Names in their natural order on the model as every sort uses it: numbers by value in both
+// widths, case and kana width together, the name pass of the other columns, names renamed or
+// added later, a long list sorted in halves, and the plain order when it is off.
+void TestFileList::naturalOrderOfNames() {
+    const auto rowsOf = [](const QStringList& names) {
+        std::vector<FileRow> rows;
+        for (const QString& name : names) {
+            FileRow row;
+            row.key = u"/f/"_s + name;
+            row.text = name;
+            row.ext = name.section(u'.', -1);
+            row.type = u" "_s;
+            rows.push_back(row);
+        }
+        return rows;
+    };
+    const auto namesOf = [](const FileListModel& model) {
+        QStringList names;
+        for (int r = 0; r < model.count(); ++r) {
+            names << model.row(r).text;
+        }
+        return names;
+    };
+    const QStringList given = {u"ｶﾞｲﾄﾞ 2.mp3"_s, u"x10.avi"_s,  u"ガイド 1.mp3"_s,
+                               u"X9.mpg"_s,      u"x010.avi"_s, u"ガイド １０.mp3"_s,
+                               u"b.avi"_s,       u"A.avi"_s};
+    FileListModel model;
+    model.setNaturalOrder(true);
+    model.setRows(rowsOf(given));
+    model.sortRows(1, 0);
+    const QStringList natural = {u"A.avi"_s,       u"b.avi"_s,          u"X9.mpg"_s,
+                                 u"x010.avi"_s,    u"x10.avi"_s,        u"ガイド 1.mp3"_s,
+                                 u"ｶﾞｲﾄﾞ 2.mp3"_s, u"ガイド １０.mp3"_s};
+    QCOMPARE(namesOf(model), natural);
+    model.sortRows(1, 1);
+    QStringList down = natural;
+    std::reverse(down.begin(), down.end());
+    QCOMPARE(namesOf(model), down);
+    // The extension sort breaks its ties by the natural name.
+    model.sortRows(2, 0);
+    QCOMPARE(namesOf(model),
+             QStringList({u"A.avi"_s, u"b.avi"_s, u"x010.avi"_s, u"x10.avi"_s, u"ガイド 1.mp3"_s,
+                          u"ｶﾞｲﾄﾞ 2.mp3"_s, u"ガイド １０.mp3"_s, u"X9.mpg"_s}));
+    // A renamed row sorts by its new name; a row added later finds its place.
+    model.setText(model.rowOfKey(u"/f/A.avi"_s), u"x100.avi"_s);
+    QVERIFY(model.addRow(rowsOf({u"x11.avi"_s}).front()));
+    model.sortRows(1, 0);
+    QCOMPARE(namesOf(model).mid(1, 5),
+             QStringList({u"X9.mpg"_s, u"x010.avi"_s, u"x10.avi"_s, u"x11.avi"_s, u"x100.avi"_s}));
+
+    // Off: the plain text order, exactly as before.
+    model.setNaturalOrder(false);
+    model.sortRows(1, 0);
+    QStringList plain = namesOf(model);
+    QStringList expected = plain;
+    std::stable_sort(expected.begin(), expected.end(),
+                     [](const QString& a, const QString& b) { return compareListText(a, b) < 0; });
+    QCOMPARE(plain, expected);
+    QCOMPARE(plain.indexOf(u"x100.avi"_s) < plain.indexOf(u"X9.mpg"_s), true);
+    QVERIFY(compareNaturalNames(u"第2話", u"第１０話") < 0);
+    QVERIFY(compareNaturalNames(u"track2", u"Track10") < 0);
+
+    // A long list (sorted in two halves, its keys made on two threads) as a short one would be.
+    QStringList many;
+    for (int i = 0; i < 100000; ++i) {
+        many << u"clip %1.avi"_s.arg((i * 7919) % 100000);
+    }
+    std::vector<FileRow> rows = rowsOf(many);
+    FileListModel::sortFileRows(rows, 1, 0, true);
+    for (size_t i = 0; i < rows.size(); ++i) {
+        QCOMPARE(rows[i].text, u"clip %1.avi"_s.arg(i));
+    }
 }
 
 void TestFileList::foldersThatCannotBeListedGiveEmptyList() {

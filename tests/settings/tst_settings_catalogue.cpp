@@ -619,8 +619,9 @@ void TestSettingsCatalogue::saveKeepsEverythingElse() {
     QVERIFY(writeExitSettings(ini, sampleSave()));
     const QString text = QString::fromUtf8(readBytes(file()));
     QVERIFY(text.startsWith(u"[Other]\nkey=1\n[FormPos]\n"));
-    for (const char16_t* section : {u"[Boot]", u"[ListFile]", u"[SlideShow]", u"[FileView]",
-                                    u"[PlayFile]", u"[KakuchoushiConv]", u"[PlayHistory]"}) {
+    for (const char16_t* section :
+         {u"[Boot]", u"[ListFile]", u"[SlideShow]", u"[FileView]", u"[PlayFile]",
+          u"[KakuchoushiConv]", u"[PlayHistory]", u"[NameOrder]"}) {
         QVERIFY(!text.contains(QStringView(section), Qt::CaseInsensitive));
     }
 }
