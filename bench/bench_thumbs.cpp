@@ -45,14 +45,14 @@ using bench::figure;
 namespace {
 
 // A photo-like picture: smooth shades with fine grain, so it encodes as a camera's would.
-QImage photo(int width, int height, int seed) {
+QImage photo(int width, int height, int variant) {
     QImage image(width, height, QImage::Format_RGB32);
     QPainter painter(&image);
     QLinearGradient shade(0, 0, width, height);
-    shade.setColorAt(0, QColor::fromHsv((seed * 37) % 360, 160, 220));
-    shade.setColorAt(1, QColor::fromHsv((seed * 37 + 120) % 360, 200, 90));
+    shade.setColorAt(0, QColor::fromHsv((variant * 37) % 360, 160, 220));
+    shade.setColorAt(1, QColor::fromHsv((variant * 37 + 120) % 360, 200, 90));
     painter.fillRect(image.rect(), shade);
-    QRandomGenerator random(seed);
+    QRandomGenerator random(variant);
     for (int i = 0; i < 400; ++i) {
         painter.setBrush(QColor::fromHsv(random.bounded(360), 150, 200, 120));
         painter.setPen(Qt::NoPen);

@@ -21,7 +21,7 @@ QString md5Name(const QString& path) {
            u".png";
 }
 
-// The folder holds other users' nothing: 0700, as the specification asks.
+// Thumbnails show what the user has: the folder is the user's alone (0700).
 bool makeFolder(const QString& folder) {
     if (QDir(folder).exists()) {
         return true;
